@@ -1,0 +1,203 @@
+// The two records that hold the running system together.
+//
+// `Application` is the per-run record that translated code reaches: the five root references,
+// the StaticClass store, the ObjectManager, the two heaps, the call-name stack and the pending
+// exception. `ApplicationImpl` is the single native runtime context: the thread table, the
+// monitor table, the collector's stop-the-world state, and (defined by the platform layer) the
+// display, the window flags and the main loop.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "host/core/sync.h"
+#include "host/core/thread.h"
+#include "runtime/core/native_stack.h"
+
+class Object;
+class String;
+
+namespace mrc {
+
+class Display;
+class MemoryManager;
+class ObjectManager;
+class StaticClass;
+
+inline constexpr int kThreadSlots = 8;
+inline constexpr int kCallNameDepth = 256;
+inline constexpr uint32_t kObjectHeapSize = 0x300000;
+inline constexpr uint32_t kDataHeapSize = 0xE00000;
+
+// One Java thread known to the runtime. Slot 0 is the UI thread.
+struct ThreadSlot {
+    Object* thread = nullptr;                        // the java_lang_Thread; null = free slot
+    std::shared_ptr<host::ThreadHandle> handle;      // the native thread
+    host::ThreadId id = 0;
+    uintptr_t stackBase = 0;                         // highest address the collector scans
+    std::atomic<uintptr_t> savedStackPointer{0};     // taken when the thread stops for the collector
+    std::atomic<uint8_t> parked{0};                  // set while the thread cannot touch the heap
+    // Registers spilled when the thread parked (blocking calls) or was suspended; scanned with
+    // the stack, since the thread's own copies may lie below its saved stack pointer.
+    SpilledRegisters spilled{};
+    host::ThreadContext suspendedContext{};
+    // The thrown, not yet caught exception of this thread and the call site that met it.
+    // Kept per thread: an exception left by a UI callback must not end the game thread's frame.
+    Object* pendingException = nullptr;
+    int32_t callSite = 0;
+
+    void clear();
+};
+
+// Handler table of a translated method: triples {catch class id, first site, end site},
+// ended by a catch class id of 0.
+struct ExceptionHandler {
+    int32_t catchClassId;
+    int32_t firstSite;
+    int32_t endSite;
+};
+
+class Application {
+public:
+    // The collector's root references, in this order; keep them first.
+    Object* midlet = nullptr;
+    Object* current = nullptr;
+    Object* screenImage = nullptr;
+    Object* screenGraphics = nullptr;
+    Object* decodeBuffer = nullptr;
+    static constexpr int kRootCount = 5;
+
+    StaticClass* staticClass = nullptr;
+    ObjectManager* objectManager = nullptr;
+    MemoryManager* objectHeap = nullptr;
+    MemoryManager* dataHeap = nullptr;
+    const char* callNames[kCallNameDepth] = {};
+    std::atomic<int32_t> callDepth{0};
+    std::atomic<uint8_t> gcRequested{0};
+    std::atomic<uint8_t> paused{0};
+    // Pending exception of threads without a thread slot.
+    Object* pendingException = nullptr;
+    int32_t callSite = 0;
+
+    Application() = default;
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Heaps, ObjectManager and StaticClass (the static initialisation of all classes included).
+    // Sizes are the device's unless a test asks for smaller heaps.
+    bool init(uint32_t objectHeapSize = kObjectHeapSize, uint32_t dataHeapSize = kDataHeapSize);
+    // Releases the StaticClass, collects everything, deletes the ObjectManager and the heaps.
+    void releaseRuntime();
+
+    StaticClass* getStaticClass() const { return staticClass; }
+    ObjectManager* getObjectManager() const { return objectManager; }
+    Object** roots() { return &midlet; }
+
+    // Call-name stack (diagnostic; a push past the bound is dropped).
+    void pushMethodName(const char* name);
+    void popMethodName();
+
+    // Pending exceptions.
+    int isExceptionPending(int32_t site);
+    Object* getPendingException();
+    void setPendingException(Object* throwable);
+    void clearPendingException();
+    int32_t findExceptionHandler(const ExceptionHandler* table);
+    // Pending exception and call site of the calling thread.
+    Object*& pendingSlot();
+    int32_t& callSiteSlot();
+
+    // "stacktrace:\n" and one "%s\n" line per call name, newest first; bounded at 512 bytes.
+    int stackTraceText(char* buffer, int size) const;
+    void logStackTrace() const;
+    void printStackTrace() const { logStackTrace(); }
+    // Reports a null reference or a failed argument check: the tag, then the stack trace.
+    void reportError(const char* tag) const;
+
+    // Defined by the platform layer.
+    void close();
+    void startApp();
+    void pauseApp();
+    void resumeApp();
+    void paintCurrent();
+    void keyPressed(int32_t code);
+    void keyReleased(int32_t code);
+    void setCurrentDisplayable(Object* displayable);
+    void setScreenGraphics(Object* image);
+    String* stackTraceString() const;
+    static String* newString(const char* text);
+};
+
+class ApplicationImpl {
+public:
+    static ApplicationImpl* getInstance();
+    static Application* getApplication() { return getInstance()->application; }
+
+    ApplicationImpl();
+    ~ApplicationImpl();
+    ApplicationImpl(const ApplicationImpl&) = delete;
+    ApplicationImpl& operator=(const ApplicationImpl&) = delete;
+
+    std::atomic<uint8_t> orientationChange{0};
+    Application* application = nullptr;
+    Display* display = nullptr;
+    uint8_t pocketPC = 0;
+    std::atomic<uint8_t> windowActive{0};
+    std::atomic<uint8_t> running{1};
+    uint16_t* frameBuffer = nullptr;
+    uint32_t volume = 0;
+    ThreadSlot threads[kThreadSlots];
+    host::CriticalSection threadLock;
+    host::CriticalSection monitorLock;
+    std::atomic<uint8_t> stopTheWorld{0};
+    std::atomic<uint32_t> lastCollectionTick{0};
+
+    // The runtime part of start-up: thread table with the calling thread as the UI thread in
+    // slot 0, then the Application (heaps, ObjectManager, StaticClass). `suspendMode` selects
+    // how the collector stops the other threads.
+    bool initRuntime(bool suspendMode, uint32_t objectHeapSize = kObjectHeapSize,
+                     uint32_t dataHeapSize = kDataHeapSize);
+    // Collects everything and frees the Application (the runtime part of shutdown).
+    void shutdownRuntime();
+
+    // Thread table (under threadLock).
+    int addThreadSlot(Object* thread);
+    int findThreadSlot(Object* thread);
+    int findThreadSlotById(host::ThreadId id);
+    // The calling thread's slot, or null for a thread the runtime did not start.
+    ThreadSlot* currentSlot();
+    void bindCurrentThread(int slot);
+
+    // Collector support.
+    void suspendOtherThreads();
+    void resumeOtherThreads();
+    void scanThreadStacks(ObjectManager* objectManager);
+
+    // Safe point: when the collector is stopping the world, park here until it is done.
+    void safePoint();
+
+    // Defined by the platform layer.
+    bool init();
+    void run();
+    void stop();
+    void shutdown();
+    void flushScreen();
+    void idleHook() {}
+    void volumeUp();
+    void volumeDown();
+    bool platformRequest(const char* url);
+
+    // Blocking host calls count as parked (installed as the host's blocking hooks).
+    static void enterBlocking();
+    static void leaveBlocking();
+
+private:
+    void parkCurrentThread(ThreadSlot& slot);
+    void waitWhileStopped(ThreadSlot& slot);
+    std::shared_ptr<host::ThreadHandle> m_uiHandle;
+    Object* m_uiThreadObject = nullptr;
+};
+
+}  // namespace mrc

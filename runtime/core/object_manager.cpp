@@ -1,0 +1,444 @@
+#include "runtime/core/object_manager.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "host/core/clock.h"
+#include "host/core/log.h"
+#include "runtime/core/application.h"
+#include "runtime/core/array_base.h"
+#include "runtime/core/object.h"
+#include "runtime/core/native_stack.h"
+#include "runtime/core/static_class.h"
+#include "runtime/heap/memory_manager.h"
+#include "runtime/lang/string.h"
+
+namespace mrc {
+
+namespace {
+
+constexpr uint32_t kCollectionInterval = 200;  // ms between collections asked with flags 0
+constexpr int32_t kInitialRegistry = 512;
+constexpr uintptr_t kStartGranule = 8;          // object starts are 8-byte aligned
+
+// Collect and compact at every allocation, so that stale pointers to moved data show up in tests.
+bool stressMode() {
+    static const bool on = [] {
+        const char* v = std::getenv("MRC_GC_STRESS");
+        return v && *v && *v != '0';
+    }();
+    return on;
+}
+
+// Bytes an object owns outside itself, as the statistics and the heap dump count them.
+int64_t dataBytesOf(Object* o) {
+    switch (o->m_classId) {
+    case kClass_String: {
+        auto* s = static_cast<String*>(o);
+        return s->chars ? 2 * static_cast<int64_t>(s->count()) : 0;
+    }
+    case kClass_StringBuffer:
+        return 0;  // counted by the StringBuffer natives' own layout
+    default:
+        if (o->m_classId >= kClass_ObjectArray && o->m_classId <= kClass_DoubleArray) {
+            auto* a = static_cast<JArray*>(o);
+            return a->data && a->length > 0 ? static_cast<int64_t>(a->length) * a->elementSize() : 0;
+        }
+        return 0;
+    }
+}
+
+struct CallName {
+    Application* app;
+    explicit CallName(Application* a, const char* name) : app(a) { app->pushMethodName(name); }
+    ~CallName() { app->popMethodName(); }
+};
+
+}  // namespace
+
+ObjectManager::ObjectManager(Application* application, MemoryManager* objectHeap, MemoryManager* dataHeap)
+    : m_application(application), m_objectHeap(objectHeap), m_dataHeap(dataHeap) {
+    m_startBits.assign((objectHeap->size() / kStartGranule + 63) / 64, 0);
+    m_markStack.reserve(512);
+    objectHeap->setCollectorHook(&ObjectManager::collectorHook, this);
+    dataHeap->setCollectorHook(&ObjectManager::collectorHook, this);
+    // Data moves only while the other Java threads are stopped.
+    dataHeap->setCompactionHooks([](void*) { ApplicationImpl::getInstance()->suspendOtherThreads(); },
+                                 [](void*) { ApplicationImpl::getInstance()->resumeOtherThreads(); }, nullptr);
+}
+
+ObjectManager::~ObjectManager() {
+    m_objectHeap->setCollectorHook(nullptr, nullptr);
+    m_dataHeap->setCollectorHook(nullptr, nullptr);
+    m_dataHeap->setCompactionHooks(nullptr, nullptr, nullptr);
+    std::free(m_objects);
+}
+
+void ObjectManager::collectorHook(void* self) { static_cast<ObjectManager*>(self)->gc(kGcForced | kGcKeepNewest); }
+
+// ---- allocation ---------------------------------------------------------------------------
+
+void* ObjectManager::allocObjectStorage(std::size_t size) {
+    ApplicationImpl::getInstance()->safePoint();
+    if (stressMode()) {
+        gc(kGcForced);
+        m_dataHeap->compactAll();
+    }
+    if (size > UINT32_MAX) return nullptr;
+    void* p = m_objectHeap->alloc(static_cast<uint32_t>(size));
+    if (p) std::memset(p, 0, size);
+    return p;
+}
+
+void* ObjectManager::allocObject(std::size_t size, int kind) {
+    if (kind != 0) return allocData(size);
+    void* p = allocObjectStorage(size);
+    if (p) registerObject(static_cast<Object*>(p));
+    return p;
+}
+
+void* ObjectManager::allocData(std::size_t size) {
+    ApplicationImpl::getInstance()->safePoint();
+    if (stressMode()) {
+        gc(kGcForced);
+        m_dataHeap->compactAll();
+    }
+    void* p = size <= UINT32_MAX ? m_dataHeap->alloc(static_cast<uint32_t>(size)) : nullptr;
+    if (!p) {
+        p = std::malloc(size ? size : 1);
+        if (!p) {
+            mrc_onOutOfStore();
+            return nullptr;
+        }
+    }
+    std::memset(p, 0, size);
+    return p;
+}
+
+void* ObjectManager::allocArrayData(int32_t length, int32_t elementSize) {
+    if (length < 1 || elementSize < 1) return nullptr;
+    uint64_t bytes = static_cast<uint64_t>(length) * static_cast<uint64_t>(elementSize);
+    if (bytes > UINT32_MAX) {
+        mrc_log("ERROR: Operator new failed: out of store.");
+        return nullptr;
+    }
+    return allocData(static_cast<std::size_t>(bytes));
+}
+
+void ObjectManager::registerMovable(Object*, void** slot) {
+    if (slot && *slot && m_dataHeap->contains(*slot)) m_dataHeap->registerOwner(*slot, slot);
+}
+
+void ObjectManager::releaseBuffer(void* p) {
+    if (!p) return;
+    if (m_dataHeap->free(p)) return;
+    if (m_objectHeap->free(p)) return;
+    std::free(p);
+}
+
+// ---- registry -----------------------------------------------------------------------------
+
+void ObjectManager::setStartBit(uintptr_t address, bool on) {
+    uintptr_t base = reinterpret_cast<uintptr_t>(m_objectHeap->base());
+    if (address < base || address >= base + m_objectHeap->size()) return;
+    uintptr_t bit = (address - base) / kStartGranule;
+    uint64_t mask = uint64_t{1} << (bit % 64);
+    if (on)
+        m_startBits[bit / 64] |= mask;
+    else
+        m_startBits[bit / 64] &= ~mask;
+}
+
+void ObjectManager::registerObject(Object* object) {
+    host::CriticalSectionLock lock(m_registryLock);
+    registerLocked(object);
+}
+
+void ObjectManager::registerLocked(Object* object) {
+    if (m_count == m_capacity) {
+        int32_t capacity = m_capacity ? m_capacity * 2 : kInitialRegistry;
+        auto* grown = static_cast<Object**>(std::calloc(static_cast<std::size_t>(capacity), sizeof(Object*)));
+        if (!grown) {
+            mrc_onOutOfStore();
+            return;
+        }
+        if (m_objects) std::memcpy(grown, m_objects, sizeof(Object*) * static_cast<std::size_t>(m_count));
+        std::free(m_objects);
+        m_objects = grown;
+        m_capacity = capacity;
+    }
+    m_objects[m_count++] = object;
+    setStartBit(reinterpret_cast<uintptr_t>(object), true);
+}
+
+int32_t ObjectManager::objectCount() const {
+    host::CriticalSectionLock lock(m_registryLock);
+    return m_count;
+}
+
+Object* ObjectManager::findObjectContaining(uintptr_t address) const {
+    uintptr_t base = reinterpret_cast<uintptr_t>(m_objectHeap->base());
+    if (address < base || address >= base + m_objectHeap->size()) return nullptr;
+    uintptr_t bit = (address - base) / kStartGranule;
+    // Nearest object start at or below the address.
+    intptr_t word = static_cast<intptr_t>(bit / 64);
+    uint64_t bits = m_startBits[static_cast<std::size_t>(word)] & (~uint64_t{0} >> (63 - bit % 64));
+    while (!bits) {
+        if (--word < 0) return nullptr;
+        bits = m_startBits[static_cast<std::size_t>(word)];
+    }
+    uintptr_t startBit = static_cast<uintptr_t>(word) * 64 + (63 - static_cast<uintptr_t>(__builtin_clzll(bits)));
+    uintptr_t start = base + startBit * kStartGranule;
+    uint32_t size = m_objectHeap->blockSize(reinterpret_cast<void*>(start));
+    return address < start + size ? reinterpret_cast<Object*>(start) : nullptr;
+}
+
+// ---- collection ---------------------------------------------------------------------------
+
+void ObjectManager::gc(uint32_t flags) {
+    CallName name(m_application, "ObjectManager::gc()");
+    ApplicationImpl* impl = ApplicationImpl::getInstance();
+
+    uint32_t now = host::tickCount();
+    if (flags == 0 && now - impl->lastCollectionTick.load() < kCollectionInterval) return;
+    impl->lastCollectionTick.store(now);
+
+    // Waiting for the collector lock is a safe point: a collection on another thread scans us.
+    ThreadSlot* self = impl->currentSlot();
+    {
+        SpilledRegisters spill;
+        if (self) {
+            spill.capture();
+            self->savedStackPointer.store(currentStackPointer());
+            self->parked.store(1);
+        }
+        m_collectorLock.enter();
+        if (self) self->parked.store(0);
+    }
+
+    impl->suspendOtherThreads();
+    {
+        host::CriticalSectionLock lock(m_registryLock);
+        clearMarks();
+        if (flags & kGcShutdown) {
+            for (int32_t i = 0; i < m_count; ++i) m_objects[i]->m_collectable = 1;
+        } else {
+            markRoots(flags);
+        }
+        sweep();
+    }
+    m_collections.fetch_add(1, std::memory_order_relaxed);
+    impl->lastCollectionTick.store(host::tickCount());
+    m_collectorLock.leave();
+    impl->resumeOtherThreads();
+}
+
+void ObjectManager::clearMarks() {
+    for (int32_t i = 0; i < m_count; ++i) m_objects[i]->m_mark = 0;
+    // Thread objects outside the heap (the UI thread's) are roots whose marks must be fresh too.
+    ApplicationImpl* impl = ApplicationImpl::getInstance();
+    for (auto& slot : impl->threads)
+        if (slot.thread) slot.thread->m_mark = 0;
+}
+
+void ObjectManager::markRoots(uint32_t flags) {
+    StaticClass* sc = m_application->staticClass;
+    if (sc) {
+        for (Object** root : sc->roots()) markFrom(*root);
+        markFrom(reinterpret_cast<Object*>(sc->stringConstants));
+    }
+    Object** roots = m_application->roots();
+    for (int i = 0; i < Application::kRootCount; ++i) markFrom(roots[i]);
+    // Pending exceptions must survive until they are caught.
+    markFrom(m_application->pendingException);
+    ApplicationImpl* impl = ApplicationImpl::getInstance();
+    for (auto& slot : impl->threads) {
+        if (!slot.thread) continue;
+        markFrom(slot.pendingException);
+        // A started thread lives until its run returns, and so does what it references.
+        markFrom(slot.thread);
+    }
+    impl->scanThreadStacks(this);
+    if ((flags & kGcKeepNewest) && m_count > 0) markFrom(m_objects[m_count - 1]);
+}
+
+void ObjectManager::markFrom(Object* root) {
+    if (!root || root->m_mark || root->m_classId >= kClassCount) return;
+    StaticClass* sc = m_application->staticClass;
+    root->m_mark = 1;
+    m_markStack.clear();
+    Object* current = root;
+    int32_t next = 0;
+    for (;;) {
+        Object* child = nullptr;
+        if (current->m_classId == kClass_ObjectArray) {
+            auto* array = static_cast<JArray*>(current);
+            auto** elements = static_cast<Object**>(array->data);
+            while (elements && next < array->length && !child) {
+                Object* e = elements[next++];
+                if (e && !e->m_mark && e->m_classId < kClassCount) child = e;
+            }
+        } else if (sc) {
+            const ClassRecord& record = sc->records()[current->m_classId];
+            while (next < record.refCount && !child) {
+                auto* field = reinterpret_cast<Object**>(reinterpret_cast<char*>(current) + record.refOffsets[next++]);
+                Object* e = *field;
+                if (e && !e->m_mark && e->m_classId < kClassCount) child = e;
+            }
+        }
+        if (child) {
+            child->m_mark = 1;
+            bool hasRefs = child->m_classId == kClass_ObjectArray ||
+                           (sc && sc->records()[child->m_classId].refCount > 0);
+            if (hasRefs) {
+                m_markStack.push_back({current, next});
+                current = child;
+                next = 0;
+            }
+            continue;
+        }
+        if (m_markStack.empty()) break;
+        current = m_markStack.back().object;
+        next = m_markStack.back().next;
+        m_markStack.pop_back();
+    }
+}
+
+__attribute__((no_sanitize("address", "thread"))) void ObjectManager::scanStackRange(const void* from, const void* to) {
+    auto lo = reinterpret_cast<uintptr_t>(from);
+    auto hi = reinterpret_cast<uintptr_t>(to);
+    if (lo > hi) std::swap(lo, hi);
+    lo = (lo + sizeof(uintptr_t) - 1) & ~(sizeof(uintptr_t) - 1);
+    uintptr_t heapLo = reinterpret_cast<uintptr_t>(m_objectHeap->base());
+    uintptr_t heapHi = heapLo + m_objectHeap->size();
+    for (uintptr_t p = lo; p + sizeof(uintptr_t) <= hi; p += sizeof(uintptr_t)) {
+        uintptr_t word = *reinterpret_cast<const uintptr_t*>(p);
+        if (word < heapLo || word >= heapHi) continue;
+        Object* object = findObjectContaining(word);
+        if (object && !object->m_mark) markFrom(object);
+    }
+}
+
+void ObjectManager::sweep() {
+    for (int32_t i = m_count - 1; i >= 0; --i) {
+        Object* object = m_objects[i];
+        if (object->m_mark || object->m_collectable != 1) continue;
+        m_objects[i] = m_objects[--m_count];
+        m_objects[m_count] = nullptr;
+        setStartBit(reinterpret_cast<uintptr_t>(object), false);
+        object->~Object();
+        object->m_classId = kSweptClassId;
+        releaseBuffer(object);
+    }
+}
+
+// ---- diagnostics --------------------------------------------------------------------------
+
+void ObjectManager::printStatistics() {
+    struct Sum {
+        int64_t bytes;
+        int32_t objects;
+    };
+    Sum sums[kClassCount] = {};
+    int64_t total = 0;
+    int32_t objects = 0;
+    {
+        host::CriticalSectionLock lock(m_registryLock);
+        for (int32_t i = 0; i < m_count; ++i) {
+            Object* o = m_objects[i];
+            if (o->m_classId >= kClassCount) continue;
+            int64_t bytes = m_objectHeap->blockSize(o);
+            // FloatArray and DoubleArray count only their block.
+            if (o->m_classId != kClass_FloatArray && o->m_classId != kClass_DoubleArray) bytes += dataBytesOf(o);
+            sums[o->m_classId].bytes += bytes;
+            sums[o->m_classId].objects += 1;
+        }
+    }
+    mrc_log("Memory allocation:");
+    StaticClass* sc = m_application->staticClass;
+    for (int id = 0; id < kClassCount; ++id) {
+        if (!sums[id].objects) continue;
+        mrc_log("\t%s: %d (%d)", kClassNames[id], static_cast<int>(sums[id].bytes), sums[id].objects);
+        total += sums[id].bytes;
+        objects += sums[id].objects;
+    }
+    int staticSize = sc ? static_cast<int>(sizeof(StaticClass)) : 0;
+    mrc_log("\tStaticClass: %d", staticSize);
+    mrc_log("\tTOTAL: %d (%d)", static_cast<int>(total + staticSize), objects);
+}
+
+// The heap dump: DataOutputStream values are big-endian, raw records native little-endian.
+// Addresses are 64-bit here, so every address (and the words of a raw record) is written as a
+// 64-bit word where the device wrote 32 bits.
+bool ObjectManager::dumpHeap(const char* path) {
+    FILE* f = std::fopen(path, "wb");
+    if (!f) {
+        mrc_log("ObjectManager::dumpHeap: cannot open %s", path);
+        return false;
+    }
+    auto be32 = [&](uint32_t v) {
+        unsigned char b[4] = {static_cast<unsigned char>(v >> 24), static_cast<unsigned char>(v >> 16),
+                              static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
+        std::fwrite(b, 1, 4, f);
+    };
+    auto be16 = [&](uint16_t v) {
+        unsigned char b[2] = {static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
+        std::fwrite(b, 1, 2, f);
+    };
+    auto raw = [&](uint64_t v) {
+        unsigned char b[8];
+        for (int i = 0; i < 8; ++i) b[i] = static_cast<unsigned char>(v >> (8 * i));
+        std::fwrite(b, 1, 8, f);
+    };
+    const unsigned char version[4] = {1, 0, 0, 0};
+    std::fwrite(version, 1, 4, f);
+    be32(kClassCount);
+    for (int i = 0; i < kClassCount; ++i) {
+        auto len = static_cast<uint16_t>(std::strlen(kClassNames[i]));
+        be16(len);
+        std::fwrite(kClassNames[i], 1, len, f);
+    }
+    {
+        host::CriticalSectionLock lock(m_registryLock);
+        be32(static_cast<uint32_t>(m_count));
+        for (int32_t i = 0; i < m_count; ++i) {
+            Object* o = m_objects[i];
+            void* data = nullptr;
+            if (o->m_classId == kClass_String) data = static_cast<String*>(o)->chars;
+            else if (o->m_classId >= kClass_ObjectArray && o->m_classId <= kClass_DoubleArray)
+                data = static_cast<JArray*>(o)->data;
+            raw(o->m_classId);
+            raw(reinterpret_cast<uintptr_t>(o));
+            raw(m_objectHeap->blockSize(o) + m_objectHeap->headerSize());
+            raw(0);
+            raw(data ? 1 : 0);
+            if (data) {
+                raw(reinterpret_cast<uintptr_t>(data));
+                raw(m_dataHeap->contains(data) ? m_dataHeap->blockSize(data) + m_dataHeap->headerSize()
+                                               : static_cast<uint64_t>(-1));
+                raw(static_cast<uint64_t>(dataBytesOf(o)));
+            }
+        }
+    }
+    for (MemoryManager* heap : {m_objectHeap, m_dataHeap}) {
+        int32_t n = 0;
+        heap->forEachFreeBlock([&](void*, uint32_t) { ++n; });
+        be32(static_cast<uint32_t>(n));
+        heap->forEachFreeBlock([&](void* block, uint32_t size) {
+            raw(reinterpret_cast<uintptr_t>(block));
+            raw(size);
+        });
+    }
+    bool ok = std::fflush(f) == 0;
+    std::fclose(f);
+    return ok;
+}
+
+void mrc_onOutOfStore() {
+    mrc_log("ERROR: Operator new failed: out of store.");
+    throw std::bad_alloc();
+}
+
+}  // namespace mrc

@@ -1,0 +1,106 @@
+// The registry of every Java object, the allocation entry points, and the stop-the-world
+// mark-and-sweep collector.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "host/core/sync.h"
+
+class Object;
+
+namespace mrc {
+
+class Application;
+class MemoryManager;
+
+// Collection flags.
+enum GcFlags : uint32_t {
+    kGcForced = 1,
+    kGcShutdown = 2,
+    kGcRequested = 4,
+    kGcKeepNewest = 8,
+};
+
+class ObjectManager {
+public:
+    ObjectManager(Application* application, MemoryManager* objectHeap, MemoryManager* dataHeap);
+    ~ObjectManager();
+    ObjectManager(const ObjectManager&) = delete;
+    ObjectManager& operator=(const ObjectManager&) = delete;
+
+    // kind 0: zeroed, registered object-heap block (null when exhausted even after collecting);
+    // kind 1: zeroed data-heap block, process heap when the data heap is full; not registered.
+    void* allocObject(std::size_t size, int kind);
+    // Zeroed buffer: data heap first, process heap second. Never null for size > 0 unless the
+    // process itself is out of memory.
+    void* allocData(std::size_t size);
+    // Element buffer of an array object: length × element size, null for a length below 1 or
+    // a byte size that overflows (treated as exhausted memory).
+    void* allocArrayData(int32_t length, int32_t elementSize);
+    // Records `slot` as the owner slot of the data-heap block its value points at.
+    void registerMovable(Object* owner, void** slot);
+    // Returns a buffer to whichever heap holds it (data heap, object heap, process heap).
+    void releaseBuffer(void* p);
+
+    // Object-heap storage without registration; the caller registers once the header is set.
+    void* allocObjectStorage(std::size_t size);
+    void registerObject(Object* object);
+
+    // One collection; see GcFlags. Flags 0 run at most once per 200 ms.
+    void gc(uint32_t flags);
+    void markFrom(Object* object);
+    void scanStackRange(const void* from, const void* to);
+    // The registered object whose storage contains `address` (interior pointers included).
+    Object* findObjectContaining(uintptr_t address) const;
+
+    void printStatistics();
+    bool dumpHeap(const char* path = "memdump.dat");
+
+    // Monitors (synchronized entry and exit).
+    void monitorEnter(Object* object);
+    void monitorExit(Object* object);
+
+    int32_t objectCount() const;
+    Object* objectAt(int32_t index) const { return m_objects[index]; }
+    uint64_t collections() const { return m_collections.load(std::memory_order_relaxed); }
+
+    MemoryManager* objectHeap() const { return m_objectHeap; }
+    MemoryManager* dataHeap() const { return m_dataHeap; }
+
+private:
+    struct MarkEntry {
+        Object* object;
+        int32_t next;
+    };
+
+    void registerLocked(Object* object);
+    void clearMarks();
+    void markRoots(uint32_t flags);
+    void sweep();
+    void setStartBit(uintptr_t address, bool on);
+    static void collectorHook(void* self);
+
+    // Registry (object pointers), its capacity and count.
+    Object** m_objects = nullptr;
+    int32_t m_capacity = 0;
+    int32_t m_count = 0;
+    Application* m_application;
+    MemoryManager* m_objectHeap;
+    MemoryManager* m_dataHeap;
+    // Mark stack: grows instead of stopping at a fixed depth.
+    std::vector<MarkEntry> m_markStack;
+    // One bit per 8 bytes of the object heap: set at each registered object's start, so that the
+    // conservative scan can map an interior pointer to its object.
+    std::vector<uint64_t> m_startBits;
+    mutable host::CriticalSection m_registryLock;
+    host::CriticalSection m_collectorLock;
+    std::atomic<uint64_t> m_collections{0};
+};
+
+// The process's out-of-store handler: logs and throws std::bad_alloc.
+void mrc_onOutOfStore();
+
+}  // namespace mrc

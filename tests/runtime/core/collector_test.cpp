@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "host/core/clock.h"
+#include "host/core/log.h"
+#include "runtime/core/array_base.h"
+#include "runtime/lang/string.h"
+#include "runtime/lang/throwable.h"
+#include "tests/runtime/runtime_fixture.h"
+
+namespace {
+
+using mrc::test::RuntimeTest;
+
+std::vector<uint16_t> g_destroyed;
+
+// A node with two reference fields, borrowing a class id of the table for the test.
+class Node : public Object {
+public:
+    using Base = Object;
+    static constexpr uint16_t kClassId = mrc::kClass_java_util_Hashtable_Entry;
+    MRC_REF_FIELDS(&Node::next, &Node::other);
+    ~Node() override { g_destroyed.push_back(m_classId); }
+
+    Object* next;
+    int32_t value;
+    Object* other;
+};
+
+// A subclass adds a reference field after its parent's.
+class DerivedNode : public Node {
+public:
+    using Base = Node;
+    static constexpr uint16_t kClassId = mrc::kClass_java_util_HashtableEntry;
+    MRC_REF_FIELDS(&DerivedNode::extra);
+    Object* extra;
+};
+
+// An interface and a class that implements it; the interface sub-object is an interior pointer.
+class Greeter {
+public:
+    virtual int32_t greet() = 0;
+};
+
+class Friendly : public Object, public Greeter {
+public:
+    using Base = Object;
+    static constexpr uint16_t kClassId = mrc::kClass_java_util_Random;
+    static constexpr int32_t kGreeterId = mrc::kClass_java_lang_Runnable;
+    void* getInterface(int32_t id) override { return id == kGreeterId ? static_cast<Greeter*>(this) : nullptr; }
+    int32_t greet() override { return value; }
+    int32_t value;
+};
+
+class TestObjectArray : public JArray {
+public:
+    using Base = JArray;
+    static constexpr uint16_t kClassId = mrc::kClass_ObjectArray;
+    ~TestObjectArray() override { mrc::ApplicationImpl::getApplication()->objectManager->releaseBuffer(data); }
+    int32_t elementSize() override { return sizeof(Object*); }
+};
+
+TestObjectArray* newObjectArray(int32_t length) {
+    auto* a = mrc::newObject<TestObjectArray>();
+    a->length = length;
+    a->data = mrc::ApplicationImpl::getApplication()->objectManager->allocArrayData(length, sizeof(Object*));
+    mrc::ApplicationImpl::getApplication()->objectManager->registerMovable(a, &a->data);
+    return a;
+}
+
+bool registered(Object* o) {
+    auto* om = mrc::ApplicationImpl::getApplication()->objectManager;
+    for (int32_t i = 0; i < om->objectCount(); ++i)
+        if (om->objectAt(i) == o) return true;
+    return false;
+}
+
+// Overwrites the dead stack below the caller, so stale copies of references do not keep objects.
+__attribute__((noinline)) void scrubStack() {
+    volatile char scrub[16384];
+    for (auto& c : scrub) c = 0;
+}
+
+__attribute__((noinline)) void makeCycle() {
+    auto* a = mrc::newObject<Node>();
+    auto* b = mrc::newObject<Node>();
+    a->next = b;
+    b->next = a;
+}
+
+class Collector : public RuntimeTest {
+protected:
+    void SetUp() override {
+        RuntimeTest::SetUp();
+        g_destroyed.clear();
+        root = nullptr;
+        statics()->addRoot(&root);
+    }
+    Object* root = nullptr;
+};
+
+TEST_F(Collector, ReferenceOffsetsIncludeInheritedFields) {
+    auto* d = mrc::newObject<DerivedNode>();
+    ASSERT_NE(d, nullptr);
+    const mrc::ClassRecord& r = statics()->records()[DerivedNode::kClassId];
+    ASSERT_EQ(r.refCount, 3);
+    auto* base = reinterpret_cast<char*>(d);
+    EXPECT_EQ(base + r.refOffsets[0], reinterpret_cast<char*>(&d->next));
+    EXPECT_EQ(base + r.refOffsets[1], reinterpret_cast<char*>(&d->other));
+    EXPECT_EQ(base + r.refOffsets[2], reinterpret_cast<char*>(&d->extra));
+}
+
+TEST_F(Collector, UnreachableCycleIsSweptWithDestructors) {
+    makeCycle();
+    scrubStack();
+    om()->gc(mrc::kGcForced);
+    EXPECT_EQ(g_destroyed.size(), 2u);
+    EXPECT_EQ(om()->objectCount(), 0);
+}
+
+TEST_F(Collector, ReachableGraphSurvivesThroughFieldsAndArrays) {
+    auto* array = newObjectArray(3);
+    root = array;
+    auto* n = mrc::newObject<Node>();
+    static_cast<Object**>(array->data)[1] = n;
+    n->other = mrc::newString("kept");
+    n = nullptr;
+    array = nullptr;
+    om()->gc(mrc::kGcForced);
+    EXPECT_TRUE(g_destroyed.empty());
+    auto* kept = static_cast<Object**>(static_cast<JArray*>(root)->data)[1];
+    auto* s = static_cast<String*>(static_cast<Node*>(kept)->other);
+    EXPECT_EQ(s->count(), 4);
+}
+
+// Kept out of line so the only reference lives in this frame's registers or stack slots.
+__attribute__((noinline)) int32_t holdThroughCollection(bool viaInterface) {
+    auto* f = mrc::newObject<Friendly>();
+    f->value = 1234;
+    auto* om = mrc::ApplicationImpl::getApplication()->objectManager;
+    if (viaInterface) {
+        auto* g = static_cast<Greeter*>(f->getInterface(Friendly::kGreeterId));
+        f = nullptr;
+        asm volatile("" ::: "memory");
+        om->gc(mrc::kGcForced);
+        return g->greet();
+    }
+    om->gc(mrc::kGcForced);
+    return registered(f) ? f->greet() : -1;
+}
+
+TEST_F(Collector, LocalReferencesSurviveIncludingInteriorPointers) {
+    for (bool viaInterface : {false, true}) {
+        EXPECT_EQ(holdThroughCollection(viaInterface), 1234) << "viaInterface=" << viaInterface;
+    }
+}
+
+class LargeHeapCollector : public Collector {
+protected:
+    uint32_t objectHeapSize() const override { return 8u << 20; }
+};
+
+TEST_F(LargeHeapCollector, LongChainIsMarkedWithoutOverflow) {
+    constexpr int kChain = 100000;
+    Node* head = nullptr;
+    for (int i = 0; i < kChain; ++i) {
+        auto* n = mrc::newObject<Node>();
+        ASSERT_NE(n, nullptr) << i;
+        n->next = head;
+        n->value = i;
+        head = n;
+        root = head;
+    }
+    head = nullptr;
+    om()->gc(mrc::kGcForced);
+    EXPECT_TRUE(g_destroyed.empty());
+    int count = 0;
+    for (auto* n = static_cast<Node*>(root); n; n = static_cast<Node*>(n->next)) ++count;
+    EXPECT_EQ(count, kChain);
+}
+
+TEST_F(Collector, UnforcedCollectionsArePacedBy200ms) {
+    host::ManualClock clock(1000);
+    impl()->lastCollectionTick = 0;
+    auto before = om()->collections();
+    om()->gc(0);
+    clock.advance(50);
+    om()->gc(0);
+    EXPECT_EQ(om()->collections(), before + 1);
+    om()->gc(mrc::kGcForced);
+    EXPECT_EQ(om()->collections(), before + 2);
+    clock.advance(250);
+    om()->gc(0);
+    EXPECT_EQ(om()->collections(), before + 3);
+}
+
+TEST_F(Collector, ShutdownCollectsEverythingEvenRoots) {
+    root = mrc::newObject<Node>();
+    auto* thread = mrc::newObject<Node>(mrc::kClass_java_lang_Thread);
+    EXPECT_EQ(thread->m_collectable, 0);
+    om()->gc(mrc::kGcShutdown);
+    EXPECT_EQ(om()->objectCount(), 0);
+    EXPECT_EQ(g_destroyed.size(), 2u);
+    root = nullptr;
+}
+
+TEST_F(Collector, UnfinishedThreadObjectIsNeverSwept) {
+    mrc::newObject<Node>(mrc::kClass_java_lang_Thread);
+    scrubStack();
+    om()->gc(mrc::kGcForced);
+    EXPECT_TRUE(g_destroyed.empty());
+    EXPECT_EQ(om()->objectCount(), 1);
+}
+
+TEST_F(Collector, PendingExceptionSurvivesUntilCaught) {
+    mrc::raise(mrc::kClass_java_io_EOFException, "eof");
+    scrubStack();
+    om()->gc(mrc::kGcForced);
+    Object* pending = app()->getPendingException();
+    ASSERT_NE(pending, nullptr);
+    ASSERT_TRUE(registered(pending));
+    EXPECT_EQ(pending->m_classId, mrc::kClass_java_io_EOFException);
+    auto* message = static_cast<java_lang_Throwable*>(pending)->message;
+    ASSERT_TRUE(registered(message));
+    EXPECT_EQ(message->count(), 3);
+    app()->clearPendingException();
+}
+
+TEST_F(Collector, DataBuffersMoveWithCompaction) {
+    // Fragment the data heap, then compact: every owner slot follows its buffer.
+    std::vector<TestObjectArray*> arrays;
+    auto* keep = newObjectArray(64);
+    root = keep;
+    for (int i = 0; i < 64; ++i) {
+        auto* a = newObjectArray(8 + i);
+        static_cast<Object**>(keep->data)[i] = (i % 2) ? a : nullptr;
+        if (i % 2) static_cast<Object**>(a->data)[0] = a;  // a recognisable element
+    }
+    om()->gc(mrc::kGcForced);
+    ASSERT_TRUE(app()->dataHeap->compactAll());
+    for (int i = 1; i < 64; i += 2) {
+        auto* a = static_cast<JArray*>(static_cast<Object**>(static_cast<JArray*>(root)->data)[i]);
+        ASSERT_TRUE(app()->dataHeap->contains(a->data));
+        EXPECT_EQ(static_cast<Object**>(a->data)[0], a) << i;
+    }
+    std::string why;
+    EXPECT_TRUE(app()->dataHeap->checkInvariants(&why)) << why;
+}
+
+TEST_F(Collector, InteriorAddressesMapToTheirObject) {
+    auto* n = mrc::newObject<Node>();
+    auto base = reinterpret_cast<uintptr_t>(n);
+    EXPECT_EQ(om()->findObjectContaining(base), n);
+    EXPECT_EQ(om()->findObjectContaining(reinterpret_cast<uintptr_t>(&n->other)), n);
+    EXPECT_EQ(om()->findObjectContaining(reinterpret_cast<uintptr_t>(app()->objectHeap->base())), nullptr);
+}
+
+TEST_F(Collector, HeapDumpHasItsSections) {
+    root = mrc::newString("a string long enough for the data heap");
+    std::string path = ::testing::TempDir() + "memdump.dat";
+    ASSERT_TRUE(om()->dumpHeap(path.c_str()));
+    FILE* f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    unsigned char head[8];
+    ASSERT_EQ(std::fread(head, 1, 8, f), 8u);
+    std::fclose(f);
+    EXPECT_EQ(head[0], 1);
+    EXPECT_EQ(head[4] << 24 | head[5] << 16 | head[6] << 8 | head[7], 126);
+}
+
+TEST_F(Collector, StatisticsListClassesAndTotal) {
+    root = mrc::newString("x");
+    host::LogCapture log;
+    om()->printStatistics();
+    EXPECT_TRUE(log.contains("Memory allocation:"));
+    EXPECT_TRUE(log.contains("\tString: "));
+    EXPECT_TRUE(log.contains("\tTOTAL: "));
+}
+
+}  // namespace
