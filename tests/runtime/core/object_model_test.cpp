@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "host/core/log.h"
+#include "runtime/lang/string.h"
+#include "runtime/lang/throwable.h"
+#include "tests/runtime/runtime_fixture.h"
+
+namespace {
+
+using mrc::test::RuntimeTest;
+
+class ObjectModel : public RuntimeTest {};
+
+std::string text(String* s) {
+    std::string out;
+    for (int32_t i = 0; s && i < s->count(); ++i) out.push_back(static_cast<char>(s->chars[i]));
+    return out;
+}
+
+TEST(ClassTable, IdsNamesAndSuperclasses) {
+    struct Case {
+        int id;
+        const char* name;
+        int32_t super;
+    } cases[] = {
+        {0, "Object", mrc::kNoSuperclass},
+        {4, "ObjectArray", 0},
+        {15, "java_io_ByteArrayInputStream", 21},
+        {27, "java_lang_ArrayIndexOutOfBoundsException", 37},
+        {48, "java_lang_Thread", 0},
+        {55, "java_util_Hashtable_Entry", 0},
+        {65, "java_util_TimerThread", 48},
+        {68, "java_util_Vector", 0},
+        {88, "javax_microedition_lcdui_game_GameCanvas", 80},
+        {111, "javax_microedition_rms_RecordStoreNotOpenException", 108},
+        {115, "Game", 116},
+        {116, "QXLib", 80},
+        {120, "KetraKRVD", 100},
+        {125, "WM_JSound_SND", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(mrc::kClassNames[c.id], c.name) << c.id;
+        EXPECT_EQ(mrc::kSuperclassIds[c.id], c.super) << c.id;
+    }
+}
+
+TEST_F(ObjectModel, InstanceOfWalksTheSuperclassChain) {
+    auto* e = mrc::newThrowable(mrc::kClass_java_lang_ArrayIndexOutOfBoundsException);
+    for (int id : {27, 37, 45, 33, 49, 0}) EXPECT_TRUE(Object::instanceOf(e, id)) << id;
+    for (int id : {26, 32, 22, 2}) EXPECT_FALSE(Object::instanceOf(e, id)) << id;
+    EXPECT_FALSE(Object::instanceOf(nullptr, 0));
+}
+
+TEST_F(ObjectModel, NewInstanceYieldsNullForUnknownIds) {
+    EXPECT_EQ(mrc::NewInstanceFactory::newInstance(126), nullptr);
+    EXPECT_EQ(mrc::NewInstanceFactory::newInstance(-1), nullptr);
+    EXPECT_EQ(mrc::NewInstanceFactory::newInstance(mrc::kClass_java_lang_Runnable), nullptr);
+    mrc::NewInstanceFactory::add<String>();
+    Object* s = mrc::NewInstanceFactory::newInstance(mrc::kClass_String);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->m_classId, mrc::kClass_String);
+    EXPECT_EQ(s->m_collectable, 1);
+    EXPECT_EQ(s->m_mark, 1);
+    mrc::NewInstanceFactory::setFactory(mrc::kClass_String, nullptr);
+}
+
+TEST_F(ObjectModel, ClassForNameMatchesByPrefix) {
+    struct Case {
+        const char* name;
+        int expected;
+    } cases[] = {
+        {"java.util.Vector", 68},
+        {"java.util.Hashtable", 55},  // the first name that begins with it
+        {"", 0},
+        {"Game", 115},
+        {"no.such.Class", -1},
+    };
+    for (const auto& c : cases) {
+        mrc::ClassRecord* r = Class::forName(c.name);
+        EXPECT_EQ(r ? r->classId : -1, c.expected) << c.name;
+    }
+    EXPECT_EQ(Class::forName(mrc::newString("java.util.Random"))->classId, 60);
+}
+
+TEST_F(ObjectModel, ClassRecordsAndSubclassTest) {
+    mrc::ClassRecord* r = statics()->findClassById(mrc::kClass_java_io_EOFException);
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(r->name, "java_io_EOFException");
+    EXPECT_EQ(r->superclassId, 22);
+    EXPECT_TRUE(mrc::StaticClass::isSubclassOf(r, 33));
+    EXPECT_FALSE(mrc::StaticClass::isSubclassOf(r, 45));
+    EXPECT_EQ(statics()->findClassById(126), nullptr);
+    auto* e = mrc::newThrowable(mrc::kClass_java_io_EOFException);
+    EXPECT_EQ(statics()->findClassRecord(e), r);
+}
+
+TEST_F(ObjectModel, ObjectOperations) {
+    auto* a = mrc::newObject<Object>();
+    auto* b = mrc::newObject<Object>();
+    EXPECT_TRUE(a->equals(a));
+    EXPECT_FALSE(a->equals(b));
+    EXPECT_EQ(a->hashCode(), static_cast<int32_t>(reinterpret_cast<uintptr_t>(a)));
+    char expected[48];
+    std::snprintf(expected, sizeof expected, "Object_id=0 @0x%x", static_cast<unsigned>(reinterpret_cast<uintptr_t>(a)));
+    EXPECT_EQ(text(a->toString()), expected);
+    EXPECT_EQ(a->getInterface(mrc::kClass_java_lang_Runnable), nullptr);
+
+    host::LogCapture log;
+    EXPECT_EQ(a->clone(), nullptr);
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"clone", "stacktrace:"}));
+}
+
+TEST_F(ObjectModel, ThreadObjectsStartUncollectable) {
+    auto* t = mrc::newObject<Object>(mrc::kClass_java_lang_Thread);
+    EXPECT_EQ(t->m_collectable, 0);
+    EXPECT_EQ(t->m_classId, mrc::kClass_java_lang_Thread);
+}
+
+}  // namespace
