@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/core/log.h"
+#include "host/headless/frame_store.h"
+
+namespace {
+
+struct Rgb {
+    int width = 0, height = 0;
+    std::vector<uint8_t> bytes;
+};
+
+// Reads an 8-bit RGB PNG back with libpng itself.
+bool readPng(const std::string& path, Rgb& out) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    bool ok = false;
+    if (setjmp(png_jmpbuf(png)) == 0) {
+        png_init_io(png, f);
+        png_read_info(png, info);
+        if (png_get_color_type(png, info) == PNG_COLOR_TYPE_RGB && png_get_bit_depth(png, info) == 8) {
+            out.width = static_cast<int>(png_get_image_width(png, info));
+            out.height = static_cast<int>(png_get_image_height(png, info));
+            out.bytes.resize(std::size_t(out.width) * out.height * 3);
+            std::vector<png_bytep> rows(out.height);
+            for (int y = 0; y < out.height; ++y) rows[y] = &out.bytes[std::size_t(y) * out.width * 3];
+            png_read_image(png, rows.data());
+            ok = true;
+        }
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(f);
+    return ok;
+}
+
+std::vector<uint16_t> gradient(int seed) {
+    std::vector<uint16_t> px(800 * 480);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 800; ++x)
+            px[std::size_t(y) * 800 + x] = static_cast<uint16_t>((x * 7 + y * 13 + seed * 101) & 0xFFFF);
+    px[0] = 0xFFFF;  // white, black and the pure primaries at known places
+    px[1] = 0x0000;
+    px[2] = 0xF800;
+    px[3] = 0x07E0;
+    px[4] = 0x001F;
+    return px;
+}
+
+TEST(FrameStore, KeepsTheLatestFramesAndHashesEveryOne) {
+    host::FrameStore store(2);
+    for (int i = 0; i < 5; ++i) {
+        auto px = gradient(i);
+        store.add(px.data(), 800, 480, 1600);
+    }
+    EXPECT_EQ(store.count(), 5u);
+    auto kept = store.frames();
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].number, 4u);
+    EXPECT_EQ(kept[1].number, 5u);
+    EXPECT_EQ(kept[1].pixels, gradient(4));
+
+    auto hashes = store.hashes();
+    ASSERT_EQ(hashes.size(), 5u);
+    auto px = gradient(2);
+    EXPECT_EQ(hashes[2], host::frameHash(px.data(), 800, 480, 1600));
+    EXPECT_NE(hashes[2], hashes[3]);
+
+    store.setKeep(0);
+    for (int i = 0; i < 3; ++i) store.add(px.data(), 800, 480, 1600);
+    EXPECT_EQ(store.frames().size(), 5u);  // "all" from here on
+    EXPECT_EQ(store.hashes()[5], hashes[2]);
+}
+
+TEST(FrameStore, PngOfTheLastFrameReadsBackAsTheFrame) {
+    host::FrameStore store;
+    auto first = gradient(1), last = gradient(2);
+    store.add(first.data(), 800, 480, 1600);
+    store.add(last.data(), 800, 480, 1600);
+
+    std::string path = ::testing::TempDir() + "window_png_test.png";
+    ASSERT_TRUE(store.writePng(path));
+    Rgb image;
+    ASSERT_TRUE(readPng(path, image));
+    ASSERT_EQ(image.width, 800);
+    ASSERT_EQ(image.height, 480);
+    for (std::size_t i = 0; i < last.size(); ++i) {
+        uint8_t rgb[3];
+        host::expandRgb565(last[i], rgb);
+        ASSERT_EQ(image.bytes[i * 3], rgb[0]) << "pixel " << i;
+        ASSERT_EQ(image.bytes[i * 3 + 1], rgb[1]) << "pixel " << i;
+        ASSERT_EQ(image.bytes[i * 3 + 2], rgb[2]) << "pixel " << i;
+    }
+    const uint8_t expected[5][3] = {{255, 255, 255}, {0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    for (int i = 0; i < 5; ++i)
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(image.bytes[i * 3 + c], expected[i][c]) << i;
+    std::remove(path.c_str());
+}
+
+TEST(FrameStore, WritingWithoutAFrameOrToABadPlaceIsTracedAndFails) {
+    host::LogCapture log;
+    host::FrameStore store;
+    std::string path = ::testing::TempDir() + "window_png_none.png";
+    EXPECT_FALSE(store.writePng(path));
+    EXPECT_TRUE(log.contains("no frame was presented"));
+    EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr);
+
+    auto px = gradient(0);
+    store.add(px.data(), 800, 480, 1600);
+    EXPECT_FALSE(store.writePng("/nonexistent-folder/x.png"));
+    EXPECT_TRUE(log.contains("cannot create /nonexistent-folder/x.png"));
+}
+
+}  // namespace
