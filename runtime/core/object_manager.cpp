@@ -1,6 +1,7 @@
 #include "runtime/core/object_manager.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -236,7 +237,9 @@ void ObjectManager::gc(uint32_t flags) {
 }
 
 void ObjectManager::clearMarks() {
-    for (int32_t i = 0; i < m_count; ++i) m_objects[i]->m_mark = 0;
+    // The sweep leaves every survivor's mark clear, and nothing else removes objects, so only
+    // the objects registered since then (stamped with mark 1) need clearing.
+    for (int32_t i = std::min(m_marksClearedBelow, m_count); i < m_count; ++i) m_objects[i]->m_mark = 0;
     // Thread objects outside the heap (the UI thread's) are roots whose marks must be fresh too.
     ApplicationImpl* impl = ApplicationImpl::getInstance();
     for (auto& slot : impl->threads)
@@ -264,45 +267,37 @@ void ObjectManager::markRoots(uint32_t flags) {
     if ((flags & kGcKeepNewest) && m_count > 0) markFrom(m_objects[m_count - 1]);
 }
 
+// Depth-first with an explicit, growing stack of objects still to scan. Each object is marked when
+// it is first met and scanned once, whole, when it is popped; objects without references (strings,
+// primitive arrays) are marked and never pushed.
 void ObjectManager::markFrom(Object* root) {
     if (!root || root->m_mark || root->m_classId >= kClassCount) return;
-    StaticClass* sc = m_application->staticClass;
+    const ClassRecord* records = m_application->staticClass ? m_application->staticClass->records() : nullptr;
+    auto hasRefs = [records](const Object* o) {
+        return o->m_classId == kClass_ObjectArray || (records && records[o->m_classId].refCount > 0);
+    };
+    auto visit = [&](Object* e) {
+        if (e && !e->m_mark && e->m_classId < kClassCount) {
+            e->m_mark = 1;
+            if (hasRefs(e)) m_markStack.push_back(e);
+        }
+    };
     root->m_mark = 1;
+    if (!hasRefs(root)) return;
     m_markStack.clear();
-    Object* current = root;
-    int32_t next = 0;
-    for (;;) {
-        Object* child = nullptr;
+    m_markStack.push_back(root);
+    while (!m_markStack.empty()) {
+        Object* current = m_markStack.back();
+        m_markStack.pop_back();
         if (current->m_classId == kClass_ObjectArray) {
             auto* array = static_cast<JArray*>(current);
             auto** elements = static_cast<Object**>(array->data);
-            while (elements && next < array->length && !child) {
-                Object* e = elements[next++];
-                if (e && !e->m_mark && e->m_classId < kClassCount) child = e;
-            }
-        } else if (sc) {
-            const ClassRecord& record = sc->records()[current->m_classId];
-            while (next < record.refCount && !child) {
-                auto* field = reinterpret_cast<Object**>(reinterpret_cast<char*>(current) + record.refOffsets[next++]);
-                Object* e = *field;
-                if (e && !e->m_mark && e->m_classId < kClassCount) child = e;
-            }
+            for (int32_t i = 0; elements && i < array->length; ++i) visit(elements[i]);
+        } else {
+            const ClassRecord& record = records[current->m_classId];
+            auto* base = reinterpret_cast<char*>(current);
+            for (int32_t i = 0; i < record.refCount; ++i) visit(*reinterpret_cast<Object**>(base + record.refOffsets[i]));
         }
-        if (child) {
-            child->m_mark = 1;
-            bool hasRefs = child->m_classId == kClass_ObjectArray ||
-                           (sc && sc->records()[child->m_classId].refCount > 0);
-            if (hasRefs) {
-                m_markStack.push_back({current, next});
-                current = child;
-                next = 0;
-            }
-            continue;
-        }
-        if (m_markStack.empty()) break;
-        current = m_markStack.back().object;
-        next = m_markStack.back().next;
-        m_markStack.pop_back();
     }
 }
 
@@ -324,7 +319,10 @@ __attribute__((no_sanitize("address", "thread"))) void ObjectManager::scanStackR
 void ObjectManager::sweep() {
     for (int32_t i = m_count - 1; i >= 0; --i) {
         Object* object = m_objects[i];
-        if (object->m_mark || object->m_collectable != 1) continue;
+        if (object->m_mark || object->m_collectable != 1) {
+            object->m_mark = 0;  // ready for the next collection
+            continue;
+        }
         m_objects[i] = m_objects[--m_count];
         m_objects[m_count] = nullptr;
         setStartBit(reinterpret_cast<uintptr_t>(object), false);
@@ -332,6 +330,7 @@ void ObjectManager::sweep() {
         object->m_classId = kSweptClassId;
         releaseBuffer(object);
     }
+    m_marksClearedBelow = m_count;
 }
 
 // ---- diagnostics --------------------------------------------------------------------------

@@ -71,11 +71,6 @@ public:
     MemoryManager* dataHeap() const { return m_dataHeap; }
 
 private:
-    struct MarkEntry {
-        Object* object;
-        int32_t next;
-    };
-
     void registerLocked(Object* object);
     void clearMarks();
     void markRoots(uint32_t flags);
@@ -87,11 +82,12 @@ private:
     Object** m_objects = nullptr;
     int32_t m_capacity = 0;
     int32_t m_count = 0;
+    int32_t m_marksClearedBelow = 0;  // registry entries below this index have clear marks
     Application* m_application;
     MemoryManager* m_objectHeap;
     MemoryManager* m_dataHeap;
-    // Mark stack: grows instead of stopping at a fixed depth.
-    std::vector<MarkEntry> m_markStack;
+    // Mark stack of objects still to scan: grows instead of stopping at a fixed depth.
+    std::vector<Object*> m_markStack;
     // One bit per 8 bytes of the object heap: set at each registered object's start, so that the
     // conservative scan can map an interior pointer to its object.
     std::vector<uint64_t> m_startBits;
