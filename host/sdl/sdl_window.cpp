@@ -122,8 +122,10 @@ void SdlWindow::handleEvent(const SDL_Event& event) {
                     updateDrawableSize();
                     std::lock_guard lock(m_frameMutex);
                     if (m_windowSurface) {
-                        m_windowSurface = nullptr;
+                        // SDL has dropped the old surface; take the new one now so that its size is
+                        // known, but the presenter sees it lost until it restores it.
                         losePrimarySurface();
+                        acquireWindowSurfaceLocked();
                     }
                     m_dirty = m_haveFrame;
                     break;

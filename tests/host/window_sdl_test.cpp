@@ -23,8 +23,10 @@ protected:
     std::unique_ptr<host::SdlWindow> open(int width, int height) {
         const char* required = std::getenv("VELTRANO_TEST_VIDEO");
         SDL_SetHint(SDL_HINT_VIDEODRIVER, required ? required : "offscreen");
-        // The offscreen driver's GL surface keeps its first size; its software renderer follows resizes.
+        // Offscreen, stay off GL: its surface keeps its first size (the software renderer follows
+        // resizes), and the GL driver's own allocations read as leaks once SDL unloads it.
         SDL_SetHint(SDL_HINT_RENDER_DRIVER, required ? "" : "software");
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, required ? "" : "0");
         host::WindowConfig config;
         config.backend = host::Backend::Sdl;
         config.width = width;
@@ -151,6 +153,7 @@ TEST_F(SdlWindowTest, DirectPresentBlitsToTheWindowSurfaceWhichIsLostOnResize) {
     SDL_SetWindowSize(SDL_GetWindowFromID(w->sdlWindowId()), 1600, 960);
     pump(*w);
     EXPECT_TRUE(direct->primaryLost());
+    EXPECT_EQ(direct->primaryInfo().width, 1600);  // the new surface is known before it is restored
     EXPECT_FALSE(direct->present());
     ASSERT_TRUE(direct->restorePrimary());
     ASSERT_TRUE(direct->present());
@@ -178,31 +181,27 @@ TEST_F(SdlWindowTest, KeyboardMouseFocusAndCloseBecomeMessages) {
     e.key.keysym.sym = SDLK_LSHIFT;  // no device key: nothing
     push(e);
 
-    SDL_Event m{};
-    m.type = SDL_MOUSEMOTION;  // pen not down: no message
-    m.motion.windowID = id;
-    m.motion.x = 300;
-    push(m);
-    m = {};
-    m.type = SDL_MOUSEBUTTONDOWN;
-    m.button.windowID = id;
-    m.button.button = SDL_BUTTON_LEFT;
-    m.button.x = 600;  // 100-pixel bar on the left: screen x 500
-    m.button.y = 240;
-    push(m);
-    m = {};
-    m.type = SDL_MOUSEMOTION;
-    m.motion.windowID = id;
-    m.motion.x = 950;  // on the right bar: clamped
-    m.motion.y = 10;
-    push(m);
-    m = {};
-    m.type = SDL_MOUSEBUTTONUP;
-    m.button.windowID = id;
-    m.button.button = SDL_BUTTON_LEFT;
-    m.button.x = 50;
-    m.button.y = 479;
-    push(m);
+    auto mouse = [&](Uint32 type, int x, int y, Uint8 button = SDL_BUTTON_LEFT) {
+        SDL_Event m{};
+        m.type = type;
+        if (type == SDL_MOUSEMOTION) {
+            m.motion.windowID = id;
+            m.motion.x = x;
+            m.motion.y = y;
+        } else {
+            m.button.windowID = id;
+            m.button.button = button;
+            m.button.x = x;
+            m.button.y = y;
+        }
+        push(m);
+    };
+    mouse(SDL_MOUSEMOTION, 300, 0);             // pen not down: no message
+    mouse(SDL_MOUSEBUTTONDOWN, 300, 0, SDL_BUTTON_RIGHT);  // not the pen
+    mouse(SDL_MOUSEBUTTONDOWN, 600, 240);       // 100-pixel bar on the left: screen x 500
+    mouse(SDL_MOUSEMOTION, 950, 10);            // on the right bar: clamped
+    mouse(SDL_MOUSEBUTTONUP, 50, 479);
+    mouse(SDL_MOUSEMOTION, 300, 0);             // pen up again: no message
 
     SDL_Event f{};
     f.type = SDL_WINDOWEVENT;
