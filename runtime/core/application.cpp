@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "host/core/clock.h"
 #include "host/core/log.h"
@@ -182,6 +183,7 @@ bool ApplicationImpl::initRuntime(bool suspendMode, uint32_t objectHeapSize, uin
     lastCollectionTick.store(host::tickCount());
     host::setBlockingHooks({&ApplicationImpl::enterBlocking, &ApplicationImpl::leaveBlocking});
 
+    std::set_new_handler(&mrc_onOutOfStore);
     application = new Application();
     return application->init(objectHeapSize, dataHeapSize);
 }

@@ -39,6 +39,11 @@ bool Object::instanceOf(Object* object, int32_t classId) {
     return false;
 }
 
+String* Object::getClass(const mrc::ClassRecord* record) {
+    if (!record || record->classId < 0 || record->classId >= mrc::kClassCount) return nullptr;
+    return mrc::newString(mrc::kClassNames[record->classId]);
+}
+
 namespace mrc {
 
 namespace {

@@ -17,6 +17,9 @@
 #include "runtime/core/class_ids.h"
 
 class String;
+namespace mrc {
+struct ClassRecord;
+}
 
 class Object {
 public:
@@ -38,6 +41,8 @@ public:
 
     // `instanceof` and `checkcast`: false for null (and swept objects).
     static bool instanceOf(Object* object, int32_t classId);
+    // A new String of the name of the record's class (null for no record).
+    static String* getClass(const mrc::ClassRecord* record);
 
     // Header fields; public because the collector, the dumps and the thread natives use them.
     uint16_t m_classId;

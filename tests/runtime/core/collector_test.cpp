@@ -197,19 +197,18 @@ TEST_F(Collector, UnforcedCollectionsArePacedBy200ms) {
 
 TEST_F(Collector, ShutdownCollectsEverythingEvenRoots) {
     root = mrc::newObject<Node>();
-    auto* thread = mrc::newObject<Node>(mrc::kClass_java_lang_Thread);
+    auto* thread = mrc::newObject<Object>(mrc::kClass_java_lang_Thread);
     EXPECT_EQ(thread->m_collectable, 0);
     om()->gc(mrc::kGcShutdown);
     EXPECT_EQ(om()->objectCount(), 0);
-    EXPECT_EQ(g_destroyed.size(), 2u);
+    EXPECT_EQ(g_destroyed.size(), 1u);
     root = nullptr;
 }
 
 TEST_F(Collector, UnfinishedThreadObjectIsNeverSwept) {
-    mrc::newObject<Node>(mrc::kClass_java_lang_Thread);
+    mrc::newObject<Object>(mrc::kClass_java_lang_Thread);
     scrubStack();
     om()->gc(mrc::kGcForced);
-    EXPECT_TRUE(g_destroyed.empty());
     EXPECT_EQ(om()->objectCount(), 1);
 }
 

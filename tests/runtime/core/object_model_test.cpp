@@ -83,6 +83,8 @@ TEST_F(ObjectModel, ClassForNameMatchesByPrefix) {
         EXPECT_EQ(r ? r->classId : -1, c.expected) << c.name;
     }
     EXPECT_EQ(Class::forName(mrc::newString("java.util.Random"))->classId, 60);
+    EXPECT_EQ(text(Object::getClass(statics()->findClassById(68))), "java_util_Vector");
+    EXPECT_EQ(Object::getClass(nullptr), nullptr);
 }
 
 TEST_F(ObjectModel, ClassRecordsAndSubclassTest) {
