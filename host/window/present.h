@@ -3,7 +3,8 @@
 // Both may be used from any thread (the game thread presents while the UI thread pumps messages):
 // a present copies the frame, and the window shows it on its own thread at the next pump, or at
 // once when present is called on that thread. A window has at most one presenter at a time;
-// destroy it before the window (a presenter that outlives its window fails every call).
+// create and destroy it on the window's thread, before the window goes (a presenter that outlives
+// its window fails every call).
 #pragma once
 
 #include <cstdint>

@@ -81,6 +81,7 @@ public:
     virtual int drawableHeight() const = 0;
 
     // Input as the device would deliver it; used by scripted input, by headless runs and tests.
+    // Keys, pen and close only post, so any thread may inject them; focus belongs to the window's thread.
     void injectKey(uint32_t key, bool down) { post(keyMessage(key, down)); }
     void injectPen(PenAction action, int x, int y) { post(penMessage(action, x, y)); }
     void injectFocus(bool gained);
