@@ -17,6 +17,7 @@ class FsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_previous = host::fs::folders();
+        std::filesystem::create_directories(dataDir());
         host::fs::setFolders({dataDir(), saveDir()});
         host::fs::clearFaults();
     }

@@ -1,0 +1,139 @@
+#include "platform/rms/record_store_files.h"
+
+#include <algorithm>
+
+#include "host/core/log.h"
+#include "host/fs/file.h"
+#include "host/fs/paths.h"
+#include "platform/io/device_path.h"
+
+namespace mrc::rms {
+
+namespace {
+
+void putI32(std::vector<uint8_t>& out, int32_t v) {
+    auto u = static_cast<uint32_t>(v);
+    out.insert(out.end(), {uint8_t(u >> 24), uint8_t(u >> 16), uint8_t(u >> 8), uint8_t(u)});
+}
+
+std::optional<int32_t> getI32(const std::vector<uint8_t>& in, std::size_t at) {
+    if (in.size() < at + 4) return std::nullopt;
+    return static_cast<int32_t>(uint32_t(in[at]) << 24 | uint32_t(in[at + 1]) << 16 | uint32_t(in[at + 2]) << 8 |
+                                in[at + 3]);
+}
+
+}  // namespace
+
+std::vector<uint8_t> encodeIndex(const StoreIndex& index) {
+    std::vector<uint8_t> out;
+    out.reserve(8 + 4 * index.ids.size());
+    putI32(out, index.lastId);
+    putI32(out, static_cast<int32_t>(index.ids.size()));
+    for (int32_t id : index.ids) putI32(out, id);
+    return out;
+}
+
+StoreIndex decodeIndex(const std::vector<uint8_t>& bytes) {
+    StoreIndex index;
+    index.lastId = getI32(bytes, 0).value_or(0);
+    int32_t count = getI32(bytes, 4).value_or(0);
+    for (int32_t i = 0; i < count; ++i) {
+        auto id = getI32(bytes, 8 + 4 * static_cast<std::size_t>(i));
+        if (!id) break;
+        index.ids.push_back(*id);
+    }
+    return index;
+}
+
+std::u16string storePath(const StoreFileNames& names, std::u16string_view storeName, std::u16string_view vendor,
+                         std::u16string_view suite) {
+    std::u16string path;
+    if (vendor.empty() || suite.empty()) {
+        path = io::widenPath(host::fs::kInstallFolder);
+    } else {
+        path = io::widenPath(host::fs::kProgramFilesFolder);
+        path.append(names.separator).append(vendor).append(names.separator).append(suite);
+    }
+    path.append(names.separator).append(names.prefix).append(storeName).append(names.suffix);
+    for (char16_t& c : path)
+        if (std::u16string_view(u"/:*?<>|").find(c) != std::u16string_view::npos) c = u'_';
+    return path;
+}
+
+RecordStoreFiles::RecordStoreFiles(std::string indexPath, std::string recordSeparator, std::string suffix,
+                                   StoreIndex state)
+    : m_indexPath(std::move(indexPath)),
+      m_recordSeparator(std::move(recordSeparator)),
+      m_suffix(std::move(suffix)),
+      m_state(std::move(state)) {}
+
+bool RecordStoreFiles::indexExists() const { return host::fs::exists(m_indexPath); }
+
+void RecordStoreFiles::load() { m_state = decodeIndex(host::fs::readFile(m_indexPath).value_or(std::vector<uint8_t>{})); }
+
+std::string RecordStoreFiles::recordPath(int32_t id) const {
+    return m_indexPath + m_recordSeparator + std::to_string(id) + m_suffix;
+}
+
+bool RecordStoreFiles::contains(int32_t id) const {
+    return std::find(m_state.ids.begin(), m_state.ids.end(), id) != m_state.ids.end();
+}
+
+bool RecordStoreFiles::writeIndex(const StoreIndex& state) {
+    if (host::fs::replaceFile(m_indexPath, encodeIndex(state))) return true;
+    mrc_log("record store: cannot write %s", m_indexPath.c_str());
+    return false;
+}
+
+bool RecordStoreFiles::writeIndex() { return writeIndex(m_state); }
+
+std::optional<int32_t> RecordStoreFiles::add(const std::vector<uint8_t>& data) {
+    StoreIndex next = m_state;
+    int32_t id = ++next.lastId;
+    next.ids.push_back(id);
+    if (!host::fs::replaceFile(recordPath(id), data)) {
+        mrc_log("record store: cannot write %s", recordPath(id).c_str());
+        return std::nullopt;
+    }
+    if (!writeIndex(next)) return std::nullopt;
+    m_state = std::move(next);
+    return id;
+}
+
+RecordStatus RecordStoreFiles::set(int32_t id, const std::vector<uint8_t>& data) {
+    if (!contains(id)) return RecordStatus::InvalidId;
+    if (!host::fs::replaceFile(recordPath(id), data)) {
+        mrc_log("record store: cannot write %s", recordPath(id).c_str());
+        return RecordStatus::WriteFailed;
+    }
+    return writeIndex() ? RecordStatus::Ok : RecordStatus::WriteFailed;
+}
+
+bool RecordStoreFiles::remove(int32_t id) {
+    auto at = std::find(m_state.ids.rbegin(), m_state.ids.rend(), id);
+    if (at == m_state.ids.rend()) return true;
+    StoreIndex next = m_state;
+    next.ids.erase(next.ids.begin() + (std::prev(at.base()) - m_state.ids.begin()));
+    if (!writeIndex(next)) return false;
+    m_state = std::move(next);
+    if (!host::fs::replaceFile(recordPath(id), nullptr, 0))
+        mrc_log("record store: cannot empty %s", recordPath(id).c_str());
+    return true;
+}
+
+bool RecordStoreFiles::destroy() {
+    std::vector<int32_t> ids = m_state.ids;
+    for (auto it = ids.rbegin(); it != ids.rend(); ++it) remove(*it);
+    if (host::fs::replaceFile(m_indexPath, nullptr, 0)) {
+        m_state = {};
+        return true;
+    }
+    mrc_log("record store: cannot empty %s", m_indexPath.c_str());
+    return false;
+}
+
+std::optional<std::vector<uint8_t>> RecordStoreFiles::read(int32_t id) const { return host::fs::readFile(recordPath(id)); }
+
+std::optional<int64_t> RecordStoreFiles::recordSize(int32_t id) const { return host::fs::length(recordPath(id)); }
+
+}  // namespace mrc::rms
