@@ -1,0 +1,149 @@
+// A best-fit heap carved out of one block of the process heap. The runtime keeps two: the object
+// heap (blocks never move) and the movable data heap, whose blocks compaction may relocate; each
+// data block records the one pointer that refers to it (its owner slot) so the pointer can follow.
+//
+// Layout. The heap was first laid out for 32-bit words (size word, then owner slot or free links;
+// headers of 4 and 8 bytes, requests rounded to 4, 12-byte minimum block, a free block handed out
+// whole when no more than header + 32 bytes would remain). Words are 8 bytes here and objects hold
+// pointers, so data must be 8-byte aligned:
+//   object heap header  8 bytes: size word
+//   data heap header   16 bytes: size word, owner slot
+//   free block         size word, previous, next: 24 bytes, which is also the smallest block
+//   requests           rounded up to 8, plus the header, at least 24
+//   split              a free block is handed out whole when at most header + 32 bytes would remain
+//                      (object heap 40, data heap 48); otherwise the remainder stays free
+// The size word is positive in a free block and negated in a used one. Blocks tile the heap; the
+// free list is ordered by address and kept coalesced, so no two free blocks touch.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/core/sync.h"
+
+namespace mrc {
+
+class MemoryManager {
+public:
+    // One block from the process heap; throws std::bad_alloc if none. The size is rounded down to 8.
+    MemoryManager(uint32_t size, bool movable);
+    ~MemoryManager();
+    MemoryManager(const MemoryManager&) = delete;
+    MemoryManager& operator=(const MemoryManager&) = delete;
+
+    void destroy();  // frees the block; idempotent
+
+    // At least `size` bytes, not zeroed; nullptr when nothing fits even after the collector hook and,
+    // on the data heap, compaction. The failure is logged.
+    void* alloc(uint32_t size);
+    // 1 when `p` lies inside this heap (its block is freed), 0 otherwise.
+    int free(void* p);
+    // Data heap: `slot` is the one pointer to the block whose data is `data`; compaction rewrites it.
+    void registerOwner(void* data, void** slot);
+    uint32_t blockSize(const void* data) const;  // usable size, 0 outside the heap
+    bool contains(const void* p) const;
+
+    // Run when an allocation finds nothing, with the heap's lock released.
+    using CollectorHook = void (*)(void* context);
+    void setCollectorHook(CollectorHook hook, void* context);
+    // Run around every compaction, with the heap's lock released: the runtime stops the other
+    // Java threads there, since data may only move while they are stopped. Both optional.
+    using WorldHook = void (*)(void* context);
+    void setCompactionHooks(WorldHook before, WorldHook after, void* context);
+    // Before every allocation of the data heap, run the collector hook and move every used block,
+    // so that a pointer to moved data not held in an owner slot shows up. Freed space is poisoned.
+    void setStressMode(bool on);
+    // Slides every used block towards the base, rewriting owner slots; true when anything moved.
+    bool compactAll();
+
+    uint8_t* base() const { return m_base; }
+    uint32_t size() const { return m_size; }
+    bool movable() const { return m_movable; }
+    uint32_t headerSize() const { return m_headerSize; }
+    int32_t used() const;
+    int32_t peak() const;
+    int32_t blockCount() const;
+    int32_t freeCount() const;
+
+    // The callbacks run under the heap's lock and must not allocate or free in this heap.
+    template <class F>
+    void forEachFreeBlock(F f) const;  // f(void* blockAddress, uint32_t blockSize)
+    template <class F>
+    void forEachBlock(F f) const;  // f(void* blockAddress, uint32_t size, bool used, void** ownerSlotOrNull)
+
+    // Blocks tile the heap, the free list is ordered, linked both ways and coalesced, counts and
+    // used bytes agree, and every owner slot points at its block's data.
+    bool checkInvariants(std::string* whyNot = nullptr) const;
+
+    static constexpr uint32_t kMinBlock = 24;
+
+private:
+    struct Block {
+        int64_t size;  // positive when free, negated when used; header included
+        union {
+            Block* prev;   // free
+            void** owner;  // used, data heap only
+        };
+        Block* next;  // free
+    };
+
+    static uint8_t* bytes(Block* b) { return reinterpret_cast<uint8_t*>(b); }
+    static Block* blockAt(uint8_t* p) { return reinterpret_cast<Block*>(p); }
+    uint8_t* end() const { return m_base + m_size; }
+
+    void reset();
+    Block* usedBlockOf(const void* data) const;
+    Block* bestFit(uint64_t needed, const Block* skip1, const Block* skip2) const;
+    uint64_t take(Block* b, uint64_t needed);
+    void insertFree(Block* b, Block* below);
+    Block* releaseBlock(Block* b, Block* below);
+    Block* lastFreeBelow(const Block* b) const;
+    void moveRun(uint8_t* run, uint64_t length, Block* target, Block* below);
+    Block* compactGaps(uint64_t needed);
+    Block* compactSliding(uint64_t needed);
+    bool slideAll(bool towardsEnd);
+    void runCollector();
+    void worldHook(WorldHook hook);
+
+    uint8_t* m_base = nullptr;
+    Block* m_freeHead = nullptr;
+    Block* m_freeTail = nullptr;
+    uint32_t m_size = 0;
+    int32_t m_blockCount = 0;
+    int32_t m_freeCount = 0;
+    int32_t m_used = 0;
+    int32_t m_peak = 0;
+    bool m_movable;
+    uint32_t m_headerSize;
+    mutable host::CriticalSection m_lock;
+
+    CollectorHook m_collectorHook = nullptr;
+    void* m_collectorContext = nullptr;
+    WorldHook m_beforeCompaction = nullptr;
+    WorldHook m_afterCompaction = nullptr;
+    void* m_worldContext = nullptr;
+    bool m_stress = false;
+    bool m_stressTowardsEnd = true;  // blocks start packed at the base
+};
+
+template <class F>
+void MemoryManager::forEachFreeBlock(F f) const {
+    host::CriticalSectionLock lock(m_lock);
+    for (Block* b = m_freeHead; b; b = b->next) f(static_cast<void*>(b), static_cast<uint32_t>(b->size));
+}
+
+template <class F>
+void MemoryManager::forEachBlock(F f) const {
+    host::CriticalSectionLock lock(m_lock);
+    if (!m_base) return;
+    for (uint8_t* p = m_base; p < end();) {
+        Block* b = blockAt(p);
+        bool used = b->size < 0;
+        uint64_t size = used ? uint64_t(-b->size) : uint64_t(b->size);
+        if (size == 0) return;  // corrupt; checkInvariants says why
+        f(static_cast<void*>(p), static_cast<uint32_t>(size), used, used && m_movable ? b->owner : nullptr);
+        p += size;
+    }
+}
+
+}  // namespace mrc
