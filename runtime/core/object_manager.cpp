@@ -15,6 +15,7 @@
 #include "runtime/core/static_class.h"
 #include "runtime/heap/memory_manager.h"
 #include "runtime/lang/string.h"
+#include "runtime/lang/string_buffer.h"
 
 namespace mrc {
 
@@ -40,8 +41,10 @@ int64_t dataBytesOf(Object* o) {
         auto* s = static_cast<String*>(o);
         return s->chars ? 2 * static_cast<int64_t>(s->count()) : 0;
     }
-    case kClass_StringBuffer:
-        return 0;  // counted by the StringBuffer natives' own layout
+    case kClass_StringBuffer: {
+        auto* b = static_cast<StringBuffer*>(o);
+        return b->chars ? 2 * static_cast<int64_t>(b->length) : 0;
+    }
     default:
         if (o->m_classId >= kClass_ObjectArray && o->m_classId <= kClass_DoubleArray) {
             auto* a = static_cast<JArray*>(o);
@@ -406,6 +409,7 @@ bool ObjectManager::dumpHeap(const char* path) {
             Object* o = m_objects[i];
             void* data = nullptr;
             if (o->m_classId == kClass_String) data = static_cast<String*>(o)->chars;
+            else if (o->m_classId == kClass_StringBuffer) data = static_cast<StringBuffer*>(o)->chars;
             else if (o->m_classId >= kClass_ObjectArray && o->m_classId <= kClass_DoubleArray)
                 data = static_cast<JArray*>(o)->data;
             raw(o->m_classId);

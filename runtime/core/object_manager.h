@@ -10,6 +10,15 @@
 #include "host/core/sync.h"
 
 class Object;
+class ObjectArray;
+class BoolArray;
+class ByteArray;
+class CharArray;
+class ShortArray;
+class IntArray;
+class Long64Array;
+class FloatArray;
+class DoubleArray;
 
 namespace mrc {
 
@@ -44,6 +53,19 @@ public:
     void registerMovable(Object* owner, void** slot);
     // Returns a buffer to whichever heap holds it (data heap, object heap, process heap).
     void releaseBuffer(void* p);
+
+    // Arrays with zeroed elements (runtime/core/arrays.cpp); null when the object heap is
+    // exhausted or the elements' byte size overflows. An ObjectArray does not keep its element
+    // class. A negative length is reported and yields an array of that length without elements.
+    ObjectArray* newObjectArray(int32_t elementClass, int32_t length);
+    BoolArray* newBoolArray(int32_t length);
+    ByteArray* newByteArray(int32_t length);
+    CharArray* newCharArray(int32_t length);
+    ShortArray* newShortArray(int32_t length);
+    IntArray* newIntArray(int32_t length);
+    Long64Array* newLongArray(int32_t length);
+    FloatArray* newFloatArray(int32_t length);
+    DoubleArray* newDoubleArray(int32_t length);
 
     // Object-heap storage without registration; the caller registers once the header is set.
     void* allocObjectStorage(std::size_t size);
