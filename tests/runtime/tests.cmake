@@ -1,0 +1,5 @@
+# The array, string and number tests once more with a collection and data-heap compaction at
+# every allocation, so that any pointer to characters or elements held across one shows up.
+add_test(NAME runtime_text_gc_stress
+         COMMAND ${name} --gtest_filter=Arrays.*:Strings.*:StringBuffers.*:SystemNatives.*:Numbers.*:TextVsJdk.*)
+set_tests_properties(runtime_text_gc_stress PROPERTIES ENVIRONMENT MRC_GC_STRESS=1 LABELS "${name}" TIMEOUT 120)
