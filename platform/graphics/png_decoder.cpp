@@ -1,0 +1,175 @@
+#include "platform/graphics/png_decoder.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+
+#include "host/core/log.h"
+#include "platform/graphics/pixels.h"
+
+namespace mrc::gfx {
+
+namespace {
+
+uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+bool chunkIs(const uint8_t* type, const char* name) { return std::memcmp(type, name, 4) == 0; }
+
+}  // namespace
+
+bool readPngHeader(const uint8_t* data, std::size_t length, PngHeader& header) {
+    header = PngHeader{};
+    if (!data) return false;
+    bool haveIhdr = false;
+    std::size_t pos = 8;
+    while (pos + 8 <= length) {
+        uint32_t size = be32(data + pos);
+        const uint8_t* type = data + pos + 4;
+        pos += 8;
+        if (size > 0x7FFFFFFFu) break;  // not a chunk length
+        if (chunkIs(type, "IEND")) {
+            header.complete = true;
+            break;
+        }
+        if (chunkIs(type, "IHDR") && size >= 13 && pos + 10 <= length) {
+            uint32_t w = be32(data + pos), h = be32(data + pos + 4);
+            header.width = static_cast<int32_t>(w);
+            header.height = static_cast<int32_t>(h);
+            header.bitDepth = data[pos + 8];
+            header.colorType = data[pos + 9];
+            haveIhdr = true;
+        } else if (chunkIs(type, "PLTE")) {
+            header.paletteSize = static_cast<int32_t>(size / 3);
+        } else if (chunkIs(type, "tRNS")) {
+            header.hasTransparency = true;
+        }
+        if (length - pos < std::size_t(size) + 4) break;  // the range ends inside the chunk
+        pos += std::size_t(size) + 4;
+    }
+    return haveIhdr && header.width > 0 && header.height > 0;
+}
+
+int32_t pngPixelType(const PngHeader& header) {
+    return (header.colorType & PNG_COLOR_MASK_ALPHA) ? kArgb4444 : kRgb565;
+}
+
+namespace {
+
+// What one decoding works with; lives outside the function that calls setjmp, so nothing in
+// it is lost when libpng jumps back.
+struct DecodeState {
+    const uint8_t* data;
+    std::size_t length;
+    std::size_t pos;
+    uint16_t* pixels;
+    int32_t width, height, pitch, pixelType;
+    png_bytep image;   // libpng's rows, one block
+    png_bytepp rows;
+    char error[160];
+};
+
+void readData(png_structp png, png_bytep out, png_size_t n) {
+    auto* s = static_cast<DecodeState*>(png_get_io_ptr(png));
+    if (n > s->length - s->pos) png_error(png, "data ends before the image");
+    std::memcpy(out, s->data + s->pos, n);
+    s->pos += n;
+}
+
+void onError(png_structp png, png_const_charp message) {
+    auto* s = static_cast<DecodeState*>(png_get_error_ptr(png));
+    std::snprintf(s->error, sizeof s->error, "%s", message ? message : "libpng error");
+    png_longjmp(png, 1);
+}
+
+void onWarning(png_structp, png_const_charp) {}
+
+png_voidp allocate(png_structp, png_alloc_size_t size) { return std::malloc(size); }
+void release(png_structp, png_voidp p) { std::free(p); }
+
+enum class Layout { Rgb, Keyed, Argb4444 };
+
+void storeRow(const uint8_t* in, uint16_t* out, int32_t n, Layout layout) {
+    switch (layout) {
+        case Layout::Keyed:
+            for (int32_t i = 0; i < n; ++i, in += 4)
+                out[i] = in[3] ? argbToRgb565(uint32_t(in[0]) << 16 | in[1] << 8 | in[2]) : kColorKey;
+            break;
+        case Layout::Argb4444:
+            for (int32_t i = 0; i < n; ++i, in += 4)
+                out[i] = static_cast<uint16_t>((in[3] >> 4) << 12 | (in[0] >> 4) << 8 | (in[1] >> 4) << 4 | in[2] >> 4);
+            break;
+        case Layout::Rgb:
+            for (int32_t i = 0; i < n; ++i, in += 3) out[i] = argbToRgb565(uint32_t(in[0]) << 16 | in[1] << 8 | in[2]);
+            break;
+    }
+}
+
+// The libpng part. Only plain values live here: a longjmp may leave this frame at any call.
+bool runDecoder(png_structp png, png_infop info, DecodeState* s) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_read_fn(png, s, readData);
+    png_read_info(png, info);
+
+    uint32_t pngWidth = png_get_image_width(png, info), pngHeight = png_get_image_height(png, info);
+    int colorType = png_get_color_type(png, info), bitDepth = png_get_bit_depth(png, info);
+    bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+
+    // Everything to 8-bit RGB(A): palettes, low-depth grey and tRNS by expansion, grey to RGB,
+    // 16-bit samples by their high byte.
+    png_set_expand(png);
+    if (bitDepth == 16) png_set_strip_16(png);
+    if (!(colorType & PNG_COLOR_MASK_COLOR)) png_set_gray_to_rgb(png);
+    Layout layout = transparency ? Layout::Keyed : s->pixelType == kArgb4444 ? Layout::Argb4444 : Layout::Rgb;
+    bool wantAlpha = layout != Layout::Rgb;
+    bool haveAlpha = transparency || (colorType & PNG_COLOR_MASK_ALPHA);
+    if (wantAlpha && !haveAlpha) png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    if (!wantAlpha && haveAlpha) png_set_strip_alpha(png);
+    int passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+
+    png_size_t rowBytes = png_get_rowbytes(png, info);
+    if (rowBytes != png_size_t(pngWidth) * (wantAlpha ? 4 : 3)) png_error(png, "unexpected row layout");
+    s->image = static_cast<png_bytep>(std::calloc(pngHeight, rowBytes));
+    s->rows = static_cast<png_bytepp>(std::calloc(pngHeight, sizeof(png_bytep)));
+    if (!s->image || !s->rows) png_error(png, "out of memory for the rows");
+    for (uint32_t y = 0; y < pngHeight; ++y) s->rows[y] = s->image + y * rowBytes;
+
+    // Rows are stored as soon as their last pass is read, so a failure keeps the finished ones.
+    int32_t columns = std::min<int64_t>(pngWidth, s->width);
+    for (int pass = 0; pass < passes; ++pass)
+        for (uint32_t y = 0; y < pngHeight; ++y) {
+            png_read_row(png, s->rows[y], nullptr);
+            if (pass == passes - 1 && int64_t(y) < s->height)
+                storeRow(s->rows[y], s->pixels + std::ptrdiff_t(y) * s->pitch, columns, layout);
+        }
+    return true;
+}
+
+}  // namespace
+
+bool decodePng(const uint8_t* data, std::size_t length, uint16_t* pixels, int32_t width, int32_t height,
+               int32_t pitch, int32_t pixelType) {
+    if (!data || !pixels || width <= 0 || height <= 0 || pitch < width) {
+        mrc_log("decodePng: no data or no image");
+        return false;
+    }
+    DecodeState state{data, length, 0, pixels, width, height, pitch, pixelType, nullptr, nullptr, {}};
+    png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &state, onError, onWarning, nullptr,
+                                               allocate, release);
+    if (!png) {
+        mrc_log("decodePng: png_create_read_struct failed");
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    bool ok = info && runDecoder(png, info, &state);
+    png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+    std::free(state.rows);
+    std::free(state.image);
+    if (!ok) mrc_log("decodePng: %s", state.error[0] ? state.error : "no info struct");
+    return ok;
+}
+
+}  // namespace mrc::gfx
