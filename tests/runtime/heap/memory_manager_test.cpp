@@ -77,10 +77,6 @@ std::vector<void*> layOut(MemoryManager& heap, const std::vector<std::pair<uint3
     return data;
 }
 
-// Eight blocks of 24 and one of 48 fill a 240-byte object heap.
-const std::vector<std::pair<uint32_t, bool>> kNineFull = {{24, true}, {24, true}, {24, true}, {24, true}, {24, true},
-                                                          {24, true}, {24, true}, {24, true}, {48, true}};
-
 TEST(MemoryManager, NewHeapIsOneFreeBlock) {
     for (bool movable : {kObjectHeap, kDataHeap}) {
         MemoryManager heap(4096, movable);
@@ -226,7 +222,10 @@ TEST(MemoryManager, CollectorHookRunsWithTheLockReleasedAndItsFreedMemoryIsUsed)
         void* victim;
         int calls = 0;
     } context{&heap, nullptr};
-    auto blocks = layOut(heap, kNineFull);
+    // Eight blocks of 24 and one of 48 fill the heap.
+    std::vector<std::pair<uint32_t, bool>> layout(8, {24, true});
+    layout.push_back({48, true});
+    auto blocks = layOut(heap, layout);
     context.victim = blocks[3];
     heap.setCollectorHook(
         [](void* c) {
@@ -242,41 +241,57 @@ TEST(MemoryManager, CollectorHookRunsWithTheLockReleasedAndItsFreedMemoryIsUsed)
     expectSound(heap);
 }
 
-TEST(MemoryManager, ExhaustedObjectHeapLogsAndFailsAfterTheCollectorWithoutCompacting) {
-    MemoryManager heap(240, kObjectHeap);
-    HookCounts counts;
-    installCounters(heap, counts);
-    auto blocks = layOut(heap, kNineFull);
-    heap.free(blocks[2]);
-    heap.free(blocks[5]);
-    host::LogCapture log;
-    EXPECT_EQ(heap.alloc(24), nullptr);  // 32 needed, 48 free in two holes
-    EXPECT_EQ(counts.collector, 1);
-    EXPECT_EQ(counts.before, 0);
-    EXPECT_EQ(counts.after, 0);
-    EXPECT_EQ(log.lines(), std::vector<std::string>{"totalFragmentSizeNeeded=32 m_heapUsed=192 m_heapSize=240"});
-    expectSound(heap);
+TEST(MemoryManager, FailedRequestLogsTheLineAfterTheCollectorAndReturnsNull) {
+    struct Case {
+        const char* what;
+        bool movable;
+        std::vector<std::pair<uint32_t, bool>> layout;
+        uint32_t request;
+        int compactions;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"object heap: two holes of 24, 32 needed, never compacted", kObjectHeap,
+         {{24, true}, {24, true}, {24, false}, {24, true}, {24, true}, {24, false}, {24, true}, {24, true}, {48, true}},
+         24, 0, "totalFragmentSizeNeeded=32 m_heapUsed=192 m_heapSize=240"},
+        {"data heap: used 200 + 48 needed reach the size 248, no compaction", kDataHeap,
+         {{24, true}, {24, true}, {24, false}, {24, true}, {24, true}, {24, false}, {24, true}, {24, true}, {56, true}},
+         32, 0, "totalFragmentSizeNeeded=48 m_heapUsed=200 m_heapSize=248"},
+        {"data heap: B(32) U(64) T(32) S(56), U has nowhere to go", kDataHeap,
+         {{32, false}, {64, true}, {32, false}, {56, true}},
+         32, 1, "totalFragmentSizeNeeded=48 m_heapUsed=120 m_heapSize=184"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        uint32_t size = 0;
+        for (auto [blockSize, used] : c.layout) size += blockSize;
+        MemoryManager heap(size, c.movable);
+        HookCounts counts;
+        installCounters(heap, counts);
+        layOut(heap, c.layout);
+        host::LogCapture log;
+        EXPECT_EQ(heap.alloc(c.request), nullptr);
+        EXPECT_EQ(counts.collector, 1);
+        EXPECT_EQ(counts.before, c.compactions);
+        EXPECT_EQ(counts.after, c.compactions);
+        EXPECT_EQ(log.lines(), std::vector<std::string>{c.line});
+        expectSound(heap);
+    }
 }
 
-TEST(MemoryManager, RequestReachingTheHeapSizeWithUsedBytesGivesUpWithoutCompaction) {
-    // Used 200 of 248: 48 more reach the size exactly.
+TEST(MemoryManager, CompactionServesARequestThatStaysBelowTheHeapSize) {
+    // Used 200 of 248, two holes of 24; 40 needed: block 3 moves into the second hole.
     MemoryManager heap(248, kDataHeap);
     HookCounts counts;
     installCounters(heap, counts);
-    std::vector<std::pair<uint32_t, bool>> layout(8, {24, true});
-    layout.push_back({56, true});
-    auto blocks = layOut(heap, layout);
-    heap.free(blocks[2]);
-    heap.free(blocks[5]);
-    host::LogCapture log;
-    EXPECT_EQ(heap.alloc(32), nullptr);
-    EXPECT_EQ(counts.collector, 1);
-    EXPECT_EQ(counts.before, 0);
-    EXPECT_EQ(log.lines(), std::vector<std::string>{"totalFragmentSizeNeeded=48 m_heapUsed=200 m_heapSize=248"});
-    // 40 bytes stay below the size: compaction moves block 3 into the second hole.
+    auto blocks = layOut(heap, {{24, true}, {24, true}, {24, false}, {24, true}, {24, true}, {24, false},
+                                {24, true}, {24, true}, {56, true}});
+    void* moved = blocks[3];
+    heap.registerOwner(moved, &moved);
     void* p = heap.alloc(24);
-    EXPECT_EQ(p, blocks[2]);
-    EXPECT_EQ(counts.collector, 2);
+    EXPECT_EQ(offsetOf(heap, p), 48u + 16);
+    EXPECT_EQ(offsetOf(heap, moved), 120u + 16);
+    EXPECT_EQ(counts.collector, 1);
     EXPECT_EQ(counts.before, 1);
     EXPECT_EQ(counts.after, 1);
     expectSound(heap);
@@ -349,21 +364,6 @@ TEST(MemoryManager, SlidingStrategyPushesUsedBlocksOutOfTheLargestFreeBlocksWay)
     EXPECT_EQ(offsetOf(heap, wOwner), 88u + 16);
     EXPECT_EQ(counts.before, 1);
     EXPECT_EQ(counts.after, 1);
-    expectSound(heap);
-}
-
-TEST(MemoryManager, RequestThatCompactionCannotServeFailsWithTheLogLine) {
-    // B(32) U(64) T(32) S(56): 64 free bytes, but U has nowhere to go.
-    MemoryManager heap(184, kDataHeap);
-    HookCounts counts;
-    installCounters(heap, counts);
-    layOut(heap, {{32, false}, {64, true}, {32, false}, {56, true}});
-    host::LogCapture log;
-    EXPECT_EQ(heap.alloc(32), nullptr);
-    EXPECT_EQ(counts.collector, 1);
-    EXPECT_EQ(counts.before, 1);
-    EXPECT_EQ(counts.after, 1);
-    EXPECT_EQ(log.lines(), std::vector<std::string>{"totalFragmentSizeNeeded=48 m_heapUsed=120 m_heapSize=184"});
     expectSound(heap);
 }
 
