@@ -350,6 +350,7 @@ void MemoryManager::moveRun(uint8_t* run, uint64_t length, Block* target, Block*
     Block* old = blockAt(run);
     old->size = -int64_t(length);
     releaseBlock(old, below);
+    m_peak = std::max(m_peak, m_used);  // the absorbed slack counts as used
 }
 
 // Repeatedly empties the run of used blocks between two neighbouring free blocks that gains most
