@@ -87,10 +87,7 @@ const std::vector<double> kDoubles = {
     1e20, -1e20, 1e300, std::numeric_limits<double>::max(), std::numeric_limits<double>::denorm_min(),
     1e-300};
 
-struct Case {
-    std::string line;  // sent to the oracle
-    std::string ours;
-};
+using Case = test_support::OracleCase;
 
 // Conversions of each value, then remainder and both comparisons over every pair.
 template <typename F, typename Bits>
@@ -156,21 +153,8 @@ std::vector<Case> buildCases() {
 TEST(JavaArithmetic, MatchesTheJdkOverEdgeOperands) {
     CountingHook hook;
     std::vector<Case> cases = buildCases();
-    std::string input;
-    for (const Case& c : cases) input += c.line + "\n";
-
-    JAVA_ORACLE_RUN(run, test_support::testSource("runtime/oracle/ArithOracle.java"), input);
-    std::vector<std::string> expected = run.lines();
-    ASSERT_EQ(expected.size(), cases.size()) << run.err;
-
-    int mismatches = 0;
-    std::string report;
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        if (cases[i].ours == expected[i]) continue;
-        if (++mismatches <= 30)
-            report += cases[i].line + ": jdk " + expected[i] + ", ours " + cases[i].ours + "\n";
-    }
-    EXPECT_EQ(mismatches, 0) << "of " << cases.size() << " cases:\n" << report;
+    JAVA_ORACLE_RUN(run, test_support::testSource("runtime/oracle/ArithOracle.java"), test_support::oracleInput(cases));
+    EXPECT_EQ(test_support::oracleMismatches(cases, run.lines()), "") << run.err;
 }
 
 TEST(JavaArithmetic, DivisionByZeroLogsThroughTheDefaultHookAndYieldsZero) {

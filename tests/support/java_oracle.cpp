@@ -146,4 +146,23 @@ std::optional<JavaRun> runJavaProgram(const fs::path& source, std::string_view i
     return run;
 }
 
+std::string oracleInput(const std::vector<OracleCase>& cases) {
+    std::string input;
+    for (const OracleCase& c : cases) input += c.line + "\n";
+    return input;
+}
+
+std::string oracleMismatches(const std::vector<OracleCase>& cases, const std::vector<std::string>& expected) {
+    if (expected.size() != cases.size())
+        return std::to_string(expected.size()) + " answers to " + std::to_string(cases.size()) + " cases";
+    int mismatches = 0;
+    std::string report;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        if (cases[i].ours == expected[i]) continue;
+        if (++mismatches <= 30) report += cases[i].line + ": jdk " + expected[i] + ", ours " + cases[i].ours + "\n";
+    }
+    if (mismatches == 0) return {};
+    return std::to_string(mismatches) + " of " + std::to_string(cases.size()) + " cases differ:\n" + report;
+}
+
 }  // namespace test_support

@@ -23,6 +23,18 @@ struct JavaRun {
 // input, inside a temporary folder that is removed afterwards. Empty without a launcher.
 std::optional<JavaRun> runJavaProgram(const std::filesystem::path& source, std::string_view input = {});
 
+// One question put to an oracle (a line of its input) and our own answer to it.
+struct OracleCase {
+    std::string line;
+    std::string ours;
+};
+
+// The oracle's input: every case's line.
+std::string oracleInput(const std::vector<OracleCase>& cases);
+// Compares our answers with the oracle's, one output line per case. Empty when all agree;
+// otherwise the count and the first mismatches, one "line: jdk …, ours …" each.
+std::string oracleMismatches(const std::vector<OracleCase>& cases, const std::vector<std::string>& expected);
+
 #ifdef VELTRANO_SOURCE_DIR
 // Sources of the oracle programs kept next to the tests: tests/<relative>. Inline because only
 // the test programs know the source folder.

@@ -21,10 +21,7 @@ using namespace mrc::test;
 
 class TextVsJdk : public RuntimeTest {};
 
-struct Case {
-    std::string line;  // sent to the oracle
-    std::string ours;
-};
+using Case = test_support::OracleCase;
 
 std::string dec(int64_t v) { return std::to_string(v); }
 std::string yes(bool b) { return b ? "true" : "false"; }
@@ -173,19 +170,8 @@ TEST_F(TextVsJdk, StringsNumbersAndArraycopyAgree) {
     addArraycopyCases(cases);
     EXPECT_EQ(app()->getPendingException(), nullptr);
 
-    std::string input;
-    for (const Case& c : cases) input += c.line + "\n";
-    JAVA_ORACLE_RUN(run, test_support::testSource("runtime/oracle/TextOracle.java"), input);
-    std::vector<std::string> expected = run.lines();
-    ASSERT_EQ(expected.size(), cases.size()) << run.err;
-
-    int mismatches = 0;
-    std::string report;
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        if (cases[i].ours == expected[i]) continue;
-        if (++mismatches <= 30) report += cases[i].line + ": jdk " + expected[i] + ", ours " + cases[i].ours + "\n";
-    }
-    EXPECT_EQ(mismatches, 0) << "of " << cases.size() << " cases:\n" << report;
+    JAVA_ORACLE_RUN(run, test_support::testSource("runtime/oracle/TextOracle.java"), test_support::oracleInput(cases));
+    EXPECT_EQ(test_support::oracleMismatches(cases, run.lines()), "") << run.err;
 }
 
 }  // namespace
