@@ -17,3 +17,11 @@ add_test(NAME WindowThreads.CrossThreadPaths
          COMMAND $<TARGET_FILE:${name}>
                  --gtest_filter=WindowQueue.Posting*:WindowQueue.PresentsFrom*:WindowQueue.Minimising*:InstanceLockTest.*)
 set_tests_properties(WindowThreads.CrossThreadPaths PROPERTIES LABELS "${name};tsan" TIMEOUT 60)
+
+# The audio callback thread, the output threads and the media graphs under the thread sanitizer.
+# FluidSynth loads SoundFonts on an OpenMP pool, whose uninstrumented locking the sanitizer cannot
+# see; one OpenMP thread keeps it out of the picture.
+add_test(NAME AudioThreads.CallbacksAndGraphs
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=WaveOutTest.*:MediaGraphTest.*:AudioBackends.*)
+set_tests_properties(AudioThreads.CallbacksAndGraphs PROPERTIES
+                     ENVIRONMENT "OMP_NUM_THREADS=1" LABELS "${name};tsan" TIMEOUT 120)
