@@ -17,6 +17,9 @@
 
 class Object;
 class String;
+namespace host {
+class Window;
+}
 
 namespace mrc {
 
@@ -188,6 +191,10 @@ public:
     void volumeUp();
     void volumeDown();
     bool platformRequest(const char* url);
+    // The display back end by type, "GDI", "DDRAW" or "AUTO" (DirectDraw, else GDI), opened on
+    // the main window after closing any earlier one; closeDisplay closes and deletes it.
+    bool openDisplay(const char16_t* type, host::Window& window);
+    void closeDisplay();
 
     // Blocking host calls count as parked (installed as the host's blocking hooks).
     static void enterBlocking();
