@@ -4,19 +4,50 @@
 #include <cstring>
 #include <string>
 
+#include "host/core/log.h"
 #include "runtime/core/application.h"
 #include "runtime/core/array_base.h"
 #include "runtime/core/object.h"
+#include "runtime/core/object_manager.h"
+#include "runtime/lang/lang_statics.h"
 #include "runtime/lang/string.h"
 
 namespace mrc {
 
-StaticClass::StaticClass() {
-    std::memset(m_records, 0, sizeof m_records);
-    initClassNames();
+namespace {
+
+// Process-wide: the blocks are globals of their classes, registered once, reused by every run.
+std::vector<StaticBlock>& registeredBlocks() {
+    static std::vector<StaticBlock> blocks;
+    return blocks;
 }
 
-StaticClass::~StaticClass() { freeClassBuffers(); }
+StaticClass::Initialiser g_initialisers[kStaticInitCount];
+StaticClass::ResourceOpener g_resourceOpener = nullptr;
+StaticClass* g_live = nullptr;
+
+}  // namespace
+
+StaticClass::StaticClass() {
+    registerRuntimeStatics();
+    std::memset(m_records, 0, sizeof m_records);
+    for (StaticBlock& b : registeredBlocks()) b.reset(b.address);
+    initClassNames();
+    rebuildRoots();
+    g_live = this;
+}
+
+StaticClass::~StaticClass() {
+    freeClassBuffers();
+    // The objects the statics pointed at are gone with this run.
+    for (StaticBlock& b : registeredBlocks()) b.reset(b.address);
+    if (g_live == this) g_live = nullptr;
+}
+
+void StaticClass::initialize() {
+    loadConstants();
+    runStaticInitialisers();
+}
 
 void StaticClass::initClassNames() {
     for (int i = 0; i < kClassCount; ++i) {
@@ -58,7 +89,105 @@ void StaticClass::setClassRefOffsets(const Object* object, const int32_t* offset
     r->refOffsets = copy;
 }
 
-void StaticClass::addRoot(Object** field) { m_roots.push_back(field); }
+// ---- blocks and roots ---------------------------------------------------------------------
+
+void StaticClass::registerBlock(const char* name, void* block, std::size_t size, void (*reset)(void*),
+                                std::vector<Object**> roots) {
+    std::vector<StaticBlock>& blocks = registeredBlocks();
+    StaticBlock entry{name, block, size, reset, std::move(roots)};
+    bool replaced = false;
+    for (StaticBlock& b : blocks) {
+        if (b.address == block) {
+            b = std::move(entry);
+            replaced = true;
+            break;
+        }
+    }
+    if (!replaced) blocks.push_back(std::move(entry));
+    if (g_live) g_live->rebuildRoots();
+}
+
+const std::vector<StaticBlock>& StaticClass::blocks() { return registeredBlocks(); }
+
+void StaticClass::rebuildRoots() {
+    m_roots.clear();
+    for (const StaticBlock& b : registeredBlocks()) m_roots.insert(m_roots.end(), b.roots.begin(), b.roots.end());
+    m_roots.insert(m_roots.end(), m_extraRoots.begin(), m_extraRoots.end());
+}
+
+void StaticClass::addRoot(Object** field) {
+    m_extraRoots.push_back(field);
+    m_roots.push_back(field);
+}
+
+int32_t StaticClass::checkRoots() const {
+    ObjectManager* om = ApplicationImpl::getApplication()->objectManager;
+    if (!om) return 0;
+    int32_t missing = 0;
+    for (const StaticBlock& b : registeredBlocks()) {
+        auto* bytes = static_cast<char*>(b.address);
+        for (std::size_t at = 0; at + sizeof(uintptr_t) <= b.size; at += alignof(Object*)) {
+            uintptr_t word;
+            std::memcpy(&word, bytes + at, sizeof word);
+            if (!word || !om->findObjectContaining(word)) continue;
+            auto* field = reinterpret_cast<Object**>(bytes + at);
+            bool listed = false;
+            for (Object** root : b.roots) listed = listed || root == field;
+            if (listed) continue;
+            mrc_log("StaticClass: %s+%d holds a reference but is no root", b.name, static_cast<int>(at));
+            ++missing;
+        }
+    }
+    return missing;
+}
+
+// ---- static initialisers ------------------------------------------------------------------
+
+StaticClass::Initialiser StaticClass::setInitialiser(StaticInit slot, Initialiser initialiser) {
+    auto i = static_cast<int>(slot);
+    if (i < 0 || i >= kStaticInitCount) return nullptr;
+    Initialiser previous = g_initialisers[i];
+    g_initialisers[i] = initialiser;
+    return previous;
+}
+
+void StaticClass::runStaticInitialisers() {
+    for (Initialiser init : g_initialisers)
+        if (init) init();
+}
+
+void StaticClass::setResourceOpener(ResourceOpener opener) { g_resourceOpener = opener; }
+
+// ---- string constants ---------------------------------------------------------------------
+
+bool StaticClass::loadConstants() {
+    java_io_InputStream* stream = g_resourceOpener ? g_resourceOpener(kConstantsResource) : nullptr;
+    if (!stream) {
+        mrc_log("StaticClass: no resource %s; the string constants stay missing", kConstantsResource);
+        return false;
+    }
+    return loadConstants(stream);
+}
+
+String* StaticClass::getStringConstant(int32_t n) {
+    auto* array = reinterpret_cast<JArray*>(stringConstants);
+    if (isNull(array)) {
+        ApplicationImpl::getApplication()->reportError("NullPointer");
+        return nullptr;
+    }
+    return stringConstantOrNull(n);
+}
+
+String* StaticClass::stringConstantOrNull(int32_t n) const {
+    auto* array = reinterpret_cast<JArray*>(stringConstants);
+    if (isNull(array) || n < 0 || n >= array->length || !array->data) return nullptr;
+    return static_cast<String*>(static_cast<Object**>(array->data)[n]);
+}
+
+int32_t StaticClass::constantCount() const {
+    auto* array = reinterpret_cast<JArray*>(stringConstants);
+    return isNull(array) ? 0 : array->length;
+}
 
 }  // namespace mrc
 
@@ -80,17 +209,3 @@ mrc::ClassRecord* Class::forName(String* name) {
     for (int32_t i = 0; i < name->count(); ++i) text.push_back(static_cast<char>(name->chars[i] & 0xFF));
     return forName(text.c_str());
 }
-
-namespace mrc {
-
-String* StaticClass::getStringConstant(int32_t n) {
-    auto* array = reinterpret_cast<JArray*>(stringConstants);
-    if (isNull(array)) {
-        ApplicationImpl::getApplication()->reportError("NullPointer");
-        return nullptr;
-    }
-    if (n < 0 || n >= array->length || !array->data) return nullptr;
-    return static_cast<String*>(static_cast<Object**>(array->data)[n]);
-}
-
-}  // namespace mrc

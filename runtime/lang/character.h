@@ -1,0 +1,31 @@
+// java.lang.Character: the boxed char, and the static character tests, which are those of the
+// library's case converter.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/core/object.h"
+
+class java_lang_Character : public Object {
+public:
+    MRC_CLASS(java_lang_Character, Object);
+
+    void init(char16_t c) { value = c; }
+    char16_t charValue() const { return value; }
+
+    bool equals(Object* other) override;  // a Character with the same value
+    String* toString() override;          // a one-character String
+
+    static bool isLowerCase(char16_t c);
+    static bool isUpperCase(char16_t c);
+    static bool isDigit(char16_t c);
+    static char16_t toLowerCase(char16_t c);
+    static char16_t toUpperCase(char16_t c);
+    static int32_t digit(char16_t c, int32_t radix);
+
+    char16_t value;
+};
+
+namespace mrc {
+java_lang_Character* newCharacter(char16_t c);
+}
