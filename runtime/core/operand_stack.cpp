@@ -145,49 +145,44 @@ void OperandStack::dup2Rotate() {
 
 // ---- arrays ------------------------------------------------------------------------------
 
+// The array accessors check the array, the index and the element width, so a store through the
+// wrong kind of array is reported and never reaches past the buffer.
 void OperandStack::storeIntArray() {
     int32_t value = popInt();
     int32_t index = popInt();
-    auto* array = reinterpret_cast<JArray*>(popRef());
-    if (arrayAccessOk(array, index)) arrayElements<int32_t>(array)[index] = value;
+    JArray::setInt(reinterpret_cast<JArray*>(popRef()), index, value);
 }
 
 void OperandStack::storeShortArray() {
     int32_t value = popInt();
     int32_t index = popInt();
-    auto* array = reinterpret_cast<JArray*>(popRef());
-    if (arrayAccessOk(array, index)) arrayElements<int16_t>(array)[index] = static_cast<int16_t>(value);
+    JArray::setShort(reinterpret_cast<JArray*>(popRef()), index, value);
 }
 
 void OperandStack::storeByteArray() {
     int32_t value = popInt();
     int32_t index = popInt();
-    auto* array = reinterpret_cast<JArray*>(popRef());
-    if (arrayAccessOk(array, index)) arrayElements<int8_t>(array)[index] = static_cast<int8_t>(value);
+    JArray::setByte(reinterpret_cast<JArray*>(popRef()), index, value);
 }
 
 void OperandStack::loadRefArray() {
     int32_t index = popInt();
-    auto* array = reinterpret_cast<JArray*>(popRef());
-    pushRef(arrayAccessOk(array, index) ? arrayElements<Object*>(array)[index] : nullptr);
+    pushRef(JArray::getRef(reinterpret_cast<JArray*>(popRef()), index));
 }
 
 void OperandStack::loadIntArray() {
     int32_t index = popInt();
-    auto* array = reinterpret_cast<JArray*>(popRef());
-    pushInt(arrayAccessOk(array, index) ? arrayElements<int32_t>(array)[index] : 0);
+    pushInt(JArray::getInt(reinterpret_cast<JArray*>(popRef()), index));
 }
 
 void OperandStack::loadShortArray() {
     int32_t index = popInt();
-    auto* array = reinterpret_cast<JArray*>(popRef());
-    pushInt(arrayAccessOk(array, index) ? arrayElements<int16_t>(array)[index] : 0);
+    pushInt(JArray::getShort(reinterpret_cast<JArray*>(popRef()), index));
 }
 
 void OperandStack::loadByteArray() {
     int32_t index = popInt();
-    auto* array = reinterpret_cast<JArray*>(popRef());
-    pushInt(arrayAccessOk(array, index) ? arrayElements<int8_t>(array)[index] : 0);
+    pushInt(JArray::getByte(reinterpret_cast<JArray*>(popRef()), index));
 }
 
 void OperandStack::arrayLength() {

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "host/core/log.h"
-#include "runtime/core/array_base.h"
+#include "runtime/core/arrays.h"
 #include "runtime/core/operand_stack.h"
 #include "runtime/lang/string.h"
 #include "runtime/lang/throwable.h"
@@ -101,22 +101,6 @@ TEST_F(PendingExceptions, AreKeptPerThread) {
 
 // ---- operand stack ------------------------------------------------------------------------
 
-class IntArrayForTest : public JArray {
-public:
-    using Base = JArray;
-    static constexpr uint16_t kClassId = mrc::kClass_IntArray;
-    ~IntArrayForTest() override { mrc::ApplicationImpl::getApplication()->objectManager->releaseBuffer(data); }
-    int32_t elementSize() override { return 4; }
-};
-
-IntArrayForTest* newInts(int32_t n) {
-    auto* a = mrc::newObject<IntArrayForTest>();
-    a->length = n;
-    a->data = mrc::ApplicationImpl::getApplication()->objectManager->allocArrayData(n, 4);
-    mrc::ApplicationImpl::getApplication()->objectManager->registerMovable(a, &a->data);
-    return a;
-}
-
 class OperandStackTest : public RuntimeTest {};
 
 TEST_F(OperandStackTest, TagsFollowValues) {
@@ -180,7 +164,7 @@ TEST_F(OperandStackTest, TypeTests) {
 }
 
 TEST_F(OperandStackTest, ArrayAccessIsCheckedAndSkipped) {
-    auto* a = newInts(3);
+    auto* a = om()->newIntArray(3);
     mrc::OperandFrame<8> s;
     host::LogCapture log;
 
@@ -216,6 +200,16 @@ TEST_F(OperandStackTest, ArrayAccessIsCheckedAndSkipped) {
     s.pushRef(a);
     s.arrayLength();
     EXPECT_EQ(s.popInt(), 3);
+
+    // A store through the wrong kind of array never writes past its buffer.
+    auto* bytes = om()->newByteArray(1);
+    log.clear();
+    s.pushRef(bytes);
+    s.pushInt(0);
+    s.pushInt(0x7FFFFFFF);
+    s.storeIntArray();
+    EXPECT_TRUE(log.contains("array element size"));
+    EXPECT_EQ(static_cast<int8_t*>(bytes->data)[0], 0);
 }
 
 TEST_F(OperandStackTest, FieldStoreThroughNullIsReportedAndSkipped) {
