@@ -1,0 +1,6 @@
+// Registers the java.io classes that `new` by class id can create.
+#pragma once
+
+namespace mrc {
+void registerIoClasses();
+}
