@@ -23,6 +23,16 @@ public:
     static String* toHexString(int32_t i);     // "%x": lower case, unsigned, no leading zeros
     static String* toBinaryString(int32_t i);  // unsigned, no leading zeros, "0" for 0
 
+    // The object side (integer.cpp).
+    void init(int32_t i) { value = i; }
+    bool equals(Object* other) override;  // an Integer with the same value
+    String* toString() override;          // the decimal text
+    int32_t hashCode() override { return value; }
+    virtual int64_t longValue();  // slot 6: sign-extended
+    int32_t intValue() const { return value; }
+    int8_t byteValue() const { return static_cast<int8_t>(value); }
+    int16_t shortValue() const { return static_cast<int16_t>(value); }
+
     int32_t value;
 };
 
@@ -33,6 +43,12 @@ public:
     static int64_t parseLong(String* s);
     static int64_t parseLong(String* s, int32_t radix);
     static String* toString(int64_t l);
+
+    // The object side (integer.cpp).
+    void init(int64_t l) { value = l; }
+    bool equals(Object* other) override;  // a Long with the same value
+    String* toString() override;          // the decimal text
+    int64_t longValue() const { return value; }
 
     int64_t value;
 };
@@ -45,6 +61,8 @@ public:
     static String* toString(float f);    // "%f"
     static int32_t floatToIntBits(float f);  // one NaN pattern for every NaN
     static float intBitsToFloat(int32_t bits);
+
+    int32_t intValue() const;  // toward zero (integer.cpp)
 
     float value;
 };
@@ -91,6 +109,10 @@ public:
 };
 
 namespace mrc {
+
+// new Integer(i) and new Long(l); null when the object heap is exhausted.
+java_lang_Integer* newInteger(int32_t i);
+java_lang_Long* newLong(int64_t l);
 
 // Integer.parseInt of a whole String; the connection natives read URL ports with it.
 int32_t StringToInt(String* s);
