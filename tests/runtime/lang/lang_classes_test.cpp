@@ -9,7 +9,9 @@
 #include "runtime/lang/case_converter.h"
 #include "runtime/lang/character.h"
 #include "runtime/lang/runtime_class.h"
+#include "runtime/io/print_stream.h"
 #include "runtime/lang/string.h"
+#include "runtime/lang/system_class.h"
 #include "runtime/lang/throwable.h"
 #include "tests/runtime/lang/constants_support.h"
 #include "tests/runtime/runtime_fixture.h"
@@ -156,7 +158,27 @@ TEST_F(LangClasses, RaisedWithoutMessageCarriesTheDefaultOne) {
     EXPECT_EQ(e->m_classId, mrc::kClass_java_lang_IllegalArgumentException);
     EXPECT_EQ(e->message, statics()->getStringConstant(1));
     EXPECT_EQ(text(e->stackTrace), "stacktrace:\n");
-    e->printStackTrace();  // System.err discards it
+}
+
+TEST_F(LangClasses, ConsoleStreamsTakeEverythingAndShowNothing) {
+    EXPECT_EQ(mrc::systemStatics.out, nullptr);
+    mrc::initSystemStatics();
+    java_io_PrintStream* out = mrc::systemStatics.out;
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(mrc::systemStatics.err, out);
+    EXPECT_EQ(out->out->m_classId, mrc::kClass_java_io_ConsoleOutputStream);
+    host::LogCapture log;
+    out->print(mrc::newString("hello"));
+    out->println(int32_t{42});
+    out->print(true);
+    out->print(static_cast<String*>(nullptr));
+    mrc::systemStatics.err->println(static_cast<Object*>(mrc::newBoolean(false)));
+    mrc::raise(mrc::kClass_java_lang_Exception);
+    auto* e = static_cast<java_lang_Throwable*>(app()->getPendingException());
+    app()->clearPendingException();
+    e->printStackTrace();
+    EXPECT_EQ(app()->getPendingException(), nullptr);
+    EXPECT_TRUE(log.lines().empty()) << log.lines()[0];
 }
 
 
