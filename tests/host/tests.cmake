@@ -25,3 +25,7 @@ add_test(NAME AudioThreads.CallbacksAndGraphs
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=WaveOutTest.*:MediaGraphTest.*:AudioBackends.*)
 set_tests_properties(AudioThreads.CallbacksAndGraphs PROPERTIES
                      ENVIRONMENT "OMP_NUM_THREADS=1" LABELS "${name};tsan" TIMEOUT 120)
+
+# Thread creation, suspension, self-suspension and joining under the thread sanitizer too.
+add_test(NAME HostThreads.SuspendAndResume COMMAND $<TARGET_FILE:${name}> --gtest_filter=Thread*)
+set_tests_properties(HostThreads.SuspendAndResume PROPERTIES LABELS "${name};tsan" TIMEOUT 120)
