@@ -7,36 +7,37 @@
 
 namespace mrc {
 
+namespace {
+
+// The display becomes the context's, opened or not; the log says which.
+bool openAs(Display*& slot, Display* display, host::Window& window, const char* used, const char* failed) {
+    slot = display;
+    bool ok = display->open(&window);
+    mrc_log("%s", ok ? used : failed);
+    return ok;
+}
+
+}  // namespace
+
 bool ApplicationImpl::openDisplay(const char16_t* type, host::Window& window) {
     closeDisplay();
     std::u16string_view name = type ? std::u16string_view(type) : std::u16string_view();
-    if (name == u"DDRAW") {
-        display = new DDrawDisplay();
-        bool ok = display->open(&window);
-        mrc_log(ok ? "openDisplay(DDRAW): Using DDRAW display type."
-                   : "openDisplay(DDRAW): Could not create a DDRAW display type.");
-        return ok;
-    }
-    if (name == u"GDI") {
-        display = new GdiDisplay();
-        bool ok = display->open(&window);
-        mrc_log(ok ? "\nApplicationImpl::openDisplay(GDI): Using GDI display type.\n"
-                   : "\nApplicationImpl::openDisplay(GDI): Could not create a GDI display type.\n");
-        return ok;
-    }
+    if (name == u"DDRAW")
+        return openAs(display, new DDrawDisplay(), window, "openDisplay(DDRAW): Using DDRAW display type.",
+                      "openDisplay(DDRAW): Could not create a DDRAW display type.");
+    if (name == u"GDI")
+        return openAs(display, new GdiDisplay(), window,
+                      "\nApplicationImpl::openDisplay(GDI): Using GDI display type.\n",
+                      "\nApplicationImpl::openDisplay(GDI): Could not create a GDI display type.\n");
     if (name == u"AUTO") {
-        display = new DDrawDisplay();
-        if (display->open(&window)) {
-            mrc_log("\nApplicationImpl::openDisplay(AUTO): Using DDRAW display type.\n");
+        if (openAs(display, new DDrawDisplay(), window,
+                   "\nApplicationImpl::openDisplay(AUTO): Using DDRAW display type.\n",
+                   "\nApplicationImpl::openDisplay(AUTO): Could not create a DDRAW display type.\n"))
             return true;
-        }
-        mrc_log("\nApplicationImpl::openDisplay(AUTO): Could not create a DDRAW display type.\n");
         closeDisplay();
-        display = new GdiDisplay();
-        bool ok = display->open(&window);
-        mrc_log(ok ? "\nApplicationImpl::openDisplay(AUTO): Using GDI display type.\n"
-                   : "\nApplicationImpl::openDisplay(AUTO): Could not create a GDI display type.\n");
-        return ok;
+        return openAs(display, new GdiDisplay(), window,
+                      "\nApplicationImpl::openDisplay(AUTO): Using GDI display type.\n",
+                      "\nApplicationImpl::openDisplay(AUTO): Could not create a GDI display type.\n");
     }
     mrc_log("\nApplicationImpl::openDisplay(): Display type invalid.\n");
     return false;

@@ -472,9 +472,19 @@ void blit(const Walk& k) {
         for (int32_t v = 0; v < k.h; ++v, s += k.srcPitch, d += k.dv)
             rowReversed<Type>(d - (k.w - 1), s + (k.w - 1), k.w);
     } else {
-        for (int32_t v = 0; v < k.h; ++v, s += k.srcPitch, d += k.dv) {
-            uint16_t* p = d;
-            for (int32_t u = 0; u < k.w; ++u, p += k.du) *p = combine<Type>(s[u], *p);
+        // Turned a quarter: a source column lands on a destination row. Gather the column, then
+        // combine it along the row with the row kernels.
+        constexpr int32_t kChunk = 256;
+        uint16_t column[kChunk];
+        for (int32_t u = 0; u < k.w; ++u) {
+            for (int32_t v0 = 0; v0 < k.h; v0 += kChunk) {
+                int32_t n = std::min(kChunk, k.h - v0);
+                const uint16_t* sp = s + std::ptrdiff_t(v0) * k.srcPitch + u;
+                for (int32_t i = 0; i < n; ++i, sp += k.srcPitch) column[i] = *sp;
+                uint16_t* row = d + u * k.du + v0 * k.dv;
+                if (k.dv == 1) rowForward<Type>(row, column, n);
+                else rowReversed<Type>(row - (n - 1), column + (n - 1), n);
+            }
         }
     }
 }

@@ -288,7 +288,7 @@ TEST(PixelDrawRegion, EveryTransformAndAnchorMatchesTheTableInsideAnyClip) {
 TEST(PixelDrawRegion, KeyedAndTranslucentSourcesOverWideRows) {
     // Wide enough for the eight-pixel paths, with tails, every transform.
     std::mt19937 rng(99);
-    const int sw = 37, sh = 9, pitch = rowPitch(sw);
+    const int sw = 37, sh = 21, pitch = rowPitch(sw);
     for (int type : {kRgb565, kRgb565Keyed, kArgb4444}) {
         std::vector<uint16_t> src(std::size_t(pitch) * sh);
         for (auto& p : src) p = static_cast<uint16_t>(rng());
@@ -302,8 +302,8 @@ TEST(PixelDrawRegion, KeyedAndTranslucentSourcesOverWideRows) {
             for (int y = 0; y < 48; ++y)
                 for (int x = 0; x < 64; ++x) got.at(x, y) = want.at(x, y) = static_cast<uint16_t>(x * 977 + y * 131);
             const int clip[4] = {2, 1, 61, 47};
-            drawRegion(got.clipped(2, 1, 61, 47), &source, 1, 2, 35, 7, transform, 20, 20, 1 | 2);
-            referenceRegion(want, clip, src, pitch, type, 1, 2, 35, 7, transform, 20, 20, 1 | 2);
+            drawRegion(got.clipped(2, 1, 61, 47), &source, 1, 2, 35, 19, transform, 26, 22, 1 | 2);
+            referenceRegion(want, clip, src, pitch, type, 1, 2, 35, 19, transform, 26, 22, 1 | 2);
             ASSERT_EQ(std::vector<uint16_t>(got.pixels(), got.pixels() + 64 * 48),
                       std::vector<uint16_t>(want.pixels(), want.pixels() + 64 * 48))
                 << "type " << type << " transform " << transform;
