@@ -152,8 +152,21 @@ StaticClass::Initialiser StaticClass::setInitialiser(StaticInit slot, Initialise
 }
 
 void StaticClass::runStaticInitialisers() {
-    for (Initialiser init : g_initialisers)
-        if (init) init();
+    static const char* const kNames[kStaticInitCount] = {
+        "java_lang_System", "QXLibPathFinding", "QXLibConfig", "java_lang_Boolean", "ASprite", "CObject",
+        "Game",             "IGP",              "QXLib",       "WM_JSound_SND",     "QXLibPlayer", "java_lang_Runtime"};
+    Application* app = ApplicationImpl::getApplication();
+    for (int i = 0; i < kStaticInitCount; ++i) {
+        if (!g_initialisers[i]) continue;
+        g_initialisers[i]();
+        // An exception escaping an initialiser would be caught by whatever handler of the game
+        // happens to test first; it ends here instead.
+        if (Object* pending = app->getPendingException()) {
+            mrc_log("StaticClass: the initialiser of %s left %s pending", kNames[i],
+                    pending->m_classId < kClassCount ? kClassNames[pending->m_classId] : "?");
+            app->clearPendingException();
+        }
+    }
 }
 
 void StaticClass::setResourceOpener(ResourceOpener opener) { g_resourceOpener = opener; }

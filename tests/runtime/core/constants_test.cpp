@@ -7,7 +7,10 @@
 #include "host/core/log.h"
 #include "runtime/core/static_class.h"
 #include "runtime/io/byte_array_input_stream.h"
+#include "runtime/lang/boolean.h"
+#include "runtime/lang/runtime_class.h"
 #include "runtime/lang/string.h"
+#include "runtime/lang/system_class.h"
 #include "tests/fixtures/constants_file.h"
 #include "tests/runtime/lang/constants_support.h"
 #include "tests/runtime/runtime_fixture.h"
@@ -124,6 +127,12 @@ TEST_F(Constants, StartUpReadsTheResourceThroughTheOpener) {
     EXPECT_EQ(g_asked, std::vector<std::string>{"/constants.bin"});
     EXPECT_EQ(table(), (std::vector<std::string>{"zero", "one", "two"}));
     EXPECT_EQ(pending(), nullptr);
+    // Then the initialisers: every runtime static set, every reference among the roots.
+    EXPECT_NE(mrc::systemStatics.out, nullptr);
+    EXPECT_NE(mrc::systemStatics.properties, nullptr);
+    EXPECT_NE(java_lang_Boolean::statics.TRUE_, nullptr);
+    EXPECT_NE(java_lang_Runtime::getRuntime(), nullptr);
+    EXPECT_EQ(statics()->checkRoots(), 0);
 }
 
 TEST_F(Constants, WithoutTheResourceTheTableStaysMissing) {

@@ -12,6 +12,7 @@
 #include "runtime/lang/runtime_class.h"
 #include "runtime/lang/string.h"
 #include "runtime/lang/system_class.h"
+#include "runtime/lang/throwable.h"
 #include "tests/runtime/runtime_fixture.h"
 
 namespace {
@@ -174,6 +175,18 @@ TEST_F(StaticStore, InitialisersRunInTheirFixedOrderAndEmptySlotsDoNothing) {
     g_ran.clear();
     statics()->runStaticInitialisers();
     EXPECT_TRUE(g_ran.empty());
+}
+
+void raising() { mrc::raise(mrc::kClass_java_lang_IllegalStateException); }
+
+TEST_F(StaticStore, AnExceptionLeftByAnInitialiserEndsThere) {
+    StaticClass::Initialiser previous = StaticClass::setInitialiser(StaticInit::CObject, raising);
+    host::LogCapture log;
+    statics()->runStaticInitialisers();
+    StaticClass::setInitialiser(StaticInit::CObject, previous);
+    EXPECT_EQ(app()->getPendingException(), nullptr);
+    EXPECT_TRUE(log.contains("the initialiser of CObject left java_lang_IllegalStateException pending"));
+    EXPECT_NE(java_lang_Runtime::getRuntime(), nullptr);  // the later ones still ran
 }
 
 TEST_F(StaticStore, RuntimeInitialisersFillTheirStatics) {
