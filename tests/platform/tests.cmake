@@ -1,0 +1,6 @@
+# The Image, Graphics and Font classes once more with a collection and compaction at every
+# allocation: they must re-read array and string data after each allocation.
+add_test(NAME LcduiClasses.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=ImageTest.*:GraphicsTest.*:FontTest.*)
+set_tests_properties(LcduiClasses.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
