@@ -8,3 +8,11 @@ set_tests_properties(runtime_text_gc_stress PROPERTIES ENVIRONMENT MRC_GC_STRESS
 add_test(NAME runtime_lang_gc_stress
          COMMAND ${name} --gtest_filter=StaticStore.*:Constants.*:LangClasses.*:WithoutConstants.*:CaseRules.*:LangVsJdk.*)
 set_tests_properties(runtime_lang_gc_stress PROPERTIES ENVIRONMENT MRC_GC_STRESS=1 LABELS "${name}" TIMEOUT 120)
+
+# The java.io streams and java.util collections under the same stress, and their synchronized
+# operations from several threads under the thread sanitizer too.
+add_test(NAME runtime_library_gc_stress
+         COMMAND ${name} --gtest_filter=ByteArrayStreams.*:StreamDefaults.*:DataStreams.*:PrintStreams.*:Vectors.*:Stacks.*:Hashtables.*:Randoms.*:LibraryVsJdk.*:*LibraryThreads*)
+set_tests_properties(runtime_library_gc_stress PROPERTIES ENVIRONMENT MRC_GC_STRESS=1 LABELS "${name}" TIMEOUT 120)
+add_test(NAME runtime_library_threads COMMAND ${name} --gtest_filter=*LibraryThreads*)
+set_tests_properties(runtime_library_threads PROPERTIES LABELS "${name};tsan" TIMEOUT 120)
