@@ -329,8 +329,11 @@ void ObjectManager::sweep() {
         m_objects[i] = m_objects[--m_count];
         m_objects[m_count] = nullptr;
         setStartBit(reinterpret_cast<uintptr_t>(object), false);
+        // The id is written through its address: after the destructor the storage is no longer
+        // an Object (and the sanitizers' vptr check would rightly object to a member access).
+        uint16_t* classId = &object->m_classId;
         object->~Object();
-        object->m_classId = kSweptClassId;
+        *classId = kSweptClassId;
         releaseBuffer(object);
     }
     m_marksClearedBelow = m_count;
