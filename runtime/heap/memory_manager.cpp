@@ -60,7 +60,9 @@ MemoryManager::MemoryManager(uint32_t size, bool movable)
 MemoryManager::~MemoryManager() { destroy(); }
 
 void MemoryManager::reset() {
+    m_freeStarts.assign((m_size / kAlign + 63) / 64, 0);
     Block* b = blockAt(m_base);
+    setFreeStart(b, true);
     b->size = m_size;
     b->prev = nullptr;
     b->next = nullptr;
@@ -174,6 +176,7 @@ MemoryManager::Block* MemoryManager::bestFit(uint64_t needed, const Block* skip1
 uint64_t MemoryManager::take(Block* b, uint64_t needed) {
     int64_t remainder = b->size - int64_t(needed);
     int64_t taken;
+    setFreeStart(b, false);
     if (remainder <= int64_t(m_headerSize) + kSplitSlack) {
         taken = b->size;
         if (b->prev) b->prev->next = b->next;
@@ -185,6 +188,7 @@ uint64_t MemoryManager::take(Block* b, uint64_t needed) {
         taken = int64_t(needed);
         Block* rest = blockAt(bytes(b) + needed);
         rest->size = remainder;
+        setFreeStart(rest, true);
         rest->prev = b->prev;
         rest->next = b->next;
         if (rest->prev) rest->prev->next = rest;
@@ -202,20 +206,28 @@ uint64_t MemoryManager::take(Block* b, uint64_t needed) {
 // The last free block below `b`, or null when `b` lies below the head. Walks from both ends at
 // once, so that a block freed next to either end of the list (the common case) is placed at once.
 MemoryManager::Block* MemoryManager::lastFreeBelow(const Block* b) const {
-    if (!m_freeHead || b < m_freeHead) return nullptr;
+    if (!m_freeHead || b <= m_freeHead) return nullptr;
     if (b > m_freeTail) return m_freeTail;
-    // Here head < b < tail.
-    Block* up = m_freeHead;
-    Block* down = m_freeTail;
-    for (;;) {
-        if (up->next > b) return up;
-        up = up->next;
-        down = down->prev;
-        if (down < b) return down;
-    }
+    // The highest free-block start below b's granule.
+    std::size_t bit = static_cast<std::size_t>(bytes(const_cast<Block*>(b)) - m_base) / kAlign;
+    std::size_t word = bit / 64;
+    uint64_t bits = bit % 64 ? m_freeStarts[word] & (~uint64_t{0} >> (64 - bit % 64)) : 0;
+    while (!bits) bits = m_freeStarts[--word];  // the head lies below, so this ends
+    std::size_t found = word * 64 + (63 - static_cast<std::size_t>(__builtin_clzll(bits)));
+    return blockAt(m_base + found * kAlign);
+}
+
+void MemoryManager::setFreeStart(const Block* b, bool on) {
+    std::size_t bit = static_cast<std::size_t>(reinterpret_cast<const uint8_t*>(b) - m_base) / kAlign;
+    uint64_t mask = uint64_t{1} << (bit % 64);
+    if (on)
+        m_freeStarts[bit / 64] |= mask;
+    else
+        m_freeStarts[bit / 64] &= ~mask;
 }
 
 void MemoryManager::insertFree(Block* b, Block* below) {
+    setFreeStart(b, true);
     b->prev = below;
     b->next = below ? below->next : m_freeHead;
     if (b->prev) b->prev->next = b;
@@ -237,6 +249,7 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
     }
     Block* prev = b->prev;
     if (prev && bytes(prev) + prev->size == bytes(b)) {
+        setFreeStart(b, false);
         prev->size += b->size;
         prev->next = b->next;
         if (b->next) b->next->prev = prev;
@@ -247,6 +260,7 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
     }
     Block* next = b->next;
     if (next && bytes(b) + b->size == bytes(next)) {
+        setFreeStart(next, false);
         b->size += next->size;
         b->next = next->next;
         if (next->next) next->next->prev = b;
@@ -465,8 +479,10 @@ bool MemoryManager::slideAll(bool towardsEnd) {
     }
     m_freeHead = m_freeTail = nullptr;
     m_freeCount = 0;
+    std::fill(m_freeStarts.begin(), m_freeStarts.end(), 0);
     if (freeStart < freeEnd) {
         Block* f = blockAt(freeStart);
+        setFreeStart(f, true);
         f->size = freeEnd - freeStart;
         f->prev = f->next = nullptr;
         m_freeHead = m_freeTail = f;
@@ -535,6 +551,9 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
             if (previousFree) return fail("free block at +%" PRIu64 " follows another free block", offset);
             if (b != expectedFree) return fail("free block at +%" PRIu64 " is not next in the free list", offset);
             if (b->prev != lastFree) return fail("free block at +%" PRIu64 " links back wrongly", offset);
+            if (!(m_freeStarts[offset / kAlign / 64] >> (offset / kAlign % 64) & 1)) {
+                return fail("free block at +%" PRIu64 " is missing from the free-start map", offset);
+            }
             ++frees;
             lastFree = b;
             expectedFree = b->next;
@@ -548,6 +567,9 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
     if (frees != m_freeCount) return fail("free count %d, counted %d", m_freeCount, frees);
     if (usedBytes != m_used) return fail("used %d, counted %" PRId64, m_used, usedBytes);
     if (m_peak < m_used) return fail("peak %d below used %d", m_peak, m_used);
+    int64_t starts = 0;
+    for (uint64_t word : m_freeStarts) starts += __builtin_popcountll(word);
+    if (starts != frees) return fail("free-start map marks %" PRId64 " blocks, the heap has %d", starts, frees);
     return true;
 }
 

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "host/core/sync.h"
 
@@ -98,6 +99,7 @@ private:
     void insertFree(Block* b, Block* below);
     Block* releaseBlock(Block* b, Block* below);
     Block* lastFreeBelow(const Block* b) const;
+    void setFreeStart(const Block* b, bool on);
     void moveRun(uint8_t* run, uint64_t length, Block* target, Block* below);
     Block* compactGaps(uint64_t needed);
     Block* compactSliding(uint64_t needed);
@@ -122,6 +124,9 @@ private:
     WorldHook m_beforeCompaction = nullptr;
     WorldHook m_afterCompaction = nullptr;
     void* m_worldContext = nullptr;
+    // One bit per 8-byte granule, set at the start of every free block: finds a freed block's
+    // place in the address-ordered free list without walking it.
+    std::vector<uint64_t> m_freeStarts;
     bool m_stress = false;
     bool m_stressTowardsEnd = true;  // blocks start packed at the base
 };
