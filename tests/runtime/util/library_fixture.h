@@ -49,16 +49,21 @@ protected:
         }
     }
 
-    // The simple class name of the pending exception ("EOFException"), which is cleared; "" when
-    // nothing is pending.
-    static std::string takePending() {
-        Object* e = app()->getPendingException();
-        if (!e) return "";
-        app()->clearPendingException();
-        std::string name = kClassNames[e->m_classId];
-        return name.substr(name.rfind('_') + 1);
-    }
+    static std::string takePending();
 };
+
+// The simple class name of the pending exception ("EOFException"), which is cleared; "" when
+// nothing is pending.
+inline std::string takePendingName() {
+    Application* app = ApplicationImpl::getApplication();
+    Object* e = app->getPendingException();
+    if (!e) return "";
+    app->clearPendingException();
+    std::string name = kClassNames[e->m_classId];
+    return name.substr(name.rfind('_') + 1);
+}
+
+inline std::string LibraryTest::takePending() { return takePendingName(); }
 
 // Two hex digits per byte, "_" for none.
 inline std::string hexOfBytes(ByteArray* bytes, int32_t count = -1) {

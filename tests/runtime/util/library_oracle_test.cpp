@@ -31,11 +31,15 @@ struct Case {
 
 std::string dec(int64_t v) { return std::to_string(v); }
 
-std::string split(const std::string& text, char c, std::vector<std::string>& parts) {
-    parts.clear();
-    std::stringstream in(text);
-    for (std::string p; std::getline(in, p, c);) parts.push_back(p);
-    return text;
+// One case per line, our answer from the line's words.
+void addLines(std::vector<Case>& cases, const std::vector<std::string>& lines,
+              std::string (*ours)(const std::vector<std::string>& words)) {
+    for (const std::string& line : lines) {
+        std::vector<std::string> words;
+        std::stringstream in(line);
+        for (std::string w; std::getline(in, w, ' ');) words.push_back(w);
+        cases.push_back({line, ours(words)});
+    }
 }
 
 // ---- Random ------------------------------------------------------------------------------
@@ -145,13 +149,8 @@ std::string ourDataIn(const std::string& op, const std::string& hex) {
         result = hexOfBytes(b);
     }
     if (op == "skip3") result = dec(in->skipBytes(3));
-    Object* e = mrc::ApplicationImpl::getApplication()->getPendingException();
-    if (e) {
-        mrc::ApplicationImpl::getApplication()->clearPendingException();
-        std::string name = mrc::kClassNames[e->m_classId];
-        result = name.substr(name.rfind('_') + 1);
-    }
-    return result + " " + dec(in->available());
+    const std::string failure = takePendingName();
+    return (failure.empty() ? result : failure) + " " + dec(in->available());
 }
 
 void addDataInCases(std::vector<Case>& cases) {
@@ -216,11 +215,7 @@ void addHashtableCases(std::vector<Case>& cases) {
     for (int k = 0; k < 40; k += 3) many += " -key" + dec(k);
     lines.push_back(many);
     lines.push_back(manyOther);
-    std::vector<std::string> t;
-    for (const std::string& line : lines) {
-        split(line, ' ', t);
-        cases.push_back({line, ourHashtable(t)});
-    }
+    addLines(cases, lines, ourHashtable);
 }
 
 std::string ourVector(const std::vector<std::string>& t) {
@@ -255,11 +250,7 @@ void addVectorCases(std::vector<Case>& cases) {
         "vec 5 0 a a a i0 i4 i1 r0 r3 t i3 a",
         "vec 1 -4 a a a a a s1 t",
     };
-    std::vector<std::string> t;
-    for (const std::string& line : lines) {
-        split(line, ' ', t);
-        cases.push_back({line, ourVector(t)});
-    }
+    addLines(cases, lines, ourVector);
 }
 
 TEST_F(LibraryVsJdk, RandomStreamsHashtableAndVectorAgree) {
