@@ -158,8 +158,11 @@ void holdWhileStopped(ThreadRecord& r, const ucontext_t& stoppedIn, uintptr_t fr
     bool announced = false;
     uint32_t announcedStop = 0;
     for (;;) {
-        uint32_t stop = r.stopSeq.load(std::memory_order_acquire);
+        // runSeq first: stopSeq read after it is at least as new. The other order can pair an old
+        // stop with a newer runSeq (a stop begun and ended between the reads), take that old stop
+        // for the pending one, and wait on runSeq while a newer stop waits for its acknowledgement.
         uint32_t run = r.runSeq.load(std::memory_order_acquire);
+        uint32_t stop = r.stopSeq.load(std::memory_order_acquire);
         if (stop == run) return;  // not stopped, or a late signal whose stop is over
         if (!announced || announcedStop != stop) {
             uint32_t acked = r.ackSeq.load(std::memory_order_acquire);
