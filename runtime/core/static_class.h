@@ -131,6 +131,7 @@ public:
     // Opens a resource by name as an input stream, or null (installed by the platform layer).
     using ResourceOpener = java_io_InputStream* (*)(const char* name);
     static void setResourceOpener(ResourceOpener opener);
+    static ResourceOpener resourceOpener();
     // Reads "/constants.bin" through the resource opener; false (and a trace) without it.
     bool loadConstants();
     // Reads the constants from `stream` (big-endian count, then as many readUTF strings), then
@@ -185,4 +186,9 @@ public:
     // '.' becomes '_', then the first record in id order whose name begins with the result.
     static mrc::ClassRecord* forName(const char* name);
     static mrc::ClassRecord* forName(String* name);
+
+    // The resource by name as an input stream, or null: a loose ".bar" file, else the entry of
+    // the data archive. Defined by the platform layer, which also installs it as the
+    // StaticClass resource opener.
+    static java_io_InputStream* getResourceAsStream(String* name);
 };
