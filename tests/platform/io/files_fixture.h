@@ -14,6 +14,7 @@
 #include "host/fs/file.h"
 #include "host/fs/paths.h"
 #include "platform/io/files.h"
+#include "runtime/core/arrays.h"
 #include "runtime/core/static_class.h"
 #include "runtime/lang/string.h"
 #include "runtime/lang/throwable.h"
