@@ -280,9 +280,8 @@ TEST_F(RecordStoreTest, ClosedStoresReopenAndDeletedStoresStartAgain) {
 }
 
 TEST_F(RecordStoreTest, ShortOrDamagedIndexGivesWhatIsComplete) {
-    Bytes index = indexBytes(9, {4, 9, 6});
-    index.resize(index.size() - 2);
-    test_support::writeBytes(saveDir() / "rms_game.dat", index);
+    const Bytes whole = indexBytes(9, {4, 9, 6});
+    test_support::writeBytes(saveDir() / "rms_game.dat", Bytes(whole.begin(), whole.end() - 2));
     Store* s = open("Game", false);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->lastId, 9);
