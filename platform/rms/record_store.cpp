@@ -291,36 +291,36 @@ bool Enumeration::idAtCursor(int32_t& id) {
     return true;
 }
 
+bool Enumeration::step(int32_t delta, int32_t& id, ByteArray** record) {
+    if (!idAtCursor(id)) return false;
+    if (record) {
+        *record = store->getRecord(id);
+        if (lib::exceptionPending()) return false;
+    }
+    cursor += delta;
+    return true;
+}
+
 ByteArray* Enumeration::nextRecord() {
     int32_t id = 0;
-    if (!idAtCursor(id)) return nullptr;
-    ByteArray* bytes = store->getRecord(id);
-    if (lib::exceptionPending()) return nullptr;
-    ++cursor;
-    return bytes;
+    ByteArray* record = nullptr;
+    return step(1, id, &record) ? record : nullptr;
 }
 
 int32_t Enumeration::nextRecordId() {
     int32_t id = 0;
-    if (!idAtCursor(id)) return 0;
-    ++cursor;
-    return id;
+    return step(1, id, nullptr) ? id : 0;
 }
 
 ByteArray* Enumeration::previousRecord() {
     int32_t id = 0;
-    if (!idAtCursor(id)) return nullptr;
-    ByteArray* bytes = store->getRecord(id);
-    if (lib::exceptionPending()) return nullptr;
-    --cursor;
-    return bytes;
+    ByteArray* record = nullptr;
+    return step(-1, id, &record) ? record : nullptr;
 }
 
 int32_t Enumeration::previousRecordId() {
     int32_t id = 0;
-    if (!idAtCursor(id)) return 0;
-    --cursor;
-    return id;
+    return step(-1, id, nullptr) ? id : 0;
 }
 
 bool Enumeration::hasNextElement() { return cursor < numRecords(); }

@@ -144,5 +144,7 @@ public:
 private:
     // The id at the cursor; raises for a cursor outside the list.
     bool idAtCursor(int32_t& id);
+    // The id (and the record, when asked) at the cursor, then the cursor moved by delta.
+    bool step(int32_t delta, int32_t& id, ByteArray** record);
     void raiseBadCursor();
 };
