@@ -4,6 +4,8 @@
 #include <memory>
 #include <mutex>
 
+#include "host/core/sync.h"
+
 namespace host {
 namespace {
 
@@ -19,22 +21,29 @@ LogState& state() {
     return s;
 }
 
+// Counts as a held lock: a thread stopped for the collector while holding the log's lock would
+// keep the collector from logging.
+struct LogLock {
+    HeldLockScope held;
+    std::lock_guard<std::mutex> guard{state().mutex};
+};
+
 }  // namespace
 
 LogSink setLogSink(LogSink sink) {
-    std::lock_guard lock(state().mutex);
+    LogLock lock;
     LogSink previous = std::move(state().sink);
     state().sink = std::move(sink);
     return previous;
 }
 
 void setLogEcho(bool echo) {
-    std::lock_guard lock(state().mutex);
+    LogLock lock;
     state().echo = echo;
 }
 
 bool setLogFile(const std::string& path) {
-    std::lock_guard lock(state().mutex);
+    LogLock lock;
     if (state().file) {
         std::fclose(state().file);
         state().file = nullptr;
@@ -90,7 +99,7 @@ void mrc_vlog(const char* format, va_list args) {
     std::size_t len = static_cast<std::size_t>(n) < sizeof line ? static_cast<std::size_t>(n) : sizeof line - 1;
 
     auto& s = host::state();
-    std::lock_guard lock(s.mutex);
+    host::LogLock lock;
     if (s.echo) {
         std::fwrite(line, 1, len, stdout);
         std::fputc('\n', stdout);
