@@ -10,9 +10,11 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "host/core/sync.h"
 #include "host/core/thread.h"
+#include "runtime/core/monitor.h"
 #include "runtime/core/native_stack.h"
 
 class Object;
@@ -20,6 +22,7 @@ class String;
 namespace host {
 class Window;
 }
+class java_lang_Thread;
 
 namespace mrc {
 
@@ -33,14 +36,37 @@ inline constexpr int kCallNameDepth = 256;
 inline constexpr uint32_t kObjectHeapSize = 0x300000;
 inline constexpr uint32_t kDataHeapSize = 0xE00000;
 
+// ThreadSlot::parked: how far a thread is stopped. At a safe point it holds no pointer into
+// movable data; waiting for a runtime lock it may hold one (the lock's callers work on data), so
+// it holds still for a collection but not for compaction.
+inline constexpr uint8_t kRunning = 0;
+inline constexpr uint8_t kParkedAtSafePoint = 1;
+inline constexpr uint8_t kParkedInLockWait = 2;
+
+// ApplicationImpl::stopTheWorld: no stop, a stop for a collection, a stop for moving data.
+inline constexpr uint8_t kNoStop = 0;
+inline constexpr uint8_t kStopForCollection = 1;
+inline constexpr uint8_t kStopForMoving = 2;
+
 // One Java thread known to the runtime. Slot 0 is the UI thread.
 struct ThreadSlot {
     Object* thread = nullptr;                        // the java_lang_Thread; null = free slot
-    std::shared_ptr<host::ThreadHandle> handle;      // the native thread
-    host::ThreadId id = 0;
+    std::shared_ptr<host::ThreadHandle> handle;      // the native thread; null until it is created
+    std::atomic<host::ThreadId> id{0};
     uintptr_t stackBase = 0;                         // highest address the collector scans
-    std::atomic<uintptr_t> savedStackPointer{0};     // taken when the thread stops for the collector
-    std::atomic<uint8_t> parked{0};                  // set while the thread cannot touch the heap
+    std::atomic<uintptr_t> savedStackPointer{0};     // taken when the thread parks
+    // Set (kParkedAtSafePoint, kParkedInLockWait) while the thread cannot touch the heap:
+    // parked at a safe point, inside a blocking call or waiting for a lock. The thread clears it
+    // itself before it goes on.
+    std::atomic<uint8_t> parked{0};
+    // The stop the thread has suspended itself for (cooperative mode), 0 when none: the collector
+    // resumes it when that stop ends.
+    std::atomic<uint32_t> parkedForStop{0};
+    // Set while the thread waits to stop the world itself; it may then hold the collector lock,
+    // which no stop needs.
+    std::atomic<uint8_t> waitingForWorld{0};
+    // The thread's lock record, read by the collector while the thread is suspended.
+    std::atomic<const host::HeldLocks*> heldLocks{nullptr};
     // Registers spilled when the thread parked (blocking calls) or was suspended; scanned with
     // the stack, since the thread's own copies may lie below its saved stack pointer.
     SpilledRegisters spilled{};
@@ -51,6 +77,13 @@ struct ThreadSlot {
     int32_t callSite = 0;
 
     void clear();
+};
+
+// A used block of the movable data heap: its data and the slot that owns it.
+struct DataBlock {
+    uintptr_t start;
+    uintptr_t end;
+    void** owner;
 };
 
 // Handler table of a translated method: triples {catch class id, first site, end site},
@@ -75,7 +108,8 @@ public:
     ObjectManager* objectManager = nullptr;
     MemoryManager* objectHeap = nullptr;
     MemoryManager* dataHeap = nullptr;
-    const char* callNames[kCallNameDepth] = {};
+    // Shared by all threads, as the device had it; atomic entries keep concurrent pushes defined.
+    std::atomic<const char*> callNames[kCallNameDepth] = {};
     std::atomic<int32_t> callDepth{0};
     std::atomic<uint8_t> gcRequested{0};
     std::atomic<uint8_t> paused{0};
@@ -154,12 +188,16 @@ public:
     ThreadSlot threads[kThreadSlots];
     host::CriticalSection threadLock;
     host::CriticalSection monitorLock;
+    // kStopForCollection or kStopForMoving while a thread stops the world; the others park when
+    // they see it at a safe point.
     std::atomic<uint8_t> stopTheWorld{0};
+    MonitorTable monitors{monitorLock};
     std::atomic<uint32_t> lastCollectionTick{0};
 
     // The runtime part of start-up: thread table with the calling thread as the UI thread in
     // slot 0, then the Application (heaps, ObjectManager, StaticClass). `suspendMode` selects
-    // how the collector stops the other threads.
+    // how the collector stops the other threads: suspended from outside wherever they are, or
+    // (cooperative) parking at their safe points.
     bool initRuntime(bool suspendMode, uint32_t objectHeapSize = kObjectHeapSize,
                      uint32_t dataHeapSize = kDataHeapSize);
     // Collects everything and frees the Application (the runtime part of shutdown).
@@ -169,17 +207,39 @@ public:
     int addThreadSlot(Object* thread);
     int findThreadSlot(Object* thread);
     int findThreadSlotById(host::ThreadId id);
+    void freeThreadSlot(int slot);
+    int activeThreadCount();
     // The calling thread's slot, or null for a thread the runtime did not start.
     ThreadSlot* currentSlot();
     void bindCurrentThread(int slot);
+    // A started thread's first and last steps: it takes its slot (-1 when it has none), and it
+    // gives it up, its Thread object collectable from then on.
+    int attachCurrentThread(Object* thread);
+    void detachCurrentThread();
 
-    // Collector support.
+    // Monitor table: see MonitorTable::getMonitor.
+    int getMonitor(Object* object, bool create) { return monitors.getMonitor(object, create); }
+
+    // Collector support. suspendOtherThreads returns once every other Java thread is stopped
+    // outside any runtime lock: in the suspend mode wherever it is, otherwise at a safe point.
+    // Data may move only while every other thread is at a safe point (a stopped thread may hold
+    // a pointer to the data of an array in a register), so compaction stops the world with
+    // suspendOtherThreadsAtSafePoints, in both modes. One thread stops the world at a time; the
+    // calls nest, and resumeOtherThreads ends each.
     void suspendOtherThreads();
+    void suspendOtherThreadsAtSafePoints();
     void resumeOtherThreads();
     void scanThreadStacks(ObjectManager* objectManager);
+    bool worldStoppedByCurrentThread() const;
+    uint32_t stopCount() const { return m_stopGeneration.load(std::memory_order_relaxed); }
 
-    // Safe point: when the collector is stopping the world, park here until it is done.
+    // Safe point: while another thread stops the world, park here until it is done. A thread
+    // holding a runtime lock does not park (it is waited for until it reaches the next one).
     void safePoint();
+    // Parks the calling thread (cooperative mode) until no stop is in progress. Only for a
+    // thread that canPark(): one that holds no runtime lock and is not stopping the world itself.
+    void parkCurrentThread(ThreadSlot& slot);
+    bool canPark() const;
 
     // Defined by the platform layer.
     bool init();
@@ -199,12 +259,37 @@ public:
     // Blocking host calls count as parked (installed as the host's blocking hooks).
     static void enterBlocking();
     static void leaveBlocking();
+    static void enterBlockingTaking();
+    static bool leaveBlockingTaking();
 
 private:
-    void parkCurrentThread(ThreadSlot& slot);
-    void waitWhileStopped(ThreadSlot& slot);
+    bool mustHoldStill(uint8_t level) const;
+    void waitWhileStopped(ThreadSlot& slot, uint8_t level);
+    void wakeParked(int index);
+    void stopOtherThreads(bool anywhere, bool forMoving);
+    void acquireWorld(ThreadSlot* self);
+    void releaseWorld();
+    bool waitForParking(int index, const host::ThreadHandle& handle, bool atSafePoint);
+    // Suspends the thread outside any runtime lock; false when it held one at every try.
+    bool suspendThread(int index, const std::shared_ptr<host::ThreadHandle>& handle);
+
     std::shared_ptr<host::ThreadHandle> m_uiHandle;
-    Object* m_uiThreadObject = nullptr;
+    java_lang_Thread* m_uiThreadObject = nullptr;
+    // The world's owner (the thread stopping it), its nesting depth, and a futex word that moves
+    // whenever it is given up.
+    std::atomic<host::ThreadId> m_worldOwner{0};
+    int m_worldDepth = 0;
+    std::atomic<uint32_t> m_worldReleases{0};
+    std::atomic<uint32_t> m_stopGeneration{0};
+    // What the current stop did to each slot's thread: suspended it (suspend mode; resumed when
+    // the stop ends, its context scanned) or saw it park (cooperative mode; its saved stack
+    // pointer and spilled registers scanned).
+    struct Stopped {
+        std::shared_ptr<host::ThreadHandle> suspended;
+        bool parked = false;
+    };
+    Stopped m_stopped[kThreadSlots];
+    std::vector<DataBlock> m_dataBlocks;  // reused, so that a stopped world seldom allocates
 };
 
 }  // namespace mrc

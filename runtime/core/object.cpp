@@ -8,7 +8,8 @@
 #include "runtime/core/static_class.h"
 #include "runtime/lang/string.h"
 
-Object::~Object() = default;
+// Frees the object's monitor, if it ever had one.
+Object::~Object() { mrc::ApplicationImpl::getInstance()->monitors.release(this); }
 
 bool Object::equals(Object* other) { return this == other; }
 

@@ -41,6 +41,12 @@ public:
 
     // `instanceof` and `checkcast`: false for null (and swept objects).
     static bool instanceOf(Object* object, int32_t classId);
+
+    // Object.wait: `timeout` in milliseconds, 0 without limit; the caller holds the monitor.
+    static void wait(Object* object, int64_t timeout);
+    // notify (count 1) and notifyAll (count -1): wakes up to `count` waiters.
+    static void notify(Object* object, int32_t count);
+
     // A new String of the name of the record's class (null for no record).
     static String* getClass(const mrc::ClassRecord* record);
 

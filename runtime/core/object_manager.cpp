@@ -68,8 +68,8 @@ ObjectManager::ObjectManager(Application* application, MemoryManager* objectHeap
     m_markStack.reserve(512);
     objectHeap->setCollectorHook(&ObjectManager::collectorHook, this);
     dataHeap->setCollectorHook(&ObjectManager::collectorHook, this);
-    // Data moves only while the other Java threads are stopped.
-    dataHeap->setCompactionHooks([](void*) { ApplicationImpl::getInstance()->suspendOtherThreads(); },
+    // Data moves only while the other Java threads are stopped at safe points.
+    dataHeap->setCompactionHooks([](void*) { ApplicationImpl::getInstance()->suspendOtherThreadsAtSafePoints(); },
                                  [](void*) { ApplicationImpl::getInstance()->resumeOtherThreads(); }, nullptr);
 }
 
