@@ -16,3 +16,9 @@ add_test(NAME runtime_library_gc_stress
 set_tests_properties(runtime_library_gc_stress PROPERTIES ENVIRONMENT MRC_GC_STRESS=1 LABELS "${name}" TIMEOUT 120)
 add_test(NAME runtime_library_threads COMMAND ${name} --gtest_filter=*LibraryThreads*)
 set_tests_properties(runtime_library_threads PROPERTIES LABELS "${name};tsan" TIMEOUT 120)
+
+# Java threads, monitors and the stops of the world, in the cooperative and the suspend mode,
+# with the four-thread stress test; under the thread sanitizer too.
+add_test(NAME runtime_threads
+         COMMAND ${name} --gtest_filter=Modes/Threads.*:SleepParking.*:Modes/Monitors.*:Modes/StopWorld.*:Modes/Stress.*)
+set_tests_properties(runtime_threads PROPERTIES LABELS "${name};tsan" TIMEOUT 300)
