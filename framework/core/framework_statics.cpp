@@ -1,0 +1,21 @@
+#include "framework/core/framework_statics.h"
+
+#include "framework/config/qxlib_config.h"
+#include "framework/core/game_base.h"
+#include "framework/sprite/sprite.h"
+#include "runtime/core/static_class.h"
+
+namespace mrc {
+
+void registerFrameworkStatics() {
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
+    StaticClass::registerStatics("QXLibConfig", &QXLibConfig::statics);
+    StaticClass::registerStatics("ASprite", &ASprite::statics);
+    StaticClass::registerStatics("Game", &GameBase::statics);
+    StaticClass::setInitialiser(StaticInit::QXLibConfig, &QXLibConfig::clinit);
+    StaticClass::setInitialiser(StaticInit::ASprite, &ASprite::clinit);
+}
+
+}  // namespace mrc
