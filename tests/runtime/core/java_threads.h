@@ -15,6 +15,8 @@
 
 namespace mrc::test {
 
+using Clock = std::chrono::steady_clock;
+
 // A Runnable whose run() calls a C++ function; borrows TimerTask's class id (a Runnable).
 class Task : public Object, public java_lang_Runnable {
 public:

@@ -10,12 +10,7 @@
 
 namespace {
 
-using mrc::test::BothModesTest;
-using mrc::test::joinJavaThread;
-using mrc::test::millisSince;
-using mrc::test::startJavaThread;
-using mrc::test::waitUntil;
-using Clock = std::chrono::steady_clock;
+using namespace mrc::test;
 
 class Monitors : public BothModesTest {
 protected:
@@ -201,6 +196,6 @@ TEST_P(Monitors, MonitorIsReleasedWithItsObject) {
     EXPECT_EQ(table().size(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, Monitors, ::testing::Bool(), mrc::test::modeName);
+INSTANTIATE_TEST_SUITE_P(Modes, Monitors, ::testing::Bool(), modeName);
 
 }  // namespace

@@ -19,12 +19,7 @@
 
 namespace {
 
-using mrc::test::BothModesTest;
-using mrc::test::joinJavaThread;
-using mrc::test::millisSince;
-using mrc::test::startJavaThread;
-using mrc::test::waitUntil;
-using Clock = std::chrono::steady_clock;
+using namespace mrc::test;
 
 // Ends the test program when a test hangs, naming the test, instead of waiting for the harness.
 class Watchdog {
@@ -487,7 +482,7 @@ TEST_P(Stress, FourThreadsShareStructuresUnderMonitorsWhileCollectingAndCompacti
     EXPECT_TRUE(app()->objectHeap->checkInvariants(&why)) << why;
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, StopWorld, ::testing::Bool(), mrc::test::modeName);
-INSTANTIATE_TEST_SUITE_P(Modes, Stress, ::testing::Bool(), mrc::test::modeName);
+INSTANTIATE_TEST_SUITE_P(Modes, StopWorld, ::testing::Bool(), modeName);
+INSTANTIATE_TEST_SUITE_P(Modes, Stress, ::testing::Bool(), modeName);
 
 }  // namespace

@@ -11,12 +11,7 @@
 
 namespace {
 
-using mrc::test::BothModesTest;
-using mrc::test::joinJavaThread;
-using mrc::test::millisSince;
-using mrc::test::startJavaThread;
-using mrc::test::waitUntil;
-using Clock = std::chrono::steady_clock;
+using namespace mrc::test;
 
 class Threads : public BothModesTest {};
 
@@ -73,7 +68,7 @@ TEST_P(Threads, NinthThreadIsRefusedWithATraceAndNeverRuns) {
     for (int i = 1; i < mrc::kThreadSlots; ++i) started.push_back(startJavaThread(body));
     EXPECT_EQ(java_lang_Thread::activeCount(), mrc::kThreadSlots);
 
-    java_lang_Thread* ninth = mrc::test::newJavaThread(body);
+    java_lang_Thread* ninth = newJavaThread(body);
     {
         host::LogCapture log;
         EXPECT_EQ(ninth->start(), -1);
@@ -144,10 +139,10 @@ TEST_P(Threads, SleepSleepsAndANegativeTimeReturnsAtOnce) {
     EXPECT_LT(millisSince(start), 1000);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, Threads, ::testing::Bool(), mrc::test::modeName);
+INSTANTIATE_TEST_SUITE_P(Modes, Threads, ::testing::Bool(), modeName);
 
 // Cooperative mode: a sleep during a stop of the world parks, and counts the time parked.
-class SleepParking : public mrc::test::RuntimeTest {};
+class SleepParking : public RuntimeTest {};
 
 TEST_F(SleepParking, ParkedLongerThanTheSleepReturnsAtOnceOtherwiseSleepsInFull) {
     struct Case {
