@@ -251,6 +251,11 @@ public:
     void volumeUp();
     void volumeDown();
     bool platformRequest(const char* url);
+    // A resource read whole into a String (ISO-8859-1), or null when there is none.
+    String* getAppProperty(const char* resource);
+    // The device's Program Files folder, and the game's install folder in it.
+    static String* getStorageRoot();
+    static String* getInstallFolder();
     // The display back end by type, "GDI", "DDRAW" or "AUTO" (DirectDraw, else GDI), opened on
     // the main window after closing any earlier one; closeDisplay closes and deletes it.
     bool openDisplay(const char16_t* type, host::Window& window);

@@ -171,6 +171,8 @@ void StaticClass::runStaticInitialisers() {
 
 void StaticClass::setResourceOpener(ResourceOpener opener) { g_resourceOpener = opener; }
 
+StaticClass::ResourceOpener StaticClass::resourceOpener() { return g_resourceOpener; }
+
 // ---- string constants ---------------------------------------------------------------------
 
 bool StaticClass::loadConstants() {

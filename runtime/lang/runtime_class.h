@@ -21,4 +21,8 @@ public:
 
     virtual void exit(int32_t status);  // slot 6: nothing
     virtual void gc();                  // slot 7: nothing
+
+    // The device's available and total physical memory in bytes.
+    static int64_t freeMemory();
+    static int64_t totalMemory();
 };

@@ -1,0 +1,277 @@
+// The executable end to end: start-up, scripted input through the shell to the stand-in MIDlet,
+// pause and resume, frames and screenshots, single instance, and the exit sequence. Each run is a
+// child process with its own data, save and runtime folders.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/child_process.h"
+#include "tests/fixtures/archive_file.h"
+#include "tests/fixtures/constants_file.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using Lines = std::vector<std::string>;
+
+constexpr auto kRunTimeout = 60s;
+
+struct RunResult {
+    std::optional<int> exitCode;
+    Lines lines;
+    std::string output;
+
+    std::size_t count(const std::string& needle) const {
+        return std::count_if(lines.begin(), lines.end(),
+                             [&](const std::string& l) { return l.find(needle) != std::string::npos; });
+    }
+    // The stand-in's lines without the prefix, those starting with `prefix` only.
+    Lines standIn(const std::string& prefix = "") const {
+        Lines out;
+        for (const std::string& l : lines)
+            if (l.rfind("StandIn " + prefix, 0) == 0) out.push_back(l.substr(8));
+        return out;
+    }
+    // Whether `wanted` appear in this order (other lines between them).
+    bool inOrder(const Lines& wanted) const {
+        auto at = lines.begin();
+        for (const std::string& w : wanted) {
+            at = std::find_if(at, lines.end(), [&](const std::string& l) { return l.find(w) != std::string::npos; });
+            if (at == lines.end()) return false;
+            ++at;
+        }
+        return true;
+    }
+};
+
+class VeltranoRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fixtures::ArchiveWriter archive;
+        archive.addText("app.jad", "MIDlet-Name: Stand In\r\nMIDlet-Vendor: Tests\n");
+        std::vector<std::string> constants;
+        for (int i = 0; i < 600; ++i) constants.push_back("constant " + std::to_string(i));
+        archive.add("constants.bin", fixtures::writeConstantsFile(constants));
+        std::filesystem::create_directories(m_dir / "data");
+        ASSERT_TRUE(archive.save(m_dir / "data" / fixtures::kArchiveFileName));
+        std::filesystem::create_directories(m_dir / "runtime");
+    }
+
+    e2e::EnvChanges env() const {
+        return {{"XDG_RUNTIME_DIR", (m_dir / "runtime").string()},
+                {"DISPLAY", std::nullopt},
+                {"WAYLAND_DISPLAY", std::nullopt}};
+    }
+
+    std::vector<std::string> args(const std::string& script, std::vector<std::string> more = {}) {
+        std::vector<std::string> a = {"--data", (m_dir / "data").string(), "--save-dir", (m_dir / "save").string()};
+        if (!script.empty()) {
+            std::filesystem::path path = m_dir / ("script" + std::to_string(++m_scripts) + ".txt");
+            test_support::writeText(path, script);
+            a.insert(a.end(), {"--input", path.string()});
+        }
+        a.insert(a.end(), more.begin(), more.end());
+        return a;
+    }
+
+    std::filesystem::path output() { return m_dir / ("out" + std::to_string(++m_outputs) + ".txt"); }
+
+    RunResult run(const char* executable, const std::vector<std::string>& arguments, const e2e::EnvChanges& changes) {
+        e2e::ChildProcess child(executable, arguments, changes, output());
+        EXPECT_TRUE(child.started());
+        RunResult r;
+        r.exitCode = child.wait(kRunTimeout);
+        r.output = child.output();
+        r.lines = child.lines();
+        return r;
+    }
+    RunResult standIn(const std::string& script, std::vector<std::string> more = {"--headless"}) {
+        return run(VELTRANO_STAND_IN, args(script, std::move(more)), env());
+    }
+
+    test_support::TempFolder m_dir{"veltrano-e2e"};
+    int m_scripts = 0;
+    int m_outputs = 0;
+};
+
+// The PNG's pixels as 8-bit RGB, or empty.
+std::vector<uint8_t> readPng(const std::filesystem::path& path, int& width, int& height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
+    return pixels;
+}
+
+// The stand-in's picture: its background, and its white box at (100, 100, 200, 100).
+void expectStandInPicture(const std::filesystem::path& path) {
+    int w = 0, h = 0;
+    std::vector<uint8_t> px = readPng(path, w, h);
+    ASSERT_EQ(w, 800);
+    ASSERT_EQ(h, 480);
+    auto at = [&](int x, int y) {
+        const uint8_t* p = &px[(std::size_t(y) * w + x) * 3];
+        return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    };
+    EXPECT_EQ(at(10, 10), 0x2141C6u) << std::hex << at(10, 10);  // 0x2040C0 through RGB565
+    EXPECT_EQ(at(150, 150), 0xFFFFFFu);
+    EXPECT_EQ(at(799, 479), at(10, 10));
+}
+
+TEST_F(VeltranoRun, StartsUpInOrderAndClosesOnce) {
+    RunResult r = standIn("5 close\n");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(r.inOrder({"InitInstance: SHFullscreen returned 1.",
+                           "ApplicationImpl::openDisplay(GDI): Using GDI display type.", "new MemoryManagers",
+                           "new ObjectManager", "new StaticClass", "Application::init", "m_screenGraphics",
+                           "Application::startApp", "StandIn startApp", "StandIn property MIDlet-Name=Stand In",
+                           "StandIn run", "Application::close", "Application::destoryMIDlet",
+                           "StandIn destroyApp(true)"}))
+        << r.output;
+    EXPECT_EQ(r.count("Application::close"), 1u);
+    EXPECT_EQ(r.count("StandIn destroyApp"), 1u);
+    EXPECT_EQ(r.count("StandIn run ends"), 0u) << "the game thread stays stopped once the runtime is closed";
+    EXPECT_EQ(r.count("StandIn overlapping paints"), 0u);
+}
+
+TEST_F(VeltranoRun, KeysReachTheCanvasAsMidpCodesAndVolumeKeysStepTheDevice) {
+    RunResult r = standIn(
+        "3 key tap RETURN\n"
+        "3 key tap F1\n"
+        "3 key tap NUMPAD7\n"
+        "3 key tap A\n"
+        "3 key tap F7\n"
+        "3 key tap RETURN\n"
+        "3 key tap F6\n"
+        "3 key tap RETURN\n"
+        "3 key tap ESCAPE\n"
+        "3 key tap LWIN\n"
+        "3 close\n");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_THAT(r.standIn("key"),
+                ElementsAre("keyPressed(-5)", "keyReleased(-5) volume 0xFFFFFFFF", "keyPressed(-6)",
+                            "keyReleased(-6) volume 0xFFFFFFFF", "keyPressed(55)", "keyReleased(55) volume 0xFFFFFFFF",
+                            "keyPressed(65)", "keyReleased(65) volume 0xFFFFFFFF", "keyPressed(-5)",
+                            "keyReleased(-5) volume 0xE666E666", "keyPressed(-5)",
+                            "keyReleased(-5) volume 0xFFFFFFFF"))
+        << r.output;
+    // Escape's release minimised the window: the game was paused.
+    EXPECT_THAT(r.standIn(), Contains("pauseApp"));
+}
+
+TEST_F(VeltranoRun, FocusLossPausesAndSwallowsAPenUpAndFocusGainResumesAndRepaints) {
+    RunResult r = standIn(
+        "3 pen down 100 100\n"
+        "3 pen up 100 100\n"
+        "3 focus lost\n"
+        "3 pen move 10 10\n"
+        "3 pen up 11 11\n"
+        "3 pen down 20 20\n"
+        "3 focus gained\n"
+        "3 pen up 21 21\n"
+        "10 close\n");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    Lines events;
+    for (const std::string& l : r.standIn())
+        if (l.rfind("run", 0) != 0 && l.rfind("startApp", 0) != 0 && l.rfind("property", 0) != 0) events.push_back(l);
+    EXPECT_THAT(events, ElementsAre("pointerPressed(100,100)", "pointerReleased(100,100)", "pauseApp", "hideNotify",
+                                    "pointerPressed(20,20)", "resume repainted", "showNotify",
+                                    "pointerReleased(21,21)", "destroyApp(true)"))
+        << r.output;
+    EXPECT_EQ(r.count("StandIn startApp"), 2u);
+    EXPECT_EQ(r.count("StandIn overlapping paints"), 0u);
+}
+
+TEST_F(VeltranoRun, UnattendedPowerHidesOnceAndShowsOnce) {
+    RunResult r = standIn(
+        "3 power unattended\n"
+        "60 power attended\n"
+        "70 close\n");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.count("StandIn hideNotify"), 1u) << r.output;
+    EXPECT_EQ(r.count("StandIn showNotify"), 1u);
+    EXPECT_TRUE(r.inOrder({"StandIn hideNotify", "StandIn showNotify"}));
+    EXPECT_EQ(r.count("StandIn pauseApp"), 0u) << "the MIDlet itself is not paused";
+}
+
+TEST_F(VeltranoRun, FrameLimitEndsTheRunWithAScreenshot) {
+    std::filesystem::path shot = m_dir / "shot.png";
+    RunResult r = standIn("", {"--headless", "--frames", "20", "--screenshot", shot.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.count("ApplicationImpl::flushScreen(): 20 frames presented, closing"), 1u);
+    EXPECT_EQ(r.count("Application::close"), 1u);
+    expectStandInPicture(shot);
+}
+
+TEST_F(VeltranoRun, TermSignalClosesThroughTheExitSequence) {
+    e2e::ChildProcess child(VELTRANO_STAND_IN, args("", {"--headless"}), env(), output());
+    ASSERT_TRUE(child.waitForLine("StandIn run", kRunTimeout)) << child.output();
+    child.signal(SIGTERM);
+    EXPECT_EQ(child.wait(kRunTimeout), 0) << child.output();
+    std::string out = child.output();
+    EXPECT_THAT(out, HasSubstr("StandIn destroyApp(true)"));
+}
+
+TEST_F(VeltranoRun, SecondInstanceExitsAndBringsTheFirstToTheFront) {
+    e2e::ChildProcess first(VELTRANO_STAND_IN, args("3 focus lost\n", {"--headless"}), env(), output());
+    ASSERT_TRUE(first.waitForLine("StandIn hideNotify", kRunTimeout)) << first.output();
+
+    RunResult second = standIn("0 close\n");
+    EXPECT_EQ(second.exitCode, 0) << second.output;
+    EXPECT_THAT(second.output, HasSubstr("another instance is running"));
+    EXPECT_EQ(second.count("Application::startApp"), 0u) << "the second never starts the runtime";
+
+    EXPECT_TRUE(first.waitForLine("StandIn showNotify", kRunTimeout)) << first.output();
+    first.signal(SIGTERM);
+    EXPECT_EQ(first.wait(kRunTimeout), 0) << first.output();
+    EXPECT_THAT(first.output(), HasSubstr("StandIn resume repainted"));
+}
+
+TEST_F(VeltranoRun, VeltranoWithoutADisplayRunsHeadlessWithoutAMidlet) {
+    RunResult r = run(VELTRANO_EXECUTABLE, args("0 close\n"), env());
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(r.inOrder({"veltrano: no display to open a window on; running headless", "Application::init",
+                           "Application::startApp(): no MIDlet class KetraKRVD is built in", "Application::close",
+                           "m_midlet is already NULL."}))
+        << r.output;
+}
+
+TEST_F(VeltranoRun, CommandLineErrorsAndHelp) {
+    RunResult help = run(VELTRANO_EXECUTABLE, {"--help"}, env());
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_THAT(help.output, HasSubstr("--frames N"));
+    RunResult bad = run(VELTRANO_EXECUTABLE, {"--frames", "none"}, env());
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_THAT(bad.output, HasSubstr("--frames takes a positive number"));
+}
+
+// On a real X server (see tests.cmake): the window back end opens a window and presents frames.
+class VeltranoWindow : public VeltranoRun {};
+
+TEST_F(VeltranoWindow, PresentsFramesInARealWindow) {
+    const char* video = std::getenv("VELTRANO_TEST_VIDEO");
+    if (!video || !std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (run by VeltranoWindow.OnXvfb)";
+    std::filesystem::path shot = m_dir / "window.png";
+    e2e::EnvChanges changes = env();
+    changes.erase("DISPLAY");
+    RunResult r = run(VELTRANO_STAND_IN, args("", {"--frames", "30", "--screenshot", shot.string()}), changes);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_THAT(r.output, HasSubstr(std::string("InitInstance: window on the ") + video + " video driver"));
+    EXPECT_EQ(r.count("ApplicationImpl::flushScreen(): 30 frames presented, closing"), 1u);
+    expectStandInPicture(shot);
+}
+
+}  // namespace

@@ -1,0 +1,19 @@
+# The executable with the stand-in MIDlet that the end-to-end runs start, next to veltrano itself.
+add_executable(veltrano_stand_in ${PROJECT_SOURCE_DIR}/tests/support/stand_in_main.cpp
+                                 ${PROJECT_SOURCE_DIR}/tests/platform/app/stand_in_midlet.cpp)
+target_link_libraries(veltrano_stand_in PRIVATE promo)
+add_dependencies(${name} veltrano veltrano_stand_in)
+target_compile_definitions(${name} PRIVATE VELTRANO_EXECUTABLE="$<TARGET_FILE:veltrano>"
+                                           VELTRANO_STAND_IN="$<TARGET_FILE:veltrano_stand_in>")
+
+# The window back end once more on a real X server: Xvfb started by xvfb-run, the x11 driver
+# required. SDL's GL and D-Bus libraries keep allocations past their unloading, which the leak
+# checker would blame on us; our own leaks are checked by the headless runs.
+find_program(XVFB_RUN xvfb-run)
+if(XVFB_RUN)
+  add_test(NAME VeltranoWindow.OnXvfb
+           COMMAND ${XVFB_RUN} -a -s "-screen 0 1280x1024x24"
+                   $<TARGET_FILE:${name}> --gtest_filter=VeltranoWindow.*)
+  set_tests_properties(VeltranoWindow.OnXvfb PROPERTIES
+                       ENVIRONMENT "VELTRANO_TEST_VIDEO=x11;ASAN_OPTIONS=detect_leaks=0" LABELS ${name} TIMEOUT 120)
+endif()
