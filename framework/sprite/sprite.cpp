@@ -315,7 +315,7 @@ bool ASprite::load(ByteArray* data, int32_t offset) {
         r.seek(begin);
         for (int32_t i = 0; i < m; ++i) {
             int32_t length = static_cast<int32_t>(r.u16());
-            std::memcpy(pixelData->elements() + starts[std::size_t(i)], r.at(), std::size_t(length));
+            if (length > 0) std::memcpy(pixelData->elements() + starts[std::size_t(i)], r.at(), std::size_t(length));
             r.skip(length);
         }
     }
@@ -464,6 +464,10 @@ void ASprite::cacheModule(int32_t module, int32_t palette, int32_t mode) {
     currentPalette = saved;
     if (!pixels) return;
     int32_t n = w * h;
+    if (n > pixels->length) {
+        mrc_log("ASprite::cacheModule: module %d of %dx%d pixels is larger than the pixel buffer", module, w, h);
+        return;
+    }
     const int32_t* p = pixels->elements();
     bool translucent = std::any_of(p, p + n, [](int32_t c) { return uint32_t(c) >> 24 != 0xFF; });
     Object* entry;

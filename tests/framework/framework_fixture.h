@@ -2,6 +2,7 @@
 // empty, and helpers for sprites and screens.
 #pragma once
 
+#include <cstring>
 #include <vector>
 
 #include "framework/config/qxlib_config.h"
@@ -28,6 +29,12 @@ protected:
         LcduiTest::TearDown();
     }
 
+    // Empty ones included.
+    static ByteArray* bytes(const std::vector<uint8_t>& values) {
+        ByteArray* a = om()->newByteArray(static_cast<int32_t>(values.size()));
+        if (!values.empty()) std::memcpy(a->elements(), values.data(), values.size());
+        return a;
+    }
     static ASprite* newSprite(const fixtures::SpriteData& data) {
         ByteArray* b = bytes(fixtures::spriteFile(data));
         ASprite* sprite = mrc::newObject<ASprite>();

@@ -16,6 +16,7 @@
 #include "runtime/lang/throwable.h"
 #include "tests/fixtures/archive_file.h"
 #include "tests/fixtures/pack_file.h"
+#include "tests/fixtures/sprite_file.h"
 #include "tests/framework/framework_fixture.h"
 #include "tests/support/temp_folder.h"
 
@@ -393,6 +394,61 @@ TEST_F(ResourcePacks, BadLzmaStreamsGiveNull) {
         EXPECT_TRUE(log.contains(c.trace));
         EXPECT_EQ(read(1), entryBytes(1, 10)) << "the stream stays where the next entry begins";
     }
+}
+
+// The game's sprite loader, as the sprite table runs it: the pack entry read and loaded when the
+// sprite has no pixel data, the module caches built unless present, the pixel data dropped.
+ASprite* loadSpriteFromPack(ASprite* sprite, int32_t resource, int32_t entry, int32_t palette, int32_t mode, bool) {
+    static const char* const kPacks[] = {"/sprites", "/sprites_lzma"};
+    if (!sprite) sprite = mrc::newObject<ASprite>();
+    if (isNull(sprite->pixelData)) {
+        String* name = mrc::newObject<String>();
+        name->initFromCString(kPacks[resource]);
+        GameBase::loadResourceFile(name);
+        ByteArray* data = QXLibBase::readPackEntry(entry);
+        QXLibBase::closePack();
+        if (data) sprite->load(data, 0);
+    }
+    for (int32_t p = palette < 0 ? 0 : palette; p < (palette < 0 ? sprite->paletteCount : palette + 1); ++p)
+        if (!sprite->hasCachedPalette(p)) sprite->buildModuleCache(p, 0, -1, -1, -1, mode);
+    if (!(mode & ASprite::kKeepPixelData)) sprite->releasePixelData();
+    return sprite;
+}
+
+TEST_F(ResourcePacks, SpritesLoadFromPackEntriesThroughTheGamesLoader) {
+    QXLibConfig::statics.PACKS_USE_LZMA = 1;
+    fixtures::SpriteData d;
+    d.modules = {{fixtures::ModuleKind::Image, 3, 2, 0, 0, 0, {1, 2, 0, 2, 1, 1}, std::nullopt},
+                 {fixtures::ModuleKind::Filled, 2, 2, 0, 0, 0x00FF00, {}, std::nullopt}};
+    d.frames = {{{{0, 1, 1, 0}, {1, 4, 0, 0}}, {}, std::nullopt}};
+    d.palettes = {{0, 0xFFFF0000, 0xFF0000FF}, {0, 0xFF00FF00, 0xFFFFFF00}};
+    d.pixelFormat = 0x0400;
+    std::vector<uint8_t> sprite = fixtures::spriteFile(d);
+    PackWriter plain, compressed(true);
+    for (PackWriter* w : {&plain, &compressed}) w->add(entryBytes(0, 17)).add(sprite);
+    savePacks({{"sprites", plain.build()}, {"sprites_lzma", compressed.build()}});
+    gameHooks().loadSprite = loadSpriteFromPack;
+
+    std::vector<std::vector<uint16_t>> painted;
+    for (int32_t resource : {0, 1}) {
+        ASprite* s = GameBase::loadSprite(nullptr, resource, 1, -1, ASprite::kCacheImages, false);
+        ASSERT_NE(s, nullptr);
+        EXPECT_TRUE(s->hasCachedPalette(0));
+        EXPECT_TRUE(s->hasCachedPalette(1));
+        EXPECT_EQ(s->pixelData, nullptr);
+        for (int32_t palette : {0, 1}) {
+            javax_microedition_lcdui_Image* target = javax_microedition_lcdui_Image::createBlankImage(8, 4);
+            ASprite::setGraphics(target->getGraphics());
+            s->setPalette(palette);
+            s->paintFrame(0, 0, 0, 0);
+            painted.push_back(pixelsOf(target));
+        }
+    }
+    EXPECT_EQ(painted[0], painted[2]);
+    EXPECT_EQ(painted[1], painted[3]);
+    EXPECT_NE(painted[0], painted[1]);
+    EXPECT_EQ(painted[0][1 * 8 + 1], mrc::gfx::argbToRgb565(0xFFFF0000));
+    EXPECT_EQ(painted[1][1 * 8 + 2], mrc::gfx::argbToRgb565(0xFFFFFF00));
 }
 
 TEST_F(ResourcePacks, LzmaPropertiesSplitAsLcLpPb) {
