@@ -573,10 +573,8 @@ int32_t ASprite::getAnimLength(int32_t anim) { return Checked().ub(animFrameCoun
 int32_t ASprite::getFModuleCount(int32_t frame) { return Checked().ub(frameModuleCount, frame); }
 
 int32_t ASprite::getAnimFrameId(int32_t anim, int32_t aframe) {
-    Checked c;
-    int32_t i = c.s(animFirstFrame, anim) + aframe;
-    if (!c.ok) return 0;
-    return c.ub(aframeFrame, i) | (c.b(aframeFlags, i) & 0xC0) << 2;
+    AFrame a;
+    return readAFrame(anim, aframe, a) ? a.frame : 0;
 }
 
 int32_t ASprite::getAFrameTime(int32_t anim, int32_t aframe) {

@@ -203,6 +203,11 @@ public:
     IntArray* moduleColor;
 
 private:
+    // An animation frame's record: the full frame index, its flags and offsets.
+    struct AFrame {
+        int32_t frame = 0, flags = 0, offsetX = 0, offsetY = 0;
+    };
+    bool readAFrame(int32_t anim, int32_t aframe, AFrame& out);
     // Whether `module` is an image module all module tables hold; its width and height (low bytes).
     bool imageModuleSize(int32_t module, int32_t& w, int32_t& h);
     // Cache mode of the current palette; 1 (none) for a sprite without palettes.

@@ -34,17 +34,23 @@ constexpr int32_t kEffectGrey = 0x1000;
 
 }  // namespace
 
-void ASprite::paintAFrame(int32_t anim, int32_t aframe, int32_t x, int32_t y, int32_t flags) {
+bool ASprite::readAFrame(int32_t anim, int32_t aframe, AFrame& out) {
     Checked c;
     int32_t i = c.s(animFirstFrame, anim) + aframe;
-    if (!c.ok) return;
-    int32_t aflags = c.b(aframeFlags, i);
-    int32_t frame = c.ub(aframeFrame, i) | (aflags & 0xC0) << 2;
-    int32_t ox = c.s(aframeOffsetX, i), oy = c.s(aframeOffsetY, i);
-    if (!c.ok) return;
-    x = (flags & kFlipX) ? x - ox : x + ox;
-    y = (flags & kFlipY) ? y - oy : y + oy;
-    paintFrame(frame, x, y, (aflags & 0x0F) ^ flags);
+    if (!c.ok) return false;
+    out.flags = c.b(aframeFlags, i);
+    out.frame = c.ub(aframeFrame, i) | (out.flags & 0xC0) << 2;
+    out.offsetX = c.s(aframeOffsetX, i);
+    out.offsetY = c.s(aframeOffsetY, i);
+    return c.ok;
+}
+
+void ASprite::paintAFrame(int32_t anim, int32_t aframe, int32_t x, int32_t y, int32_t flags) {
+    AFrame a;
+    if (!readAFrame(anim, aframe, a)) return;
+    x = (flags & kFlipX) ? x - a.offsetX : x + a.offsetX;
+    y = (flags & kFlipY) ? y - a.offsetY : y + a.offsetY;
+    paintFrame(a.frame, x, y, (a.flags & 0x0F) ^ flags);
 }
 
 void ASprite::paintAFrameWithGraphics(Graphics* g, int32_t anim, int32_t aframe, int32_t x, int32_t y,
@@ -287,23 +293,19 @@ void GameBase::paintFrameWithGraphics(ASprite* sprite, Graphics* g, int32_t fram
 
 void ASprite::getAFrameRect(int32_t anim, int32_t aframe, int32_t i, int32_t /*unused*/, bool withOffsets,
                             IntArray* out) {
-    Checked c;
-    int32_t index = c.s(animFirstFrame, anim) + aframe;
-    if (!c.ok) return;
-    int32_t aflags = c.b(aframeFlags, index);
-    int32_t frame = c.ub(aframeFrame, index) | (aflags & 0xC0) << 2;
-    int32_t offsetX = c.s(aframeOffsetX, index), offsetY = c.s(aframeOffsetY, index);
-    if (!c.ok) return;
-    ByteArray* record = getFrameRectRecord(frame, i);
+    AFrame a;
+    if (!readAFrame(anim, aframe, a)) return;
+    ByteArray* record = getFrameRectRecord(a.frame, i);
     if (!record) return;
+    Checked c;
     int32_t rx = c.b(record, 0), ry = c.b(record, 1), rw = c.ub(record, 2), rh = c.ub(record, 3);
     if (!c.ok) return;
     if (withOffsets) {
-        rx = (aflags & kFlipX) ? -(rx - offsetX + rw) : rx + offsetX;
-        ry = (aflags & kFlipY) ? -(ry - offsetY + rh) : ry + offsetY;
+        rx = (a.flags & kFlipX) ? -(rx - a.offsetX + rw) : rx + a.offsetX;
+        ry = (a.flags & kFlipY) ? -(ry - a.offsetY + rh) : ry + a.offsetY;
     } else {
-        if (aflags & kFlipX) rx = -(rx + rw);
-        if (aflags & kFlipY) ry = -(ry + rh);
+        if (a.flags & kFlipX) rx = -(rx + rw);
+        if (a.flags & kFlipY) ry = -(ry + rh);
     }
     c.set(out, 0, rx);
     c.set(out, 1, ry);
