@@ -13,6 +13,7 @@
 #include "runtime/lang/string.h"
 #include "runtime/lang/system_class.h"
 #include "runtime/lang/throwable.h"
+#include "runtime/util/hashtable.h"
 #include "tests/runtime/lang/constants_support.h"
 #include "tests/runtime/runtime_fixture.h"
 
@@ -158,6 +159,16 @@ TEST_F(LangClasses, RaisedWithoutMessageCarriesTheDefaultOne) {
     EXPECT_EQ(e->m_classId, mrc::kClass_java_lang_IllegalArgumentException);
     EXPECT_EQ(e->message, statics()->getStringConstant(1));
     EXPECT_EQ(text(e->stackTrace), "stacktrace:\n");
+}
+
+TEST_F(LangClasses, PropertyTableHoldsItsOneEntry) {
+    mrc::initSystemStatics();
+    java_util_Hashtable* table = mrc::systemStatics.properties;
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->size(), 1);
+    EXPECT_EQ(table->table->length, mrc::kSystemPropertyCapacity);
+    EXPECT_EQ(text(static_cast<String*>(table->get(mrc::newString("microedition.encoding")))), "ISO-8859-1");
+    EXPECT_EQ(table->get(mrc::newString("microedition.platform")), nullptr);
 }
 
 TEST_F(LangClasses, ConsoleStreamsTakeEverythingAndShowNothing) {
