@@ -38,6 +38,32 @@ public:
     // 0, or -1 when the thread has no slot.
     static int32_t setNativePriority(java_lang_Thread* thread, int32_t priority);
 
+    // ---- the Java side (thread_java.cpp) ----
+    static constexpr int32_t kMinPriority = 1;
+    static constexpr int32_t kNormalPriority = 5;
+    static constexpr int32_t kMaxPriority = 10;
+    // String constants of toString().
+    static constexpr int32_t kTextOpenConstant = 584;
+    static constexpr int32_t kTextPriorityConstant = 26;
+    static constexpr int32_t kTextCloseConstant = 585;
+
+    // The constructors Thread(Runnable) and Thread(): the calling thread's priority (5 when it
+    // has no Thread object), the target stored, then setPriority with that priority.
+    void init(Object* runnable);
+    void init();
+    // 1 to 10 stored and passed to the native setter; anything else raises
+    // java_lang_IllegalArgumentException.
+    void setPriority(int32_t p);
+    // Returns at once on the current thread; otherwise yields while the thread is alive.
+    void join();
+    // String constant 584, hashCode(), constant 26, getPriority(), constant 585.
+    String* toString() override;
+
     int32_t priority;
     Object* target;  // the java_lang_Runnable to run, or null
 };
+
+namespace mrc {
+// new Thread(runnable) (null: new Thread()); null when the object heap is exhausted.
+java_lang_Thread* newThread(Object* runnable);
+}  // namespace mrc

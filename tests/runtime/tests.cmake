@@ -6,7 +6,7 @@ set_tests_properties(runtime_text_gc_stress PROPERTIES ENVIRONMENT MRC_GC_STRESS
 
 # The statics, string constants and java.lang classes under the same stress.
 add_test(NAME runtime_lang_gc_stress
-         COMMAND ${name} --gtest_filter=StaticStore.*:Constants.*:LangClasses.*:WithoutConstants.*:CaseRules.*:LangVsJdk.*)
+         COMMAND ${name} --gtest_filter=StaticStore.*:Constants.*:LangClasses.*:WithoutConstants.*:CaseRules.*:LangVsJdk.*:ThreadJava.*)
 set_tests_properties(runtime_lang_gc_stress PROPERTIES ENVIRONMENT MRC_GC_STRESS=1 LABELS "${name}" TIMEOUT 120)
 
 # The java.io streams and java.util collections under the same stress, and their synchronized
