@@ -46,6 +46,11 @@ struct ThreadRecord {
     std::atomic<uint32_t> runSeq{0};   // futex word of the stopped thread
     std::atomic<uint32_t> ackSeq{0};
     std::atomic<uint32_t> progress{0};  // futex word of suspenders: moves on every ack and end of stop
+    // A suspend signal sent and not yet taken by the handler. A stop begun meanwhile sends none:
+    // the pending signal serves it. So at most one is queued per thread, however many stops it
+    // goes through without leaving its handler (queued real-time signals count against a limit
+    // shared by all processes of the user).
+    std::atomic<bool> signalPending{false};
     ThreadContext context;              // written by the thread before it acknowledges
 
     std::mutex doneLock;
@@ -66,7 +71,8 @@ namespace {
 static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t) && std::atomic<uint32_t>::is_always_lock_free,
               "futex words must be plain 32-bit words");
 
-constexpr uint32_t kResendMs = 10;
+constexpr uint32_t kFirstResendMs = 10;
+constexpr uint32_t kLastResendMs = 640;
 
 std::atomic<ThreadId> g_lastId{0};
 
@@ -162,7 +168,7 @@ void holdWhileStopped(ThreadRecord& r, const ucontext_t& stoppedIn, uintptr_t fr
         // stop with a newer runSeq (a stop begun and ended between the reads), take that old stop
         // for the pending one, and wait on runSeq while a newer stop waits for its acknowledgement.
         uint32_t run = r.runSeq.load(std::memory_order_acquire);
-        uint32_t stop = r.stopSeq.load(std::memory_order_acquire);
+        uint32_t stop = r.stopSeq.load();
         if (stop == run) return;  // not stopped, or a late signal whose stop is over
         if (!announced || announcedStop != stop) {
             uint32_t acked = r.ackSeq.load(std::memory_order_acquire);
@@ -196,6 +202,7 @@ __attribute__((noinline)) void stopHere(ThreadRecord& r) {
 void onSuspendSignal(int, siginfo_t*, void* uc) {
     int savedErrno = errno;
     if (ThreadRecord* r = t_record) {
+        r->signalPending.store(false);  // before the stop numbers are read (sequentially consistent)
         holdWhileStopped(*r, *static_cast<const ucontext_t*>(uc),
                          reinterpret_cast<uintptr_t>(__builtin_frame_address(0)));
     }
@@ -317,7 +324,7 @@ void* threadMain(void* param) {
 
 uint32_t ThreadRecord::beginStop() {
     uint32_t seq = stopSeq.load(std::memory_order_relaxed) + 1;
-    stopSeq.store(seq, std::memory_order_release);
+    stopSeq.store(seq);  // sequentially consistent, against the handler's clearing of signalPending
     return seq;
 }
 
@@ -331,21 +338,24 @@ void ThreadRecord::endStop() {
 // Returns once the thread has acknowledged stop `seq` (or a later one), or that stop is over.
 // With `resend`, the signal goes out again while no acknowledgement comes: the thread
 // sanitizer's runtime drops now and then a signal that lands in an atomic operation, and a
-// surplus signal is harmless (it finds its stop handled).
+// surplus signal is harmless (it finds its stop handled). The pause between resends doubles, so
+// that a thread holding the signal blocked for long does not fill the queue of real-time signals.
 void ThreadRecord::waitStopped(uint32_t seq, bool resend) {
+    uint32_t pauseMs = kFirstResendMs;
     for (;;) {
         uint32_t seen = progress.load(std::memory_order_acquire);
         if (seqReached(ackSeq.load(std::memory_order_acquire), seq) ||
             seqReached(runSeq.load(std::memory_order_acquire), seq)) {
             return;
         }
-        if (!futexWaitFor(progress, seen, kResendMs) && resend) {
-            BlockedLock guard(lock);
-            // Not exited: the thread cannot be gone (it takes this lock on its way out).
-            if (!exited && stopSeq.load(std::memory_order_relaxed) == seq &&
-                !seqReached(ackSeq.load(std::memory_order_acquire), seq)) {
-                pthread_kill(pthread, suspendSignal());
-            }
+        if (futexWaitFor(progress, seen, pauseMs) || !resend) continue;
+        pauseMs = std::min(pauseMs * 2, kLastResendMs);
+        BlockedLock guard(lock);
+        // Not exited: the thread cannot be gone (it takes this lock on its way out).
+        if (!exited && stopSeq.load(std::memory_order_relaxed) == seq &&
+            !seqReached(ackSeq.load(std::memory_order_acquire), seq)) {
+            signalPending.store(true);
+            pthread_kill(pthread, suspendSignal());
         }
     }
 }
@@ -362,10 +372,13 @@ bool ThreadRecord::suspend() {
         if (exited) return false;
         if (count++ == 0) {
             seq = beginStop();
-            rc = pthread_kill(pthread, suspendSignal());
-            if (rc != 0) {
-                --count;
-                endStop();
+            if (!signalPending.exchange(true)) {
+                rc = pthread_kill(pthread, suspendSignal());
+                if (rc != 0) {
+                    signalPending.store(false);
+                    --count;
+                    endStop();
+                }
             }
         } else {
             seq = stopSeq.load(std::memory_order_relaxed);

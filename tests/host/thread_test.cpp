@@ -1,9 +1,11 @@
 #include "host/core/thread.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <set>
 #include <vector>
@@ -27,6 +29,30 @@ bool waitUntil(Condition condition, int timeoutMs = 5000) {
     return true;
 }
 
+// A test's thread, created suspended, that runs to its end when the test leaves whatever the
+// outcome: `release` lets it finish, its suspensions are undone and it is joined, so that it never
+// outlives the state on the test's stack.
+class TestThread {
+public:
+    TestThread(host::ThreadProc proc, void* arg, std::function<void()> release = {})
+        : m_thread(Thread::createSuspended(proc, arg)), m_release(std::move(release)) {}
+    ~TestThread() {
+        if (!m_thread) return;
+        if (m_release) m_release();
+        while (m_thread->handle()->suspended()) m_thread->resume();
+        m_thread->join(5000);
+    }
+    TestThread(const TestThread&) = delete;
+    TestThread& operator=(const TestThread&) = delete;
+
+    Thread* operator->() const { return m_thread.get(); }
+    explicit operator bool() const { return m_thread != nullptr; }
+
+private:
+    std::unique_ptr<Thread> m_thread;
+    std::function<void()> m_release;
+};
+
 // Reads another thread's stack as the collector does: uninstrumented, word by word.
 __attribute__((noinline, no_sanitize("address", "thread"))) bool stackHolds(uintptr_t from, uintptr_t to,
                                                                             uintptr_t value) {
@@ -43,11 +69,17 @@ bool contextHolds(const ThreadContext& ctx, uintptr_t high, uintptr_t value) {
     return stackHolds(ctx.stackPointer, high, value);
 }
 
-// Spins with a value held in a register until told to stop; the spin count shows it is running.
+// A running thread that spins with a value held in a register until told to stop; the spin
+// count shows whether it is running.
 struct Spinner {
     static constexpr uintptr_t kSecret = 0x5eedc0de1234abcdULL;
     std::atomic<bool> stop{false};
     std::atomic<uint64_t> spins{0};
+    TestThread thread{run, this, [this] { stop = true; }};
+
+    Spinner() {
+        if (thread) thread->resume();
+    }
 
     static uint32_t run(void* arg) {
         auto* self = static_cast<Spinner*>(arg);
@@ -57,12 +89,6 @@ struct Spinner {
             self->spins.fetch_add(1, std::memory_order_relaxed);
         }
         return value == kSecret ? 0 : 1;
-    }
-
-    std::unique_ptr<Thread> start() {
-        auto thread = Thread::createSuspended(run, this);
-        if (thread) thread->resume();
-        return thread;
     }
 
     // True when the spin count stays put for a while.
@@ -75,6 +101,12 @@ struct Spinner {
     bool moves() const {
         uint64_t before = spins.load();
         return waitUntil([&] { return spins.load() != before; });
+    }
+
+    // Stops it; its exit code (0 when the register kept its value), or -1 when it does not end.
+    int64_t finish() {
+        stop = true;
+        return thread->join(5000) ? thread->exitCode() : -1;
     }
 };
 
@@ -90,7 +122,7 @@ uint32_t waitForEvent(void* arg) {
 
 TEST(ThreadCreate, RunsOnlyAfterTheFirstResume) {
     std::atomic<int> ran{0};
-    auto thread = Thread::createSuspended(countRun, &ran);
+    TestThread thread(countRun, &ran);
     ASSERT_TRUE(thread);
     EXPECT_TRUE(thread->handle()->suspended());
     ThreadContext ctx;
@@ -186,7 +218,7 @@ TEST(ThreadPriority, StoresDevicePrioritiesAndRefusesOthers) {
 
 TEST(ThreadSuspend, StopsABusyThreadAndExposesItsContext) {
     Spinner spinner;
-    auto thread = spinner.start();
+    TestThread& thread = spinner.thread;
     ASSERT_TRUE(thread);
     ASSERT_TRUE(spinner.moves());
 
@@ -201,14 +233,12 @@ TEST(ThreadSuspend, StopsABusyThreadAndExposesItsContext) {
     EXPECT_TRUE(thread->resume());
     EXPECT_FALSE(thread->getContext(ctx));
     EXPECT_TRUE(spinner.moves());
-    spinner.stop = true;
-    ASSERT_TRUE(thread->join(5000));
-    EXPECT_EQ(thread->exitCode(), 0u);
+    EXPECT_EQ(spinner.finish(), 0);
 }
 
 TEST(ThreadSuspend, SuspensionsNestLikeACount) {
     Spinner spinner;
-    auto thread = spinner.start();
+    TestThread& thread = spinner.thread;
     ASSERT_TRUE(thread);
     ASSERT_TRUE(thread->suspend());
     ASSERT_TRUE(thread->suspend());
@@ -220,8 +250,7 @@ TEST(ThreadSuspend, SuspensionsNestLikeACount) {
     EXPECT_TRUE(spinner.moves());
     EXPECT_FALSE(thread->resume());  // not suspended: nothing to undo
     EXPECT_TRUE(spinner.moves());
-    spinner.stop = true;
-    ASSERT_TRUE(thread->join(5000));
+    EXPECT_EQ(spinner.finish(), 0);
 }
 
 TEST(ThreadSuspend, ThousandRoundsAgainstAThreadThatAllocatesAndSleeps) {
@@ -229,7 +258,7 @@ TEST(ThreadSuspend, ThousandRoundsAgainstAThreadThatAllocatesAndSleeps) {
         std::atomic<bool> stop{false};
         std::atomic<uint32_t> rounds{0};
     } worker;
-    auto thread = Thread::createSuspended(
+    TestThread thread(
         [](void* arg) -> uint32_t {
             auto* w = static_cast<Worker*>(arg);
             while (!w->stop.load()) {
@@ -239,7 +268,7 @@ TEST(ThreadSuspend, ThousandRoundsAgainstAThreadThatAllocatesAndSleeps) {
             }
             return 0;
         },
-        &worker);
+        &worker, [&] { worker.stop = true; });
     ASSERT_TRUE(thread);
     thread->resume();
     host::StackBounds bounds = thread->stackBounds();
@@ -263,9 +292,84 @@ TEST(ThreadSuspend, ThousandRoundsAgainstAThreadThatAllocatesAndSleeps) {
     ASSERT_TRUE(thread->join(5000));
 }
 
+TEST(ThreadSuspend, SignalWithoutAStopIsIgnored) {
+    // What a signal delivered after its stop ended sees: nothing to stop for.
+    auto thread = Thread::createSuspended(
+        [](void*) -> uint32_t {
+            for (int i = 0; i < 3; ++i) pthread_kill(pthread_self(), host::suspendSignal());
+            return 5;
+        },
+        nullptr);
+    ASSERT_TRUE(thread);
+    thread->resume();
+    ASSERT_TRUE(thread->join(5000));
+    EXPECT_EQ(thread->exitCode(), 5u);
+}
+
+TEST(ThreadSuspend, TwoSuspendersShareOneCount) {
+    Spinner spinner;
+    TestThread& target = spinner.thread;
+    ASSERT_TRUE(target);
+    struct Suspender {
+        host::ThreadHandle* target;
+        std::atomic<int>* failures;
+    };
+    std::atomic<int> failures{0};
+    Suspender job{target->handle().get(), &failures};
+    auto hammer = [](void* arg) -> uint32_t {
+        auto* j = static_cast<Suspender*>(arg);
+        for (int i = 0; i < 300; ++i) {
+            ThreadContext ctx;
+            if (!j->target->suspend() || !j->target->getContext(ctx) || !j->target->resume()) {
+                j->failures->fetch_add(1);
+            }
+        }
+        return 0;
+    };
+    TestThread first(hammer, &job);
+    TestThread second(hammer, &job);
+    ASSERT_TRUE(first && second);
+    first->resume();
+    second->resume();
+    ASSERT_TRUE(first->join(20000));
+    ASSERT_TRUE(second->join(20000));
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_FALSE(target->handle()->suspended());
+    EXPECT_TRUE(spinner.moves());
+    EXPECT_EQ(spinner.finish(), 0);
+}
+
+TEST(ThreadSuspend, SuspendRacingTheThreadsEndNeverHangs) {
+    for (int round = 0; round < 20; ++round) {
+        std::atomic<int> steps{0};
+        TestThread thread(
+            [](void* arg) -> uint32_t {
+                for (int i = 0; i < 100; ++i) static_cast<std::atomic<int>*>(arg)->fetch_add(1);
+                return 1;
+            },
+            &steps);
+        ASSERT_TRUE(thread);
+        thread->resume();
+        // Each new suspension waits for a step taken since the last one, else nothing would run.
+        int seen = -1;
+        while (!thread->finished()) {
+            if (steps.load() == seen) {
+                host::yieldThread();
+                continue;
+            }
+            seen = steps.load();
+            if (thread->suspend()) {
+                EXPECT_TRUE(thread->resume());
+            }
+        }
+        EXPECT_FALSE(thread->suspend());
+        ASSERT_TRUE(thread->join(5000));
+    }
+}
+
 TEST(ThreadSuspend, StopsAThreadBlockedInAWait) {
     host::Event event;
-    auto thread = Thread::createSuspended(waitForEvent, &event);
+    TestThread thread(waitForEvent, &event, [&] { event.set(); });
     ASSERT_TRUE(thread);
     thread->resume();
     host::sleepMs(5);  // let it reach the wait
@@ -296,7 +400,7 @@ TEST(ThreadSuspend, AdoptedMainThreadCanBeStoppedByIdFromAnotherThread) {
         std::atomic<bool> spinning{false};
     } probe;
     probe.target = host::currentThreadId();
-    auto thread = Thread::createSuspended(
+    TestThread thread(
         [](void* arg) -> uint32_t {
             auto* p = static_cast<Probe*>(arg);
             auto target = host::findThread(p->target);
@@ -323,7 +427,7 @@ TEST(ThreadSuspend, AdoptedMainThreadCanBeStoppedByIdFromAnotherThread) {
 
 TEST(ThreadSelfSuspend, StaysStoppedUntilResumed) {
     std::atomic<int> stage{0};
-    auto thread = Thread::createSuspended(
+    TestThread thread(
         [](void* arg) -> uint32_t {
             auto* s = static_cast<std::atomic<int>*>(arg);
             s->store(1);
@@ -349,7 +453,7 @@ TEST(ThreadSelfSuspend, KeepsOneResumeThatArrivesFirst) {
         host::Event go;
         std::atomic<int> stage{0};
     } shared;
-    auto thread = Thread::createSuspended(
+    TestThread thread(
         [](void* arg) -> uint32_t {
             auto* s = static_cast<Shared*>(arg);
             s->go.wait();
@@ -359,7 +463,7 @@ TEST(ThreadSelfSuspend, KeepsOneResumeThatArrivesFirst) {
             s->stage = 2;
             return 0;
         },
-        &shared);
+        &shared, [&] { shared.go.set(); });
     ASSERT_TRUE(thread);
     EXPECT_TRUE(thread->resume());   // starts it
     EXPECT_FALSE(thread->resume());  // not suspended yet
@@ -375,7 +479,7 @@ TEST(ThreadSelfSuspend, KeepsOneResumeThatArrivesFirst) {
 
 TEST(ThreadJoin, TimesOutWhileRunningAndReturnsOnceFinished) {
     host::Event event;
-    auto thread = Thread::createSuspended(waitForEvent, &event);
+    TestThread thread(waitForEvent, &event, [&] { event.set(); });
     ASSERT_TRUE(thread);
     thread->resume();
     auto begin = std::chrono::steady_clock::now();
@@ -391,7 +495,7 @@ TEST(ThreadJoin, TimesOutWhileRunningAndReturnsOnceFinished) {
 }
 
 TEST(ThreadJoin, DestroyingARunningThreadDetachesIt) {
-    host::Event event;
+    static host::Event event;  // outlives the detached thread whatever happens
     auto thread = Thread::createSuspended(waitForEvent, &event);
     ASSERT_TRUE(thread);
     thread->resume();
