@@ -18,13 +18,3 @@ String* java_lang_Boolean::toString() {
     return mrc::ApplicationImpl::getApplication()->staticClass->getStringConstant(value ? kTrueConstant
                                                                                          : kFalseConstant);
 }
-
-namespace mrc {
-
-java_lang_Boolean* newBoolean(bool b) {
-    auto* object = newObject<java_lang_Boolean>();
-    if (object) object->init(b);
-    return object;
-}
-
-}  // namespace mrc

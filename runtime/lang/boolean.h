@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "runtime/core/object.h"
+#include "runtime/lang/construct.h"
 
 class java_lang_Boolean : public Object {
 public:
@@ -33,5 +34,5 @@ public:
 };
 
 namespace mrc {
-java_lang_Boolean* newBoolean(bool b);
+inline java_lang_Boolean* newBoolean(bool b) { return newConstructed<java_lang_Boolean>(b); }
 }

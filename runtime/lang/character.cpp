@@ -17,13 +17,3 @@ bool java_lang_Character::isDigit(char16_t c) { return CaseConverter::isDigit(c)
 char16_t java_lang_Character::toLowerCase(char16_t c) { return CaseConverter::toLowerCase(c); }
 char16_t java_lang_Character::toUpperCase(char16_t c) { return CaseConverter::toUpperCase(c); }
 int32_t java_lang_Character::digit(char16_t c, int32_t radix) { return CaseConverter::digit(c, radix); }
-
-namespace mrc {
-
-java_lang_Character* newCharacter(char16_t c) {
-    auto* object = newObject<java_lang_Character>();
-    if (object) object->init(c);
-    return object;
-}
-
-}  // namespace mrc

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "runtime/core/object.h"
+#include "runtime/lang/construct.h"
 
 class java_lang_Character : public Object {
 public:
@@ -27,5 +28,5 @@ public:
 };
 
 namespace mrc {
-java_lang_Character* newCharacter(char16_t c);
+inline java_lang_Character* newCharacter(char16_t c) { return newConstructed<java_lang_Character>(c); }
 }

@@ -18,19 +18,3 @@ bool java_lang_Long::equals(Object* other) {
 String* java_lang_Long::toString() { return toString(value); }
 
 int32_t java_lang_Float::intValue() const { return mrc::f2i(value); }
-
-namespace mrc {
-
-java_lang_Integer* newInteger(int32_t i) {
-    auto* object = newObject<java_lang_Integer>();
-    if (object) object->init(i);
-    return object;
-}
-
-java_lang_Long* newLong(int64_t l) {
-    auto* object = newObject<java_lang_Long>();
-    if (object) object->init(l);
-    return object;
-}
-
-}  // namespace mrc

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "runtime/core/object.h"
+#include "runtime/lang/construct.h"
 
 class String;
 
@@ -111,8 +112,8 @@ public:
 namespace mrc {
 
 // new Integer(i) and new Long(l); null when the object heap is exhausted.
-java_lang_Integer* newInteger(int32_t i);
-java_lang_Long* newLong(int64_t l);
+inline java_lang_Integer* newInteger(int32_t i) { return newConstructed<java_lang_Integer>(i); }
+inline java_lang_Long* newLong(int64_t l) { return newConstructed<java_lang_Long>(l); }
 
 // Integer.parseInt of a whole String; the connection natives read URL ports with it.
 int32_t StringToInt(String* s);

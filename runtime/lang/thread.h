@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "runtime/core/object.h"
+#include "runtime/lang/construct.h"
 #include "runtime/lang/runnable.h"
 
 class java_lang_Thread : public Object, public java_lang_Runnable {
@@ -65,5 +66,5 @@ public:
 
 namespace mrc {
 // new Thread(runnable) (null: new Thread()); null when the object heap is exhausted.
-java_lang_Thread* newThread(Object* runnable);
+inline java_lang_Thread* newThread(Object* runnable) { return newConstructed<java_lang_Thread>(runnable); }
 }  // namespace mrc

@@ -44,13 +44,3 @@ String* java_lang_Thread::toString() {
     text->appendString(statics->getStringConstant(kTextCloseConstant));
     return text->toString();
 }
-
-namespace mrc {
-
-java_lang_Thread* newThread(Object* runnable) {
-    auto* thread = newObject<java_lang_Thread>();
-    if (thread) thread->init(runnable);
-    return thread;
-}
-
-}  // namespace mrc
