@@ -384,10 +384,8 @@ bool ThreadRecord::suspend() {
             seq = stopSeq.load(std::memory_order_relaxed);
         }
     }
-    if (rc != 0) {
-        mrc_log("Thread: cannot signal thread 0x%X (error %d)", id, rc);
-        return false;
-    }
+    // No trace on failure: other threads may be stopped holding the log's lock.
+    if (rc != 0) return false;
     waitStopped(seq, true);
     return true;
 }

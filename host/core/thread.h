@@ -81,8 +81,9 @@ public:
 
     ThreadId id() const;
 
-    // False when the thread has finished. On the calling thread itself it stops until another
-    // thread resumes it.
+    // False when the thread has finished, or when no signal can be sent to it (the queue of
+    // real-time signals of the user is full; the caller may retry). On the calling thread itself
+    // it stops until another thread resumes it.
     bool suspend();
     // False (and nothing undone) when the count is already zero. Such a resume is remembered for
     // the thread's next suspendSelf(), which then returns at once.
