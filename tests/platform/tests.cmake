@@ -12,3 +12,15 @@ add_test(NAME FileClasses.UnderCollectionStress
                  --gtest_filter=FileTest.*:ResourceArchiveTest.*:ConnectorTest.*:RecordStoreTest.*:RecordStoreRuns.*)
 set_tests_properties(FileClasses.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
+
+# The media Manager and the audio clip, which make arrays, strings and streams, under the same
+# stress; the wave driver's callbacks and the MIDI loop threads under the thread sanitizer (one
+# OpenMP thread for FluidSynth, as in the host's audio tests).
+add_test(NAME Media.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=ManagerTest.*:AudioClipTest.*)
+set_tests_properties(Media.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
+add_test(NAME MediaThreads.CallbacksAndLoopThreads
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=WavePlayerTest.*:DShowPlayerTest.*)
+set_tests_properties(MediaThreads.CallbacksAndLoopThreads PROPERTIES
+                     ENVIRONMENT "OMP_NUM_THREADS=1" LABELS "${name};tsan" TIMEOUT 120)
