@@ -7,25 +7,10 @@
 #include "runtime/core/application.h"
 #include "runtime/io/byte_array_input_stream.h"
 #include "runtime/lang/string.h"
-#include "runtime/lang/string_buffer.h"
 #include "runtime/lang/system.h"
-#include "runtime/lang/throwable.h"
 #include "runtime/util/library_support.h"
 
 using namespace mrc;
-
-namespace {
-
-// java_lang_IllegalArgumentException whose message is string constant n followed by the value.
-void raiseBadArgument(int32_t n, int32_t value) {
-    StringBuffer* text = newStringBuffer();
-    if (!text) return;
-    text->appendString(lib::constant(n));
-    text->appendInt(value);
-    raise(kClass_java_lang_IllegalArgumentException, text->toString());
-}
-
-}  // namespace
 
 com_samsung_util_AudioClip* com_samsung_util_AudioClip::newInstance(int32_t type, ByteArray* data, int32_t offset,
                                                                      int32_t length) {
@@ -36,7 +21,7 @@ com_samsung_util_AudioClip* com_samsung_util_AudioClip::newInstance(int32_t type
 
 void com_samsung_util_AudioClip::AudioClip(int32_t type, ByteArray* data, int32_t offset, int32_t length) {
     if (type < 1 || type > 3) {
-        raiseBadArgument(kBadTypeConstant, type);
+        lib::raiseWithConstantAndValue(kClass_java_lang_IllegalArgumentException, kBadTypeConstant, type);
         return;
     }
     ByteArray* copy = ApplicationImpl::getApplication()->objectManager->newByteArray(length);
@@ -59,11 +44,11 @@ bool com_samsung_util_AudioClip::isSupported() { return true; }
 
 void com_samsung_util_AudioClip::play(int32_t loop, int32_t volume) {
     if (loop < 0 || loop > 255) {
-        raiseBadArgument(kBadLoopConstant, loop);
+        lib::raiseWithConstantAndValue(kClass_java_lang_IllegalArgumentException, kBadLoopConstant, loop);
         return;
     }
     if (volume < 0 || volume > 5) {
-        raiseBadArgument(kBadVolumeConstant, volume);
+        lib::raiseWithConstantAndValue(kClass_java_lang_IllegalArgumentException, kBadVolumeConstant, volume);
         return;
     }
     // A clip without a player has nothing to play.

@@ -151,24 +151,22 @@ int64_t DShowPlayer::setMediaTime(int64_t now) {
     return now;
 }
 
-int64_t DShowPlayer::getMediaTime() {
+int64_t DShowPlayer::graphTime(bool (host::MediaGraph::*query)(int64_t&) const, const char* failure) {
     if (m_state < REALIZED || !m_graph) return 0;
     int64_t units = 0;
-    if (!m_graph->currentPosition(units)) {
-        mrc_log("ERROR - Could not return current position of the media stream.\n");
+    if (!(m_graph.get()->*query)(units)) {
+        mrc_log("%s", failure);
         return 0;
     }
     return units / kUnitsPerMicrosecond;
 }
 
+int64_t DShowPlayer::getMediaTime() {
+    return graphTime(&host::MediaGraph::currentPosition, "ERROR - Could not return current position of the media stream.\n");
+}
+
 int64_t DShowPlayer::getDuration() {
-    if (m_state < REALIZED || !m_graph) return 0;
-    int64_t units = 0;
-    if (!m_graph->duration(units)) {
-        mrc_log("ERROR - Could not return stream duration.\n");
-        return 0;
-    }
-    return units / kUnitsPerMicrosecond;
+    return graphTime(&host::MediaGraph::duration, "ERROR - Could not return stream duration.\n");
 }
 
 int32_t DShowPlayer::getState() {

@@ -87,6 +87,8 @@ private:
     static uint32_t loopThreadMain(void* block);
     // Ends the loop thread, if any, and waits for it; its block goes with it.
     void endLoopThread();
+    // A position of the graph in microseconds: 0 before realize, or with a log line on failure.
+    int64_t graphTime(bool (host::MediaGraph::*query)(int64_t&) const, const char* failure);
 
     std::string m_fileName;          // device name
     std::filesystem::path m_filePath;  // the real file

@@ -3,6 +3,7 @@
 #include "runtime/core/application.h"
 #include "runtime/core/array_base.h"
 #include "runtime/core/static_class.h"
+#include "runtime/lang/string_buffer.h"
 #include "runtime/lang/throwable.h"
 
 namespace mrc::lib {
@@ -32,6 +33,14 @@ String* constant(int32_t n) {
 }
 
 void raiseWithConstant(uint16_t classId, int32_t n) { raise(classId, constant(n)); }
+
+void raiseWithConstantAndValue(uint16_t classId, int32_t n, int32_t value) {
+    StringBuffer* text = newStringBuffer();
+    if (!text) return;
+    text->appendString(constant(n));
+    text->appendInt(value);
+    raise(classId, text->toString());
+}
 
 void raiseArrayIndex(int32_t index) {
     java_lang_Throwable* t = newObject<java_lang_Throwable>(kClass_java_lang_ArrayIndexOutOfBoundsException);

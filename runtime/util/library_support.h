@@ -24,6 +24,8 @@ bool isNullReported(const Object* object);
 String* constant(int32_t n);
 // Raises `classId` with string constant n as its message.
 void raiseWithConstant(uint16_t classId, int32_t n);
+// Raises `classId` whose message is string constant n followed by `value` in decimal.
+void raiseWithConstantAndValue(uint16_t classId, int32_t n, int32_t value);
 // java_lang_ArrayIndexOutOfBoundsException(index): its message is a constant and the index.
 void raiseArrayIndex(int32_t index);
 

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -21,9 +20,9 @@
 #include "runtime/core/arrays.h"
 #include "runtime/io/byte_array_input_stream.h"
 #include "runtime/lang/string.h"
-#include "tests/fixtures/byte_writer.h"
 #include "tests/fixtures/sound_files.h"
 #include "tests/fixtures/vorbis_reference.h"
+#include "tests/fixtures/wave_file.h"
 #include "tests/host/audio_test_support.h"
 #include "tests/runtime/runtime_fixture.h"
 
@@ -34,32 +33,10 @@ using audio_test::rms;
 inline constexpr uint32_t kOutputRate = 44100;
 inline constexpr uint32_t kTenMs = kOutputRate / 100;
 
-// A canonical 44-byte RIFF/WAVE header and 16-bit PCM; `dataLength` replaces the data chunk's
-// length when given.
-inline std::vector<uint8_t> waveFile(const std::vector<int16_t>& pcm, uint16_t channels, uint32_t rate,
-                                     int64_t dataLength = -1) {
-    const uint32_t bytes = static_cast<uint32_t>(pcm.size() * 2);
-    fixtures::ByteWriter w;
-    w.writeBytes("RIFF", 4).writeU32LE(36 + bytes).writeBytes("WAVEfmt ", 8).writeU32LE(16);
-    w.writeU16LE(1).writeU16LE(channels).writeU32LE(rate).writeU32LE(rate * channels * 2);
-    w.writeU16LE(static_cast<uint16_t>(channels * 2)).writeU16LE(16);
-    w.writeBytes("data", 4).writeU32LE(dataLength >= 0 ? static_cast<uint32_t>(dataLength) : bytes);
-    for (int16_t s : pcm) w.writeI16LE(s);
-    return w.take();
-}
-
-// Mono tone PCM.
-inline std::vector<int16_t> tone(double frequency, uint32_t rate, uint32_t frames, int16_t amplitude) {
-    std::vector<int16_t> pcm(frames);
-    for (uint32_t i = 0; i < frames; ++i)
-        pcm[i] = static_cast<int16_t>(amplitude * std::sin(2 * 3.14159265358979 * frequency * i / rate));
-    return pcm;
-}
-
 // The sounds the tests play: WAVE 0.1 s of 440 Hz at 22050 Hz mono; Ogg Vorbis 1 s of two tones
 // at 22050 Hz stereo; MIDI four eighth notes (1 s); AMR 1 s of 440 Hz.
 inline const std::vector<uint8_t>& waveSound() {
-    static const std::vector<uint8_t> bytes = waveFile(tone(440, 22050, 2205, 12000), 1, 22050);
+    static const std::vector<uint8_t> bytes = fixtures::waveFile(fixtures::monoTone(440, 22050, 2205, 12000), 1, 22050);
     return bytes;
 }
 inline const std::vector<uint8_t>& oggSound() {
