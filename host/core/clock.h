@@ -1,5 +1,5 @@
 // Time as the device gives it: a 32-bit millisecond tick count since start, wrapping like the
-// device's, and wall-clock time. Tests replace the tick count with a clock they step by hand.
+// device's, and wall-clock time. Tests replace either with a clock they step by hand.
 #pragma once
 
 #include <cstdint>
@@ -8,16 +8,19 @@ namespace host {
 
 // Milliseconds since the process started (or the manual clock's value while one is installed).
 uint32_t tickCount();
+// The same count without the wrap after 49.7 days: tickCount() is its low 32 bits.
+int64_t tickCount64();
 
-// Milliseconds since 1970-01-01 UTC.
+// Milliseconds since 1970-01-01 UTC (or the manual wall clock's value while one is installed).
 int64_t currentTimeMillis();
 
 // Real sleep of the calling thread; 0 gives up the processor.
 void sleepMs(uint32_t ms);
 void yieldThread();
 
-// While an instance lives, tickCount() returns its value instead of the real clock.
-// Only one may be installed at a time.
+// While an instance lives, tickCount() and tickCount64() return its value instead of the real
+// clock. Only one may be installed at a time. It counts in 64 bits, so advancing it past
+// 0xFFFFFFFF wraps tickCount() as the device's count wraps while tickCount64() goes on.
 class ManualClock {
 public:
     explicit ManualClock(uint32_t start = 0);
@@ -28,6 +31,19 @@ public:
     void set(uint32_t ms);
     void advance(uint32_t ms);
     uint32_t now() const;
+};
+
+// While an instance lives, currentTimeMillis() returns its value. Only one at a time.
+class ManualWallClock {
+public:
+    explicit ManualWallClock(int64_t millisSince1970);
+    ~ManualWallClock();
+    ManualWallClock(const ManualWallClock&) = delete;
+    ManualWallClock& operator=(const ManualWallClock&) = delete;
+
+    void set(int64_t millisSince1970);
+    void advance(int64_t ms);
+    int64_t now() const;
 };
 
 }  // namespace host

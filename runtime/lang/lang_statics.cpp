@@ -4,6 +4,7 @@
 #include "runtime/lang/boolean.h"
 #include "runtime/lang/runtime_class.h"
 #include "runtime/lang/system_class.h"
+#include "runtime/util/time_zone.h"
 
 namespace mrc {
 
@@ -14,6 +15,7 @@ void registerRuntimeStatics() {
     StaticClass::registerStatics("java_lang_System", &systemStatics);
     StaticClass::registerStatics("java_lang_Boolean", &java_lang_Boolean::statics);
     StaticClass::registerStatics("java_lang_Runtime", &java_lang_Runtime::statics);
+    registerZoneStatics();
     StaticClass::setInitialiser(StaticInit::System, &initSystemStatics);
     StaticClass::setInitialiser(StaticInit::Boolean, &java_lang_Boolean::clinit);
     StaticClass::setInitialiser(StaticInit::Runtime, &java_lang_Runtime::clinit);

@@ -1,4 +1,4 @@
-// Registers the java.util classes that `new` by class id can create (Stack has no allocator).
+// Registers the java.util classes that `new` by class id can create (Stack and Timer have none).
 #pragma once
 
 namespace mrc {
