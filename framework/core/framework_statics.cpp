@@ -3,6 +3,7 @@
 #include "framework/config/qxlib_config.h"
 #include "framework/core/game_base.h"
 #include "framework/sprite/sprite.h"
+#include "framework/sprite/sprite_instance.h"
 #include "runtime/core/static_class.h"
 
 namespace mrc {
@@ -14,6 +15,9 @@ void registerFrameworkStatics() {
     StaticClass::registerStatics("QXLibConfig", &QXLibConfig::statics);
     StaticClass::registerStatics("ASprite", &ASprite::statics);
     StaticClass::registerStatics("Game", &GameBase::statics);
+    StaticClass::registerStatics("Game.text", &GameText::textStatics);
+    StaticClass::registerStatics("Game.tiles", &GameTiles::tileStatics);
+    StaticClass::registerStatics("ASpriteInstance", &ASpriteInstance::statics);
     StaticClass::setInitialiser(StaticInit::QXLibConfig, &QXLibConfig::clinit);
     StaticClass::setInitialiser(StaticInit::ASprite, &ASprite::clinit);
 }

@@ -11,9 +11,12 @@
 
 #include <cstdint>
 
+#include "framework/text/game_text.h"
+#include "framework/tiles/game_tiles.h"
 #include "runtime/core/object.h"
 
 class ASprite;
+class ASpriteInstance;
 class ByteArray;
 class IntArray;
 class ObjectArray;
@@ -21,7 +24,8 @@ class String;
 class java_io_InputStream;
 class javax_microedition_lcdui_Graphics;
 
-class GameBase {
+// The text engine and the tile layers keep their statics and functions in bases of their own.
+class GameBase : public GameText, public GameTiles {
 public:
     using Graphics = javax_microedition_lcdui_Graphics;
 
@@ -90,6 +94,10 @@ public:
                                        int32_t flags);
     // Rectangle record i of the frame, its four bytes unsigned, in ASprite's shared rectangle.
     static IntArray* getSpriteFrameRect(ASprite* sprite, int32_t frame, int32_t i);
+    // Rectangle record i of what the instance shows, in ASprite's shared rectangle: through the
+    // animation frame (mirrored by its flags, with its offsets when asked), or in still mode
+    // record i of the frame as stored; null without a sprite or record.
+    static IntArray* getSpriteRect(ASpriteInstance* instance, int32_t i, bool withOffsets);
     // Drops the palette's cached module images that no frame module reaches through a selected
     // mapping (selectors[k][palette] >= 0), turning selector bytes 254 at the palette into 255.
     static void releaseUnmappedModuleImages(ObjectArray* selectors, ASprite* sprite, int32_t palette);

@@ -38,6 +38,13 @@ struct GameHooks {
     // the shared decoding buffer does not exist.
     javax_microedition_lcdui_Image* (*offScreenImage)() = nullptr;
     IntArray* (*pixelWorkBuffer)() = nullptr;
+
+    // The game's display mode: in mode 2 the background buffer shows the last frame of each
+    // tile animation instead of the first. Empty: mode 0.
+    int32_t (*displayMode)() = nullptr;
+    // Logic steps since the current game state began (the line-by-line text reveal counts
+    // them). Empty: 0.
+    int32_t (*stateTicks)() = nullptr;
 };
 
 // The one registry.

@@ -140,6 +140,16 @@ public:
     ByteArray* getFrameRectRecord(int32_t frame, int32_t i);
     // The animation frame at `percent` of the animation's total duration.
     int32_t getAnimFrame(int32_t anim, int32_t percent);
+    // Full frame index of the animation's first frame.
+    int32_t getAnimFirstFrame(int32_t anim);
+    // The frames of the animation that lie inside the tables: their count (0 for an animation
+    // outside them) and the index of the first record. Reports nothing.
+    int32_t animFrames(int32_t anim, int32_t& first);
+    // Low byte of the module's width (0 outside the table), scaled while the text scale is on.
+    int32_t getCharWidth(int32_t m);
+
+    // Drops the palette's cached modules whose used[m] is 0 (modules beyond `used` stay).
+    void releaseUnusedModuleImages(int32_t p, ByteArray* used);
 
     // ---- painting (into statics.currentGraphics; x and y in pixels) ----
 
