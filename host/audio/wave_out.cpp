@@ -482,8 +482,8 @@ void waveOutWaitForCallbacks() {
     if (t_callbackThread) return;
     std::unique_lock lock(mixer().mutex());
     Driver& d = driver();
-    uint64_t target = d.messagesQueued;
-    awaitDelivery(lock, [&d, target] { return d.messagesDelivered >= target; });
+    // Until nothing is left: a callback may itself queue messages (a close from a done).
+    awaitDelivery(lock, [&d] { return d.messagesDelivered >= d.messagesQueued; });
 }
 
 }  // namespace host

@@ -121,7 +121,8 @@ WaveResult waveOutSetVolume(WaveOutHandle stream, uint32_t volume);
 WaveResult waveOutGetPlaybackRate(WaveOutHandle stream, uint32_t* rate);
 WaveResult waveOutSetPlaybackRate(WaveOutHandle stream, uint32_t rate);
 
-// Waits until every message queued so far has been delivered (tests, shutdown). Returns at once
+// Waits until every queued message, including those queued by callbacks meanwhile, has been
+// delivered (tests, shutdown). Returns at once
 // on the callback thread.
 void waveOutWaitForCallbacks();
 
