@@ -122,8 +122,7 @@ WaveResult waveOutGetPlaybackRate(WaveOutHandle stream, uint32_t* rate);
 WaveResult waveOutSetPlaybackRate(WaveOutHandle stream, uint32_t rate);
 
 // Waits until every queued message, including those queued by callbacks meanwhile, has been
-// delivered (tests, shutdown). Returns at once
-// on the callback thread.
+// delivered (tests, shutdown). Returns at once on the callback thread.
 void waveOutWaitForCallbacks();
 
 // Whether the calling thread is the one that delivers the messages.
