@@ -8,6 +8,7 @@
 #include "host/core/clock.h"
 #include "host/core/log.h"
 #include "host/core/sync.h"
+#include "host/core/thread.h"
 #include "host/fs/paths.h"
 #include "host/window/system.h"
 #include "platform/app/runtime_context.h"
@@ -46,6 +47,32 @@ std::atomic<uint64_t> g_framesPresented{0};
 // hideNotify has been called for an unattended power state.
 bool g_powerPaused = false;
 std::string g_exitScreenshot;
+
+// How long shutdown waits for a thread that is inside a blocking call to stop itself.
+constexpr uint32_t kStopWaitMs = 1000;
+
+// In the cooperative mode a thread inside a blocking call counts as stopped, yet goes on until the
+// call returns and only then stops itself. The runtime is not taken down under one still on its
+// way: it would wake into a process that is being destroyed.
+void awaitOtherThreadsHeld(ApplicationImpl& impl) {
+    ThreadSlot* self = impl.currentSlot();
+    uint32_t start = host::tickCount();
+    for (ThreadSlot& slot : impl.threads) {
+        std::shared_ptr<host::ThreadHandle> handle;
+        {
+            host::CriticalSectionLock lock(impl.threadLock);
+            if (!slot.thread || &slot == self) continue;
+            handle = slot.handle;
+        }
+        while (handle && !handle->suspended() && !handle->exited()) {
+            if (host::tickCount() - start > kStopWaitMs) {
+                mrc_log("ApplicationImpl::shutdown(): thread 0x%X stays in a blocking call", handle->id());
+                break;
+            }
+            host::sleepMs(1);
+        }
+    }
+}
 
 // Each channel (16 bits) one step up or down, pinned at the ends.
 uint32_t channelUp(uint32_t v) { return v >= kVolumeNearTop ? kVolumeMax : v + kVolumeStep; }
@@ -280,7 +307,8 @@ void ApplicationImpl::shutdown() {
         // The other Java threads stay stopped for good: the runtime they ran on is going. Their
         // slots and the blocking hooks stay, so that one asleep in a blocking call parks as it
         // wakes; only this thread leaves the table.
-        suspendOtherThreads();
+        application->objectManager->haltOtherThreads();
+        awaitOtherThreadsHeld(*this);
         application->close();
         delete application;
         application = nullptr;

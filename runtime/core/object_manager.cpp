@@ -239,6 +239,13 @@ void ObjectManager::gc(uint32_t flags) {
     impl->resumeOtherThreads();
 }
 
+void ObjectManager::haltOtherThreads() {
+    // A thread that wants the lock once it is free gives it back and parks: the world is stopped.
+    m_collectorLock.enter();
+    ApplicationImpl::getInstance()->suspendOtherThreads();
+    m_collectorLock.leave();
+}
+
 void ObjectManager::clearMarks() {
     // The sweep leaves every survivor's mark clear, and nothing else removes objects, so only
     // the objects registered since then (stamped with mark 1) need clearing.

@@ -73,6 +73,10 @@ public:
 
     // One collection; see GcFlags. Flags 0 run at most once per 200 ms.
     void gc(uint32_t flags);
+    // Stops every other Java thread and leaves them stopped (the runtime's shutdown): in the
+    // collector's own order, its lock before the world, so that none is stopped holding the lock
+    // while it waits for the world.
+    void haltOtherThreads();
     void markFrom(Object* object);
     void scanStackRange(const void* from, const void* to);
     // The registered object whose storage contains `address` (interior pointers included).

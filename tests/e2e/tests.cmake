@@ -17,3 +17,8 @@ if(XVFB_RUN)
   set_tests_properties(VeltranoWindow.OnXvfb PROPERTIES
                        ENVIRONMENT "VELTRANO_TEST_VIDEO=x11;ASAN_OPTIONS=detect_leaks=0" LABELS ${name} TIMEOUT 120)
 endif()
+
+# The UI and game threads meeting in the runs (paints from both, presents, pause and resume, the
+# stop of the game thread at shutdown) under the thread sanitizer too.
+add_test(NAME ShellThreads.EndToEnd COMMAND $<TARGET_FILE:${name}> --gtest_filter=VeltranoRun.*)
+set_tests_properties(ShellThreads.EndToEnd PROPERTIES LABELS "${name};tsan" TIMEOUT 300)
