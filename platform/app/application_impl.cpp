@@ -1,6 +1,5 @@
 // The platform part of the runtime context: start-up, the main loop, painting and presenting,
 // pause and resume, the volume keys, platform requests and shutdown.
-#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -22,7 +21,6 @@
 #include "runtime/core/application.h"
 #include "runtime/core/object_manager.h"
 #include "runtime/core/static_class.h"
-#include "runtime/core/synchronized.h"
 #include "runtime/lang/string.h"
 #include "runtime/lang/thread.h"
 
@@ -120,27 +118,24 @@ void endUiCallback(const char* what) {
     }
 }
 
-bool callPauseHooks(const Application* app) {
+namespace {
+
+bool callHooks(const Application* app, bool resume) {
     MIDlet* m = midletOf(app);
     Displayable* d = currentOf(app);
     if (!m || !d) return false;
-    m->pauseApp();
-    endUiCallback("MIDlet::pauseApp");
-    d->hideNotify();
-    endUiCallback("Displayable::hideNotify");
+    resume ? m->startApp() : m->pauseApp();
+    endUiCallback(resume ? "MIDlet::startApp" : "MIDlet::pauseApp");
+    resume ? d->showNotify() : d->hideNotify();
+    endUiCallback(resume ? "Displayable::showNotify" : "Displayable::hideNotify");
     return true;
 }
 
-bool callResumeHooks(const Application* app) {
-    MIDlet* m = midletOf(app);
-    Displayable* d = currentOf(app);
-    if (!m || !d) return false;
-    m->startApp();
-    endUiCallback("MIDlet::startApp");
-    d->showNotify();
-    endUiCallback("Displayable::showNotify");
-    return true;
-}
+}  // namespace
+
+bool callPauseHooks(const Application* app) { return callHooks(app, false); }
+
+bool callResumeHooks(const Application* app) { return callHooks(app, true); }
 
 void registerPlatformStatics() {
     MIDlet::registerStatics();

@@ -22,7 +22,6 @@
 #include "platform/display/display.h"
 #include "platform/graphics/font_engine.h"
 #include "platform/lcdui/displayable.h"
-#include "platform/midlet/midlet.h"
 #include "runtime/core/application.h"
 #include "runtime/core/object_manager.h"
 

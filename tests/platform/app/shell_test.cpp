@@ -9,6 +9,7 @@
 
 #include "host/audio/wave_out.h"
 #include "host/window/keys.h"
+#include "platform/graphics/font_engine.h"
 #include "platform/lcdui/graphics.h"
 #include "platform/lcdui/image.h"
 #include "tests/platform/app/shell_fixture.h"
@@ -263,6 +264,37 @@ TEST_F(ShellTest, StartUpAndCloseLogTheirSteps) {
     EXPECT_EQ(impl()->application, nullptr);
     EXPECT_EQ(impl()->display, nullptr);
     EXPECT_EQ(host::displayOrientation(), host::orientation::Default);
+}
+
+TEST_F(ShellTest, AnExceptionLeftByAUiCallbackIsTracedAndDropped) {
+    tapKey(host::vk::digit(9));
+    pump();
+    EXPECT_TRUE(log.contains("Displayable::keyPressed left java_lang_IllegalStateException pending"));
+    EXPECT_EQ(app()->getPendingException(), nullptr);
+    EXPECT_THAT(standIn(), Contains("keyReleased(57) volume 0xFFFFFFFF"));
+}
+
+TEST_F(ShellTest, StartUpMessageIsRedOnBlackBelowTheMiddle) {
+    if (!gfx::FontEngine::system()) GTEST_SKIP() << "no system font";
+    setLocalizedMessages(7);
+    mrc_drawCenteredMessage();
+    auto frame = headless().frames().last();
+    ASSERT_TRUE(frame);
+    int red = 0, other = 0, firstRow = 480;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 800; ++x) {
+            uint16_t p = frame->pixels[std::size_t(y) * 800 + x];
+            if (p == 0xF800) {
+                ++red;
+                firstRow = std::min(firstRow, y);
+            } else if (p != 0) {
+                ++other;
+            }
+        }
+    EXPECT_GT(red, 50);
+    EXPECT_EQ(other, 0);
+    EXPECT_GE(firstRow, 240);
+    setLocalizedMessages(9);
 }
 
 class ShellWithoutMidletTest : public ShellTest {

@@ -6,6 +6,7 @@
 #include "runtime/core/application.h"
 #include "runtime/lang/string.h"
 #include "runtime/lang/thread.h"
+#include "runtime/lang/throwable.h"
 
 namespace mrc::test {
 
@@ -46,7 +47,10 @@ void* StandInCanvas::getInterface(int32_t interfaceId) {
     return Base::getInterface(interfaceId);
 }
 
-void StandInCanvas::keyPressed(int32_t code) { mrc_log("StandIn keyPressed(%d)", code); }
+void StandInCanvas::keyPressed(int32_t code) {
+    mrc_log("StandIn keyPressed(%d)", code);
+    if (code == mrc::test::kStandInThrowingKey) mrc::raise(mrc::kClass_java_lang_IllegalStateException);
+}
 
 void StandInCanvas::keyReleased(int32_t code) {
     mrc_log("StandIn keyReleased(%d) volume 0x%08X", code, mrc::test::deviceVolume());

@@ -30,6 +30,9 @@ void unregisterStandInMidlet();
 inline constexpr uint32_t kStandInBackground = 0x2040C0;
 inline constexpr uint32_t kStandInBox = 0xFFFFFF;
 
+// keyPressed leaves an IllegalStateException pending for this code ('9').
+inline constexpr int32_t kStandInThrowingKey = '9';
+
 // Paints so far, and whether two ever overlapped.
 uint64_t standInPaints();
 bool standInPaintsOverlapped();
