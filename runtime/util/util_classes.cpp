@@ -7,6 +7,7 @@
 #include "runtime/util/hashtable.h"
 #include "runtime/util/random.h"
 #include "runtime/util/time_zone.h"
+#include "runtime/util/timer.h"
 #include "runtime/util/vector.h"
 
 namespace mrc {
@@ -18,6 +19,7 @@ void registerUtilClasses() {
     NewInstanceFactory::add<java_util_Hashtable>();
     NewInstanceFactory::add<java_util_HashtableEntry>();
     NewInstanceFactory::add<java_util_Random>();
+    NewInstanceFactory::add<java_util_TaskQueue>();
     NewInstanceFactory::add<java_util_TimeZoneImpl>();
     NewInstanceFactory::add<java_util_Vector>();
 }

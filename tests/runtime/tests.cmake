@@ -22,3 +22,11 @@ set_tests_properties(runtime_library_threads PROPERTIES LABELS "${name};tsan" TI
 add_test(NAME runtime_threads
          COMMAND ${name} --gtest_filter=Modes/Threads.*:SleepParking.*:Modes/Monitors.*:Modes/StopWorld.*:Modes/Stress.*)
 set_tests_properties(runtime_threads PROPERTIES LABELS "${name};tsan" TIMEOUT 300)
+
+# Date, Calendar, TimeZone and the Timer under collection stress; the timer thread, its queue and
+# the collections while it waits under the thread sanitizer too.
+add_test(NAME runtime_date_timer_gc_stress
+         COMMAND ${name} --gtest_filter=Calendars.*:Dates.*:TimeZones.*:Timers.*:TaskQueues.*:Modes/TimerCollection.*)
+set_tests_properties(runtime_date_timer_gc_stress PROPERTIES ENVIRONMENT MRC_GC_STRESS=1 LABELS "${name}" TIMEOUT 120)
+add_test(NAME runtime_timer_threads COMMAND ${name} --gtest_filter=Timers.*:TaskQueues.*:Modes/TimerCollection.*)
+set_tests_properties(runtime_timer_threads PROPERTIES LABELS "${name};tsan" TIMEOUT 120)
