@@ -196,14 +196,18 @@ TEST_F(DShowPlayerTest, FileExtensionsOfContentTypes) {
     for (const Case& c : cases) EXPECT_STREQ(DShowPlayer::extensionOf(c.type), c.extension) << c.type;
 }
 
-TEST_F(DShowPlayerTest, AClosedLoopingPlayerIsFreedWithItsThread) {
+TEST_F(DShowPlayerTest, LoopingPlayersAreFreedWithTheirThreads) {
     std::thread([&] {  // made off the scanned stacks
-        DShowPlayer* d = newPlayer();
-        player(d)->setLoopCount(-1);
-        player(d)->start();
+        for (int i = 0; i < 6; ++i) {
+            DShowPlayer* d = newPlayer();
+            player(d)->setLoopCount(-1);
+            player(d)->start();
+        }
     }).join();
-    om()->gc(kGcForced);  // the destructor ends and joins the loop thread
-    EXPECT_TRUE(std::filesystem::is_empty(m_dir));
+    scrubStack();
+    om()->gc(kGcForced);  // each destructor ends and joins its loop thread, and deletes its file
+    auto files = std::distance(std::filesystem::directory_iterator(m_dir), std::filesystem::directory_iterator());
+    EXPECT_LE(files, 2);  // a stale word on the scanned stack may keep one or two
 }
 
 }  // namespace mrc::test

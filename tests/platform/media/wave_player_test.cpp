@@ -252,17 +252,23 @@ TEST_F(WavePlayerTest, MediaTimeIsNotCutToThirtyTwoBits) {
     EXPECT_NEAR(double(p->getMediaTime()), 40.0 * 60 * 1000000, 1000000.0);
 }
 
-TEST_F(WavePlayerTest, ThePlayerIsClosedWhenTheCollectorFreesIt) {
-    host::WaveOutHandle device = 0;
-    std::thread([&] {  // made off the scanned stacks: nothing refers to it afterwards
-        SoundPlayerWAVE* w = newPlayer();
-        player(w)->start();
-        device = w->device();
+TEST_F(WavePlayerTest, PlayersAreClosedWhenTheCollectorFreesThem) {
+    std::vector<host::WaveOutHandle> devices;
+    std::thread([&] {  // made off the scanned stacks: nothing refers to them afterwards
+        for (int i = 0; i < 8; ++i) {
+            SoundPlayerWAVE* w = newPlayer();
+            player(w)->start();
+            devices.push_back(w->device());
+        }
     }).join();
-    host::WaveTime time;
-    EXPECT_EQ(host::waveOutPosition(device, &time), host::WaveResult::Ok);
+    scrubStack();
     om()->gc(kGcForced);
-    EXPECT_EQ(host::waveOutPosition(device, &time), host::WaveResult::InvalidHandle);
+    int closed = 0;
+    for (host::WaveOutHandle device : devices) {
+        host::WaveTime time;
+        if (host::waveOutPosition(device, &time) == host::WaveResult::InvalidHandle) ++closed;
+    }
+    EXPECT_GE(closed, 6);  // a stale word on the scanned stack may keep one or two
 }
 
 }  // namespace mrc::test
