@@ -2,6 +2,9 @@
 // empty, and helpers for sprites and screens.
 #pragma once
 
+#include <algorithm>
+#include <array>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -49,6 +52,21 @@ protected:
     }
     static void setEffectParam(int32_t row, int32_t column, int32_t value) {
         static_cast<IntArray*>(GameBase::statics.paintEffectParams->elements()[row])->elements()[column] = value;
+    }
+    // The box (x, y, w, h) of the pixels that differ from `background`; all 0 when none do.
+    static std::array<int32_t, 4> inkBox(javax_microedition_lcdui_Image* image, uint16_t background = 0) {
+        std::vector<uint16_t> px = pixelsOf(image);
+        int32_t x0 = INT32_MAX, y0 = INT32_MAX, x1 = -1, y1 = -1;
+        for (int32_t y = 0; y < image->height; ++y)
+            for (int32_t x = 0; x < image->width; ++x)
+                if (px[std::size_t(y * image->width + x)] != background) {
+                    x0 = std::min(x0, x);
+                    y0 = std::min(y0, y);
+                    x1 = std::max(x1, x);
+                    y1 = std::max(y1, y);
+                }
+        if (x1 < 0) return {0, 0, 0, 0};
+        return {x0, y0, x1 - x0 + 1, y1 - y0 + 1};
     }
     static std::vector<int32_t> intsOf(IntArray* a, int32_t n) {
         return a ? std::vector<int32_t>(a->elements(), a->elements() + n) : std::vector<int32_t>{};

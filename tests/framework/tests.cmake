@@ -1,7 +1,7 @@
-# The pack reader, the sprite engine and the tile layers once more with a collection and data-heap
-# compaction at every allocation: loading, caching and the effects must re-read array data after
-# each one.
+# The pack reader, the sprite engine, the tile layers and the text engine once more with a
+# collection and data-heap compaction at every allocation: loading, caching, the effects and the
+# layout tables must re-read array data after each one.
 add_test(NAME FrameworkSprites.UnderCollectionStress
-         COMMAND $<TARGET_FILE:${name}> --gtest_filter=ResourcePacks.*:Sprite*.*:ScreenBlends.*:TileLayers.*)
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=ResourcePacks.*:Sprite*.*:ScreenBlends.*:TileLayers.*:TextEngine.*)
 set_tests_properties(FrameworkSprites.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
