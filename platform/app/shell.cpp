@@ -46,7 +46,14 @@ std::string executableFolder() {
     return slash == std::string::npos ? "./" : exe.substr(0, slash + 1);
 }
 
-void onTerminateSignal(int) { g_shell.closeRequested.store(true); }
+std::atomic<bool> g_terminateSignalled{false};
+
+// The first Ctrl+C or SIGTERM closes the window the normal way; a second one ends the process at
+// once, should the first not get through.
+void onTerminateSignal(int signal) {
+    if (g_terminateSignalled.exchange(true)) std::_Exit(128 + signal);
+    g_shell.closeRequested.store(true);
+}
 
 // SetForegroundWindow: a request only when the window is not the foreground one already, so that
 // it cannot undo a focus change that is still queued.
@@ -319,6 +326,7 @@ int WinMain(const ShellOptions& options) {
     s.exitDone = false;
     s.closeRequested.store(false);
     s.minimizeRequested.store(false);
+    g_terminateSignalled.store(false);
     s.programFolder = executableFolder();
     if (s.logToFile) s.logFileOpen = host::setLogFile(s.programFolder + "log.txt");
 
