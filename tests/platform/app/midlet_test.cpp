@@ -32,7 +32,7 @@ java_io_InputStream* openFromMemory(const char* name) {
     auto it = g_resources.find(name);
     if (it == g_resources.end()) return nullptr;
     ByteArray* bytes = ApplicationImpl::getApplication()->objectManager->newByteArray(int32_t(it->second.size()));
-    std::memcpy(bytes->elements(), it->second.data(), it->second.size());
+    if (!it->second.empty()) std::memcpy(bytes->elements(), it->second.data(), it->second.size());
     return java_io_ByteArrayInputStream::newInstance(bytes);
 }
 
