@@ -3,6 +3,7 @@
 #include <chrono>
 #include <vector>
 
+#include "host/core/sync.h"
 #include "platform/display/display.h"
 #include "platform/graphics/font_engine.h"
 #include "runtime/core/application.h"
@@ -68,6 +69,9 @@ BusyIndicator::~BusyIndicator() {
         m_running = false;
     }
     m_wake.notify_all();
+    // The row being drawn may wait for the font's lock; meanwhile this thread touches nothing of
+    // the heaps, so a collection need not wait for it.
+    host::BlockingRegion blocking;
     m_thread.join();
 }
 

@@ -24,3 +24,16 @@ add_test(NAME MediaThreads.CallbacksAndLoopThreads
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=WavePlayerTest.*:DShowPlayerTest.*)
 set_tests_properties(MediaThreads.CallbacksAndLoopThreads PROPERTIES
                      ENVIRONMENT "OMP_NUM_THREADS=1" LABELS "${name};tsan" TIMEOUT 120)
+
+# The connections under the same stress (they copy between arrays and native buffers around
+# blocking calls), and with their threads (busy indicator, loopback servers) under the thread
+# sanitizer.
+add_test(NAME Connections.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}>
+                 --gtest_filter=HttpConnectionTest.*:ConnectionUrlTest.*:BusyIndicatorTest.*:SocketConnectionTest.*:SocketClientTest.*)
+set_tests_properties(Connections.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
+add_test(NAME ConnectionThreads.IndicatorServersAndSockets
+         COMMAND $<TARGET_FILE:${name}>
+                 --gtest_filter=HttpConnectionTest.*:BusyIndicatorTest.*:SocketConnectionTest.*:SocketClientTest.*)
+set_tests_properties(ConnectionThreads.IndicatorServersAndSockets PROPERTIES LABELS "${name};tsan" TIMEOUT 120)
