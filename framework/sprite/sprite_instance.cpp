@@ -53,7 +53,10 @@ int32_t ASpriteInstance::stillFrame() {
 
 void ASpriteInstance::setSprite(ASprite* s) {
     sprite = s;
-    if (stillMode() || lastFrame >= 0) return;
+    if (!stillMode() && lastFrame < 0) completeLastFrame();
+}
+
+void ASpriteInstance::completeLastFrame() {
     Frames f;
     framesOf(anim, f);
     if (step == 1) {
@@ -90,15 +93,7 @@ void ASpriteInstance::setAnimWithStep(int32_t a, int32_t s, int32_t n) {
     setAnim(a);
     step = s;
     loops = n;
-    if (isNull(sprite)) return;  // setSprite completes it
-    Frames f;
-    framesOf(a, f);
-    if (s == 1) {
-        lastFrame = f.count - 1;
-    } else {
-        lastFrame = 0;
-        aframe = std::max(f.count - 1, 0);
-    }
+    if (!isNull(sprite)) completeLastFrame();  // else setSprite does
 }
 
 void ASpriteInstance::updateAnim() {

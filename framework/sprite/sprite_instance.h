@@ -130,4 +130,7 @@ private:
     int32_t frameIdOf(int32_t a, int32_t k);
     // Index of the frame that still mode shows, or -1 when it is not a frame of the sprite.
     int32_t stillFrame();
+    // The last frame of the animation for the direction: forward its last frame; backward frame
+    // 0, starting from the last.
+    void completeLastFrame();
 };

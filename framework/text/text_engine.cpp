@@ -540,6 +540,17 @@ bool prepareString(ObjectArray* fonts, int32_t t, int32_t i, int32_t f, bool for
     return true;
 }
 
+// Lays string (t, i) out up to the page and reads the page's entry of `table` (by reference: the
+// layout may replace the tables); 0 for a page the string does not have.
+int32_t measuredPage(ObjectArray* fonts, ASprite* icons, int32_t t, int32_t i, int32_t f, int32_t maxWidth,
+                     int32_t maxHeight, int32_t page, IntArray*& table) {
+    ByteArray* text;
+    int32_t start, length, first, next;
+    if (!prepareString(fonts, t, i, f, false, text, start, length)) return 0;
+    layOutTo(fonts, icons, text, start, start + length, maxWidth, maxHeight, page);
+    return pageLines(page, first, next) ? intAt(table, page) : 0;
+}
+
 }  // namespace
 
 // ---- the engine ------------------------------------------------------------------------------------
@@ -682,22 +693,12 @@ void GameText::drawStringWrapped(Graphics* g, ObjectArray* fonts, ASprite* icons
 
 int32_t GameText::measureTextPageWidth(ObjectArray* fonts, ASprite* icons, int32_t t, int32_t i, int32_t f,
                                        int32_t maxWidth, int32_t maxHeight, int32_t page) {
-    ByteArray* text;
-    int32_t start, length;
-    if (!prepareString(fonts, t, i, f, false, text, start, length)) return 0;
-    layOutTo(fonts, icons, text, start, start + length, maxWidth, maxHeight, page);
-    int32_t first, next;
-    return pageLines(page, first, next) ? intAt(textStatics.pageWidth, page) : 0;
+    return measuredPage(fonts, icons, t, i, f, maxWidth, maxHeight, page, textStatics.pageWidth);
 }
 
 int32_t GameText::measureTextPageHeight(ObjectArray* fonts, ASprite* icons, int32_t t, int32_t i, int32_t f,
                                         int32_t maxWidth, int32_t maxHeight, int32_t page) {
-    ByteArray* text;
-    int32_t start, length;
-    if (!prepareString(fonts, t, i, f, false, text, start, length)) return 0;
-    layOutTo(fonts, icons, text, start, start + length, maxWidth, maxHeight, page);
-    int32_t first, next;
-    return pageLines(page, first, next) ? intAt(textStatics.pageY, page) : 0;
+    return measuredPage(fonts, icons, t, i, f, maxWidth, maxHeight, page, textStatics.pageY);
 }
 
 int32_t GameText::countTextPages(ObjectArray* fonts, ASprite* icons, int32_t t, int32_t i, int32_t f,

@@ -19,14 +19,20 @@ mrc::ObjectManager* om() { return mrc::ApplicationImpl::getApplication()->object
 
 int32_t lengthOf(const JArray* a) { return isNull(a) || !a->data ? 0 : a->length; }
 
-// A copy of `from` with `length` elements (the old ones first), or null.
+IntArray* newArray(int32_t length, IntArray*) { return om()->newIntArray(length); }
+ByteArray* newArray(int32_t length, ByteArray*) { return om()->newByteArray(length); }
+
+// Replaces the table by a copy of `length` elements (the old ones first) unless it is that long
+// already; false when there is no room. Tables grown before a failure stay grown.
 template <class A>
-A* grown(A* from, int32_t length, A* (mrc::ObjectManager::*make)(int32_t)) {
-    A* to = (om()->*make)(length);
-    if (!to) return nullptr;
-    int32_t keep = std::min(lengthOf(from), length);
-    if (keep > 0) std::memcpy(to->elements(), from->elements(), sizeof(*to->elements()) * std::size_t(keep));
-    return to;
+bool growTo(A*& table, int32_t length) {
+    if (lengthOf(table) >= length) return true;
+    A* to = newArray(length, table);
+    if (!to) return false;
+    int32_t keep = lengthOf(table);
+    if (keep > 0) std::memcpy(to->elements(), table->elements(), sizeof(*to->elements()) * std::size_t(keep));
+    table = to;
+    return true;
 }
 
 // The pack's byte and offset tables, or false.
@@ -169,18 +175,13 @@ void GameText::setTextArg(int32_t i, int32_t value) {
 bool GameText::loadIntTable() {
     TextStatics& s = textStatics;
     int32_t next = s.lineIndex + 1;
-    if (next >= lengthOf(s.lineStarts) || next >= lengthOf(s.lineWidths) || next >= lengthOf(s.lineFonts)) {
-        int32_t length = std::max(lengthOf(s.lineStarts), next) + kLineGrowth;
-        IntArray* starts = grown(s.lineStarts, length, &mrc::ObjectManager::newIntArray);
-        IntArray* widths = grown(s.lineWidths, length, &mrc::ObjectManager::newIntArray);
-        ByteArray* fonts = grown(s.lineFonts, length, &mrc::ObjectManager::newByteArray);
-        if (!starts || !widths || !fonts) {
+    int32_t have = std::min({lengthOf(s.lineStarts), lengthOf(s.lineWidths), lengthOf(s.lineFonts)});
+    if (next >= have) {
+        int32_t length = std::max(have, next) + kLineGrowth;
+        if (!growTo(s.lineStarts, length) || !growTo(s.lineWidths, length) || !growTo(s.lineFonts, length)) {
             mrc_log("Game::loadIntTable: no room for %d lines", length);
             return false;
         }
-        s.lineStarts = starts;
-        s.lineWidths = widths;
-        s.lineFonts = fonts;
     }
     s.lineIndex = next;
     return true;
@@ -198,24 +199,12 @@ bool GameText::loadIntTables() {
                              lengthOf(s.pagePalette)});
     if (next >= have) {
         int32_t length = std::max(have, next) + kPageGrowth;
-        IntArray* starts = grown(s.pageStarts, length, &mrc::ObjectManager::newIntArray);
-        IntArray* first = grown(s.pageFirstLine, length, &mrc::ObjectManager::newIntArray);
-        IntArray* heights = grown(s.pageY, length, &mrc::ObjectManager::newIntArray);
-        IntArray* widths = grown(s.pageWidth, length, &mrc::ObjectManager::newIntArray);
-        ByteArray* args = grown(s.pageArgIndex, length, &mrc::ObjectManager::newByteArray);
-        ByteArray* fonts = grown(s.pageFont, length, &mrc::ObjectManager::newByteArray);
-        ByteArray* palettes = grown(s.pagePalette, length, &mrc::ObjectManager::newByteArray);
-        if (!starts || !first || !heights || !widths || !args || !fonts || !palettes) {
+        if (!growTo(s.pageStarts, length) || !growTo(s.pageFirstLine, length) || !growTo(s.pageY, length) ||
+            !growTo(s.pageWidth, length) || !growTo(s.pageArgIndex, length) || !growTo(s.pageFont, length) ||
+            !growTo(s.pagePalette, length)) {
             mrc_log("Game::loadIntTables: no room for %d pages", length);
             return false;
         }
-        s.pageStarts = starts;
-        s.pageFirstLine = first;
-        s.pageY = heights;
-        s.pageWidth = widths;
-        s.pageArgIndex = args;
-        s.pageFont = fonts;
-        s.pagePalette = palettes;
     }
     s.pageIndex = static_cast<int8_t>(next);
     return true;

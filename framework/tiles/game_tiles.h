@@ -71,4 +71,10 @@ public:
     // the layer uses (cells naming animations when `animated`, else frames).
     static void markUsedTileModules(ObjectArray* layers, ASprite* sprite, bool animated, int32_t unused,
                                     ByteArray* used);
+
+private:
+    // paintTileLayer, or with `animatedOnly` paintTileLayerC.
+    static void paintLayerSet(Graphics* g, ObjectArray* layers, ObjectArray* sprites, int32_t percent, int32_t srcX,
+                              int32_t srcY, int32_t dstX, int32_t dstY, int32_t width, int32_t height,
+                              bool animatedOnly);
 };

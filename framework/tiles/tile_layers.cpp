@@ -56,17 +56,17 @@ int32_t layersInUse(ObjectArray* layers) {
 int32_t floorDiv(int32_t a, int32_t b) { return a >= 0 ? a / b : -((-int64_t(a) + b - 1) / b); }
 int32_t ceilDiv(int32_t a, int32_t b) { return -floorDiv(-a, b); }
 
-// The cells of a layer that meet a map window: columns c0..c1, rows r0..r1 (empty when c0 > c1).
-struct Cells {
-    int32_t c0, c1, r0, r1;
-    Cells(ObjectArray* layer, int32_t srcX, int32_t srcY, int32_t width, int32_t height) {
-        int32_t columns = lengthOf(layer), rows = lengthOf(columnOf(layer, 0));
-        c0 = std::max(srcX / kCell, 0);
-        r0 = std::max(srcY / kCell, 0);
-        c1 = std::min((srcX + width) / kCell, columns - 1);
-        r1 = std::min((srcY + height) / kCell, rows - 1);
-    }
-};
+// Calls paint(c, r, x, y) for the cells of the layer that meet the map window (srcX, srcY,
+// width, height), row by row, with (x, y) where the cell lands: (dstX + 32 c - srcX, dstY + 32 r
+// - srcY). Cells outside the layer are not visited.
+template <class Paint>
+void forEachCell(ObjectArray* layer, int32_t srcX, int32_t srcY, int32_t dstX, int32_t dstY, int32_t width,
+                 int32_t height, Paint paint) {
+    int32_t c0 = std::max(srcX / kCell, 0), c1 = std::min((srcX + width) / kCell, lengthOf(layer) - 1);
+    int32_t r0 = std::max(srcY / kCell, 0), r1 = std::min((srcY + height) / kCell, lengthOf(columnOf(layer, 0)) - 1);
+    for (int32_t r = r0; r <= r1; ++r)
+        for (int32_t c = c0; c <= c1; ++c) paint(c, r, dstX + kCell * c - srcX, dstY + kCell * r - srcY);
+}
 
 // Animation frame k of animation t, painted at (x, y) into g; nothing for an animation or frame
 // the sprite does not have.
@@ -80,7 +80,8 @@ void paintCell(Graphics* g, ASprite* sprite, int32_t t, int32_t k, int32_t x, in
 
 int32_t frameAtPercent(ASprite* sprite, int32_t t, int32_t percent) {
     int32_t first;
-    return isNull(sprite) || sprite->animFrames(t & 0xFFFF, first) == 0 ? -1 : sprite->getAnimFrame(t & 0xFFFF, percent);
+    if (isNull(sprite) || sprite->animFrames(t & 0xFFFF, first) == 0) return -1;
+    return sprite->getAnimFrame(t & 0xFFFF, percent);
 }
 
 // Saves g's clip and limits it to the destination window; restores it when done.
@@ -112,66 +113,55 @@ void GameTiles::paintTileLayerA(Graphics* g, ObjectArray* layer, ASprite* sprite
                                 int32_t height) {
     if (!usable(g, layer) || isNull(sprite) || isNull(clock)) return;
     WindowClip clip(g, dstX, dstY, width, height);
-    Cells cells(layer, srcX, srcY, width, height);
-    for (int32_t c = cells.c0; c <= cells.c1; ++c)
-        for (int32_t r = cells.r0; r <= cells.r1; ++r) {
-            int32_t t = cellOf(layer, c, r);
-            if (t < 0) continue;
-            int32_t first, count = sprite->animFrames(t & 0xFFFF, first);
-            paintCell(g, sprite, t, std::clamp(clock->aframe, 0, std::max(count - 1, 0)), dstX + kCell * c - srcX,
-                      dstY + kCell * r - srcY);
-        }
+    forEachCell(layer, srcX, srcY, dstX, dstY, width, height, [&](int32_t c, int32_t r, int32_t x, int32_t y) {
+        int32_t t = cellOf(layer, c, r);
+        if (t < 0) return;
+        int32_t first, count = sprite->animFrames(t & 0xFFFF, first);
+        paintCell(g, sprite, t, std::clamp(clock->aframe, 0, std::max(count - 1, 0)), x, y);
+    });
 }
 
 void GameTiles::paintTileLayerB(Graphics* g, ObjectArray* layer, ASprite* sprite, int32_t percent, int32_t srcX,
                                 int32_t srcY, int32_t dstX, int32_t dstY, int32_t width, int32_t height) {
     if (!usable(g, layer) || isNull(sprite)) return;
     WindowClip clip(g, dstX, dstY, width, height);
-    Cells cells(layer, srcX, srcY, width, height);
-    for (int32_t c = cells.c0; c <= cells.c1; ++c)
-        for (int32_t r = cells.r0; r <= cells.r1; ++r) {
-            int32_t t = cellOf(layer, c, r);
-            if (t < 0) continue;
-            paintCell(g, sprite, t, frameAtPercent(sprite, t, percent), dstX + kCell * c - srcX,
-                      dstY + kCell * r - srcY);
-        }
+    forEachCell(layer, srcX, srcY, dstX, dstY, width, height, [&](int32_t c, int32_t r, int32_t x, int32_t y) {
+        int32_t t = cellOf(layer, c, r);
+        if (t >= 0) paintCell(g, sprite, t, frameAtPercent(sprite, t, percent), x, y);
+    });
 }
 
 void GameTiles::paintTileLayer(Graphics* g, ObjectArray* layers, ObjectArray* sprites, int32_t percent, int32_t srcX,
                                int32_t srcY, int32_t dstX, int32_t dstY, int32_t width, int32_t height) {
-    if (!usable(g, layers)) return;
-    WindowClip clip(g, dstX, dstY, width, height);
-    Cells cells(layerOf(layers, 0), srcX, srcY, width, height);
-    int32_t count = layersInUse(layers);
-    for (int32_t r = cells.r0; r <= cells.r1; ++r)
-        for (int32_t c = cells.c0; c <= cells.c1; ++c)
-            for (int32_t l = 0; l < count; ++l) {
-                int32_t t = cellOf(layerOf(layers, l), c, r);
-                if (t < 0) continue;
-                ASprite* sprite = layerSprite(sprites, l);
-                paintCell(g, sprite, t, frameAtPercent(sprite, t, percent), dstX + kCell * c - srcX,
-                          dstY + kCell * r - srcY);
-            }
+    paintLayerSet(g, layers, sprites, percent, srcX, srcY, dstX, dstY, width, height, false);
 }
 
 void GameTiles::paintTileLayerC(Graphics* g, ObjectArray* layers, ObjectArray* sprites, int32_t percent, int32_t srcX,
                                 int32_t srcY, int32_t dstX, int32_t dstY, int32_t width, int32_t height) {
+    paintLayerSet(g, layers, sprites, percent, srcX, srcY, dstX, dstY, width, height, true);
+}
+
+void GameTiles::paintLayerSet(Graphics* g, ObjectArray* layers, ObjectArray* sprites, int32_t percent, int32_t srcX,
+                              int32_t srcY, int32_t dstX, int32_t dstY, int32_t width, int32_t height,
+                              bool animatedOnly) {
     if (!usable(g, layers)) return;
     WindowClip clip(g, dstX, dstY, width, height);
-    Cells cells(layerOf(layers, 0), srcX, srcY, width, height);
     int32_t count = layersInUse(layers);
-    for (int32_t r = cells.r0; r <= cells.r1; ++r)
-        for (int32_t c = cells.c0; c <= cells.c1; ++c)
-            for (int32_t l = 0; l < count; ++l) {
-                int32_t t = cellOf(layerOf(layers, l), c, r);
-                ASprite* sprite = layerSprite(sprites, l);
-                int32_t first;
-                if (t < 0 || isNull(sprite) || sprite->animFrames(t & 0xFFFF, first) <= 1) continue;
-                int32_t x = dstX + kCell * c - srcX, y = dstY + kCell * r - srcY;
-                g->setClip(dstX, dstY, width, height);
-                g->clipRect(x, y, kCell, kCell);
-                paintCell(g, sprite, t, frameAtPercent(sprite, t, percent), x, y);
-            }
+    forEachCell(layerOf(layers, 0), srcX, srcY, dstX, dstY, width, height,
+                [&](int32_t c, int32_t r, int32_t x, int32_t y) {
+                    for (int32_t l = 0; l < count; ++l) {
+                        int32_t t = cellOf(layerOf(layers, l), c, r);
+                        ASprite* sprite = layerSprite(sprites, l);
+                        int32_t first;
+                        if (t < 0 || isNull(sprite)) continue;
+                        if (animatedOnly) {
+                            if (sprite->animFrames(t & 0xFFFF, first) <= 1) continue;
+                            g->setClip(dstX, dstY, width, height);
+                            g->clipRect(x, y, kCell, kCell);
+                        }
+                        paintCell(g, sprite, t, frameAtPercent(sprite, t, percent), x, y);
+                    }
+                });
 }
 
 // ---- the background buffer -----------------------------------------------------------------------
@@ -275,7 +265,8 @@ void GameTiles::markUsedTileModules(ObjectArray* layer, ASprite* sprite, bool an
             int32_t first, count = sprite->animFrames(v, first);
             for (int32_t k = 0; k < count; ++k) {
                 int32_t i = first + k;
-                markFrame(uint8_t(sprite->aframeFrame->elements()[i]) | (sprite->aframeFlags->elements()[i] & 0xC0) << 2);
+                int32_t frame = uint8_t(sprite->aframeFrame->elements()[i]);
+                markFrame(frame | (sprite->aframeFlags->elements()[i] & 0xC0) << 2);
             }
         }
 }

@@ -73,21 +73,6 @@ protected:
         ASprite::setGraphics(g);
         return image;
     }
-    // The box of pixels that differ from the background: x, y, w, h (all 0 when none).
-    static std::array<int32_t, 4> inkBox(Image* image) {
-        std::vector<uint16_t> px = pixelsOf(image);
-        int32_t x0 = INT32_MAX, y0 = INT32_MAX, x1 = -1, y1 = -1;
-        for (int32_t y = 0; y < image->height; ++y)
-            for (int32_t x = 0; x < image->width; ++x)
-                if (px[std::size_t(y * image->width + x)] != kBackground) {
-                    x0 = std::min(x0, x);
-                    y0 = std::min(y0, y);
-                    x1 = std::max(x1, x);
-                    y1 = std::max(y1, y);
-                }
-        if (x1 < 0) return {0, 0, 0, 0};
-        return {x0, y0, x1 - x0 + 1, y1 - y0 + 1};
-    }
     static std::array<int32_t, 4> measureFrame(ASprite* s, int32_t frame, int32_t x, int32_t y, int32_t flags) {
         IntArray* out = om()->newIntArray(4);
         GameBase::getFrameRect(s, out, frame, x, y, flags);
@@ -146,7 +131,7 @@ TEST_F(SpritePainting, FlipsAndQuarterTurnsPlaceTheModule) {
         setFrameModule(s, 3, kPicture, 10, 5, c.moduleFlags);
         Image* target = screen(160, 100);
         s->paintFrame(1, 100, 50, c.paintFlags);
-        EXPECT_EQ(inkBox(target), c.box);
+        EXPECT_EQ(inkBox(target, kBackground), c.box);
         auto m = measureFrame(s, 1, 100, 50, c.paintFlags);
         EXPECT_EQ(m, (std::array<int32_t, 4>{c.box[0], c.box[1], c.box[0] + c.box[2], c.box[1] + c.box[3]}));
     }
@@ -202,7 +187,7 @@ TEST_F(SpritePainting, MeasuredBoxes) {
     Image* target = screen(30, 30);
     ASprite::statics.currentGraphics->setClip(0, 0, 5, 5);
     EXPECT_EQ(measureFrame(s, 0, 100, 100, 0), (std::array<int32_t, 4>{97, 101, 107, 108}));
-    EXPECT_EQ(inkBox(target), (std::array<int32_t, 4>{0, 0, 0, 0}));
+    EXPECT_EQ(inkBox(target, kBackground), (std::array<int32_t, 4>{0, 0, 0, 0}));
     IntArray* empty = om()->newIntArray(4);
     GameBase::getFrameRect(s, empty, 1, 0, 0, 0);
     EXPECT_EQ(intsOf(empty, 4), (std::vector<int32_t>{2, 3, 18, 11}));
@@ -271,7 +256,7 @@ TEST_F(SpritePainting, MarkerModulesCallTheGame) {
         s->paintFrame(1, 0, 0, 0);
         EXPECT_EQ(s_calls, c.calls);
         EXPECT_EQ(GameBase::statics.paintEffectFlags, c.flags) << "bit 0x10 only around the attachment";
-        EXPECT_EQ(inkBox(target)[2] != 0, c.drawn) << "the marker itself never draws";
+        EXPECT_EQ(inkBox(target, kBackground)[2] != 0, c.drawn) << "the marker itself never draws";
     }
 }
 
@@ -335,7 +320,7 @@ TEST_F(SpritePainting, BadIndicesDrawNothing) {
         EXPECT_TRUE(pending(mrc::kClass_java_lang_ArrayIndexOutOfBoundsException));
         app()->clearPendingException();
     }
-    EXPECT_EQ(inkBox(target), (std::array<int32_t, 4>{0, 0, 0, 0}));
+    EXPECT_EQ(inkBox(target, kBackground), (std::array<int32_t, 4>{0, 0, 0, 0}));
     ASprite::setGraphics(nullptr);
     log.clear();
     s->drawModule(kFilled, 0, 0, 0);
@@ -377,10 +362,10 @@ TEST_F(SpritePainting, WithGraphicsEntries) {
     Image* b = screen(20, 20);
     s->paintAFrameWithGraphics(ga, 0, 0, 0, 0, 0);
     EXPECT_EQ(ASprite::statics.currentGraphics, ga);
-    EXPECT_NE(inkBox(a)[2], 0);
-    EXPECT_EQ(inkBox(b)[2], 0);
+    EXPECT_NE(inkBox(a, kBackground)[2], 0);
+    EXPECT_EQ(inkBox(b, kBackground)[2], 0);
     GameBase::paintFrameWithGraphics(s, b->getGraphics(), 1, 0, 0, 0);
-    EXPECT_NE(inkBox(b)[2], 0);
+    EXPECT_NE(inkBox(b, kBackground)[2], 0);
 }
 
 }  // namespace

@@ -33,7 +33,8 @@ BitmapFont fontSpec(int32_t k) {
     f.spaceWidth = 4 + k;
     f.palettes = k == 0 ? 1 : k == 1 ? 2 : 8;
     for (int32_t c : glyphCodes()) {
-        int32_t w = c == 'i' ? 2 : c == 'w' ? 9 : c >= '0' && c <= '9' ? 6 : c == '%' ? 7 : c == '\\' ? 3 : c == '.' ? 2 : 5;
+        int32_t w = c == 'i' ? 2 : c == 'w' ? 9 : c == '%' ? 7 : c == '\\' ? 3 : c == '.' ? 2 : 5;
+        if (c >= '0' && c <= '9') w = 6;
         f.widths.push_back(w + k);
     }
     return f;
@@ -53,7 +54,8 @@ protected:
         fonts = om()->newObjectArray(mrc::kClass_ASprite, 3);
         for (int32_t k = 0; k < 3; ++k) {
             ASprite* font = newSprite(bitmapFont(fontSpec(k), 0x402000u + uint32_t(k) * 0x305070u));
-            for (int32_t p = 0; p < font->paletteCount; ++p) font->buildModuleCache(p, 0, -1, -1, -1, ASprite::kCacheImages);
+            for (int32_t p = 0; p < font->paletteCount; ++p)
+                font->buildModuleCache(p, 0, -1, -1, -1, ASprite::kCacheImages);
             font->setLineSpacing(2);
             fonts->elements()[k] = font;
         }
