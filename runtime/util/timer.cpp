@@ -212,58 +212,50 @@ java_util_Timer* java_util_Timer::newInstance() {
     return timer;
 }
 
-int64_t java_util_Timer::dueIn(int64_t delay, int64_t period, bool repeating) {
+bool java_util_Timer::periodOk(int64_t period) {
+    if (period > 0) return true;
+    lib::raiseWithConstant(kClass_java_lang_IllegalArgumentException, kBadPeriodConstant);
+    return false;
+}
+
+int64_t java_util_Timer::dueIn(int64_t delay) {
     if (delay < 0) {
         lib::raiseWithConstant(kClass_java_lang_IllegalArgumentException, kNegativeDelayConstant);
-        return -1;
-    }
-    if (repeating && period <= 0) {
-        lib::raiseWithConstant(kClass_java_lang_IllegalArgumentException, kBadPeriodConstant);
         return -1;
     }
     // A delay beyond the end of time is the end of time, not a negative time.
     return saturatingAdd(now(), delay);
 }
 
+void java_util_Timer::schedAt(java_util_TimerTask* task, java_util_Date* time, int64_t period) {
+    if (lib::isNullReported(time)) return;
+    int64_t t = time->getTime();
+    if (!lib::exceptionPending()) sched(task, t, period);
+}
+
 void java_util_Timer::schedule(java_util_TimerTask* task, int64_t delay) {
-    int64_t time = dueIn(delay, 0, false);
+    int64_t time = dueIn(delay);
     if (time >= 0) sched(task, time, 0);
 }
 
 void java_util_Timer::scheduleRepeated(java_util_TimerTask* task, int64_t delay, int64_t period) {
-    int64_t time = dueIn(delay, period, true);
-    if (time >= 0) sched(task, time, -period);
+    int64_t time = dueIn(delay);
+    if (time >= 0 && periodOk(period)) sched(task, time, -period);
 }
 
 void java_util_Timer::scheduleAtFixedRate(java_util_TimerTask* task, int64_t delay, int64_t period) {
-    int64_t time = dueIn(delay, period, true);
-    if (time >= 0) sched(task, time, period);
+    int64_t time = dueIn(delay);
+    if (time >= 0 && periodOk(period)) sched(task, time, period);
 }
 
-void java_util_Timer::scheduleAt(java_util_TimerTask* task, java_util_Date* time) {
-    if (lib::isNullReported(time)) return;
-    int64_t t = time->getTime();
-    if (!lib::exceptionPending()) sched(task, t, 0);
-}
+void java_util_Timer::scheduleAt(java_util_TimerTask* task, java_util_Date* time) { schedAt(task, time, 0); }
 
 void java_util_Timer::scheduleAtRepeated(java_util_TimerTask* task, java_util_Date* firstTime, int64_t period) {
-    if (period <= 0) {
-        lib::raiseWithConstant(kClass_java_lang_IllegalArgumentException, kBadPeriodConstant);
-        return;
-    }
-    if (lib::isNullReported(firstTime)) return;
-    int64_t t = firstTime->getTime();
-    if (!lib::exceptionPending()) sched(task, t, -period);
+    if (periodOk(period)) schedAt(task, firstTime, -period);
 }
 
 void java_util_Timer::scheduleAtFixedRateAt(java_util_TimerTask* task, java_util_Date* firstTime, int64_t period) {
-    if (period <= 0) {
-        lib::raiseWithConstant(kClass_java_lang_IllegalArgumentException, kBadPeriodConstant);
-        return;
-    }
-    if (lib::isNullReported(firstTime)) return;
-    int64_t t = firstTime->getTime();
-    if (!lib::exceptionPending()) sched(task, t, period);
+    if (periodOk(period)) schedAt(task, firstTime, period);
 }
 
 void java_util_Timer::sched(java_util_TimerTask* task, int64_t time, int64_t period) {

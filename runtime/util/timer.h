@@ -129,6 +129,9 @@ public:
     java_util_TimerThread* thread;
 
 private:
-    // now + delay, checked; -1 (raised) for a bad delay or period.
-    int64_t dueIn(int64_t delay, int64_t period, bool repeating);
+    // now + delay; -1 (raised) for a negative delay.
+    int64_t dueIn(int64_t delay);
+    // A positive period; otherwise raised.
+    bool periodOk(int64_t period);
+    void schedAt(java_util_TimerTask* task, java_util_Date* time, int64_t period);
 };
