@@ -10,6 +10,7 @@
 #include "runtime/util/calendar_text.h"
 #include "runtime/util/date.h"
 #include "runtime/util/library_support.h"
+#include "runtime/util/millis.h"
 #include "runtime/util/time_zone.h"
 
 using namespace mrc;
@@ -23,18 +24,6 @@ constexpr int32_t kDaysBefore[2][12] = {{0, 31, 59, 90, 120, 151, 181, 212, 243,
 constexpr int64_t kJulianDayBase = 1721423;
 // The Julian day whose milliseconds sit at the edge of the 64-bit range: its calendar is kept.
 constexpr int64_t kEdgeJulianDay = -106749550580LL;
-
-int64_t floorDiv(int64_t a, int64_t b) {
-    int64_t q = a / b;
-    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-}
-int64_t floorMod(int64_t a, int64_t b) { return a - floorDiv(a, b) * b; }
-
-int64_t saturatingAdd(int64_t a, int64_t b) {
-    int64_t sum;
-    if (__builtin_add_overflow(a, b, &sum)) return b < 0 ? INT64_MIN : INT64_MAX;
-    return sum;
-}
 
 bool gregorianLeap(int64_t year) {
     return floorMod(year, 4) == 0 && (floorMod(year, 100) != 0 || floorMod(year, 400) == 0);

@@ -11,18 +11,13 @@
 #include "runtime/lang/throwable.h"
 #include "runtime/util/date.h"
 #include "runtime/util/library_support.h"
+#include "runtime/util/millis.h"
 
 using namespace mrc;
 
 namespace {
 
 int64_t now() { return host::tickCount64(); }
-
-int64_t saturatingAdd(int64_t a, int64_t b) {
-    int64_t sum;
-    if (__builtin_add_overflow(a, b, &sum)) return b < 0 ? INT64_MIN : INT64_MAX;
-    return sum;
-}
 
 // Starts a timer thread. A thread runs with its object uncollectable (the Timer that refers to
 // it may be dropped while it still has tasks); the end of its run makes it collectable again.
