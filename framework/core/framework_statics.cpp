@@ -2,6 +2,7 @@
 
 #include "framework/config/qxlib_config.h"
 #include "framework/core/game_base.h"
+#include "framework/sound/sound_manager.h"
 #include "framework/sprite/sprite.h"
 #include "framework/sprite/sprite_instance.h"
 #include "runtime/core/static_class.h"
@@ -18,8 +19,11 @@ void registerFrameworkStatics() {
     StaticClass::registerStatics("Game.text", &GameText::textStatics);
     StaticClass::registerStatics("Game.tiles", &GameTiles::tileStatics);
     StaticClass::registerStatics("ASpriteInstance", &ASpriteInstance::statics);
+    StaticClass::registerStatics("WM_JSound_IO", &WM_JSound_IO::statics);
+    StaticClass::registerStatics("WM_JSound_SND", &WM_JSound_SND::statics);
     StaticClass::setInitialiser(StaticInit::QXLibConfig, &QXLibConfig::clinit);
     StaticClass::setInitialiser(StaticInit::ASprite, &ASprite::clinit);
+    StaticClass::setInitialiser(StaticInit::WMJSoundSND, &WM_JSound_SND::clinit);
 }
 
 }  // namespace mrc
