@@ -5,3 +5,8 @@ add_test(NAME FrameworkSprites.UnderCollectionStress
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=ResourcePacks.*:Sprite*.*:ScreenBlends.*:TileLayers.*:TextEngine.*)
 set_tests_properties(FrameworkSprites.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
+
+# Key events from the UI thread against the game thread's snapshots.
+add_test(NAME FrameworkInput.UiEventsAgainstFrames
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=KeyInput.*)
+set_tests_properties(FrameworkInput.UiEventsAgainstFrames PROPERTIES LABELS "${name};tsan" TIMEOUT 60)
