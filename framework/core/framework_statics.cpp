@@ -19,6 +19,9 @@ void registerFrameworkStatics() {
     StaticClass::registerStatics("Game", &GameBase::statics);
     StaticClass::registerStatics("Game.text", &GameText::textStatics);
     StaticClass::registerStatics("Game.tiles", &GameTiles::tileStatics);
+    StaticClass::registerStatics("Game.timers", &GameTimers::timerStatics);
+    StaticClass::registerStatics("Game.math", &GameMath::mathStatics);
+    StaticClass::registerStatics("Game.overlay", &GameOverlay::overlayStatics);
     StaticClass::registerStatics("ASpriteInstance", &ASpriteInstance::statics);
     StaticClass::registerStatics("WM_JSound_IO", &WM_JSound_IO::statics);
     StaticClass::registerStatics("WM_JSound_SND", &WM_JSound_SND::statics);

@@ -11,6 +11,9 @@
 
 #include <cstdint>
 
+#include "framework/core/game_math.h"
+#include "framework/core/game_overlay.h"
+#include "framework/core/game_timers.h"
 #include "framework/text/game_text.h"
 #include "framework/tiles/game_tiles.h"
 #include "runtime/core/object.h"
@@ -24,8 +27,9 @@ class String;
 class java_io_InputStream;
 class javax_microedition_lcdui_Graphics;
 
-// The text engine and the tile layers keep their statics and functions in bases of their own.
-class GameBase : public GameText, public GameTiles {
+// The text engine, the tile layers, the timers, the number helpers and the small screen services
+// keep their statics and functions in bases of their own.
+class GameBase : public GameText, public GameTiles, public GameTimers, public GameMath, public GameOverlay {
 public:
     using Graphics = javax_microedition_lcdui_Graphics;
 

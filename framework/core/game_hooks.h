@@ -6,9 +6,11 @@
 #include <cstdint>
 
 class ASprite;
+class ASpriteInstance;
 class IntArray;
 class javax_microedition_lcdui_Graphics;
 class javax_microedition_lcdui_Image;
+class Object;
 
 struct GameHooks {
     using Graphics = javax_microedition_lcdui_Graphics;
@@ -45,6 +47,9 @@ struct GameHooks {
     // Logic steps since the current game state began (the line-by-line text reveal counts
     // them). Empty: 0.
     int32_t (*stateTicks)() = nullptr;
+
+    // The sprite instance of a game object (a CObject), or null. Empty: null.
+    ASpriteInstance* (*objectInstance)(Object* object) = nullptr;
 };
 
 // The one registry.
