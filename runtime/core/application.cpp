@@ -24,6 +24,8 @@ thread_local int t_slot = -1;
 // Nesting of blocking calls, and how the outermost one parked the thread (0: not at all).
 thread_local int t_blockingDepth = 0;
 thread_local uint8_t t_blockingLevel = kRunning;
+// Set while the thread enters a lock whose wait is a safe point.
+thread_local bool t_lockWaitAtSafePoint = false;
 constexpr int kStackTraceMax = 512;
 // A thread that has not parked after this long is named in the log (once per stop).
 constexpr uint32_t kSlowParkMs = 2000;
@@ -557,10 +559,16 @@ void ApplicationImpl::scanThreadStacks(ObjectManager* om) {
         markDataOwners(m_dataBlocks, om, registers, registersEnd);
         markDataOwners(m_dataBlocks, om, stack, base);
     }
-    // The calling thread, registered or not: its registers first, then its stack.
+    // The calling thread, registered or not: its registers first, then its stack. Within a
+    // collection that is the caller's registers and frames above the collector.
+    uintptr_t base = self ? self->stackBase : host::currentStackBounds().high;
+    if (const SpilledRegisters* caller = om->callerRegisters()) {
+        om->scanStackRange(caller, caller + 1);
+        om->scanStackRange(reinterpret_cast<void*>(om->callerFrames()), reinterpret_cast<void*>(base));
+        return;
+    }
     SpilledRegisters spill;
     spill.capture();
-    uintptr_t base = self ? self->stackBase : host::currentStackBounds().high;
     om->scanStackRange(reinterpret_cast<void*>(currentStackPointer()), reinterpret_cast<void*>(base));
 }
 
@@ -625,10 +633,14 @@ void enterBlockingAt(uint8_t level) {
 void ApplicationImpl::enterBlocking() { enterBlockingAt(kParkedAtSafePoint); }
 
 void ApplicationImpl::enterBlockingTaking() {
-    // A lock wait inside a safe point (the collector's own lock) stays a safe point.
-    ThreadSlot* slot = getInstance()->currentSlot();
-    bool atSafePoint = slot && slot->parked.load() == kParkedAtSafePoint;
-    enterBlockingAt(atSafePoint ? kParkedAtSafePoint : kParkedInLockWait);
+    enterBlockingAt(t_lockWaitAtSafePoint ? kParkedAtSafePoint : kParkedInLockWait);
+}
+
+void ApplicationImpl::enterAtSafePoint(host::CriticalSection& lock) {
+    bool outer = t_lockWaitAtSafePoint;
+    t_lockWaitAtSafePoint = true;
+    lock.enter();
+    t_lockWaitAtSafePoint = outer;
 }
 
 void ApplicationImpl::leaveBlocking() {

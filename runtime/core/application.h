@@ -240,6 +240,9 @@ public:
     // thread that canPark(): one that holds no runtime lock and is not stopping the world itself.
     void parkCurrentThread(ThreadSlot& slot);
     bool canPark() const;
+    // Enters `lock` with its wait a safe point: for the collector lock, whose waiters hold no
+    // pointer into movable data.
+    void enterAtSafePoint(host::CriticalSection& lock);
 
     // Defined by the platform layer.
     bool init();

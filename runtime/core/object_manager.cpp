@@ -201,7 +201,13 @@ Object* ObjectManager::findObjectContaining(uintptr_t address) const {
 
 // ---- collection ---------------------------------------------------------------------------
 
-void ObjectManager::gc(uint32_t flags) {
+__attribute__((noinline)) void ObjectManager::gc(uint32_t flags) {
+    // The caller's registers and frames (this one included: its prologue saved the caller's
+    // registers here) are roots. The collector's deeper frames are not: scanning them would find
+    // stale copies of the pointers it walked (the registry, the marks).
+    SpilledRegisters callerRegisters;
+    callerRegisters.capture();
+    uintptr_t callerFrames = currentStackPointer();
     CallName name(m_application, "ObjectManager::gc()");
     ApplicationImpl* impl = ApplicationImpl::getInstance();
 
@@ -210,18 +216,10 @@ void ObjectManager::gc(uint32_t flags) {
     impl->lastCollectionTick.store(now);
 
     // Waiting for the collector lock is a safe point: a collection on another thread scans us.
-    ThreadSlot* self = impl->currentSlot();
-    {
-        SpilledRegisters spill;
-        if (self) {
-            spill.capture();
-            self->savedStackPointer.store(currentStackPointer());
-            self->parked.store(1);
-        }
-        m_collectorLock.enter();
-        if (self) self->parked.store(0);
-    }
+    impl->enterAtSafePoint(m_collectorLock);
 
+    m_callerRegisters = &callerRegisters;
+    m_callerFrames = callerFrames;
     impl->suspendOtherThreads();
     {
         host::CriticalSectionLock lock(m_registryLock);
@@ -233,6 +231,8 @@ void ObjectManager::gc(uint32_t flags) {
         }
         sweep();
     }
+    m_callerRegisters = nullptr;
+    m_callerFrames = 0;
     m_collections.fetch_add(1, std::memory_order_relaxed);
     impl->lastCollectionTick.store(host::tickCount());
     m_collectorLock.leave();

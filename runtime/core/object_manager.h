@@ -23,6 +23,7 @@ class DoubleArray;
 namespace mrc {
 
 class Application;
+struct SpilledRegisters;
 class MemoryManager;
 
 // Collection flags.
@@ -89,6 +90,11 @@ public:
     void monitorEnter(Object* object);
     void monitorExit(Object* object);
 
+    // While collecting: the collecting thread's registers at the collector's entry, and the
+    // lowest address of its frames at that entry (its own stack roots begin there).
+    const SpilledRegisters* callerRegisters() const { return m_callerRegisters; }
+    uintptr_t callerFrames() const { return m_callerFrames; }
+
     int32_t objectCount() const;
     Object* objectAt(int32_t index) const { return m_objects[index]; }
     uint64_t collections() const { return m_collections.load(std::memory_order_relaxed); }
@@ -120,6 +126,8 @@ private:
     mutable host::CriticalSection m_registryLock;
     host::CriticalSection m_collectorLock;
     std::atomic<uint64_t> m_collections{0};
+    const SpilledRegisters* m_callerRegisters = nullptr;
+    uintptr_t m_callerFrames = 0;
 };
 
 // The process's out-of-store handler: logs and throws std::bad_alloc.
