@@ -158,7 +158,8 @@ TEST_F(GameOverlayTest, AltPalettesSwapOnlyWithTheFlag) {
         ASprite* s = mrc::newObject<ASprite>();
         sprites->elements()[n] = s;
         s->moduleImageCache = om()->newObjectArray(mrc::kClass_ObjectArray, 2);
-        s->moduleImageCache->elements()[0] = om()->newObjectArray(mrc::kClass_ObjectArray, 1);
+        ObjectArray* images = om()->newObjectArray(mrc::kClass_ObjectArray, 1);
+        s->moduleImageCache->elements()[0] = images;
         s->paletteCacheMode = ints({5, 6});
     }
     gameHooks().getSprite = [](int32_t n) { return static_cast<ASprite*>(sprites->elements()[n]); };
@@ -186,7 +187,10 @@ TEST_F(GameOverlayTest, AltPaletteRaisesThePaletteOfSpriteActions) {
     st.eventActions->elements()[3] = list;
     const std::vector<std::vector<uint32_t>> actions = {
         {3, 21, 1, 3, static_cast<uint32_t>(-1), 2}, {18, 15}, {3, 21, 4, 35, 0, 2}, {3, 8, 0, 24, 0, 2}, {4, 0, 0, 35, 0}};
-    for (std::size_t i = 0; i < actions.size(); ++i) list->elements()[i] = ints(actions[i]);
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        IntArray* action = ints(actions[i]);
+        list->elements()[i] = action;
+    }
     auto palette = [&](int32_t i) { return static_cast<IntArray*>(list->elements()[i])->elements()[4]; };
 
     GameOverlay::applyAltPaletteToEventActions();
