@@ -48,6 +48,11 @@ TEST_F(GameMathTest, SmallIntegerOperations) {
     EXPECT_EQ(GameMath::distanceSquared(0, 0, 0x10000, 0), 0);  // wraps
 }
 
+TEST_F(GameMathTest, CollectAndWaitReturnsWithNothingPending) {
+    GameMath::collectAndWait();
+    EXPECT_EQ(app()->getPendingException(), nullptr);
+}
+
 TEST_F(GameMathTest, SquareRootRunsEightStepsFromItsStartValue) {
     struct Case {
         int32_t x;
