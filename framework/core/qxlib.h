@@ -11,8 +11,12 @@
 #include "runtime/core/object.h"
 
 class ByteArray;
+class ObjectArray;
+class String;
 class java_util_Hashtable;
 class javax_microedition_lcdui_Displayable;
+class javax_microedition_lcdui_Graphics;
+class javax_microedition_lcdui_Image;
 
 class QXLib : public QXLibBase {
 public:
@@ -72,6 +76,26 @@ public:
     static int32_t touchGridValueAt(int32_t x, int32_t y);
     static void pointerReleaseAsFire(Canvas* canvas, bool fullScreen);
     static void pointerAsKey5(Canvas* canvas);
+
+    // ---- trace output and small services ----
+    struct ServiceStatics {
+        ObjectArray* textTable;  // byte[][]: one entry per text
+        MRC_REF_FIELDS(&ServiceStatics::textTable);
+    };
+    static ServiceStatics serviceStatics;
+
+    // s and a line end on System.out; a failing stream is ignored.
+    static void dbgPrintln(String* s);
+    static void dbgPrintln(const char* text);
+    // A failed condition prints the message between separators and a stack trace, then returns:
+    // nothing is thrown.
+    static void Assert(bool condition, String* message);
+    // Text i of the text table; a fixed text past its end or without a table.
+    static String* getString(int32_t i);
+    // The resource as an image, or null when it cannot be opened or decoded.
+    static javax_microedition_lcdui_Image* loadImage(String* name);
+    // The game's debug text: a black bar with the text on screen, else a trace line.
+    static void debugText(javax_microedition_lcdui_Graphics* g, bool onScreen, String* text, int32_t x, int32_t y);
 };
 
 namespace mrc {

@@ -296,4 +296,5 @@ void QXLib::pointerAsKey5(Canvas* canvas) {
 void mrc::registerQXLibStatics() {
     StaticClass::registerStatics("QXLib.keys", &QXLib::keyStatics);
     StaticClass::registerStatics("Game.input", &GameInput::inputStatics);
+    StaticClass::registerStatics("QXLib.services", &QXLib::serviceStatics);
 }
