@@ -10,3 +10,10 @@ set_tests_properties(FrameworkSprites.UnderCollectionStress PROPERTIES
 add_test(NAME FrameworkInput.UiEventsAgainstFrames
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=KeyInput.*)
 set_tests_properties(FrameworkInput.UiEventsAgainstFrames PROPERTIES LABELS "${name};tsan" TIMEOUT 60)
+
+# The sound reader and manager with a collection at every allocation: slots, tables and players
+# must stay reachable through their fields and statics while the pack loads.
+add_test(NAME FrameworkSound.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=Sound*.*)
+set_tests_properties(FrameworkSound.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
