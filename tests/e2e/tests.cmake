@@ -9,13 +9,14 @@ target_compile_definitions(${name} PRIVATE VELTRANO_EXECUTABLE="$<TARGET_FILE:ve
 # The window back end once more on a real X server: Xvfb started by xvfb-run, the x11 driver
 # required. SDL's GL and D-Bus libraries keep allocations past their unloading, which the leak
 # checker would blame on us; our own leaks are checked by the headless runs.
+# xvfb-run -a can pick the display number another run is taking: one X server at a time.
 find_program(XVFB_RUN xvfb-run)
 if(XVFB_RUN)
   add_test(NAME VeltranoWindow.OnXvfb
            COMMAND ${XVFB_RUN} -a -s "-screen 0 1280x1024x24"
                    $<TARGET_FILE:${name}> --gtest_filter=VeltranoWindow.*)
   set_tests_properties(VeltranoWindow.OnXvfb PROPERTIES
-                       ENVIRONMENT "VELTRANO_TEST_VIDEO=x11;ASAN_OPTIONS=detect_leaks=0" LABELS ${name} TIMEOUT 120)
+                       ENVIRONMENT "VELTRANO_TEST_VIDEO=x11;ASAN_OPTIONS=detect_leaks=0" LABELS ${name} RESOURCE_LOCK xvfb TIMEOUT 120)
 endif()
 
 # The UI and game threads meeting in the runs (paints from both, presents, pause and resume, the

@@ -2,13 +2,14 @@
 # required (a window that cannot open fails instead of skipping). The GL and D-Bus libraries that
 # SDL loads there keep allocations past their unloading, which the leak checker would blame on us;
 # our own leaks are checked by the offscreen runs of the same tests.
+# xvfb-run -a can pick the display number another run is taking: one X server at a time.
 find_program(XVFB_RUN xvfb-run)
 if(XVFB_RUN)
   add_test(NAME SdlWindowTest.OnXvfb
            COMMAND ${XVFB_RUN} -a -s "-screen 0 1920x1080x24"
                    $<TARGET_FILE:${name}> --gtest_filter=SdlWindowTest.*)
   set_tests_properties(SdlWindowTest.OnXvfb PROPERTIES
-                       ENVIRONMENT "VELTRANO_TEST_VIDEO=x11;ASAN_OPTIONS=detect_leaks=0" LABELS ${name} TIMEOUT 60)
+                       ENVIRONMENT "VELTRANO_TEST_VIDEO=x11;ASAN_OPTIONS=detect_leaks=0" LABELS ${name} RESOURCE_LOCK xvfb TIMEOUT 60)
 endif()
 
 # The window's cross-thread paths (posting, presenting from the game thread, the instance lock's
