@@ -2,6 +2,7 @@
 
 #include "framework/config/qxlib_config.h"
 #include "framework/core/game_base.h"
+#include "framework/core/qxlib.h"
 #include "framework/sound/sound_channels.h"
 #include "framework/sound/sound_manager.h"
 #include "framework/sprite/sprite.h"
@@ -26,6 +27,7 @@ void registerFrameworkStatics() {
     StaticClass::registerStatics("WM_JSound_IO", &WM_JSound_IO::statics);
     StaticClass::registerStatics("WM_JSound_SND", &WM_JSound_SND::statics);
     StaticClass::registerStatics("QXLibPlayer", &QXLibPlayer::statics);
+    registerQXLibStatics();
     StaticClass::setInitialiser(StaticInit::QXLibConfig, &QXLibConfig::clinit);
     StaticClass::setInitialiser(StaticInit::ASprite, &ASprite::clinit);
     StaticClass::setInitialiser(StaticInit::WMJSoundSND, &WM_JSound_SND::clinit);
