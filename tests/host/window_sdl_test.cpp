@@ -33,6 +33,12 @@ protected:
         config.height = height;
         config.captureFrames = true;
         auto window = host::SdlWindow::open(config, [this](host::Window&, const host::Message& m) { seen.push_back(m); });
+        // A freshly started Xvfb now and then refuses a connection right after another one closed:
+        // a few short retries before calling the driver unavailable.
+        for (int attempt = 0; !window && required && attempt < 5; ++attempt) {
+            SDL_Delay(200);
+            window = host::SdlWindow::open(config, [this](host::Window&, const host::Message& m) { seen.push_back(m); });
+        }
         if (window && required) {
             EXPECT_EQ(window->videoDriver(), required);
         }
