@@ -1,0 +1,6 @@
+# The Game initialiser with a collection and data-heap compaction at every allocation: every table
+# it builds must stay reachable while the next one is allocated.
+add_test(NAME GameStatics.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=GameStaticsTest.*)
+set_tests_properties(GameStatics.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
