@@ -11,6 +11,9 @@ class IntArray;
 class javax_microedition_lcdui_Graphics;
 class javax_microedition_lcdui_Image;
 class Object;
+class QXLib;
+class javax_microedition_lcdui_Display;
+class javax_microedition_midlet_MIDlet;
 
 struct GameHooks {
     using Graphics = javax_microedition_lcdui_Graphics;
@@ -50,6 +53,11 @@ struct GameHooks {
 
     // The sprite instance of a game object (a CObject), or null. Empty: null.
     ASpriteInstance* (*objectInstance)(Object* object) = nullptr;
+
+    // The game canvas's Java constructor, run by KetraKRVD::startApp on the canvas it allocated
+    // (a Game, through the class factory). Empty: no game is built in, and the application stops.
+    void (*initGame)(QXLib* canvas, javax_microedition_midlet_MIDlet* midlet,
+                     javax_microedition_lcdui_Display* display) = nullptr;
 };
 
 // The one registry.

@@ -1,5 +1,6 @@
 #include "framework/core/game_input.h"
 
+#include "framework/core/game_overlay.h"
 #include "host/core/clock.h"
 #include "platform/lcdui/displayable.h"
 #include "runtime/core/application.h"
@@ -14,6 +15,7 @@ void GameInput::initInputStatics() {
     s.keyReleasedFlag = 1;
     s.currentKeyCode = kNoKeyCode;
     s.lastKeyCode = kNoLastKeyCode;
+    s.pointerDownTime = host::tickCount64();
     s.softKeyBarHeight = 60;
     s.touchGridTop = 268;
     s.touchCellWidth = 70;
@@ -30,7 +32,9 @@ void GameInput::initInputStatics() {
     }
 }
 
-int32_t GameInput::gameState() { return inputHooks.gameState != nullptr ? inputHooks.gameState() : 0; }
+int32_t GameInput::gameState() {
+    return inputHooks.gameState != nullptr ? inputHooks.gameState() : GameOverlay::overlayStatics.gameState;
+}
 
 void GameInput::onPointerPressed(int32_t x, int32_t y) {
     Statics& s = inputStatics;

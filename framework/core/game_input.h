@@ -54,8 +54,8 @@ public:
     // The start values (the Game class's static initialiser sets these among its own).
     static void initInputStatics();
 
-    // The game state and the promotion screen's pen handling belong to the game; empty hooks read
-    // state 0 and do nothing.
+    // The game state and the promotion screen's pen handling belong to the game; without a hook the
+    // state is GameOverlay's gameState, and the promotion screen's handlers do nothing.
     struct Hooks {
         int32_t (*gameState)() = nullptr;
         void (*promotionHighlight)(int32_t x, int32_t y) = nullptr;  // IGP::pointerDragged

@@ -82,32 +82,32 @@ void QXLib::allocKeyCounts() {
     ks().keyCountsSnapshot = om->newByteArray(kGameKeyCount);
 }
 
-void QXLib::keyPressed(Canvas* canvas, int32_t code) {
+void QXLibKeyEvents::keyPressed(javax_microedition_lcdui_Displayable* canvas, int32_t code) {
     if (countMode()) {
-        int8_t* n = countOf(ks().keyCounts, getGameKey(code));
+        int8_t* n = countOf(ks().keyCounts, QXLib::getGameKey(code));
         if (n == nullptr || *n > 0) return;
         if (*n < 0) *n = 0;
-        if (*n < kMaxKeyCount) ++*n;
+        if (*n < QXLib::kMaxKeyCount) ++*n;
         return;
     }
     if (QXLibConfig::statics.SINGLE_KEY_MODE != 0) {
         int32_t held = ks().heldKeyCode;
-        if (held != code && held != kNoHeldKey && canvas != nullptr) canvas->keyReleased(held);
+        if (held != code && held != QXLib::kNoHeldKey && canvas != nullptr) canvas->keyReleased(held);
         ks().heldKeyCode = code;
     }
-    int32_t bit = bitOf(getGameKey(code));
+    int32_t bit = bitOf(QXLib::getGameKey(code));
     ks().keysPressedPending.fetch_or(bit);
     ks().keysDown.fetch_or(bit);
 }
 
-void QXLib::keyReleased(int32_t code) {
+void QXLibKeyEvents::keyReleased(int32_t code) {
     if (countMode()) {
-        int8_t* n = countOf(ks().keyCounts, getGameKey(code));
+        int8_t* n = countOf(ks().keyCounts, QXLib::getGameKey(code));
         if (n != nullptr && *n >= 1) *n = static_cast<int8_t>(-*n);
         return;
     }
-    if (QXLibConfig::statics.SINGLE_KEY_MODE != 0 && code == ks().heldKeyCode) ks().heldKeyCode = kNoHeldKey;
-    int32_t bit = bitOf(getGameKey(code));
+    if (QXLibConfig::statics.SINGLE_KEY_MODE != 0 && code == ks().heldKeyCode) ks().heldKeyCode = QXLib::kNoHeldKey;
+    int32_t bit = bitOf(QXLib::getGameKey(code));
     ks().keysReleasedPending.fetch_or(bit);
     ks().keysDown.fetch_and(~bit);
 }
@@ -291,10 +291,4 @@ void QXLib::pointerAsKey5(Canvas* canvas) {
     if (canvas == nullptr) return;
     const int32_t x = g.pointerReleaseX, y = g.pointerReleaseY;
     if (x >= 1 && x <= 799 && y >= 1 && y <= 459) canvas->keyPressed(kFiveCode);
-}
-
-void mrc::registerQXLibStatics() {
-    StaticClass::registerStatics("QXLib.keys", &QXLib::keyStatics);
-    StaticClass::registerStatics("Game.input", &GameInput::inputStatics);
-    StaticClass::registerStatics("QXLib.services", &QXLib::serviceStatics);
 }

@@ -1,3 +1,6 @@
+# The canvas tests run the shell in-process, with its stand-in MIDlet's support built in.
+target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/platform/app/stand_in_midlet.cpp)
+
 # The pack reader, the sprite engine, the tile layers and the text engine once more with a
 # collection and data-heap compaction at every allocation: loading, caching, the effects and the
 # layout tables must re-read array data after each one.
@@ -17,3 +20,8 @@ add_test(NAME FrameworkSound.UnderCollectionStress
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=Sound*.*)
 set_tests_properties(FrameworkSound.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
+
+# Key events from the UI thread against the frames of the game thread, through the canvas.
+add_test(NAME FrameworkCanvas.UiKeyEventsAgainstFrames
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=CanvasKeyThreads.*)
+set_tests_properties(FrameworkCanvas.UiKeyEventsAgainstFrames PROPERTIES LABELS "${name};tsan" TIMEOUT 60)
