@@ -2,9 +2,14 @@
 add_executable(veltrano_stand_in ${PROJECT_SOURCE_DIR}/tests/support/stand_in_main.cpp
                                  ${PROJECT_SOURCE_DIR}/tests/platform/app/stand_in_midlet.cpp)
 target_link_libraries(veltrano_stand_in PRIVATE promo)
-add_dependencies(${name} veltrano veltrano_stand_in)
+# veltrano itself with a stand-in for the game's frame: the MIDlet, the canvas and the game thread
+# are the real ones.
+add_executable(veltrano_game_stand_in ${PROJECT_SOURCE_DIR}/tests/support/game_stand_in_main.cpp)
+target_link_libraries(veltrano_game_stand_in PRIVATE veltrano_wiring)
+add_dependencies(${name} veltrano veltrano_stand_in veltrano_game_stand_in)
 target_compile_definitions(${name} PRIVATE VELTRANO_EXECUTABLE="$<TARGET_FILE:veltrano>"
-                                           VELTRANO_STAND_IN="$<TARGET_FILE:veltrano_stand_in>")
+                                           VELTRANO_STAND_IN="$<TARGET_FILE:veltrano_stand_in>"
+                                           VELTRANO_GAME_STAND_IN="$<TARGET_FILE:veltrano_game_stand_in>")
 
 # The window back end once more on a real X server: Xvfb started by xvfb-run, the x11 driver
 # required. SDL's GL and D-Bus libraries keep allocations past their unloading, which the leak
@@ -23,3 +28,8 @@ endif()
 # stop of the game thread at shutdown) under the thread sanitizer too.
 add_test(NAME ShellThreads.EndToEnd COMMAND $<TARGET_FILE:${name}> --gtest_filter=VeltranoRun.*)
 set_tests_properties(ShellThreads.EndToEnd PROPERTIES LABELS "${name};tsan" TIMEOUT 300)
+
+# The game thread of veltrano's own canvas against the UI thread (pause and resume repaints, the
+# loop's end by an exception) under the thread sanitizer too.
+add_test(NAME GameThreads.EndToEnd COMMAND $<TARGET_FILE:${name}> --gtest_filter=VeltranoGame.*)
+set_tests_properties(GameThreads.EndToEnd PROPERTIES LABELS "${name};tsan" TIMEOUT 300)

@@ -203,8 +203,8 @@ TEST_F(GameCanvas, PassesLastAtLeastTheFrameBudget) {
 
 TEST_F(GameCanvas, PauseHoldsFramesAndResumeRepaintsAtOnceFromTheResumeTime) {
     ASSERT_TRUE(waitForFrames(2));
-    window().injectFocus(false);
-    pump();
+    // The window stays active: frames are held by the canvas alone.
+    midlet()->pauseApp();
     EXPECT_TRUE(canvas().paused.load());
     idle(20);  // a frame that began before the pause ends
     int held = script.frames;
@@ -213,8 +213,7 @@ TEST_F(GameCanvas, PauseHoldsFramesAndResumeRepaintsAtOnceFromTheResumeTime) {
 
     game()->keyPressed('5');
     host::ManualClock clock(9000000);
-    window().injectFocus(true);
-    pump();
+    midlet()->startApp();
     EXPECT_FALSE(canvas().paused.load());
     EXPECT_EQ(script.uiFrames.load(), 1) << "the resume painted on the UI thread, at once";
     EXPECT_EQ(script.uiSawPressed.load(), 1 << 5) << "the resume's frame saw the key pressed during the pause";
