@@ -49,19 +49,29 @@ bool pendingIsException() {
     return pending != nullptr && Object::instanceOf(pending, mrc::kClass_java_lang_Exception);
 }
 
+// frameStartTime = min(frameStartTime, now), in one step: a resume that restarts the clock on
+// the UI thread meanwhile is not overwritten with the older value read before it.
+void lowerTo(std::atomic<int64_t>& time, int64_t now) {
+    int64_t current = time.load();
+    while (now < current && !time.compare_exchange_weak(current, now)) {
+    }
+}
+
 // A Thread.sleep or yield whose exception is caught and dropped.
 void sleepIgnoringExceptions(int64_t ms) {
     java_lang_Thread::sleep(ms);
     if (pendingIsException()) app()->clearPendingException();
 }
 
+// Only a change is written: the game thread makes the canvas current again as its loop begins,
+// while the UI thread reads the current Displayable for every event.
 void makeCurrent(QXLib* canvas) {
     QXLib::Display* display = cs().display;
     if (isNull(display)) {
         app()->reportError("NullPointer");
         return;
     }
-    display->setCurrent(canvas);
+    if (display->getCurrent() != canvas) display->setCurrent(canvas);
 }
 
 // The trace line of an exception that ends the loop: the prefix and the throwable's toString(),
@@ -151,8 +161,7 @@ void QXLib::run() {
     mrc::ApplicationImpl* impl = mrc::ApplicationImpl::getInstance();
     while (s.runState >= 0) {
         if (s.paused) {
-            int64_t now = host::tickCount64();
-            frameStartTime = std::min(frameStartTime.load(), now);
+            lowerTo(frameStartTime, host::tickCount64());
             sleepIgnoringExceptions(config().SLEEP_TO_PACE != 0 ? 1 : 0);
         } else {
             impl->flushScreen();
@@ -180,7 +189,7 @@ int64_t QXLib::pacingSleep(int64_t frameStartTime, int32_t budget, int64_t now) 
 void QXLib::pace() {
     const int32_t budget = cs().frameBudget;
     int64_t now = host::tickCount64();
-    frameStartTime = std::min(frameStartTime.load(), now);
+    lowerTo(frameStartTime, now);
     if (config().SLEEP_TO_PACE != 0) {
         sleepIgnoringExceptions(pacingSleep(frameStartTime, budget, now));
         return;
@@ -188,7 +197,7 @@ void QXLib::pace() {
     while (now - budget - frameStartTime < 0) {
         java_lang_Thread::yield();
         now = host::tickCount64();
-        frameStartTime = std::min(frameStartTime.load(), now);
+        lowerTo(frameStartTime, now);
     }
 }
 

@@ -21,7 +21,8 @@ add_test(NAME FrameworkSound.UnderCollectionStress
 set_tests_properties(FrameworkSound.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
 
-# Key events from the UI thread against the frames of the game thread, through the canvas.
-add_test(NAME FrameworkCanvas.UiKeyEventsAgainstFrames
-         COMMAND $<TARGET_FILE:${name}> --gtest_filter=CanvasKeyThreads.*)
-set_tests_properties(FrameworkCanvas.UiKeyEventsAgainstFrames PROPERTIES LABELS "${name};tsan" TIMEOUT 60)
+# The canvas's game thread against the UI thread: key events against the frames, pause and resume
+# repaints, the loop's end; also under the thread sanitizer.
+add_test(NAME FrameworkCanvas.UiThreadAgainstFrames
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=CanvasKeyThreads.*:GameCanvas*.*)
+set_tests_properties(FrameworkCanvas.UiThreadAgainstFrames PROPERTIES LABELS "${name};tsan" TIMEOUT 60)
