@@ -52,17 +52,12 @@ TEST_F(VeltranoGame, FramesRunOnTheGameThreadOneForEachPresent) {
                            "30 frames presented, closing", "Application::close"}))
         << r.output;
 
-    int w = 0, h = 0;
-    std::vector<uint8_t> px = readPng(shot, w, h);
-    ASSERT_EQ(w, 800);
-    ASSERT_EQ(h, 480);
-    auto at = [&](int x, int y) {
-        const uint8_t* p = &px[(std::size_t(y) * w + x) * 3];
-        return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
-    };
-    EXPECT_EQ(at(29, 5), 0xFFFFFFu) << "the counter of the 30th frame";
-    EXPECT_EQ(at(30, 5), 0x2141C6u) << std::hex << at(30, 5);  // 0x2040C0 through RGB565
-    EXPECT_EQ(at(400, 240), 0x2141C6u);
+    Screenshot picture(shot);
+    ASSERT_EQ(picture.width, 800);
+    ASSERT_EQ(picture.height, 480);
+    EXPECT_EQ(picture.at(29, 5), 0xFFFFFFu) << "the counter of the 30th frame";
+    EXPECT_EQ(picture.at(30, 5), 0x2141C6u) << std::hex << picture.at(30, 5);  // 0x2040C0 through RGB565
+    EXPECT_EQ(picture.at(400, 240), 0x2141C6u);
 }
 
 // An unattended device hides the canvas alone (the window stays active, the MIDlet is not

@@ -9,17 +9,12 @@ using namespace e2e;
 
 // The stand-in's picture: its background, and its white box at (100, 100, 200, 100).
 void expectStandInPicture(const std::filesystem::path& path) {
-    int w = 0, h = 0;
-    std::vector<uint8_t> px = readPng(path, w, h);
-    ASSERT_EQ(w, 800);
-    ASSERT_EQ(h, 480);
-    auto at = [&](int x, int y) {
-        const uint8_t* p = &px[(std::size_t(y) * w + x) * 3];
-        return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
-    };
-    EXPECT_EQ(at(10, 10), 0x2141C6u) << std::hex << at(10, 10);  // 0x2040C0 through RGB565
-    EXPECT_EQ(at(150, 150), 0xFFFFFFu);
-    EXPECT_EQ(at(799, 479), at(10, 10));
+    Screenshot shot(path);
+    ASSERT_EQ(shot.width, 800);
+    ASSERT_EQ(shot.height, 480);
+    EXPECT_EQ(shot.at(10, 10), 0x2141C6u) << std::hex << shot.at(10, 10);  // 0x2040C0 through RGB565
+    EXPECT_EQ(shot.at(150, 150), 0xFFFFFFu);
+    EXPECT_EQ(shot.at(799, 479), shot.at(10, 10));
 }
 
 TEST_F(VeltranoRun, StartsUpInOrderAndClosesOnce) {

@@ -105,17 +105,26 @@ protected:
     int m_outputs = 0;
 };
 
-// The PNG's pixels as 8-bit RGB, or empty.
-inline std::vector<uint8_t> readPng(const std::filesystem::path& path, int& width, int& height) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
-    width = static_cast<int>(image.width);
-    height = static_cast<int>(image.height);
-    return pixels;
-}
+// A PNG screenshot read back; 0 by 0 when it cannot be read.
+struct Screenshot {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;  // 8-bit RGB, row by row
+
+    explicit Screenshot(const std::filesystem::path& path) {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        if (!png_image_begin_read_from_file(&image, path.c_str())) return;
+        image.format = PNG_FORMAT_RGB;
+        rgb.resize(PNG_IMAGE_SIZE(image));
+        if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return;
+        width = static_cast<int>(image.width);
+        height = static_cast<int>(image.height);
+    }
+    // The pixel as 0xRRGGBB.
+    uint32_t at(int x, int y) const {
+        const uint8_t* p = &rgb[(std::size_t(y) * width + x) * 3];
+        return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    }
+};
 
 }  // namespace e2e
