@@ -170,6 +170,26 @@ TEST_F(GameCanvasTest, KeyEventsAreRecordedUnlessLockedAndNoteTheGamesKeyState) 
     EXPECT_EQ(in.keyQueueCount, 1) << "nothing queued while the queue is off";
 }
 
+TEST_F(GameCanvasTest, PenEventsReachTheGamesPointerStateAndReleaseTheLastKey) {
+    Game* game = newGame();
+    game->keyPressed('5');
+    QXLib::clearKeys();
+    game->pointerPressed(10, 20);
+    EXPECT_EQ(in.pointerDown, 1);
+    EXPECT_EQ(in.pointerPressX, 10);
+    EXPECT_EQ(in.pointerPressY, 20);
+    game->pointerDragged(30, 40);
+    EXPECT_EQ(in.pointerDragged, 1);
+    EXPECT_EQ(in.pointerPressX, 30) << "a drag presses again";
+    game->pointerReleased(50, 60);
+    EXPECT_EQ(in.pointerDown, 0) << "outside gameplay";
+    EXPECT_EQ(in.pointerReleased, 1);
+    EXPECT_EQ(in.pointerReleaseX, 50);
+    EXPECT_EQ(in.pointerReleaseY, 60);
+    EXPECT_EQ(QXLib::keyStatics.keysReleasedPending.load(), 1 << 5) << "the key of the last press, released";
+    EXPECT_EQ(in.lastKeyCode, -256);
+}
+
 TEST_F(GameCanvasTest, HideNotifyPausesTimersAndGameAndParksThePromotionScreenOnlyInItsState) {
     const struct {
         int32_t state;
