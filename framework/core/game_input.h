@@ -2,6 +2,7 @@
 // and the pointer events of the game's canvas.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "runtime/core/object.h"
@@ -20,6 +21,8 @@ public:
     static constexpr int32_t kNoLastKeyCode = -256;
     static constexpr int32_t kKeyQueueLength = 5;
 
+    // The fields written by the canvas's key and pen events on the UI thread and read by the frame
+    // on the game thread are atomics: each is a value of its own, so no lock orders them.
     struct Statics {
         int32_t keysPressed;
         int32_t keysHeld;
@@ -27,21 +30,21 @@ public:
         int32_t keysDoublePressed;
         int32_t lastPressMask;
         int64_t lastPressTime;
-        int32_t keyLockFrames;
-        int32_t stickyKeys;
+        std::atomic<int32_t> keyLockFrames;
+        std::atomic<int32_t> stickyKeys;
         uint8_t keyReleasedFlag;
-        int32_t currentKeyCode;
-        int32_t lastKeyCode;
+        std::atomic<int32_t> currentKeyCode;
+        std::atomic<int32_t> lastKeyCode;
         IntArray* keyQueue;  // int[5]
-        int32_t keyQueueCount;
-        uint8_t keyQueueEnabled;
+        std::atomic<int32_t> keyQueueCount;
+        std::atomic<uint8_t> keyQueueEnabled;
 
-        int32_t pointerPressX, pointerPressY;
-        int32_t pointerReleaseX, pointerReleaseY;
-        uint8_t pointerDown;
-        uint8_t pointerDragged;
-        uint8_t pointerReleased;
-        int64_t pointerDownTime;
+        std::atomic<int32_t> pointerPressX, pointerPressY;
+        std::atomic<int32_t> pointerReleaseX, pointerReleaseY;
+        std::atomic<uint8_t> pointerDown;
+        std::atomic<uint8_t> pointerDragged;
+        std::atomic<uint8_t> pointerReleased;
+        std::atomic<int64_t> pointerDownTime;
         int32_t softKeyBarHeight;
         int32_t touchGridTop;
         int32_t touchCellWidth, touchCellHeight;
