@@ -181,13 +181,13 @@ void GameStatics::clinit() {
     // Input and touch.
     s.propertyDigits = newInts(3);
     GameInput::initInputStatics();
-    s.softZoneWidth = 250;
-    s.touchHalfSize = 70;
+    s.s_softZoneWidth = 250;
+    s.s_touchHalfSize = 70;
     input.pointerDownTime = host::tickCount64();
-    s.padButtonWidth = 100;
-    s.padButtonHeight = 100;
-    s.padWidth = 210;
-    s.padHeight = 212;
+    s.s_padButtonWidth = 100;
+    s.s_padButtonHeight = 100;
+    s.s_padWidth = 210;
+    s.s_padHeight = 212;
 
     // Game state.
     s.pendingResume = 0;
@@ -198,7 +198,7 @@ void GameStatics::clinit() {
     // The menu history goes with the state history.
     overlay.menuHistory = newBytes(GameOverlay::kHistoryLength);
     overlay.menuHistoryIndex = 0;
-    s.itemMasks = newInts(kItemMasks);
+    s.s_itemMasks = newInts(kItemMasks);
 
     // Texts, further state and layout.
     s.constantTexts = newConstantTexts(kConstantTextsFirst, kConstantTextCount);
@@ -208,7 +208,7 @@ void GameStatics::clinit() {
     s.stateTripleB = newInts(3);
     overlay.boxRects = newInts(8);
     s.stateRect = newInts(4);
-    s.layoutSelection = newInts(21);
+    s.s_layoutSelection = newInts(21);
 
     // Movement and camera.
     s.directionCodes = newInts(kDirectionCodes);
@@ -220,10 +220,10 @@ void GameStatics::clinit() {
     s.moveValues = newInts(10);
 
     // Save game and object lists.
-    s.settings = newBytes(7);
-    s.bestCompletion = newBytes(20);
+    s.s_settings = newBytes(7);
+    s.s_bestCompletion = newBytes(20);
     s.saveValues = newInts(50);
-    s.displayList = newObjects(110);
+    s.s_displayList = newObjects(110);
     s.objectPool40 = newObjects(40);
     s.objectPool15 = newObjects(15);
     s.objectPool20A = newObjects(20);
@@ -232,25 +232,25 @@ void GameStatics::clinit() {
     s.objectPool30 = newObjects(30);
     s.objectPool60B = newObjects(60);
     s.objectPool200 = newObjects(200);
-    s.levelProgress = newBytes(1280);
-    s.doneObjectBits = newBytes(10);
-    s.type29Values = newBytes(40);
-    s.loadPack = -1;
-    s.loadPackEntry = -1;
-    s.promoEntryState = -1;
+    s.s_levelProgress = newBytes(1280);
+    s.s_doneObjectBits = newBytes(10);
+    s.s_type29Values = newBytes(40);
+    s.s_loadPack = -1;
+    s.s_loadPackEntry = -1;
+    s.s_promoEntryState = -1;
     overlay.pendingMenuSelection = -1;
 
     // Event and menu tables.
-    s.packNames = newConstantTexts(kPackNamesFirst, kPackNameCount);
+    s.s_packNames = newConstantTexts(kPackNamesFirst, kPackNameCount);
     overlay.eventActions = newEventActions();
     s.eventActionFlags[0] = 1;
     s.eventActionFlags[1] = 1;
-    s.menuTable = newIntRows(kMenuData);
-    s.menuLayouts = newInts(kMenuLayouts);
-    s.menuFirstElement = newInts(kMenuFirstElement);
-    s.menuTitleElement = newInts(kMenuTitleElement);
-    s.menuMessageElement = newInts(kMenuMessageElement);
-    s.inGameMenus = newInts(kInGameMenus);
+    s.s_menuTable = newIntRows(kMenuData);
+    s.s_menuLayouts = newInts(kMenuLayouts);
+    s.s_menuFirstElement = newInts(kMenuFirstElement);
+    s.s_menuTitleElement = newInts(kMenuTitleElement);
+    s.s_menuMessageElement = newInts(kMenuMessageElement);
+    s.s_inGameMenus = newInts(kInGameMenus);
     s.menuExtraTable = newIntRows(kMenuExtraData);
 
     // Text and display buffers.

@@ -29,19 +29,19 @@ public:
         uint8_t pendingResume;     // set by hideNotify: the next frame's update handles the resume
 
         // Touch layout (pixels).
-        int32_t softZoneWidth;  // the soft-key corner zones, softKeyBarHeight high
-        int32_t touchHalfSize;  // half the centre cell of the gameplay touch grid
-        int32_t padButtonWidth, padButtonHeight;  // the on-screen action buttons
-        int32_t padWidth, padHeight;              // the direction pad at the left edge, from touchGridTop
+        int32_t s_softZoneWidth;  // the soft-key corner zones, softKeyBarHeight high
+        int32_t s_touchHalfSize;  // half the centre cell of the gameplay touch grid
+        int32_t s_padButtonWidth, s_padButtonHeight;  // the on-screen action buttons
+        int32_t s_padWidth, s_padHeight;              // the direction pad at the left edge, from touchGridTop
 
-        IntArray* itemMasks;  // int[5]: key-queue masks of '*', '1', '3', '7', '9'
+        IntArray* s_itemMasks;  // int[5]: key-queue masks of '*', '1', '3', '7', '9'
 
         ObjectArray* constantTexts;  // String[7]
         int32_t stateValues[2];      // 2 and -1 at start
         IntArray* stateTripleA;      // int[3]
         IntArray* stateTripleB;      // int[3]
         IntArray* stateRect;         // int[4]
-        IntArray* layoutSelection;   // int[21]: per interface layout
+        IntArray* s_layoutSelection;   // int[21]: per interface layout
 
         // Movement and camera; distances with 14 fraction bits.
         IntArray* directionCodes;  // int[5]: up, down, left, right, and 2080
@@ -53,10 +53,10 @@ public:
         IntArray* moveValues;      // int[10]
 
         // Save game and object lists.
-        ByteArray* settings;         // byte[7]: option bytes
-        ByteArray* bestCompletion;   // byte[20]: per level
+        ByteArray* s_settings;         // byte[7]: option bytes
+        ByteArray* s_bestCompletion;   // byte[20]: per level
         IntArray* saveValues;        // int[50]
-        ObjectArray* displayList;    // CObject[110]
+        ObjectArray* s_displayList;    // CObject[110]
         ObjectArray* objectPool40;   // the further object lists, by their size
         ObjectArray* objectPool15;
         ObjectArray* objectPool20A;
@@ -65,22 +65,22 @@ public:
         ObjectArray* objectPool30;
         ObjectArray* objectPool60B;
         ObjectArray* objectPool200;
-        ByteArray* levelProgress;   // byte[1280]: the copy kept for save record 4
-        ByteArray* doneObjectBits;  // byte[10]
-        ByteArray* type29Values;    // byte[40]
-        int32_t loadPack;           // the loader's open pack; -1 none
-        int32_t loadPackEntry;      // its entry read last; -1 none
-        int32_t promoEntryState;    // -1 at start
+        ByteArray* s_levelProgress;   // byte[1280]: the copy kept for save record 4
+        ByteArray* s_doneObjectBits;  // byte[10]
+        ByteArray* s_type29Values;    // byte[40]
+        int32_t s_loadPack;           // the loader's open pack; -1 none
+        int32_t s_loadPackEntry;      // its entry read last; -1 none
+        int32_t s_promoEntryState;    // -1 at start
 
         // Event and menu tables (the event action table itself is GameOverlay::eventActions).
-        ObjectArray* packNames;        // String[28]
+        ObjectArray* s_packNames;        // String[28]
         uint8_t eventActionFlags[2];   // both set at start
-        ObjectArray* menuTable;        // int[17][]: {0, title, message, items ..., 2, back}
-        IntArray* menuLayouts;         // int[17]: interface layout of each menu
-        IntArray* menuFirstElement;    // int[17]: layout element of the first item
-        IntArray* menuTitleElement;    // int[17]: -1 none
-        IntArray* menuMessageElement;  // int[17]: -1 none
-        IntArray* inGameMenus;         // int[6]: the menus that open over a running game
+        ObjectArray* s_menuTable;        // int[17][]: {0, title, message, items ..., 2, back}
+        IntArray* s_menuLayouts;         // int[17]: interface layout of each menu
+        IntArray* s_menuFirstElement;    // int[17]: layout element of the first item
+        IntArray* s_menuTitleElement;    // int[17]: -1 none
+        IntArray* s_menuMessageElement;  // int[17]: -1 none
+        IntArray* s_inGameMenus;         // int[6]: the menus that open over a running game
         ObjectArray* menuExtraTable;   // int[2][6]
 
         ByteArray* textScratch;  // byte[2]
@@ -89,17 +89,17 @@ public:
         IntArray* serviceRect;    // int[4]
 
         MRC_REF_FIELDS(&FlowStatics::instance, &FlowStatics::propertyDigits, &FlowStatics::sound,
-                       &FlowStatics::itemMasks, &FlowStatics::constantTexts, &FlowStatics::stateTripleA,
-                       &FlowStatics::stateTripleB, &FlowStatics::stateRect, &FlowStatics::layoutSelection,
+                       &FlowStatics::s_itemMasks, &FlowStatics::constantTexts, &FlowStatics::stateTripleA,
+                       &FlowStatics::stateTripleB, &FlowStatics::stateRect, &FlowStatics::s_layoutSelection,
                        &FlowStatics::directionCodes, &FlowStatics::moveTableA, &FlowStatics::moveTableB,
-                       &FlowStatics::moveValues, &FlowStatics::settings, &FlowStatics::bestCompletion,
-                       &FlowStatics::saveValues, &FlowStatics::displayList, &FlowStatics::objectPool40,
+                       &FlowStatics::moveValues, &FlowStatics::s_settings, &FlowStatics::s_bestCompletion,
+                       &FlowStatics::saveValues, &FlowStatics::s_displayList, &FlowStatics::objectPool40,
                        &FlowStatics::objectPool15, &FlowStatics::objectPool20A, &FlowStatics::objectPool20B,
                        &FlowStatics::objectPool60A, &FlowStatics::objectPool30, &FlowStatics::objectPool60B,
-                       &FlowStatics::objectPool200, &FlowStatics::levelProgress, &FlowStatics::doneObjectBits,
-                       &FlowStatics::type29Values, &FlowStatics::packNames, &FlowStatics::menuTable,
-                       &FlowStatics::menuLayouts, &FlowStatics::menuFirstElement, &FlowStatics::menuTitleElement,
-                       &FlowStatics::menuMessageElement, &FlowStatics::inGameMenus, &FlowStatics::menuExtraTable,
+                       &FlowStatics::objectPool200, &FlowStatics::s_levelProgress, &FlowStatics::s_doneObjectBits,
+                       &FlowStatics::s_type29Values, &FlowStatics::s_packNames, &FlowStatics::s_menuTable,
+                       &FlowStatics::s_menuLayouts, &FlowStatics::s_menuFirstElement, &FlowStatics::s_menuTitleElement,
+                       &FlowStatics::s_menuMessageElement, &FlowStatics::s_inGameMenus, &FlowStatics::menuExtraTable,
                        &FlowStatics::textScratch, &FlowStatics::serviceBytes, &FlowStatics::serviceRect);
     };
     static FlowStatics flowStatics;

@@ -162,16 +162,16 @@ TEST_F(GameStaticsTest, EventActionListsHoldTheirActionsInOrder) {
 
 TEST_F(GameStaticsTest, MenuTableAndItsPerMenuTables) {
     const GameStatics::FlowStatics& s = GameStatics::flowStatics;
-    expectMenus(s.menuTable);
-    EXPECT_EQ(elementsOf(at(s.menuTable, 1)), (Ints{0, -1, -1, 7, 46, 79, 3, 4, 8, 6, 2, -1}));
-    EXPECT_EQ(elementsOf(at(s.menuTable, 9)),
+    expectMenus(s.s_menuTable);
+    EXPECT_EQ(elementsOf(at(s.s_menuTable, 1)), (Ints{0, -1, -1, 7, 46, 79, 3, 4, 8, 6, 2, -1}));
+    EXPECT_EQ(elementsOf(at(s.s_menuTable, 9)),
               (Ints{0, 28, -1, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 2, 0}));
-    EXPECT_EQ(elementsOf(at(s.menuTable, 13)), (Ints{0, 63, -1, 64, 66, 68, 69, 70, 71, 73, 2, 0}));
-    EXPECT_EQ(elementsOf(s.menuLayouts), (Ints{0, 1, 2, 3, 3, 14, 2, 4, 8, 5, 10, 3, 3, 12, 2, 18, 19}));
-    EXPECT_EQ(elementsOf(s.menuFirstElement), (Ints{9, 0, 4, 3, 3, 2, 4, 3, 2, 2, 8, 3, 3, 1, 4, 2, 3}));
-    EXPECT_EQ(elementsOf(s.menuTitleElement), (Ints{-1, -1, 2, 1, 1, -1, 2, 2, 1, 1, -1, 1, 1, -1, 2, 1, 2}));
-    EXPECT_EQ(elementsOf(s.menuMessageElement), (Ints{-1, -1, 3, 2, 2, 1, 3, -1, 1, 1, -1, 2, 2, -1, 3, -1, -1}));
-    EXPECT_EQ(elementsOf(s.inGameMenus), (Ints{1, 3, 4, 10, 12, 15}));
+    EXPECT_EQ(elementsOf(at(s.s_menuTable, 13)), (Ints{0, 63, -1, 64, 66, 68, 69, 70, 71, 73, 2, 0}));
+    EXPECT_EQ(elementsOf(s.s_menuLayouts), (Ints{0, 1, 2, 3, 3, 14, 2, 4, 8, 5, 10, 3, 3, 12, 2, 18, 19}));
+    EXPECT_EQ(elementsOf(s.s_menuFirstElement), (Ints{9, 0, 4, 3, 3, 2, 4, 3, 2, 2, 8, 3, 3, 1, 4, 2, 3}));
+    EXPECT_EQ(elementsOf(s.s_menuTitleElement), (Ints{-1, -1, 2, 1, 1, -1, 2, 2, 1, 1, -1, 1, 1, -1, 2, 1, 2}));
+    EXPECT_EQ(elementsOf(s.s_menuMessageElement), (Ints{-1, -1, 3, 2, 2, 1, 3, -1, 1, 1, -1, 2, 2, -1, 3, -1, -1}));
+    EXPECT_EQ(elementsOf(s.s_inGameMenus), (Ints{1, 3, 4, 10, 12, 15}));
     ASSERT_NE(objects(s.menuExtraTable), nullptr);
     EXPECT_EQ(s.menuExtraTable->length, 2);
     EXPECT_EQ(elementsOf(at(s.menuExtraTable, 0)), (Ints{0, 0, 0, 1, 240, 12}));
@@ -200,7 +200,7 @@ TEST_F(GameStaticsTest, InputAndTouchStartValues) {
     EXPECT_EQ(elementsOf(at(grid, 0)), (Ints{'1', '2', '3'}));
     EXPECT_EQ(elementsOf(at(grid, 1)), (Ints{'4', '5', '6'}));
     EXPECT_EQ(elementsOf(at(grid, 2)), (Ints{'7', '8', '9'}));
-    EXPECT_EQ((Ints{s.softZoneWidth, s.touchHalfSize, s.padButtonWidth, s.padButtonHeight, s.padWidth, s.padHeight}),
+    EXPECT_EQ((Ints{s.s_softZoneWidth, s.s_touchHalfSize, s.s_padButtonWidth, s.s_padButtonHeight, s.s_padWidth, s.s_padHeight}),
               (Ints{250, 70, 100, 100, 210, 212}));
 }
 
@@ -214,7 +214,7 @@ TEST_F(GameStaticsTest, StateMovementAndServiceValues) {
     EXPECT_EQ(bytes(o.menuHistory), Ints(10, 0));
     EXPECT_EQ(o.menuHistoryIndex, 0);
     EXPECT_EQ(o.pendingMenuSelection, -1);
-    EXPECT_EQ(elementsOf(s.itemMasks), (Ints{0x10000, 128, 512, 8192, 32768}));
+    EXPECT_EQ(elementsOf(s.s_itemMasks), (Ints{0x10000, 128, 512, 8192, 32768}));
     EXPECT_EQ(s.stateValues[0], 2);
     EXPECT_EQ(s.stateValues[1], -1);
     EXPECT_EQ(elementsOf(o.boxRects), Ints(8, 0));
@@ -224,7 +224,7 @@ TEST_F(GameStaticsTest, StateMovementAndServiceValues) {
     EXPECT_EQ(s.farDistance, 0x140000);
     EXPECT_EQ(s.nearDistance, 819200);
     EXPECT_EQ(s.moveDuration, 3000);
-    EXPECT_EQ((Ints{s.loadPack, s.loadPackEntry, s.promoEntryState}), (Ints{-1, -1, -1}));
+    EXPECT_EQ((Ints{s.s_loadPack, s.s_loadPackEntry, s.s_promoEntryState}), (Ints{-1, -1, -1}));
     EXPECT_EQ(bytes(GameText::textStatics.digitChars),
               (Ints{'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'}));
     EXPECT_EQ(GameText::textStatics.textCachedPack, -1);
@@ -248,12 +248,12 @@ TEST_F(GameStaticsTest, ArraysHaveTheirLengths) {
         {"stateTripleA", s.stateTripleA, mrc::kClass_IntArray, 3},
         {"stateTripleB", s.stateTripleB, mrc::kClass_IntArray, 3},
         {"stateRect", s.stateRect, mrc::kClass_IntArray, 4},
-        {"layoutSelection", s.layoutSelection, mrc::kClass_IntArray, 21},
+        {"s_layoutSelection", s.s_layoutSelection, mrc::kClass_IntArray, 21},
         {"moveValues", s.moveValues, mrc::kClass_IntArray, 10},
-        {"settings", s.settings, mrc::kClass_ByteArray, 7},
-        {"bestCompletion", s.bestCompletion, mrc::kClass_ByteArray, 20},
+        {"s_settings", s.s_settings, mrc::kClass_ByteArray, 7},
+        {"s_bestCompletion", s.s_bestCompletion, mrc::kClass_ByteArray, 20},
         {"saveValues", s.saveValues, mrc::kClass_IntArray, 50},
-        {"displayList", s.displayList, mrc::kClass_ObjectArray, 110},
+        {"s_displayList", s.s_displayList, mrc::kClass_ObjectArray, 110},
         {"objectPool40", s.objectPool40, mrc::kClass_ObjectArray, 40},
         {"objectPool15", s.objectPool15, mrc::kClass_ObjectArray, 15},
         {"objectPool20A", s.objectPool20A, mrc::kClass_ObjectArray, 20},
@@ -262,9 +262,9 @@ TEST_F(GameStaticsTest, ArraysHaveTheirLengths) {
         {"objectPool30", s.objectPool30, mrc::kClass_ObjectArray, 30},
         {"objectPool60B", s.objectPool60B, mrc::kClass_ObjectArray, 60},
         {"objectPool200", s.objectPool200, mrc::kClass_ObjectArray, 200},
-        {"levelProgress", s.levelProgress, mrc::kClass_ByteArray, 1280},
-        {"doneObjectBits", s.doneObjectBits, mrc::kClass_ByteArray, 10},
-        {"type29Values", s.type29Values, mrc::kClass_ByteArray, 40},
+        {"s_levelProgress", s.s_levelProgress, mrc::kClass_ByteArray, 1280},
+        {"s_doneObjectBits", s.s_doneObjectBits, mrc::kClass_ByteArray, 10},
+        {"s_type29Values", s.s_type29Values, mrc::kClass_ByteArray, 40},
         {"textScratch", s.textScratch, mrc::kClass_ByteArray, 2},
         {"edgeSegment", GameMath::mathStatics.edgeSegment, mrc::kClass_IntArray, 4},
         {"serviceBytes", s.serviceBytes, mrc::kClass_ByteArray, 4},
@@ -286,7 +286,7 @@ TEST_F(GameStaticsTest, TextTablesHoldConsecutiveStringConstants) {
         int32_t first, count;
     };
     const GameStatics::FlowStatics& s = GameStatics::flowStatics;
-    for (const Case& c : {Case{s.constantTexts, 503, 7}, Case{s.packNames, 510, 28}}) {
+    for (const Case& c : {Case{s.constantTexts, 503, 7}, Case{s.s_packNames, 510, 28}}) {
         SCOPED_TRACE(c.first);
         ASSERT_NE(objects(c.table), nullptr);
         ASSERT_EQ(c.table->length, c.count);
@@ -305,12 +305,12 @@ TEST_F(GameStaticsTest, TablesSurviveAFullCollection) {
     om()->gc(mrc::kGcForced);
     om()->gc(mrc::kGcForced);
     expectEventActions(GameOverlay::overlayStatics.eventActions);
-    expectMenus(GameStatics::flowStatics.menuTable);
+    expectMenus(GameStatics::flowStatics.s_menuTable);
     const GameStatics::FlowStatics& s = GameStatics::flowStatics;
     EXPECT_EQ(elementsOf(at(s.menuExtraTable, 1)), (Ints{0, 1, 0, 1, 240, 8}));
     EXPECT_EQ(elementsOf(s.directionCodes), (Ints{258, 16388, 1032, 4112, 2080}));
     EXPECT_EQ(elementsOf(at(objects(GameInput::inputStatics.touchGridCodes), 2)), (Ints{'7', '8', '9'}));
-    EXPECT_EQ(objects(s.packNames)->elements()[27], statics()->getStringConstant(537));
+    EXPECT_EQ(objects(s.s_packNames)->elements()[27], statics()->getStringConstant(537));
     EXPECT_FALSE(isNull(s.objectPool200));
     EXPECT_FALSE(isNull(GameTimers::timerStatics.timerTable));
 }
