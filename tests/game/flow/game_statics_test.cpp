@@ -7,6 +7,7 @@
 
 #include "framework/core/game_base.h"
 #include "framework/core/game_input.h"
+#include "framework/core/qxlib.h"
 #include "game/flow/game_statics.h"
 #include "host/core/clock.h"
 #include "runtime/core/arrays.h"
@@ -313,6 +314,27 @@ TEST_F(GameStaticsTest, TablesSurviveAFullCollection) {
     EXPECT_EQ(objects(s.s_packNames)->elements()[27], statics()->getStringConstant(537));
     EXPECT_FALSE(isNull(s.objectPool200));
     EXPECT_FALSE(isNull(GameTimers::timerStatics.timerTable));
+}
+
+// Start-up runs every initialiser in its fixed order: the game's runs before QXLib's, so inside it
+// the frame budget still reads 0, and QXLib's own values follow.
+TEST_F(GameStaticsTest, StartUpRunsTheGameInitialiserBeforeQXLibs) {
+    static int32_t budgetSeenByGame;
+    budgetSeenByGame = -1;
+    QXLib::canvasStatics.frameBudget = 0;
+    auto recordingGameInit = [] {
+        budgetSeenByGame = QXLib::canvasStatics.frameBudget;
+        GameStatics::clinit();
+    };
+    auto previous = mrc::StaticClass::setInitialiser(mrc::StaticInit::Game, recordingGameInit);
+    statics()->runStaticInitialisers();
+    mrc::StaticClass::setInitialiser(mrc::StaticInit::Game, previous);
+
+    EXPECT_EQ(budgetSeenByGame, 0);
+    EXPECT_EQ(QXLib::canvasStatics.frameBudget, 1000 / QXLibConfig::statics.TARGET_FPS);
+    EXPECT_EQ(QXLib::keyStatics.heldKeyCode, QXLib::kNoHeldKey);
+    EXPECT_EQ(GameInput::inputStatics.pointerDownTime, kStartTick);
+    expectMenus(GameStatics::flowStatics.s_menuTable);
 }
 
 }  // namespace
