@@ -20,12 +20,23 @@ void FrameStore::setKeep(std::size_t keep) {
 
 void FrameStore::add(const uint16_t* pixels, int width, int height, int pitchBytes) {
     Frame f;
+    {
+        // The buffer of a frame no longer kept: same size in a run, so no allocation and no zero fill.
+        std::lock_guard lock(m_mutex);
+        f.pixels = std::move(m_spare);
+        m_spare = {};
+    }
     f.width = width;
     f.height = height;
+    const std::size_t rowBytes = std::size_t(width) * 2;
     f.pixels.resize(std::size_t(width) * height);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&f.pixels[std::size_t(y) * width],
-                    reinterpret_cast<const uint8_t*>(pixels) + std::size_t(y) * pitchBytes, std::size_t(width) * 2);
+    if (std::size_t(pitchBytes) == rowBytes) {
+        std::memcpy(f.pixels.data(), pixels, rowBytes * height);
+    } else {
+        for (int y = 0; y < height; ++y)
+            std::memcpy(&f.pixels[std::size_t(y) * width],
+                        reinterpret_cast<const uint8_t*>(pixels) + std::size_t(y) * pitchBytes, rowBytes);
+    }
     uint64_t hash = frameHash(f.pixels.data(), width, height, width * 2);
 
     std::lock_guard lock(m_mutex);
@@ -36,8 +47,10 @@ void FrameStore::add(const uint16_t* pixels, int width, int height, int pitchByt
 }
 
 void FrameStore::trim() {
-    if (m_keep != 0 && m_frames.size() > m_keep)
-        m_frames.erase(m_frames.begin(), m_frames.end() - static_cast<std::ptrdiff_t>(m_keep));
+    if (m_keep == 0 || m_frames.size() <= m_keep) return;
+    const auto dropped = static_cast<std::ptrdiff_t>(m_frames.size() - m_keep);
+    m_spare = std::move(m_frames[dropped - 1].pixels);
+    m_frames.erase(m_frames.begin(), m_frames.begin() + dropped);
 }
 
 uint64_t FrameStore::count() const {
@@ -71,17 +84,41 @@ bool FrameStore::writePng(const std::string& path) const {
     return writeRgb565Png(path, f.pixels.data(), f.width, f.height, f.width * 2);
 }
 
+namespace {
+
+constexpr uint64_t kPrime1 = 0x9E3779B185EBCA87ull;
+constexpr uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Full;
+constexpr uint64_t kPrime3 = 0x165667B19E3779F9ull;
+
+uint64_t rotl(uint64_t v, int r) { return v << r | v >> (64 - r); }
+
+// One multiply-rotate-multiply round: every input bit reaches the whole lane.
+uint64_t mixRound(uint64_t lane, uint64_t word) { return rotl(lane + word * kPrime2, 31) * kPrime1; }
+
+// Four pixels as one word, built from their values so the hash does not depend on byte order.
+uint64_t word4(const uint16_t* p) {
+    return uint64_t(p[0]) | uint64_t(p[1]) << 16 | uint64_t(p[2]) << 32 | uint64_t(p[3]) << 48;
+}
+
+}  // namespace
+
 uint64_t frameHash(const uint16_t* pixels, int width, int height, int pitchBytes) {
-    uint64_t h = 0xcbf29ce484222325ull;
+    uint64_t lanes[4] = {kPrime1 + kPrime2, kPrime2, 0, 0 - kPrime1};
     for (int y = 0; y < height; ++y) {
         const uint16_t* row =
             reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(pixels) + std::size_t(y) * pitchBytes);
-        for (int x = 0; x < width; ++x) {
-            h = (h ^ (row[x] & 0xFF)) * 0x100000001b3ull;
-            h = (h ^ (row[x] >> 8)) * 0x100000001b3ull;
-        }
+        int x = 0;
+        for (; x + 16 <= width; x += 16)
+            for (int k = 0; k < 4; ++k) lanes[k] = mixRound(lanes[k], word4(row + x + 4 * k));
+        for (; x < width; ++x) lanes[0] = mixRound(lanes[0], row[x]);
     }
-    return h;
+    uint64_t h = rotl(lanes[0], 1) + rotl(lanes[1], 7) + rotl(lanes[2], 12) + rotl(lanes[3], 18);
+    h = mixRound(h, uint64_t(uint32_t(width)) << 32 | uint32_t(height));
+    h ^= h >> 33;
+    h *= kPrime2;
+    h ^= h >> 29;
+    h *= kPrime3;
+    return h ^ h >> 32;
 }
 
 void expandRgb565(uint16_t p, uint8_t rgb[3]) {

@@ -42,9 +42,11 @@ private:
     uint64_t m_count = 0;
     std::vector<Frame> m_frames;
     std::vector<uint64_t> m_hashes;
+    std::vector<uint16_t> m_spare;  // pixels of the last frame dropped, for the next one
 };
 
-// 64-bit FNV-1a over the pixels' little-endian bytes, row by row.
+// A 64-bit hash of the pixel values and the size, row by row (padding ignored); four lanes of
+// multiply-rotate rounds, so a frame hashes at memory speed.
 uint64_t frameHash(const uint16_t* pixels, int width, int height, int pitchBytes);
 
 // RGB565 to 8-bit RGB (each channel's top bits repeated into the low ones, so white stays 255).

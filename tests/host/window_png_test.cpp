@@ -79,6 +79,38 @@ TEST(FrameStore, KeepsTheLatestFramesAndHashesEveryOne) {
     EXPECT_EQ(store.hashes()[5], hashes[2]);
 }
 
+// Any one pixel changed, two pixels swapped, or the same values read as another size give another
+// hash; the padding beyond each row does not count.
+TEST(FrameStore, HashSeesEveryPixelAndItsPlaceButNoPadding) {
+    constexpr int kW = 37, kH = 5, kPitch = 48;  // a width that leaves a tail after the 16-pixel blocks
+    std::vector<uint16_t> base(kPitch * kH);
+    for (std::size_t i = 0; i < base.size(); ++i) base[i] = uint16_t(i * 2654435761u >> 13);
+    const uint64_t h0 = host::frameHash(base.data(), kW, kH, kPitch * 2);
+
+    std::vector<uint64_t> seen{h0};
+    for (int index : {0, 3, 4, 15, 16, 31, 32, 36, kPitch, kPitch * 4 + kW - 1}) {
+        auto px = base;
+        px[index] ^= 1;
+        seen.push_back(host::frameHash(px.data(), kW, kH, kPitch * 2));
+    }
+    for (auto [a, b] : {std::pair{0, 1}, std::pair{0, 4}, std::pair{35, 36}, std::pair{5, kPitch + 5}}) {
+        auto px = base;
+        std::swap(px[a], px[b]);
+        seen.push_back(host::frameHash(px.data(), kW, kH, kPitch * 2));
+    }
+    std::vector<uint16_t> dense(base.size());
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) dense[y * kW + x] = base[y * kPitch + x];
+    seen.push_back(host::frameHash(dense.data(), kH, kW, kH * 2));  // the same values as 5 × 37
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        for (std::size_t j = i + 1; j < seen.size(); ++j) EXPECT_NE(seen[i], seen[j]) << i << " " << j;
+
+    auto padded = base;
+    for (int y = 0; y < kH; ++y) padded[y * kPitch + kW] ^= 0xFFFF;
+    EXPECT_EQ(host::frameHash(padded.data(), kW, kH, kPitch * 2), h0);
+    EXPECT_EQ(host::frameHash(dense.data(), kW, kH, kW * 2), h0);
+}
+
 TEST(FrameStore, PngOfTheLastFrameReadsBackAsTheFrame) {
     host::FrameStore store;
     auto first = gradient(1), last = gradient(2);
