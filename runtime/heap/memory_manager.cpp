@@ -61,6 +61,7 @@ MemoryManager::~MemoryManager() { destroy(); }
 
 void MemoryManager::reset() {
     m_freeStarts.assign((m_size / kAlign + 63) / 64, 0);
+    m_freeStartWords.assign((m_freeStarts.size() + 63) / 64, 0);
     Block* b = blockAt(m_base);
     setFreeStart(b, true);
     b->size = m_size;
@@ -208,22 +209,36 @@ uint64_t MemoryManager::take(Block* b, uint64_t needed) {
 MemoryManager::Block* MemoryManager::lastFreeBelow(const Block* b) const {
     if (!m_freeHead || b <= m_freeHead) return nullptr;
     if (b > m_freeTail) return m_freeTail;
-    // The highest free-block start below b's granule.
+    // The highest free-block start below b's granule: in b's own word, else in the highest
+    // non-empty word below it, which the summary finds in a few steps even across a long run of
+    // used blocks.
     std::size_t bit = static_cast<std::size_t>(bytes(const_cast<Block*>(b)) - m_base) / kAlign;
     std::size_t word = bit / 64;
     uint64_t bits = bit % 64 ? m_freeStarts[word] & (~uint64_t{0} >> (64 - bit % 64)) : 0;
-    while (!bits) bits = m_freeStarts[--word];  // the head lies below, so this ends
+    if (!bits) {
+        std::size_t group = word / 64;
+        uint64_t words = word % 64 ? m_freeStartWords[group] & (~uint64_t{0} >> (64 - word % 64)) : 0;
+        while (!words) words = m_freeStartWords[--group];  // the head lies below, so this ends
+        word = group * 64 + (63 - static_cast<std::size_t>(__builtin_clzll(words)));
+        bits = m_freeStarts[word];
+    }
     std::size_t found = word * 64 + (63 - static_cast<std::size_t>(__builtin_clzll(bits)));
     return blockAt(m_base + found * kAlign);
 }
 
 void MemoryManager::setFreeStart(const Block* b, bool on) {
     std::size_t bit = static_cast<std::size_t>(reinterpret_cast<const uint8_t*>(b) - m_base) / kAlign;
+    std::size_t word = bit / 64;
     uint64_t mask = uint64_t{1} << (bit % 64);
     if (on)
-        m_freeStarts[bit / 64] |= mask;
+        m_freeStarts[word] |= mask;
     else
-        m_freeStarts[bit / 64] &= ~mask;
+        m_freeStarts[word] &= ~mask;
+    uint64_t wordMask = uint64_t{1} << (word % 64);
+    if (m_freeStarts[word])
+        m_freeStartWords[word / 64] |= wordMask;
+    else
+        m_freeStartWords[word / 64] &= ~wordMask;
 }
 
 void MemoryManager::insertFree(Block* b, Block* below) {
@@ -480,6 +495,7 @@ bool MemoryManager::slideAll(bool towardsEnd) {
     m_freeHead = m_freeTail = nullptr;
     m_freeCount = 0;
     std::fill(m_freeStarts.begin(), m_freeStarts.end(), 0);
+    std::fill(m_freeStartWords.begin(), m_freeStartWords.end(), 0);
     if (freeStart < freeEnd) {
         Block* f = blockAt(freeStart);
         setFreeStart(f, true);

@@ -127,6 +127,8 @@ private:
     // One bit per 8-byte granule, set at the start of every free block: finds a freed block's
     // place in the address-ordered free list without walking it.
     std::vector<uint64_t> m_freeStarts;
+    // One bit per word of m_freeStarts, set while the word is not empty.
+    std::vector<uint64_t> m_freeStartWords;
     bool m_stress = false;
     bool m_stressTowardsEnd = true;  // blocks start packed at the base
 };
