@@ -123,6 +123,9 @@ private:
     // One bit per 8 bytes of the object heap: set at each registered object's start, so that the
     // conservative scan can map an interior pointer to its object.
     std::vector<uint64_t> m_startBits;
+    // The sweep's dead objects, one bit per 8 bytes like m_startBits: their storage is returned
+    // in address order once every destructor has run.
+    std::vector<uint64_t> m_sweptBits;
     mutable host::CriticalSection m_registryLock;
     host::CriticalSection m_collectorLock;
     std::atomic<uint64_t> m_collections{0};
