@@ -175,7 +175,6 @@ ObjectArray* newConstantTexts(int32_t first, int32_t count) {
 // In the order of the class's own initialiser; statics it clears keep the store's zero.
 void GameStatics::clinit() {
     FlowStatics& s = flowStatics;
-    GameInput::Statics& input = GameInput::inputStatics;
     GameOverlay::OverlayStatics& overlay = GameOverlay::overlayStatics;
 
     // Input and touch.
@@ -183,7 +182,6 @@ void GameStatics::clinit() {
     GameInput::initInputStatics();
     s.s_softZoneWidth = 250;
     s.s_touchHalfSize = 70;
-    input.pointerDownTime = host::tickCount64();
     s.s_padButtonWidth = 100;
     s.s_padButtonHeight = 100;
     s.s_padWidth = 210;
