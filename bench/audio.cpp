@@ -21,7 +21,7 @@
 #include "platform/media/sound_player_wave.h"
 #include "runtime/core/application.h"
 #include "tests/fixtures/vorbis_reference.h"
-#include "tests/fixtures/wave_file.h"
+#include "tools/formats/wave_file.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ constexpr uint32_t kSeconds = 30;
 
 const std::vector<uint8_t>& oggFile() {
     static const std::vector<uint8_t> file =
-        fixtures::oggVorbisFile(fixtures::stereoTones(440, kRate, kRate * kSeconds, 9000), 2, kRate, 0.4f);
+        fixtures::oggVorbisFile(formats::stereoTones(440, kRate, kRate * kSeconds, 9000), 2, kRate, 0.4f);
     return file;
 }
 
@@ -125,9 +125,9 @@ void BM_MixOneSecond(benchmark::State& state) {
     for (int i = 0; i < state.range(0); ++i) {
         uint32_t frames = formats[i].rate * 3 / 2;
         std::vector<int16_t> pcm = formats[i].channels == 2
-                                       ? fixtures::stereoTones(330, int32_t(formats[i].rate), frames, 6000)
-                                       : fixtures::monoTone(330, int32_t(formats[i].rate), frames, 6000);
-        std::vector<uint8_t> file = fixtures::waveFile(pcm, formats[i].channels, formats[i].rate);
+                                       ? formats::stereoTones(330, int32_t(formats[i].rate), frames, 6000)
+                                       : formats::monoTone(330, int32_t(formats[i].rate), frames, 6000);
+        std::vector<uint8_t> file = formats::waveFile(pcm, formats[i].channels, formats[i].rate);
         mrc::SoundPlayerWAVE* player = mrc::SoundPlayerWAVE::newInstance(file.data(), uint32_t(file.size()));
         player->setLoopCount(-1);
         player->start();

@@ -51,16 +51,16 @@
 #include "runtime/core/static_class.h"
 #include "runtime/io/io_classes.h"
 #include "runtime/util/util_classes.h"
-#include "tests/fixtures/archive_file.h"
-#include "tests/fixtures/constants_file.h"
-#include "tests/fixtures/sprite_file.h"
-#include "tests/fixtures/text_pack.h"
+#include "tools/formats/archive_file.h"
+#include "tools/formats/constants_file.h"
+#include "tools/formats/sprite_file.h"
+#include "tools/formats/text_pack.h"
 
 namespace {
 
 using Image = javax_microedition_lcdui_Image;
 using Graphics = javax_microedition_lcdui_Graphics;
-using fixtures::ModuleKind;
+using formats::ModuleKind;
 
 constexpr int kScreenW = 800, kScreenH = 480;
 constexpr int kCell = GameTiles::kCell;
@@ -88,22 +88,22 @@ ByteArray* byteArray(const std::vector<uint8_t>& values) {
     return a;
 }
 
-ASprite* loadedSprite(const fixtures::SpriteData& data) {
+ASprite* loadedSprite(const formats::SpriteData& data) {
     ASprite* sprite = mrc::newObject<ASprite>();
-    sprite->load(byteArray(fixtures::spriteFile(data)), 0);
+    sprite->load(byteArray(formats::spriteFile(data)), 0);
     sprite->buildModuleCache(0, 0, -1, -1, -1, ASprite::kCacheImages);
     return sprite;
 }
 
 // 32 × 32 tiles, tile k its own pattern and animation k; overlay tiles are keyed on a quarter of
 // their pixels.
-fixtures::SpriteData tiles(bool overlay) {
-    fixtures::SpriteData d;
+formats::SpriteData tiles(bool overlay) {
+    formats::SpriteData d;
     std::vector<uint32_t> palette{0};
     for (uint32_t i = 1; i < 32; ++i) palette.push_back(0xFF000000u | (i * 0x0B0705u) | (overlay ? 0x3000u : 0x600000u));
     d.palettes = {palette};
     for (int k = 0; k < kTileKinds; ++k) {
-        fixtures::SpriteModule m{ModuleKind::Image, kCell, kCell, 0, 0, 0, {}, std::nullopt};
+        formats::SpriteModule m{ModuleKind::Image, kCell, kCell, 0, 0, 0, {}, std::nullopt};
         for (int i = 0; i < kCell * kCell; ++i) {
             int x = i % kCell, y = i / kCell;
             bool hole = overlay && (x * 3 + y + k) % 4 == 0;
@@ -138,16 +138,16 @@ ObjectArray* tileMap() {
 // translucent pixels (ARGB4444). Frame f places three modules (body, head, item), some mirrored.
 constexpr int kActorModules = 9;
 constexpr int kActorFrames = 12;
-fixtures::SpriteData g_actorData;
+formats::SpriteData g_actorData;
 
-fixtures::SpriteData actors() {
-    fixtures::SpriteData d;
+formats::SpriteData actors() {
+    formats::SpriteData d;
     std::vector<uint32_t> palette{0x00000000, 0x80303030, 0x60FFC000};
     for (uint32_t i = 3; i < 48; ++i) palette.push_back(0xFF000000u | (i * 0x050B13u & 0xFFFFFFu));
     d.palettes = {palette};
     for (int m = 0; m < kActorModules; ++m) {
         int n = 12 + m * 35 / (kActorModules - 1);
-        fixtures::SpriteModule module{ModuleKind::Image, n, n, 0, 0, 0, {}, std::nullopt};
+        formats::SpriteModule module{ModuleKind::Image, n, n, 0, 0, 0, {}, std::nullopt};
         for (int y = 0; y < n; ++y)
             for (int x = 0; x < n; ++x) {
                 int dx = 2 * x + 1 - n, dy = 2 * y + 1 - n;
@@ -177,13 +177,13 @@ std::vector<int32_t> glyphCodes() {
 }
 
 ObjectArray* hudFonts() {
-    fixtures::BitmapFont spec;
+    formats::BitmapFont spec;
     spec.height = 12;
     spec.spaceWidth = 5;
     for (int32_t c : glyphCodes()) spec.widths.push_back(c == 'I' || c == '1' ? 4 : c == 'M' || c == 'W' ? 10 : 8);
     ObjectArray* fonts = om()->newObjectArray(mrc::kClass_ASprite, 1);
-    fonts->elements()[0] = loadedSprite(fixtures::bitmapFont(spec, 0xF0E080));
-    GameText::textStatics.glyphTable = byteArray(fixtures::glyphTable(glyphCodes()));
+    fonts->elements()[0] = loadedSprite(formats::bitmapFont(spec, 0xF0E080));
+    GameText::textStatics.glyphTable = byteArray(formats::glyphTable(glyphCodes()));
     return fonts;
 }
 
@@ -305,11 +305,11 @@ bool writeDataFolder() {
     g_dataDir = std::filesystem::temp_directory_path() / ("bench_frame." + std::to_string(getpid()));
     std::vector<std::string> constants(600);
     for (std::size_t i = 0; i < constants.size(); ++i) constants[i] = "text " + std::to_string(i);
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.addText("app.jad", "MIDlet-Name: Frame Bench\nMIDlet-Version: 1.0.0\n");
-    archive.add("constants.bin", fixtures::writeConstantsFile(constants));
+    archive.add("constants.bin", formats::writeConstantsFile(constants));
     std::filesystem::create_directories(g_dataDir / "save");
-    return archive.save(g_dataDir / fixtures::kArchiveFileName);
+    return archive.save(g_dataDir / formats::kArchiveFileName);
 }
 
 bool startProgram() {
@@ -433,7 +433,7 @@ void BM_SdlFrame(benchmark::State& state) {
         for (int i = 0; i < actorCount; ++i) {
             int x, y, frame;
             actorPlace(i, tick, x, y, frame);
-            for (const fixtures::SpriteFrameModule& fm : g_actorData.frames[std::size_t(frame)].modules) {
+            for (const formats::SpriteFrameModule& fm : g_actorData.frames[std::size_t(frame)].modules) {
                 SDL_Rect at{x + fm.x, y + fm.y, 0, 0};
                 SDL_BlitSurface(modules[std::size_t(fm.index)], nullptr, screen, &at);
             }

@@ -20,7 +20,7 @@
 #include "runtime/core/application.h"
 #include "runtime/core/object_manager.h"
 #include "runtime/core/static_class.h"
-#include "tests/fixtures/sprite_file.h"
+#include "tools/formats/sprite_file.h"
 
 namespace {
 
@@ -57,12 +57,12 @@ struct Runtime {
 
 // Modules 16-64 pixels square: a disc of varied colours, see-through around it; every other
 // module has a quarter of its pixels translucent. 32 colours: 0 see-through, 1-3 translucent.
-fixtures::SpriteData typicalSprite() {
+formats::SpriteData typicalSprite() {
     std::mt19937 rng(7);
-    fixtures::SpriteData d;
+    formats::SpriteData d;
     for (int m = 0; m < kModules; ++m) {
         int n = 16 + (m * 29) % 49;
-        fixtures::SpriteModule module;
+        formats::SpriteModule module;
         module.width = module.height = n;
         for (int y = 0; y < n; ++y)
             for (int x = 0; x < n; ++x) {
@@ -76,7 +76,7 @@ fixtures::SpriteData typicalSprite() {
     }
     // One frame of 40 frame modules spread over about 260 × 180 pixels; the first 10 or 25 of
     // them make the smaller frames.
-    fixtures::SpriteFrame frame;
+    formats::SpriteFrame frame;
     for (int i = 0; i < kMaxFrameModules; ++i) {
         uint8_t flags = i % 7 == 3 ? 0x01 : i % 11 == 5 ? 0x02 : i % 13 == 8 ? 0x04 : 0;
         frame.modules.push_back({i % kModules, static_cast<int16_t>((i * 53) % 200),
@@ -91,7 +91,7 @@ fixtures::SpriteData typicalSprite() {
 }
 
 ByteArray* spriteBytes() {
-    std::vector<uint8_t> file = fixtures::spriteFile(typicalSprite());
+    std::vector<uint8_t> file = formats::spriteFile(typicalSprite());
     ByteArray* b = mrc::ApplicationImpl::getApplication()->objectManager->newByteArray(static_cast<int32_t>(file.size()));
     std::copy(file.begin(), file.end(), reinterpret_cast<uint8_t*>(b->elements()));
     return b;

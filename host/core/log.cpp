@@ -1,5 +1,6 @@
 #include "host/core/log.h"
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -41,6 +42,13 @@ void setLogEcho(bool echo) {
     LogLock lock;
     state().echo = echo;
 }
+
+namespace {
+std::atomic<bool> g_traceStates{false};
+}
+
+void setTraceStates(bool on) { g_traceStates.store(on, std::memory_order_relaxed); }
+bool traceStates() { return g_traceStates.load(std::memory_order_relaxed); }
 
 bool setLogFile(const std::string& path) {
     LogLock lock;

@@ -26,6 +26,10 @@ void setLogEcho(bool echo);
 // Appends every line to a file as well; an empty path closes it. False when it cannot be opened.
 bool setLogFile(const std::string& path);
 
+// Diagnostic switch of `--trace-states`: the game logs a line at each change of its state.
+void setTraceStates(bool on);
+bool traceStates();
+
 // Collects every line logged while it lives (thread-safe); the test hook.
 class LogCapture {
 public:

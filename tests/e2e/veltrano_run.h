@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "tests/e2e/child_process.h"
-#include "tests/fixtures/archive_file.h"
-#include "tests/fixtures/constants_file.h"
+#include "tools/formats/archive_file.h"
+#include "tools/formats/constants_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace e2e {
@@ -58,13 +58,13 @@ struct RunResult {
 class VeltranoRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        fixtures::ArchiveWriter archive;
+        formats::ArchiveWriter archive;
         archive.addText("app.jad", "MIDlet-Name: Stand In\r\nMIDlet-Vendor: Tests\n");
         std::vector<std::string> constants;
         for (int i = 0; i < 600; ++i) constants.push_back("constant " + std::to_string(i));
-        archive.add("constants.bin", fixtures::writeConstantsFile(constants));
+        archive.add("constants.bin", formats::writeConstantsFile(constants));
         std::filesystem::create_directories(m_dir / "data");
-        ASSERT_TRUE(archive.save(m_dir / "data" / fixtures::kArchiveFileName));
+        ASSERT_TRUE(archive.save(m_dir / "data" / formats::kArchiveFileName));
         std::filesystem::create_directories(m_dir / "runtime");
     }
 

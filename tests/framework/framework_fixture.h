@@ -13,7 +13,7 @@
 #include "framework/core/game_base.h"
 #include "framework/core/game_hooks.h"
 #include "framework/sprite/sprite.h"
-#include "tests/fixtures/sprite_file.h"
+#include "tools/formats/sprite_file.h"
 #include "tests/platform/lcdui/lcdui_fixture.h"
 
 namespace mrc::test {
@@ -38,8 +38,8 @@ protected:
         if (!values.empty()) std::memcpy(a->elements(), values.data(), values.size());
         return a;
     }
-    static ASprite* newSprite(const fixtures::SpriteData& data) {
-        ByteArray* b = bytes(fixtures::spriteFile(data));
+    static ASprite* newSprite(const formats::SpriteData& data) {
+        ByteArray* b = bytes(formats::spriteFile(data));
         ASprite* sprite = mrc::newObject<ASprite>();
         EXPECT_TRUE(sprite->load(b, 0));
         return sprite;

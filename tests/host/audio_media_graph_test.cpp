@@ -8,8 +8,8 @@
 #include "host/audio/media_graph.h"
 #include "host/audio/wave_out.h"
 #include "host/core/sync.h"
-#include "tests/fixtures/byte_writer.h"
-#include "tests/fixtures/sound_files.h"
+#include "tools/formats/byte_writer.h"
+#include "tools/formats/sound_files.h"
 #include "tests/host/audio_test_support.h"
 
 using namespace host;
@@ -38,14 +38,14 @@ protected:
 
     std::string file(const std::string& name, const std::vector<uint8_t>& bytes) {
         std::string path = (m_dir / name).string();
-        EXPECT_TRUE(fixtures::writeFile(path, bytes));
+        EXPECT_TRUE(formats::writeFile(path, bytes));
         return path;
     }
 
     // One second of a 440 Hz tone, 8000 Hz mono AMR.
-    std::string tone() { return file("tone.amr", fixtures::amrFile(fixtures::sineTone(440, 8000, 12000))); }
+    std::string tone() { return file("tone.amr", formats::amrFile(formats::sineTone(440, 8000, 12000))); }
     // Four eighth notes at 120 beats a minute: one second.
-    std::string melody() { return file("melody.mid", fixtures::midiMelody({60, 64, 67, 72}, 240)); }
+    std::string melody() { return file("melody.mid", formats::midiMelody({60, 64, 67, 72}, 240)); }
 
     // Pumps in 10 ms steps until the graph announces completion; returns the frames pumped
     // (0 when it never did within `limit`) and keeps what was mixed.
@@ -248,7 +248,7 @@ TEST_F(MediaGraphTest, EventWaitsCanBeAborted) {
 }
 
 TEST_F(MediaGraphTest, FilesWithoutARendererAreRefused) {
-    std::vector<uint8_t> amr = fixtures::amrFile(fixtures::sineTone(440, 800, 8000));
+    std::vector<uint8_t> amr = formats::amrFile(formats::sineTone(440, 800, 8000));
     std::vector<uint8_t> wideband{'#', '!', 'A', 'M', 'R', '-', 'W', 'B', '\n', 0x04};
     struct Case {
         const char* name;

@@ -5,11 +5,11 @@
 
 #include "host/audio/midi_file.h"
 #include "host/core/log.h"
-#include "tests/fixtures/sound_files.h"
+#include "tools/formats/sound_files.h"
 
 using namespace host;
-using fixtures::midiFile;
-using Track = fixtures::MidiTrack;
+using formats::midiFile;
+using Track = formats::MidiTrack;
 
 namespace {
 

@@ -14,15 +14,15 @@
 #include "runtime/core/application.h"
 #include "runtime/io/input_stream.h"
 #include "runtime/lang/throwable.h"
-#include "tests/fixtures/archive_file.h"
-#include "tests/fixtures/pack_file.h"
-#include "tests/fixtures/sprite_file.h"
+#include "tools/formats/archive_file.h"
+#include "tools/formats/pack_file.h"
+#include "tools/formats/sprite_file.h"
 #include "tests/framework/framework_fixture.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
-using fixtures::PackWriter;
+using formats::PackWriter;
 
 // How a test resource behaves: delivered a few bytes a call, skipping little or nothing, failing
 // at a position or on close.
@@ -102,7 +102,7 @@ protected:
 
     // data.bar holding the packs; the archive's index is read at the first open.
     void savePacks(const std::map<std::string, std::vector<uint8_t>>& packs) {
-        fixtures::ArchiveWriter archive;
+        formats::ArchiveWriter archive;
         for (const auto& [name, bytes] : packs) archive.add(name, bytes);
         ASSERT_TRUE(archive.save(m_root / "data" / "data.bar"));
     }
@@ -361,7 +361,7 @@ TEST_F(ResourcePacks, TheLzmaSwitchDecidesForCompressedPacksOnly) {
 
 TEST_F(ResourcePacks, BadLzmaStreamsGiveNull) {
     QXLibConfig::statics.PACKS_USE_LZMA = 1;
-    std::vector<uint8_t> good = fixtures::lzmaAlone(entryBytes(0, 5000));
+    std::vector<uint8_t> good = formats::lzmaAlone(entryBytes(0, 5000));
     std::vector<uint8_t> huge = good;
     huge[8] = 0x7F;  // two gigabytes
     std::vector<uint8_t> damaged = good;
@@ -417,13 +417,13 @@ ASprite* loadSpriteFromPack(ASprite* sprite, int32_t resource, int32_t entry, in
 
 TEST_F(ResourcePacks, SpritesLoadFromPackEntriesThroughTheGamesLoader) {
     QXLibConfig::statics.PACKS_USE_LZMA = 1;
-    fixtures::SpriteData d;
-    d.modules = {{fixtures::ModuleKind::Image, 3, 2, 0, 0, 0, {1, 2, 0, 2, 1, 1}, std::nullopt},
-                 {fixtures::ModuleKind::Filled, 2, 2, 0, 0, 0x00FF00, {}, std::nullopt}};
+    formats::SpriteData d;
+    d.modules = {{formats::ModuleKind::Image, 3, 2, 0, 0, 0, {1, 2, 0, 2, 1, 1}, std::nullopt},
+                 {formats::ModuleKind::Filled, 2, 2, 0, 0, 0x00FF00, {}, std::nullopt}};
     d.frames = {{{{0, 1, 1, 0}, {1, 4, 0, 0}}, {}, std::nullopt}};
     d.palettes = {{0, 0xFFFF0000, 0xFF0000FF}, {0, 0xFF00FF00, 0xFFFFFF00}};
     d.pixelFormat = 0x0400;
-    std::vector<uint8_t> sprite = fixtures::spriteFile(d);
+    std::vector<uint8_t> sprite = formats::spriteFile(d);
     PackWriter plain, compressed(true);
     for (PackWriter* w : {&plain, &compressed}) w->add(entryBytes(0, 17)).add(sprite);
     savePacks({{"sprites", plain.build()}, {"sprites_lzma", compressed.build()}});

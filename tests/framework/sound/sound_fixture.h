@@ -11,8 +11,8 @@
 #include "host/fs/paths.h"
 #include "platform/io/files.h"
 #include "runtime/core/static_class.h"
-#include "tests/fixtures/archive_file.h"
-#include "tests/fixtures/sound_pack.h"
+#include "tools/formats/archive_file.h"
+#include "tools/formats/sound_pack.h"
 #include "tests/platform/media/media_fixture.h"
 #include "tests/support/temp_folder.h"
 
@@ -43,8 +43,8 @@ protected:
     }
 
     // The pack's parts saved in data.bar as kPackName, kPackName + "_1", ...
-    void savePack(const fixtures::SoundPackWriter& writer) {
-        fixtures::ArchiveWriter archive;
+    void savePack(const formats::SoundPackWriter& writer) {
+        formats::ArchiveWriter archive;
         std::vector<std::vector<uint8_t>> parts = writer.build();
         for (std::size_t k = 0; k < parts.size(); ++k) {
             std::string name = std::string(kPackName + 1) + (k ? "_" + std::to_string(k) : std::string());

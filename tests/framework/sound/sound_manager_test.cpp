@@ -4,7 +4,7 @@
 
 namespace {
 
-using fixtures::SoundPackWriter;
+using formats::SoundPackWriter;
 using Player = javax_microedition_media_Player;
 
 // The WAVE sound lasts 0.1 s: this many output frames.

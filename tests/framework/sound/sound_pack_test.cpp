@@ -5,7 +5,7 @@
 
 namespace {
 
-using fixtures::SoundPackWriter;
+using formats::SoundPackWriter;
 
 class SoundPackReader : public mrc::test::SoundTest {
 protected:
@@ -87,7 +87,7 @@ TEST_F(SoundPackReader, EntriesThePackDoesNotHaveAreTracedNotRead) {
 }
 
 TEST_F(SoundPackReader, AMissingPartFileIsTracedAndTheOtherPartsStillServe) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.add(std::string(mrc::test::kPackName + 1), threeParts().build()[0]);
     ASSERT_TRUE(archive.save(m_root.path() / "data" / "data.bar"));
     WM_JSound_IO* other = openPack();

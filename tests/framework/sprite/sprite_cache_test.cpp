@@ -5,7 +5,7 @@
 
 namespace {
 
-using namespace fixtures;
+using namespace formats;
 using Image = javax_microedition_lcdui_Image;
 
 class SpriteCaches : public mrc::test::FrameworkTest {

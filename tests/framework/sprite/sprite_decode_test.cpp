@@ -4,7 +4,7 @@
 
 namespace {
 
-using namespace fixtures;
+using namespace formats;
 
 // Eight colours in each colour format, as stored and as the ARGB they decode to.
 struct ColourFormat {

@@ -5,7 +5,7 @@
 
 namespace {
 
-using namespace fixtures;
+using namespace formats;
 using Image = javax_microedition_lcdui_Image;
 using Graphics = javax_microedition_lcdui_Graphics;
 using Pixels = std::vector<uint32_t>;

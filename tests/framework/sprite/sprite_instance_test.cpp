@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace fixtures;
+using namespace formats;
 using Image = javax_microedition_lcdui_Image;
 
 constexpr uint32_t kBlock = 0x336699;

@@ -4,7 +4,7 @@
 
 namespace {
 
-using namespace fixtures;
+using namespace formats;
 
 class SpriteLoading : public mrc::test::FrameworkTest {
 protected:

@@ -7,7 +7,7 @@
 
 namespace {
 
-using namespace fixtures;
+using namespace formats;
 using Image = javax_microedition_lcdui_Image;
 using Graphics = javax_microedition_lcdui_Graphics;
 

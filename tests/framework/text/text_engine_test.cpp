@@ -6,12 +6,12 @@
 
 #include "framework/core/game_base.h"
 #include "platform/graphics/pixels.h"
-#include "tests/fixtures/text_pack.h"
+#include "tools/formats/text_pack.h"
 #include "tests/framework/framework_fixture.h"
 
 namespace {
 
-using namespace fixtures;
+using namespace formats;
 using Image = javax_microedition_lcdui_Image;
 using Graphics = javax_microedition_lcdui_Graphics;
 

@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace fixtures;
+using namespace formats;
 using Image = javax_microedition_lcdui_Image;
 using Graphics = javax_microedition_lcdui_Graphics;
 constexpr int32_t kCell = 32;

@@ -2,7 +2,7 @@
 
 #include "host/core/log.h"
 #include "platform/io/archive_index.h"
-#include "tests/fixtures/archive_file.h"
+#include "tools/formats/archive_file.h"
 #include "tests/host/fs_test_support.h"
 
 namespace {
@@ -16,7 +16,7 @@ Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
 class ArchiveIndexTest : public fs_test::FsTest {
 protected:
-    ArchiveIndex save(const fixtures::ArchiveWriter& archive) {
+    ArchiveIndex save(const formats::ArchiveWriter& archive) {
         EXPECT_TRUE(archive.save(dataDir() / "data.bar"));
         return ArchiveIndex::load(kArchive);
     }
@@ -66,7 +66,7 @@ TEST(ArchiveNames, ModifiedUtf8DecodesAsReadUtfDoes) {
 }
 
 TEST_F(ArchiveIndexTest, FindsTheFirstOfDuplicateNamesAndReadsEntries) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.addText("constants.bin", "constants");
     archive.addText("Twin.txt", "first");
     archive.addText("twin.TXT", "second");
@@ -89,7 +89,7 @@ TEST_F(ArchiveIndexTest, FindsTheFirstOfDuplicateNamesAndReadsEntries) {
 }
 
 TEST_F(ArchiveIndexTest, EntryRunningPastTheEndComesBackShort) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.addText("a", "0123456789");
     archive.addText("b", "xyz").size = 1000;
     archive.addText("c", "").offset = 100000;
@@ -104,7 +104,7 @@ TEST_F(ArchiveIndexTest, EntryRunningPastTheEndComesBackShort) {
 }
 
 TEST_F(ArchiveIndexTest, TruncatedIndexEndsAtTheLastCompleteRecord) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.addText("first", "1");
     archive.addText("second", "2");
     archive.addText("third", "3");
@@ -128,7 +128,7 @@ TEST_F(ArchiveIndexTest, TruncatedIndexEndsAtTheLastCompleteRecord) {
 }
 
 TEST_F(ArchiveIndexTest, MalformedNameEndsTheIndex) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.addText("good", "1");
     archive.addText("bad", "2").rawName = Bytes{0xC3, 0x41};
     archive.addText("after", "3");
@@ -139,7 +139,7 @@ TEST_F(ArchiveIndexTest, MalformedNameEndsTheIndex) {
 
 TEST_F(ArchiveIndexTest, CountsOfZeroOrBelowServeNothing) {
     for (int16_t count : {int16_t(0), int16_t(-32768), int16_t(-1)}) {
-        fixtures::ArchiveWriter archive;
+        formats::ArchiveWriter archive;
         archive.addText("a", "1");
         archive.options().declaredCount = count;
         ArchiveIndex index = save(archive);
@@ -159,7 +159,7 @@ TEST_F(ArchiveIndexTest, MissingArchiveServesNothing) {
 }
 
 TEST_F(ArchiveIndexTest, ArchiveIsFoundInAnyCaseOfItsFileName) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.addText("x", "y");
     ASSERT_TRUE(archive.save(dataDir() / "DATA.BAR"));
     ArchiveIndex index = ArchiveIndex::load("\\Program Files\\Veltrano\\Wrath Of Kelos\\Data.Bar");

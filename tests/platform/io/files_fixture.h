@@ -18,8 +18,8 @@
 #include "runtime/core/static_class.h"
 #include "runtime/lang/string.h"
 #include "runtime/lang/throwable.h"
-#include "tests/fixtures/archive_file.h"
-#include "tests/fixtures/constants_file.h"
+#include "tools/formats/archive_file.h"
+#include "tools/formats/constants_file.h"
 #include "tests/runtime/runtime_fixture.h"
 #include "tests/support/temp_folder.h"
 
@@ -47,7 +47,7 @@ inline const std::map<int, std::string>& fileConstants() {
 inline Bytes constantsFile(const std::map<int, std::string>& texts = fileConstants()) {
     std::vector<std::string> strings(static_cast<std::size_t>(texts.rbegin()->first) + 1);
     for (const auto& [n, text] : texts) strings[static_cast<std::size_t>(n)] = text;
-    return fixtures::writeConstantsFile(strings);
+    return formats::writeConstantsFile(strings);
 }
 
 class FilesTest : public RuntimeTest {
@@ -73,10 +73,10 @@ protected:
     }
 
     // data.bar in the data folder.
-    void saveArchive(const fixtures::ArchiveWriter& archive) { ASSERT_TRUE(archive.save(dataDir() / "data.bar")); }
+    void saveArchive(const formats::ArchiveWriter& archive) { ASSERT_TRUE(archive.save(dataDir() / "data.bar")); }
     // An archive holding the constants, read into the table through the resource opener.
     void loadFileConstants() {
-        fixtures::ArchiveWriter archive;
+        formats::ArchiveWriter archive;
         archive.add("constants.bin", constantsFile());
         saveArchive(archive);
         ASSERT_TRUE(statics()->loadConstants());

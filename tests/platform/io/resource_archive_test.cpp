@@ -23,7 +23,7 @@ protected:
 };
 
 TEST_F(ResourceArchiveTest, NamesMatchAfterOneSlashInAnyCaseAndTheFirstDuplicateWins) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.addText("constants.bin", "constants");
     archive.addText("img/Hero.png", "hero");
     archive.addText("twin", "first");
@@ -47,7 +47,7 @@ TEST_F(ResourceArchiveTest, NamesMatchAfterOneSlashInAnyCaseAndTheFirstDuplicate
 }
 
 TEST_F(ResourceArchiveTest, EntryStreamEndsAtTheEntry) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.addText("ten", "0123456789");
     archive.addText("next", "NEXTNEXT");
     archive.addText("empty", "");
@@ -83,7 +83,7 @@ TEST_F(ResourceArchiveTest, EntryStreamEndsAtTheEntry) {
 }
 
 TEST_F(ResourceArchiveTest, SkipMarkAndResetStayInsideTheEntry) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.addText("before", "BEFORE");
     archive.addText("ten", "0123456789");
     archive.addText("after", "AFTER");
@@ -115,7 +115,7 @@ TEST_F(ResourceArchiveTest, SkipMarkAndResetStayInsideTheEntry) {
 }
 
 TEST_F(ResourceArchiveTest, EntriesHaveTheirOwnHandles) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.addText("a", "aaaa");
     archive.addText("b", "bbbb");
     saveArchive(archive);
@@ -131,7 +131,7 @@ TEST_F(ResourceArchiveTest, EntriesHaveTheirOwnHandles) {
 }
 
 TEST_F(ResourceArchiveTest, EntryRunningPastTheEndIsCutToWhatTheArchiveHolds) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.addText("whole", "whole");
     archive.addText("beyond", "").offset = 100000;
     archive.addText("negative", "x").offset = -4;
@@ -154,7 +154,7 @@ TEST_F(ResourceArchiveTest, EntryRunningPastTheEndIsCutToWhatTheArchiveHolds) {
 }
 
 TEST_F(ResourceArchiveTest, TruncatedIndexServesItsCompleteRecords) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.addText("first", "1");
     archive.addText("second", "2");
     archive.addText("third", "3");
@@ -169,7 +169,7 @@ TEST_F(ResourceArchiveTest, TruncatedIndexServesItsCompleteRecords) {
 }
 
 TEST_F(ResourceArchiveTest, ArchiveCutInsideTheConstantsStillStarts) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.add("constants.bin", constantsFile());
     archive.options().truncateAt = archive.indexSize() + 100;
     saveArchive(archive);
@@ -195,7 +195,7 @@ TEST_F(ResourceArchiveTest, MissingArchiveOrNoEntriesServeNothing) {
         EXPECT_EQ(missing, 1u);
     }
     // An archive arriving later is not read in this run.
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.addText("late", "late");
     saveArchive(archive);
     EXPECT_EQ(resource("late"), "<none>");
@@ -204,7 +204,7 @@ TEST_F(ResourceArchiveTest, MissingArchiveOrNoEntriesServeNothing) {
 
 TEST_F(ResourceArchiveTest, CountOfZeroOrBelowServesNothing) {
     for (int16_t count : {int16_t(0), int16_t(-1), int16_t(-32768)}) {
-        fixtures::ArchiveWriter archive;
+        formats::ArchiveWriter archive;
         archive.addText("a", "a");
         archive.options().declaredCount = count;
         saveArchive(archive);
@@ -214,7 +214,7 @@ TEST_F(ResourceArchiveTest, CountOfZeroOrBelowServesNothing) {
 }
 
 TEST_F(ResourceArchiveTest, LooseBarFilesComeFirstOnlyForTheExactSuffix) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.addText("level.bar", "archived level");
     archive.addText("only.bar", "archived only");
     archive.addText("LEVEL.BAR", "archived upper");
@@ -235,8 +235,8 @@ TEST_F(ResourceArchiveTest, LooseBarFilesComeFirstOnlyForTheExactSuffix) {
 }
 
 TEST_F(ResourceArchiveTest, StartUpReadsTheConstantsFromTheArchive) {
-    fixtures::ArchiveWriter archive;
-    archive.add("constants.bin", fixtures::writeConstantsFile(std::vector<std::string>{"zero", "one", "\xc3\xa9t\xc3\xa9"}));
+    formats::ArchiveWriter archive;
+    archive.add("constants.bin", formats::writeConstantsFile(std::vector<std::string>{"zero", "one", "\xc3\xa9t\xc3\xa9"}));
     saveArchive(archive);
     statics()->initialize();
     ASSERT_EQ(statics()->constantCount(), 3);
@@ -246,7 +246,7 @@ TEST_F(ResourceArchiveTest, StartUpReadsTheConstantsFromTheArchive) {
 }
 
 TEST_F(ResourceArchiveTest, IndexOutlivesCollectionsAsStaticRoots) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     for (int i = 0; i < 50; ++i) archive.addText("entry" + std::to_string(i), "bytes of " + std::to_string(i));
     saveArchive(archive);
     EXPECT_EQ(resource("entry0"), "bytes of 0");

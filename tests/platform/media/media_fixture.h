@@ -20,9 +20,9 @@
 #include "runtime/core/arrays.h"
 #include "runtime/io/byte_array_input_stream.h"
 #include "runtime/lang/string.h"
-#include "tests/fixtures/sound_files.h"
+#include "tools/formats/sound_files.h"
 #include "tests/fixtures/vorbis_reference.h"
-#include "tests/fixtures/wave_file.h"
+#include "tools/formats/wave_file.h"
 #include "tests/host/audio_test_support.h"
 #include "tests/runtime/runtime_fixture.h"
 
@@ -36,20 +36,20 @@ inline constexpr uint32_t kTenMs = kOutputRate / 100;
 // The sounds the tests play: WAVE 0.1 s of 440 Hz at 22050 Hz mono; Ogg Vorbis 1 s of two tones
 // at 22050 Hz stereo; MIDI four eighth notes (1 s); AMR 1 s of 440 Hz.
 inline const std::vector<uint8_t>& waveSound() {
-    static const std::vector<uint8_t> bytes = fixtures::waveFile(fixtures::monoTone(440, 22050, 2205, 12000), 1, 22050);
+    static const std::vector<uint8_t> bytes = formats::waveFile(formats::monoTone(440, 22050, 2205, 12000), 1, 22050);
     return bytes;
 }
 inline const std::vector<uint8_t>& oggSound() {
     static const std::vector<uint8_t> bytes =
-        fixtures::oggVorbisFile(fixtures::stereoTones(440, 22050, 22050, 8000), 2, 22050);
+        fixtures::oggVorbisFile(formats::stereoTones(440, 22050, 22050, 8000), 2, 22050);
     return bytes;
 }
 inline const std::vector<uint8_t>& midiSound() {
-    static const std::vector<uint8_t> bytes = fixtures::midiMelody({60, 64, 67, 72}, 240);
+    static const std::vector<uint8_t> bytes = formats::midiMelody({60, 64, 67, 72}, 240);
     return bytes;
 }
 inline const std::vector<uint8_t>& amrSound() {
-    static const std::vector<uint8_t> bytes = fixtures::amrFile(fixtures::sineTone(440, 8000, 12000));
+    static const std::vector<uint8_t> bytes = formats::amrFile(formats::sineTone(440, 8000, 12000));
     return bytes;
 }
 

@@ -188,7 +188,7 @@ TEST_F(WavePlayerTest, RatesAreClampedToHalfAndDoubleSpeed) {
 
 TEST_F(WavePlayerTest, DataThatIsNoWaveSoundStaysUnrealized) {
     std::vector<uint8_t> good = waveSound();
-    std::vector<uint8_t> noPcm = fixtures::waveFile({}, 1, 22050);
+    std::vector<uint8_t> noPcm = formats::waveFile({}, 1, 22050);
     std::vector<uint8_t> riffx = good;
     riffx[3] = 'X';
     struct Case {
@@ -217,7 +217,7 @@ TEST_F(WavePlayerTest, DataThatIsNoWaveSoundStaysUnrealized) {
 }
 
 TEST_F(WavePlayerTest, ADataLengthPastTheDataPlaysOnlyTheDataThere) {
-    SoundPlayerWAVE* w = newPlayer(fixtures::waveFile(fixtures::monoTone(440, 22050, 2205, 12000), 1, 22050, 0x7FFFFFF0));
+    SoundPlayerWAVE* w = newPlayer(formats::waveFile(formats::monoTone(440, 22050, 2205, 12000), 1, 22050, 0x7FFFFFF0));
     javax_microedition_media_Player* p = player(w);
     p->realize();
     EXPECT_EQ(p->getState(), 200);
@@ -242,7 +242,7 @@ TEST_F(WavePlayerTest, MediaTimeIsNotCutToThirtyTwoBits) {
     host::audioShutdown();
     ASSERT_EQ(host::audioInit(host::AudioBackend::Headless, {8000, false, 0}), host::AudioBackend::Headless);
     SoundPlayerWAVE* w = static_cast<SoundPlayerWAVE*>(
-        createPlayer(fixtures::waveFile(fixtures::monoTone(440, 8000, 8000, 12000), 1, 8000), "audio/x-wav"));
+        createPlayer(formats::waveFile(formats::monoTone(440, 8000, 8000, 12000), 1, 8000), "audio/x-wav"));
     javax_microedition_media_Player* p = player(w);
     p->setLoopCount(-1);
     p->realize();

@@ -8,7 +8,7 @@
 #include "host/core/log.h"
 #include "platform/io/device_path.h"
 #include "platform/rms/record_store_files.h"
-#include "tests/fixtures/byte_writer.h"
+#include "tools/formats/byte_writer.h"
 #include "tests/host/fs_test_support.h"
 
 namespace {
@@ -22,7 +22,7 @@ using mrc::rms::StoreIndex;
 Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
 Bytes indexBytes(int32_t lastId, std::vector<int32_t> ids) {
-    fixtures::ByteWriter w;
+    formats::ByteWriter w;
     w.writeI32BE(lastId).writeI32BE(static_cast<int32_t>(ids.size()));
     for (int32_t id : ids) w.writeI32BE(id);
     return w.take();

@@ -7,7 +7,7 @@
 
 #include "platform/rms/record_store.h"
 #include "runtime/util/vector.h"
-#include "tests/fixtures/byte_writer.h"
+#include "tools/formats/byte_writer.h"
 #include "tests/platform/io/files_fixture.h"
 
 namespace mrc::test {
@@ -18,7 +18,7 @@ using Enumeration = javax_microedition_rms_RecordEnumerationImpl;
 using host::fs::Fault;
 
 Bytes indexBytes(int32_t lastId, const std::vector<int32_t>& ids) {
-    fixtures::ByteWriter w;
+    formats::ByteWriter w;
     w.writeI32BE(lastId).writeI32BE(static_cast<int32_t>(ids.size()));
     for (int32_t id : ids) w.writeI32BE(id);
     return w.take();
@@ -371,7 +371,7 @@ TEST_F(RecordStoreTest, FailureAtAnyWriteStepLosesNothingStored) {
 TEST(RecordStoreRuns, TwoRunsOfTheProgramKeepARecord) {
     test_support::TempFolder root("veltrano-runs");
     std::filesystem::create_directories(root / "data");
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.add("constants.bin", constantsFile());
     ASSERT_TRUE(archive.save(root / "data" / "data.bar"));
     const host::fs::Folders previous = host::fs::folders();

@@ -11,7 +11,7 @@
 #include "runtime/lang/runtime_class.h"
 #include "runtime/lang/string.h"
 #include "runtime/lang/system_class.h"
-#include "tests/fixtures/constants_file.h"
+#include "tools/formats/constants_file.h"
 #include "tests/runtime/lang/constants_support.h"
 #include "tests/runtime/runtime_fixture.h"
 
@@ -43,13 +43,13 @@ TEST_F(Constants, FilesOfEveryShape) {
         bool complete;
         const char* logged;  // nullptr: nothing
     } cases[] = {
-        {"no strings", fixtures::writeConstantsFile(std::vector<std::string>{}), {}, true, nullptr},
-        {"three", fixtures::writeConstantsFile(abc), abc, true, nullptr},
-        {"count beyond the strings", fixtures::writeConstantsFile(abc, 6),
+        {"no strings", formats::writeConstantsFile(std::vector<std::string>{}), {}, true, nullptr},
+        {"three", formats::writeConstantsFile(abc), abc, true, nullptr},
+        {"count beyond the strings", formats::writeConstantsFile(abc, 6),
          {"a", "b\xc3\xa9", "", "<null>", "<null>", "<null>"}, false, "holds 3 of 6 constants"},
         {"no count", {}, {}, true, "has no count"},
         {"half a count", {0x00, 0x00}, {}, true, "has no count"},
-        {"negative count", fixtures::writeConstantsFile(abc, -5), {}, true, "claims -5 constants"},
+        {"negative count", formats::writeConstantsFile(abc, -5), {}, true, "claims -5 constants"},
         {"damaged second string", {0, 0, 0, 3, 0, 1, 'x', 0, 2, 0xC3, 0x41, 0, 1, 'z'},
          {"x", "<null>", "<null>"}, false, "holds 1 of 3 constants"},
         {"cut inside a string", {0, 0, 0, 2, 0, 1, 'x', 0, 5, 'a', 'b'}, {"x", "<null>"}, false,
@@ -73,7 +73,7 @@ TEST_F(Constants, FilesOfEveryShape) {
 
 TEST_F(Constants, AHugeCountIsCutAndTheRestStayNull) {
     host::LogCapture log;
-    EXPECT_FALSE(loadConstantsFile(fixtures::writeConstantsFile(std::vector<std::string>{"only"}, 0x7FFFFFFF)));
+    EXPECT_FALSE(loadConstantsFile(formats::writeConstantsFile(std::vector<std::string>{"only"}, 0x7FFFFFFF)));
     EXPECT_EQ(statics()->constantCount(), StaticClass::kMaxConstants);
     EXPECT_EQ(text(statics()->getStringConstant(0)), "only");
     EXPECT_EQ(statics()->getStringConstant(1), nullptr);
@@ -82,7 +82,7 @@ TEST_F(Constants, AHugeCountIsCutAndTheRestStayNull) {
 }
 
 TEST_F(Constants, LookupsOutsideTheTableGiveNull) {
-    loadConstantsFile(fixtures::writeConstantsFile(std::vector<std::string>{"zero", "one"}));
+    loadConstantsFile(formats::writeConstantsFile(std::vector<std::string>{"zero", "one"}));
     host::LogCapture log;
     EXPECT_EQ(text(statics()->getStringConstant(1)), "one");
     EXPECT_EQ(statics()->getStringConstant(2), nullptr);
@@ -99,7 +99,7 @@ __attribute__((noinline)) void scrubStack() {
 TEST_F(Constants, ConstantsAreNeverCollected) {
     std::vector<std::u16string> strings;
     for (int i = 0; i < 40; ++i) strings.push_back(u"constant number " + std::u16string(static_cast<std::size_t>(i), u'\u00e9'));
-    ASSERT_TRUE(loadConstantsFile(fixtures::writeConstantsFile(strings)));
+    ASSERT_TRUE(loadConstantsFile(formats::writeConstantsFile(strings)));
     for (int32_t i = 0; i < 40; ++i) EXPECT_EQ(statics()->getStringConstant(i)->m_collectable, 0);
     scrubStack();
     om()->gc(mrc::kGcForced);
@@ -119,7 +119,7 @@ java_io_InputStream* openResource(const char* name) {
 }
 
 TEST_F(Constants, StartUpReadsTheResourceThroughTheOpener) {
-    g_resource = fixtures::writeConstantsFile(std::vector<std::string>{"zero", "one", "two"});
+    g_resource = formats::writeConstantsFile(std::vector<std::string>{"zero", "one", "two"});
     g_asked.clear();
     StaticClass::setResourceOpener(openResource);
     statics()->initialize();

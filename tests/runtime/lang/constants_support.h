@@ -12,7 +12,7 @@
 #include "runtime/core/object_manager.h"
 #include "runtime/core/static_class.h"
 #include "runtime/io/byte_array_input_stream.h"
-#include "tests/fixtures/constants_file.h"
+#include "tools/formats/constants_file.h"
 
 namespace mrc::test {
 
@@ -32,7 +32,7 @@ inline bool loadConstantsFile(const std::vector<uint8_t>& bytes) {
 inline void installConstants(const std::map<int, std::string>& texts) {
     std::vector<std::string> strings(texts.empty() ? 0 : static_cast<std::size_t>(texts.rbegin()->first) + 1);
     for (const auto& [n, text] : texts) strings[static_cast<std::size_t>(n)] = text;
-    loadConstantsFile(fixtures::writeConstantsFile(strings));
+    loadConstantsFile(formats::writeConstantsFile(strings));
 }
 
 // Stand-ins for the constants that the library classes use (the real texts come with the data).

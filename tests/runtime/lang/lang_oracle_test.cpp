@@ -9,7 +9,7 @@
 
 #include "runtime/lang/numbers.h"
 #include "runtime/lang/string.h"
-#include "tests/fixtures/constants_file.h"
+#include "tools/formats/constants_file.h"
 #include "tests/runtime/lang/constants_support.h"
 #include "tests/runtime/runtime_fixture.h"
 #include "tests/support/java_oracle.h"
@@ -81,7 +81,7 @@ TEST_F(LangVsJdk, IntegerAndLongTextAndARealSizeConstantsFile) {
     std::vector<std::u16string> strings;
     for (int i = 0; i < kRealConstantCount; ++i) strings.push_back(generated(i));
     // Our fixture writer must write the JDK's bytes.
-    cases.push_back({"constants " + std::to_string(kRealConstantCount), hex(fixtures::writeConstantsFile(strings))});
+    cases.push_back({"constants " + std::to_string(kRealConstantCount), hex(formats::writeConstantsFile(strings))});
     EXPECT_EQ(app()->getPendingException(), nullptr);
 
     JAVA_ORACLE_RUN(run, test_support::testSource("runtime/oracle/LangOracle.java"), test_support::oracleInput(cases));

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "host/core/log.h"
-#include "tests/fixtures/archive_file.h"
-#include "tests/fixtures/byte_writer.h"
-#include "tests/fixtures/constants_file.h"
+#include "tools/formats/archive_file.h"
+#include "tools/formats/byte_writer.h"
+#include "tools/formats/constants_file.h"
 #include "tests/support/java_oracle.h"
 
 namespace {
@@ -40,7 +40,7 @@ std::string hex(const Bytes& bytes) {
 }
 
 TEST(ByteWriter, WritesEachWidthInBothByteOrders) {
-    fixtures::ByteWriter w;
+    formats::ByteWriter w;
     w.writeU8(0xAB)
         .writeU16BE(0x1234).writeU16LE(0x1234)
         .writeU32BE(0x89ABCDEF).writeU32LE(0x89ABCDEF)
@@ -66,8 +66,8 @@ TEST(ByteWriter, ModifiedUtf8EncodesNulAndSurrogatesSeparately) {
         {u"\xdc00", "ed b0 80"},               // a lone surrogate passes through as it is
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(fixtures::modifiedUtf8(c.text), unhex(c.bytes)) << c.bytes;
-        fixtures::ByteWriter w;
+        EXPECT_EQ(formats::modifiedUtf8(c.text), unhex(c.bytes)) << c.bytes;
+        formats::ByteWriter w;
         EXPECT_TRUE(w.writeUTF(c.text));
         Bytes expected = unhex(c.bytes);
         expected.insert(expected.begin(), {static_cast<uint8_t>(expected.size() >> 8), static_cast<uint8_t>(expected.size())});
@@ -76,25 +76,25 @@ TEST(ByteWriter, ModifiedUtf8EncodesNulAndSurrogatesSeparately) {
 }
 
 TEST(ByteWriter, Utf8InputBecomesUtf16WithMalformedBytesReplaced) {
-    EXPECT_EQ(fixtures::utf16FromUtf8("a\xc3\xa9\xf0\x9f\x98\x80"), u"a\u00e9\U0001F600");
+    EXPECT_EQ(formats::utf16FromUtf8("a\xc3\xa9\xf0\x9f\x98\x80"), u"a\u00e9\U0001F600");
     host::LogCapture capture;
     // A stray continuation byte, a cut sequence, an overlong NUL and an encoded surrogate.
-    EXPECT_EQ(fixtures::utf16FromUtf8("\x80x\xe2\x82"), u"\ufffdx\ufffd\ufffd");
-    EXPECT_EQ(fixtures::utf16FromUtf8("\xc0\x80\xed\xa0\x80"), u"\ufffd\ufffd\ufffd\ufffd\ufffd");
+    EXPECT_EQ(formats::utf16FromUtf8("\x80x\xe2\x82"), u"\ufffdx\ufffd\ufffd");
+    EXPECT_EQ(formats::utf16FromUtf8("\xc0\x80\xed\xa0\x80"), u"\ufffd\ufffd\ufffd\ufffd\ufffd");
     EXPECT_TRUE(capture.contains("malformed UTF-8"));
 
-    fixtures::ByteWriter w;
+    formats::ByteWriter w;
     EXPECT_TRUE(w.writeUTF(std::string_view("\xc3\xa9")));
     EXPECT_EQ(w.bytes(), unhex("0002 c3a9"));
 }
 
 TEST(ByteWriter, WriteUtfRefusesAnEncodingPastTheLengthField) {
     host::LogCapture capture;
-    fixtures::ByteWriter w;
-    EXPECT_TRUE(w.writeUTF(std::u16string(fixtures::kMaxUtfLength, u'a')));
-    EXPECT_EQ(w.size(), 2 + fixtures::kMaxUtfLength);
-    EXPECT_FALSE(w.writeUTF(std::u16string(fixtures::kMaxUtfLength / 2 + 1, u'\u00e9')));
-    EXPECT_EQ(w.size(), 2 + fixtures::kMaxUtfLength);
+    formats::ByteWriter w;
+    EXPECT_TRUE(w.writeUTF(std::u16string(formats::kMaxUtfLength, u'a')));
+    EXPECT_EQ(w.size(), 2 + formats::kMaxUtfLength);
+    EXPECT_FALSE(w.writeUTF(std::u16string(formats::kMaxUtfLength / 2 + 1, u'\u00e9')));
+    EXPECT_EQ(w.size(), 2 + formats::kMaxUtfLength);
     EXPECT_TRUE(capture.contains("more than a UTF length holds"));
 }
 
@@ -116,31 +116,31 @@ TEST(ByteWriter, WriteUtfMatchesTheJdkDataOutputStream) {
     std::vector<std::string> expected = run.lines();
     ASSERT_EQ(expected.size(), strings.size());
     for (std::size_t i = 0; i < strings.size(); ++i) {
-        fixtures::ByteWriter w;
+        formats::ByteWriter w;
         w.writeUTF(strings[i]);
         EXPECT_EQ(hex(w.bytes()), expected[i]) << "string " << i;
     }
 }
 
 TEST(ConstantsFile, CountThenEachStringAsWriteUtf) {
-    EXPECT_EQ(fixtures::writeConstantsFile(std::vector<std::string>{}), unhex("00000000"));
-    EXPECT_EQ(fixtures::writeConstantsFile({"ok", "", "\xc3\xa9"}),
+    EXPECT_EQ(formats::writeConstantsFile(std::vector<std::string>{}), unhex("00000000"));
+    EXPECT_EQ(formats::writeConstantsFile({"ok", "", "\xc3\xa9"}),
               unhex("00000003 0002 6f6b 0000 0002 c3a9"));
-    EXPECT_EQ(fixtures::writeConstantsFile({std::u16string(1, u'\0')}), unhex("00000001 0002 c080"));
+    EXPECT_EQ(formats::writeConstantsFile({std::u16string(1, u'\0')}), unhex("00000001 0002 c080"));
     // A declared count beyond the strings written makes the short file the reader must survive.
-    EXPECT_EQ(fixtures::writeConstantsFile({"a"}, 5), unhex("00000005 0001 61"));
-    EXPECT_EQ(fixtures::writeConstantsFile({"a"}, -1), unhex("ffffffff 0001 61"));
+    EXPECT_EQ(formats::writeConstantsFile({"a"}, 5), unhex("00000005 0001 61"));
+    EXPECT_EQ(formats::writeConstantsFile({"a"}, -1), unhex("ffffffff 0001 61"));
 }
 
 TEST(ConstantsFile, OverlongStringIsWrittenEmptyKeepingLaterNumbers) {
     host::LogCapture capture;
-    Bytes bytes = fixtures::writeConstantsFile({std::u16string(40000, u'\u00e9'), u"b"});
+    Bytes bytes = formats::writeConstantsFile({std::u16string(40000, u'\u00e9'), u"b"});
     EXPECT_EQ(bytes, unhex("00000002 0000 0001 62"));
     EXPECT_TRUE(capture.contains("constant 0 written empty"));
 }
 
 TEST(ArchiveFile, IndexThenEntriesBackToBack) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.addText("/constants.bin", "AB");
     archive.add(u"\u00e9", Bytes{});
     archive.add("x", Bytes{0x01, 0x02, 0x03});
@@ -151,57 +151,57 @@ TEST(ArchiveFile, IndexThenEntriesBackToBack) {
                                      "0002 c3a9 00000033 00000000"
                                      "0001 78 00000033 00000003"
                                      "4142 010203"));
-    EXPECT_EQ(fixtures::ArchiveWriter().build(), unhex("0000"));
+    EXPECT_EQ(formats::ArchiveWriter().build(), unhex("0000"));
 }
 
 TEST(ArchiveFile, OddRecordsAreWrittenAsGiven) {
     struct Case {
         const char* what;
-        void (*shape)(fixtures::ArchiveWriter&);
+        void (*shape)(formats::ArchiveWriter&);
         const char* bytes;
     };
     const Case cases[] = {
         {"entry running past the end of the file",
-         [](fixtures::ArchiveWriter& a) { a.addText("a", "xy").size = 100; }, "0001 0001 61 0000000d 00000064 7879"},
+         [](formats::ArchiveWriter& a) { a.addText("a", "xy").size = 100; }, "0001 0001 61 0000000d 00000064 7879"},
         {"offset beyond the file and a negative size",
-         [](fixtures::ArchiveWriter& a) {
+         [](formats::ArchiveWriter& a) {
              auto& e = a.addText("a", "");
              e.offset = 0x7fffffff;
              e.size = -1;
          },
          "0001 0001 61 7fffffff ffffffff"},
         {"count of 0x8000 reads as negative",
-         [](fixtures::ArchiveWriter& a) {
+         [](formats::ArchiveWriter& a) {
              a.addText("a", "z");
              a.options().declaredCount = static_cast<int16_t>(0x8000);
          },
          "8000 0001 61 0000000d 00000001 7a"},
         {"more records announced than written",
-         [](fixtures::ArchiveWriter& a) {
+         [](formats::ArchiveWriter& a) {
              a.addText("a", "");
              a.options().declaredCount = 3;
          },
          "0003 0001 61 0000000d 00000000"},
         {"index cut inside the second record",
-         [](fixtures::ArchiveWriter& a) {
+         [](formats::ArchiveWriter& a) {
              a.addText("a", "1");
              a.addText("b", "2");
              a.options().truncateAt = 18;
          },
          "0002 0001 61 00000018 00000001 0001 62 0000"},
         {"name bytes given raw (a broken sequence)",
-         [](fixtures::ArchiveWriter& a) { a.addText("ignored", "q").rawName = Bytes{0xc3, 0x41}; },
+         [](formats::ArchiveWriter& a) { a.addText("ignored", "q").rawName = Bytes{0xc3, 0x41}; },
          "0001 0002 c341 0000000e 00000001 71"},
     };
     for (const Case& c : cases) {
-        fixtures::ArchiveWriter archive;
+        formats::ArchiveWriter archive;
         c.shape(archive);
         EXPECT_EQ(hex(archive.build()), hex(unhex(c.bytes))) << c.what;
     }
 }
 
 TEST(ArchiveFile, SavesToAFile) {
-    fixtures::ArchiveWriter archive;
+    formats::ArchiveWriter archive;
     archive.addText("app.jad", "MIDlet-Name: Veltrano\n");
     auto path = std::filesystem::temp_directory_path() / ("fixtures_test_" + std::to_string(::getpid()) + ".bar");
     ASSERT_TRUE(archive.save(path));
