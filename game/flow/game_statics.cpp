@@ -6,6 +6,8 @@
 
 #include "framework/core/game_base.h"
 #include "framework/core/game_input.h"
+#include "game/flow/game.h"
+#include "game/objects/cobject.h"
 #include "host/core/clock.h"
 #include "runtime/core/application.h"
 #include "runtime/core/arrays.h"
@@ -262,6 +264,9 @@ void GameStatics::clinit() {
     s.serviceBytes = newBytes(4);
     s.serviceRect = newInts(4);
     GameMath::mathStatics.angleTable = nullptr;
+
+    // Objects, tables and saves.
+    Game::initWorldStatics();
 }
 
 namespace mrc {
@@ -272,6 +277,7 @@ void registerGameStatics() {
     registered = true;
     StaticClass::registerStatics("Game.flow", &GameStatics::flowStatics);
     StaticClass::setInitialiser(StaticInit::Game, &GameStatics::clinit);
+    registerObjectClasses();
 }
 
 }  // namespace mrc
