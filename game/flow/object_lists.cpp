@@ -297,7 +297,7 @@ void Game::applySpriteToObject(CObject* o) {
         slot = JArray::getByte(objects.s_spriteSlots, group == 8 ? 24 + i : (group - 4) * 30 + i);
         if (slot < 0) return;
     }
-    o->setSprite(static_cast<ASprite*>(JArray::getRef(objects.s_sprites, slot)), 0);
+    o->setSprite(static_cast<ASprite*>(JArray::getRef(stateStatics.sprites, slot)), 0);
 }
 
 // ---- emitter slots and routes ----
@@ -367,27 +367,27 @@ void Game::clearByteAt(int32_t route) {
 // ---- collectible tallies ----
 
 void Game::resetKindTallies() {
-    GameObjectStatics& g = objects;
+    StateStatics& s = stateStatics;
     for (int32_t k = 0; k < kKindCount; ++k) {
-        JArray::setByte(g.s_kindCounts, k, -1);
-        JArray::setShort(g.s_kindIndex, k, kNoKindIndex);
+        JArray::setByte(s.kindCounts, k, -1);
+        JArray::setShort(s.kindIndex, k, kNoKindIndex);
     }
-    if (!isNull(g.s_savedCounters))
-        for (int32_t i = 0; i < g.s_savedCounters->length; ++i)
-            if (i != 2) g.s_savedCounters->elements()[i] = 0;
+    if (!isNull(s.savedCounters))
+        for (int32_t i = 0; i < s.savedCounters->length; ++i)
+            if (i != 2) s.savedCounters->elements()[i] = 0;
 }
 
 void Game::tallyLevelCollectibles(ObjectArray* type5, ObjectArray* type69) {
     resetKindTallies();
-    GameObjectStatics& g = objects;
+    StateStatics& s = stateStatics;
     if (!isNull(type5)) {
         for (int32_t i = 0; i < type5->length; ++i) {
             CObject* o = slotOrNull(type5, i);
             if (!o) continue;
             const int32_t kind = o->param(3);
-            if (kind == 9 || (JArray::getByte(g.s_kindCounts, kind) & 0xFF) != 255) continue;
-            JArray::setByte(g.s_kindCounts, kind, 0);
-            JArray::setShort(g.s_kindIndex, kind, i);
+            if (kind == 9 || (JArray::getByte(s.kindCounts, kind) & 0xFF) != 255) continue;
+            JArray::setByte(s.kindCounts, kind, 0);
+            JArray::setShort(s.kindIndex, kind, i);
             incSavedCounter(1);
         }
     }
@@ -402,19 +402,19 @@ void Game::tallyLevelCollectibles(ObjectArray* type5, ObjectArray* type69) {
 }
 
 int32_t Game::lookupByte(int32_t i) {
-    const int32_t v = JArray::getByte(objects.s_savedCounters, i) & 0xFF;
+    const int32_t v = JArray::getByte(stateStatics.savedCounters, i) & 0xFF;
     if (v > 254) return -1;
     return v > kCounterLimit ? kCounterLimit : v;
 }
 
 int32_t Game::incSavedCounter(int32_t i) {
     const int32_t old = lookupByte(i);
-    if (old <= kCounterLimit - 1) JArray::setByte(objects.s_savedCounters, i, old + 1);
+    if (old <= kCounterLimit - 1) JArray::setByte(stateStatics.savedCounters, i, old + 1);
     return old;
 }
 
 int32_t Game::findNextPresentKind(int32_t start) {
-    ByteArray* counts = objects.s_kindCounts;
+    ByteArray* counts = stateStatics.kindCounts;
     if (isNull(counts)) return -1;
     for (int32_t k = start < 0 ? 0 : start; k < counts->length; ++k)
         if ((counts->elements()[k] & 0xFF) < 255) return k;
@@ -424,6 +424,6 @@ int32_t Game::findNextPresentKind(int32_t start) {
 void Game::incKindCount(CObject* o) {
     if (isNull(o)) return;
     const int32_t kind = o->param(3);
-    const int32_t count = JArray::getByte(objects.s_kindCounts, kind) & 0xFF;
-    if (count <= 254) JArray::setByte(objects.s_kindCounts, kind, count + 1);
+    const int32_t count = JArray::getByte(stateStatics.kindCounts, kind) & 0xFF;
+    if (count <= 254) JArray::setByte(stateStatics.kindCounts, kind, count + 1);
 }

@@ -57,6 +57,12 @@ protected:
         CObject::clinit();
         GameStatics::clinit();
         registerObjectClasses();
+        // What start-up allocates for these Parts (initResources does it in the game).
+        Game::initList40();
+        Game::initSlots3440();
+        Game::stateStatics.kindCounts = om()->newByteArray(Game::kKindCount);
+        Game::stateStatics.kindIndex = om()->newShortArray(Game::kKindCount);
+        Game::stateStatics.savedCounters = om()->newByteArray(Game::kSavedCounterCount);
     }
     void TearDown() override {
         FrameworkTest::TearDown();

@@ -25,7 +25,7 @@ protected:
         }
     }
     static std::vector<int32_t> counters() {
-        ByteArray* c = Game::objects.s_savedCounters;
+        ByteArray* c = Game::stateStatics.savedCounters;
         return Ints(c->elements(), c->elements() + c->length);
     }
 };
@@ -96,20 +96,20 @@ TEST_F(ObjectListsTest, SortsTheDisplayListByKey) {
 }
 
 TEST_F(ObjectListsTest, TalliesCountKindsAndCountersUpTo250) {
-    GameObjectStatics& g = Game::objects;
-    g.s_savedCounters->elements()[2] = 17;
+    GameStateStatics::StateStatics& g = Game::stateStatics;
+    g.savedCounters->elements()[2] = 17;
     ObjectArray* type5 = list({object(1, 5, {{3, 4}}), object(2, 5, {{3, 9}}), object(3, 5, {{3, 4}}),
                                nullptr, object(4, 5, {{3, 0}})});
     ObjectArray* type69 = list({object(5, 69, {{0, 0}}), object(6, 69, {{0, 1}}), object(7, 69, {{0, 1}}),
                                 object(8, 69, {{0, 2}})});
     Game::tallyLevelCollectibles(type5, type69);
-    Ints counts(g.s_kindCounts->elements(), g.s_kindCounts->elements() + 15);
+    Ints counts(g.kindCounts->elements(), g.kindCounts->elements() + 15);
     Ints expectedCounts(15, -1);
     expectedCounts[0] = expectedCounts[4] = 0;
     EXPECT_EQ(counts, expectedCounts);
-    EXPECT_EQ(g.s_kindIndex->elements()[4], 0);
-    EXPECT_EQ(g.s_kindIndex->elements()[0], 4);
-    EXPECT_EQ(g.s_kindIndex->elements()[1], -1);  // 0xFFFF
+    EXPECT_EQ(g.kindIndex->elements()[4], 0);
+    EXPECT_EQ(g.kindIndex->elements()[0], 4);
+    EXPECT_EQ(g.kindIndex->elements()[1], -1);  // 0xFFFF
     EXPECT_EQ(counters(), (Ints{0, 2, 17, 0, 0, 0, 0, 1, 0, 2, 0}));
 
     EXPECT_EQ(Game::findNextPresentKind(0), 0);
@@ -118,12 +118,12 @@ TEST_F(ObjectListsTest, TalliesCountKindsAndCountersUpTo250) {
     EXPECT_EQ(Game::findNextPresentKind(15), -1);
     CObject* collectible = object(9, 5, {{3, 4}});
     Game::incKindCount(collectible);
-    EXPECT_EQ(g.s_kindCounts->elements()[4], 1);
+    EXPECT_EQ(g.kindCounts->elements()[4], 1);
     Game::incKindCount(object(9, 5, {{3, 5}}));  // absent kind (255): stays
-    EXPECT_EQ(g.s_kindCounts->elements()[5], -1);
-    g.s_kindCounts->elements()[4] = static_cast<int8_t>(254);
+    EXPECT_EQ(g.kindCounts->elements()[5], -1);
+    g.kindCounts->elements()[4] = static_cast<int8_t>(254);
     Game::incKindCount(collectible);
-    EXPECT_EQ(g.s_kindCounts->elements()[4] & 0xFF, 255);
+    EXPECT_EQ(g.kindCounts->elements()[4] & 0xFF, 255);
 
     struct Case {
         int32_t stored, read, after;
@@ -131,10 +131,10 @@ TEST_F(ObjectListsTest, TalliesCountKindsAndCountersUpTo250) {
     const Case cases[] = {{0, 0, 1}, {249, 249, 250}, {250, 250, 250}, {253, 250, 253}, {254, 250, 254},
                           {255, -1, 0}};  // 255 turns into 0
     for (const Case& c : cases) {
-        g.s_savedCounters->elements()[3] = static_cast<int8_t>(c.stored);
+        g.savedCounters->elements()[3] = static_cast<int8_t>(c.stored);
         EXPECT_EQ(Game::lookupByte(3), c.read) << c.stored;
         EXPECT_EQ(Game::incSavedCounter(3), c.read);
-        EXPECT_EQ(g.s_savedCounters->elements()[3] & 0xFF, c.after) << c.stored;
+        EXPECT_EQ(g.savedCounters->elements()[3] & 0xFF, c.after) << c.stored;
     }
 }
 
@@ -256,8 +256,8 @@ TEST_F(ObjectListsTest, PlacesThePlayerBesideTheSelectedObject) {
 
 TEST_F(ObjectListsTest, SpriteSlotsGiveObjectsTheirSprites) {
     GameObjectStatics& g = Game::objects;
-    g.s_sprites = om()->newObjectArray(mrc::kClass_ASprite, 6);
-    for (int32_t i = 0; i < 6; ++i) g.s_sprites->elements()[i] = mrc::newObject<ASprite>();
+    Game::stateStatics.sprites = om()->newObjectArray(mrc::kClass_ASprite, 6);
+    for (int32_t i = 0; i < 6; ++i) Game::stateStatics.sprites->elements()[i] = mrc::newObject<ASprite>();
     g.s_spriteSlots = om()->newByteArray(200);
     for (int32_t i = 0; i < 200; ++i) g.s_spriteSlots->elements()[i] = -1;
     g.s_spriteSlots->elements()[(6 - 4) * 30 + 3] = 2;
@@ -271,7 +271,7 @@ TEST_F(ObjectListsTest, SpriteSlotsGiveObjectsTheirSprites) {
     for (const Case& c : {Case{6, 3, 2}, Case{8, 1, 4}, Case{26, 5, 5}, Case{5, 3, -1}}) {
         CObject* o = object(1, 29, {{0, c.group}, {1, c.index}});
         Game::applySpriteToObject(o);
-        EXPECT_EQ(o->m_sprite->sprite, c.sprite < 0 ? nullptr : g.s_sprites->elements()[c.sprite]) << c.group;
+        EXPECT_EQ(o->m_sprite->sprite, c.sprite < 0 ? nullptr : Game::stateStatics.sprites->elements()[c.sprite]) << c.group;
     }
 }
 
