@@ -58,3 +58,4 @@ int32_t Game::indexOfKindKey(int32_t) {
     GAME_NOT_BUILT_YET("Game::indexOfKindKey");
     return -1;
 }
+void Game::resetObjectSlots(ASprite*) { GAME_NOT_BUILT_YET("Game::resetObjectSlots"); }

@@ -81,6 +81,12 @@ public:
     static void clearShotInstances();
     static int32_t getSpriteSlot(int32_t group, int32_t index);
     static void applySpriteToObject(CObject* o);
+    // With `all`: the level's sprites (slots 18 and 19, and every loaded resource but the sprites
+    // of slots 10 and 11) are reset and dropped. Always: the item sprites are forgotten.
+    static void releaseLevelSprites(bool all);
+    // Sprites of slots (direct) or of resources from..to-1 take over the source sprite's data,
+    // its per-palette image cache made first, so that they draw from one copy.
+    static void shareSpriteData(int32_t source, int32_t from, int32_t to, bool direct);
     static void freeSlotRecord(int32_t slot);
     static void setEntry(int32_t slot, int32_t dx, int32_t dy);
     static void clearEntry(int32_t slot);
@@ -96,6 +102,7 @@ public:
     // Built by later work (game/pending.cpp for now).
     static void setPlayerState(int32_t state, int32_t param, CObject* o);
     static void setObjectAiMode(CObject* o, int32_t mode);
+    static void resetObjectSlots(ASprite* sprite);
 
     // ---- Game tables: kind records, upgrades, flags, progress and locations ----
     static GameTableStatics tables;

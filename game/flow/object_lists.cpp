@@ -300,6 +300,96 @@ void Game::applySpriteToObject(CObject* o) {
     o->setSprite(static_cast<ASprite*>(JArray::getRef(stateStatics.sprites, slot)), 0);
 }
 
+void Game::releaseLevelSprites(bool all) {
+    GameObjectStatics& g = objects;
+    ObjectArray* sprites = stateStatics.sprites;
+    auto release = [&](int32_t slot) {
+        auto* sprite = static_cast<ASprite*>(JArray::getRef(sprites, slot));
+        if (isNull(sprite)) return false;
+        resetObjectSlots(sprite);
+        JArray::setRef(sprites, slot, nullptr);
+        return true;
+    };
+    if (all && !isNull(sprites)) {
+        release(18);
+        if (sprites->length > 19) release(19);
+        Object* kept[] = {JArray::getRef(sprites, 10), JArray::getRef(sprites, 11)};
+        for (int32_t r = 0; !isNull(g.s_spriteSlots) && r < g.s_spriteSlots->length; ++r) {
+            const int32_t slot = g.s_spriteSlots->elements()[r];
+            if (slot < 0) continue;
+            Object* sprite = JArray::getRef(sprites, slot);
+            if (isNull(sprite) || sprite == kept[0] || sprite == kept[1]) continue;
+            release(slot);
+            g.s_spriteSlots->elements()[r] = -1;
+        }
+    }
+    ObjectArray* items = CObject::statics.s_itemSprites;
+    if (!isNull(items))
+        for (int32_t i = 0; i < items->length; ++i) items->elements()[i] = nullptr;
+}
+
+void Game::shareSpriteData(int32_t source, int32_t from, int32_t to, bool direct) {
+    if (source < 0) return;
+    ObjectArray* sprites = stateStatics.sprites;
+    auto* src = static_cast<ASprite*>(JArray::getRef(sprites, source));
+    if (isNull(src)) return;
+    mrc::ObjectManager* om = mrc::ApplicationImpl::getApplication()->objectManager;
+    // The per-palette image cache, each missing palette's entry made and marked as cached images.
+    if (isNull(src->moduleImageCache)) src->moduleImageCache = om->newObjectArray(mrc::kClass_ObjectArray, src->paletteCount);
+    if (isNull(src->paletteCacheMode)) src->paletteCacheMode = om->newIntArray(src->paletteCount);
+    for (int32_t p = 0; !isNull(src->moduleImageCache) && p < src->moduleImageCache->length; ++p) {
+        if (!isNull(src->moduleImageCache->elements()[p])) continue;
+        ObjectArray* images = om->newObjectArray(mrc::kClass_Object, src->moduleCount);
+        JArray::setRef(src->moduleImageCache, p, images);
+        JArray::setInt(src->paletteCacheMode, p, ASprite::kCacheImages);
+    }
+    for (int32_t k = from; k < to; ++k) {
+        const int32_t slot = direct ? k : JArray::getByte(objects.s_spriteSlots, k);
+        if (slot < 0) continue;
+        auto* target = static_cast<ASprite*>(JArray::getRef(sprites, slot));
+        if (isNull(target) || target == src) continue;
+        // Everything but the palette and mapping each sprite selects for itself.
+        target->lineSpacing = src->lineSpacing;
+        target->moduleCount = src->moduleCount;
+        target->moduleX = src->moduleX;
+        target->moduleY = src->moduleY;
+        target->moduleWidth = src->moduleWidth;
+        target->moduleHeight = src->moduleHeight;
+        target->frameModuleCount = src->frameModuleCount;
+        target->frameFirstModule = src->frameFirstModule;
+        target->fmModule = src->fmModule;
+        target->fmOffsetX = src->fmOffsetX;
+        target->fmOffsetY = src->fmOffsetY;
+        target->fmFlags = src->fmFlags;
+        target->animFrameCount = src->animFrameCount;
+        target->animFirstFrame = src->animFirstFrame;
+        target->aframeFrame = src->aframeFrame;
+        target->aframeTime = src->aframeTime;
+        target->aframeOffsetX = src->aframeOffsetX;
+        target->aframeOffsetY = src->aframeOffsetY;
+        target->aframeFlags = src->aframeFlags;
+        target->frameRects = src->frameRects;
+        target->frameFirstRect = src->frameFirstRect;
+        target->frameRectCount = src->frameRectCount;
+        target->moduleMappings = src->moduleMappings;
+        target->dataFlags = src->dataFlags;
+        target->palettes = src->palettes;
+        target->paletteCount = src->paletteCount;
+        target->colorsPerPalette = src->colorsPerPalette;
+        target->hasAlpha = src->hasAlpha;
+        target->pixelFormat = src->pixelFormat;
+        target->pixelMask = src->pixelMask;
+        target->bitsPerPixel = src->bitsPerPixel;
+        target->pixelData = src->pixelData;
+        target->moduleDataOffset = src->moduleDataOffset;
+        target->moduleImageCache = src->moduleImageCache;
+        target->modulePixelCache = src->modulePixelCache;
+        target->paletteCacheMode = src->paletteCacheMode;
+        target->moduleKind = src->moduleKind;
+        target->moduleColor = src->moduleColor;
+    }
+}
+
 // ---- emitter slots and routes ----
 
 void Game::freeSlotRecord(int32_t slot) {

@@ -275,6 +275,64 @@ TEST_F(ObjectListsTest, SpriteSlotsGiveObjectsTheirSprites) {
     }
 }
 
+TEST_F(ObjectListsTest, LevelSpritesAreDroppedButTheSharedOnesKept) {
+    GameObjectStatics& g = Game::objects;
+    ObjectArray* sprites = om()->newObjectArray(mrc::kClass_ASprite, 20);
+    Game::stateStatics.sprites = sprites;
+    for (int32_t i = 0; i < 20; ++i) sprites->elements()[i] = mrc::newObject<ASprite>();
+    Object* shared = sprites->elements()[10];
+    sprites->elements()[12] = shared;  // another slot of the kept sprite
+    g.s_spriteSlots = bytes({0xFF, 12, 3, 11, 0xFF, 18});
+    CObject::statics.s_itemSprites->elements()[1] = sprites->elements()[3];
+
+    Game::releaseLevelSprites(false);
+    EXPECT_EQ(CObject::statics.s_itemSprites->elements()[1], nullptr);
+    EXPECT_NE(sprites->elements()[18], nullptr);
+
+    Game::releaseLevelSprites(true);
+    for (int32_t slot : {18, 19, 3}) EXPECT_EQ(sprites->elements()[slot], nullptr) << slot;
+    for (int32_t slot : {10, 11, 12, 0}) EXPECT_NE(sprites->elements()[slot], nullptr) << slot;
+    EXPECT_EQ((std::vector<int8_t>(g.s_spriteSlots->elements(), g.s_spriteSlots->elements() + 6)),
+              (std::vector<int8_t>{-1, 12, -1, 11, -1, 18}));  // slot 18 was already dropped: its byte stays
+}
+
+TEST_F(ObjectListsTest, SharedSpritesDrawFromTheSourcesData) {
+    ObjectArray* sprites = om()->newObjectArray(mrc::kClass_ASprite, 6);
+    Game::stateStatics.sprites = sprites;
+    for (int32_t i = 0; i < 6; ++i) sprites->elements()[i] = mrc::newObject<ASprite>();
+    auto* source = static_cast<ASprite*>(sprites->elements()[1]);
+    source->paletteCount = 2;
+    source->moduleCount = 3;
+    source->moduleX = om()->newShortArray(3);
+    source->palettes = om()->newObjectArray(mrc::kClass_IntArray, 2);
+    source->paletteCacheMode = params(2, {{0, 1}, {1, 1}});
+    source->currentPalette = 1;
+    Game::objects.s_spriteSlots = bytes({0xFF, 4, 5, 0xFF});
+
+    Game::shareSpriteData(1, 1, 4, false);  // resources 1-3: slots 4 and 5
+    ASSERT_NE(source->moduleImageCache, nullptr);
+    EXPECT_EQ(source->moduleImageCache->length, 2);
+    EXPECT_EQ(static_cast<ObjectArray*>(source->moduleImageCache->elements()[1])->length, 3);
+    EXPECT_EQ((Ints{source->paletteCacheMode->elements()[0], source->paletteCacheMode->elements()[1]}),
+              (Ints{ASprite::kCacheImages, ASprite::kCacheImages}));
+    for (int32_t slot : {4, 5}) {
+        auto* target = static_cast<ASprite*>(sprites->elements()[slot]);
+        EXPECT_EQ(target->moduleX, source->moduleX);
+        EXPECT_EQ(target->palettes, source->palettes);
+        EXPECT_EQ(target->moduleImageCache, source->moduleImageCache);
+        EXPECT_EQ(target->paletteCacheMode, source->paletteCacheMode);
+        EXPECT_EQ(target->paletteCount, 2);
+        EXPECT_EQ(target->currentPalette, 0);
+    }
+    EXPECT_EQ(static_cast<ASprite*>(sprites->elements()[2])->moduleX, nullptr);
+
+    Game::shareSpriteData(1, 2, 4, true);  // slots 2 and 3
+    EXPECT_EQ(static_cast<ASprite*>(sprites->elements()[3])->moduleX, source->moduleX);
+    EXPECT_EQ(static_cast<ASprite*>(sprites->elements()[0])->moduleX, nullptr);
+    Game::shareSpriteData(-1, 0, 6, true);  // no source: nothing
+    EXPECT_EQ(static_cast<ASprite*>(sprites->elements()[0])->moduleX, nullptr);
+}
+
 TEST_F(ObjectListsTest, EmitterSlotsAndTheirDrawKeys) {
     GameObjectStatics& g = Game::objects;
     g.s_slotRecords = om()->newObjectArray(mrc::kClass_IntArray, 2);
