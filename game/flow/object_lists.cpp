@@ -93,7 +93,11 @@ int32_t Game::listCodeToType(int32_t code) {
 int32_t Game::findType29ById(int32_t id, int32_t start) {
     ObjectArray* list = objects.s_scriptObjects;
     if (isNull(list)) return -1;
-    for (int32_t i = start < 0 ? 0 : start; i < list->length; ++i) {
+    if (start < 0) {
+        JArray::getRef(list, start);  // raises: outside the list
+        return -1;
+    }
+    for (int32_t i = start; i < list->length; ++i) {
         auto* o = static_cast<CObject*>(list->elements()[i]);
         if (!isNull(o) && o->m_type == 29 && o->param(9) == id) return i;
     }
@@ -506,7 +510,11 @@ int32_t Game::incSavedCounter(int32_t i) {
 int32_t Game::findNextPresentKind(int32_t start) {
     ByteArray* counts = stateStatics.kindCounts;
     if (isNull(counts)) return -1;
-    for (int32_t k = start < 0 ? 0 : start; k < counts->length; ++k)
+    if (start < 0) {
+        JArray::getByte(counts, start);  // raises: outside the table
+        return -1;
+    }
+    for (int32_t k = start; k < counts->length; ++k)
         if ((counts->elements()[k] & 0xFF) < 255) return k;
     return -1;
 }
