@@ -1,4 +1,5 @@
 #include "game/flow/game_statics.h"
+#include "game/flow/paint_statics.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -271,6 +272,7 @@ void registerGameStatics() {
     if (registered) return;
     registered = true;
     StaticClass::registerStatics("Game.flow", &GameStatics::flowStatics);
+    registerPaintStatics();
     StaticClass::setInitialiser(StaticInit::Game, &GameStatics::clinit);
 }
 
