@@ -146,6 +146,7 @@ public:
     // animation at its pixel position, in the shared frame rectangle.
     static IntArray* instanceRectTemp(ASpriteInstance* instance);
     static IntArray* instanceFrameRectTemp(ASpriteInstance* instance);
+    static IntArray* clearedTempRect();
     // The sprite's module images for a palette (flag 2 images, 4 pixels) for the used modules.
     static void buildCache(ASprite* sprite, int32_t palette, int32_t flags, ByteArray* usedModules);
     static void paintObjectShadow(Graphics* g, Object* object);

@@ -8,7 +8,9 @@
 #include "framework/sprite/sprite_instance.h"
 #include "game/flow/game.h"
 #include "platform/lcdui/graphics.h"
+#include "runtime/core/application.h"
 #include "runtime/core/arrays.h"
+#include "runtime/core/object_manager.h"
 
 namespace {
 
@@ -85,15 +87,23 @@ void Game::paintClippedFrame(Graphics* g, ObjectArray* layer, ASprite* sprite, i
     g->setClip(cx, cy, cw, ch);
 }
 
+// The shared frame rectangle, zeroed.
+IntArray* Game::clearedTempRect() {
+    IntArray*& rect = textStatics.frameRectTemp;
+    if (isNull(rect)) rect = mrc::ApplicationImpl::getApplication()->objectManager->newIntArray(4);
+    if (!isNull(rect)) std::fill_n(rect->elements(), rect->length, 0);
+    return rect;
+}
+
 IntArray* Game::instanceRectTemp(ASpriteInstance* instance) {
-    if (isNull(instance) || isNull(instance->sprite)) return getFrameRectTemp(nullptr, 0, 0, 0, 0);
+    if (isNull(instance) || isNull(instance->sprite)) return clearedTempRect();
     ASprite* s = instance->sprite;
     int32_t frame = instance->anim >= 0 ? s->getAnimFrameId(instance->anim, instance->aframe) : instance->aframe;
     return getFrameRectTemp(s, frame, instance->getX(), instance->getY(), instance->flags);
 }
 
 IntArray* Game::instanceFrameRectTemp(ASpriteInstance* instance) {
-    if (isNull(instance) || isNull(instance->sprite)) return getFrameRectTemp(nullptr, 0, 0, 0, 0);
+    if (isNull(instance) || isNull(instance->sprite)) return clearedTempRect();
     ASprite* s = instance->sprite;
     return getFrameRectTemp(s, s->getAnimFrameId(instance->anim, 0), instance->getX(), instance->getY(),
                             instance->flags);
