@@ -4,3 +4,10 @@ add_test(NAME GameStatics.UnderCollectionStress
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=GameStaticsTest.*)
 set_tests_properties(GameStatics.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
+
+# The glow and the perspective plane keep offsets into the shared pixel buffers, never element
+# pointers across an allocation: checked with a collection and compaction at every allocation.
+add_test(NAME GamePaint.GlowAndPlaneUnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=PaintEffects.Glow*:Plane.*:PaintEffects.Filter*)
+set_tests_properties(GamePaint.GlowAndPlaneUnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
