@@ -7,20 +7,53 @@
 // The particle table's entry (the object lists' own; it takes the stand-in's place on merging).
 void Game::setEntry(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::setEntry"); }
 
-// The sprite table s_sprites of the object lists.
-ObjectArray* Game::spriteTable() {
-    GAME_NOT_BUILT_YET("Game::s_sprites");
-    return nullptr;
-}
-
-// QXLib::s_frameTime, this frame's length in ms, set by the frame step.
-int32_t Game::frameTime() {
-    GAME_NOT_BUILT_YET("QXLib::s_frameTime");
-    return 0;
-}
-
 void Game::drawWrappedBackground(Graphics*, int32_t, int32_t, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::drawWrappedBackground");
 }
 
 void Game::copyParam9To10() { GAME_NOT_BUILT_YET("Game::copyParam9To10"); }
+
+void Game::pauseTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::pauseTimersOfType23Objects"); }
+void Game::resumeTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::resumeTimersOfType23Objects"); }
+void Game::setMenu(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::setMenu"); }
+void Game::setMenuCursor(int32_t) { GAME_NOT_BUILT_YET("Game::setMenuCursor"); }
+void Game::reopenOptionList() { GAME_NOT_BUILT_YET("Game::reopenOptionList"); }
+bool Game::touchZone(int32_t) {
+    GAME_NOT_BUILT_YET("Game::touchZone");
+    return false;
+}
+void Game::updateGameplay(int32_t) { GAME_NOT_BUILT_YET("Game::updateGameplay"); }
+void Game::drawButtonDefault(Graphics*, int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::drawButtonDefault"); }
+bool Game::isElementVisible(int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::isElementVisible");
+    return false;
+}
+void Game::paintLayoutElement(Graphics*, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::paintLayoutElement"); }
+int32_t Game::menuItemAt(int32_t, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::menuItemAt");
+    return -1;
+}
+void Game::menuAction(int32_t) { GAME_NOT_BUILT_YET("Game::menuAction"); }
+void Game::showUpgradePanel(int32_t) { GAME_NOT_BUILT_YET("Game::showUpgradePanel"); }
+int32_t Game::upgradeMode() {
+    GAME_NOT_BUILT_YET("Game::upgradeMode");
+    return 0;
+}
+void Game::checkInteraction() { GAME_NOT_BUILT_YET("Game::checkInteraction"); }
+int32_t Game::playerAction() {
+    GAME_NOT_BUILT_YET("Game::playerAction");
+    return -1;
+}
+void Game::turnPlayer(int32_t) { GAME_NOT_BUILT_YET("Game::turnPlayer"); }
+int32_t Game::selectedObjectType() {
+    GAME_NOT_BUILT_YET("Game::selectedObjectType");
+    return -1;
+}
+int32_t Game::countUnlockedEntries() {
+    GAME_NOT_BUILT_YET("Game::countUnlockedEntries");
+    return 0;
+}
+int32_t Game::indexOfKindKey(int32_t) {
+    GAME_NOT_BUILT_YET("Game::indexOfKindKey");
+    return -1;
+}

@@ -7,8 +7,14 @@
 
 #include "host/core/log.h"
 
+namespace game_pending {
+// The test seam of the stand-ins: when set, called with the routine's name on every call.
+inline void (*observer)(const char* name) = nullptr;
+}  // namespace game_pending
+
 #define GAME_NOT_BUILT_YET(name)                                   \
     do {                                                           \
         static std::atomic_flag traced_ = ATOMIC_FLAG_INIT;        \
         if (!traced_.test_and_set()) mrc_log("not built yet: %s", name); \
+        if (game_pending::observer != nullptr) game_pending::observer(name); \
     } while (0)

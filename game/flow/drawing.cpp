@@ -35,32 +35,32 @@ void Game::fillGradient(Graphics* g, int32_t x, int32_t y, int32_t w, int32_t h,
 }
 
 void Game::fillScreen(int32_t colour) {
-    TileStatics& t = tileStatics;
-    if (isNull(t.bgGraphics) || isNull(t.bgImage)) return;
-    t.bgGraphics->setColor(colour);
-    t.bgGraphics->fillRect(0, 0, t.bgImage->width, t.bgImage->height);
+    StateStatics& s = stateStatics;
+    if (isNull(s.bufferGraphics) || isNull(s.bufferImage)) return;
+    s.bufferGraphics->setColor(colour);
+    s.bufferGraphics->fillRect(0, 0, s.bufferImage->width, s.bufferImage->height);
 }
 
 void Game::drawBufferImage(Graphics* g) {
-    if (!isNull(tileStatics.bgImage)) g->drawImage(tileStatics.bgImage, 0, 0, 0);
+    if (!isNull(stateStatics.bufferImage)) g->drawImage(stateStatics.bufferImage, 0, 0, 0);
 }
 
 void Game::repaintDirtyRects(Graphics* g) {
-    PaintStatics& s = paintStatics;
-    Long64Array* list = s.s_dirtyRects;
-    int32_t count = isNull(list) ? 0 : std::min(s.s_dirtyRectCount, list->length);
+    StateStatics& s = stateStatics;
+    Long64Array* list = s.dirtyRects;
+    int32_t count = isNull(list) ? 0 : std::min(s.dirtyCount, list->length);
     for (int32_t i = 0; i < count; ++i) {
         int64_t e = list->elements()[i];
         auto low = uint32_t(e), high = uint32_t(uint64_t(e) >> 32);
         g->setClip(int16_t(low), int16_t(low >> 16), int16_t(high), int16_t(high >> 16));
         drawBufferImage(g);
     }
-    s.s_dirtyRectCount = 0;
+    s.dirtyCount = 0;
     g->setClip(0, 0, kScreenWidth, kScreenHeight);
 }
 
 void Game::drawOverlayImageAlpha(Graphics* g, int32_t alpha, int32_t) {
-    Image* picture = paintStatics.s_overlayImage;
+    Image* picture = stateStatics.overlayImage;
     IntArray* buffer = ASprite::effectBuffer();
     if (isNull(picture) || isNull(buffer)) return;
     int32_t band = buffer->length / kScreenWidth;
@@ -85,7 +85,7 @@ void Game::drawDebugCross(Graphics* g, ASpriteInstance* instance, int32_t colour
 
 void Game::setFlags(int32_t bits) {
     GameBase::statics.paintEffectFlags |= bits;
-    if (bits & kFilterBit) paintStatics.s_overlayFlags |= bits;
+    if (bits & kFilterBit) stateStatics.overlayFlags |= bits;
     if (bits & kScaleBit) setTableInt(0, 1, -1);
 }
 
@@ -98,7 +98,7 @@ void Game::clearFlag(int32_t bits) {
         if (phase != 3) return;
     }
     GameBase::statics.paintEffectFlags &= ~bits;
-    if (bits & kFilterBit) paintStatics.s_overlayFlags &= ~bits;
+    if (bits & kFilterBit) stateStatics.overlayFlags &= ~bits;
 }
 
 void Game::setTableInt(int32_t row, int32_t i, int32_t v) {

@@ -7,6 +7,7 @@
 
 #include "framework/core/game_base.h"
 #include "framework/core/game_input.h"
+#include "game/flow/game_state_statics.h"
 #include "host/core/clock.h"
 #include "runtime/core/application.h"
 #include "runtime/core/arrays.h"
@@ -263,6 +264,8 @@ void GameStatics::clinit() {
     s.serviceBytes = newBytes(4);
     s.serviceRect = newInts(4);
     GameMath::mathStatics.angleTable = nullptr;
+
+    GameStateStatics::initStateStatics();
 }
 
 namespace mrc {
@@ -272,6 +275,7 @@ void registerGameStatics() {
     if (registered) return;
     registered = true;
     StaticClass::registerStatics("Game.flow", &GameStatics::flowStatics);
+    registerGameStateStatics();
     registerPaintStatics();
     StaticClass::setInitialiser(StaticInit::Game, &GameStatics::clinit);
 }

@@ -41,13 +41,15 @@ int32_t headerByte(int32_t i) {
     return isNull(h) || i >= h->length ? -1 : h->elements()[i];
 }
 
-ASpriteInstance* hudInstance(int32_t i) { return elementOf<ASpriteInstance>(Game::levelView.s_hudInstances, i); }
+ASpriteInstance* hudInstance(int32_t i) { return elementOf<ASpriteInstance>(Game::stateStatics.hudInstances, i); }
 
 ASpriteInstance* objectInstance(Object* object) {
     return isNull(object) || !gameHooks().objectInstance ? nullptr : gameHooks().objectInstance(object);
 }
 
 }  // namespace
+
+ASprite* Game::spriteSlot(int32_t n) { return elementOf<ASprite>(stateStatics.sprites, n); }
 
 void Game::repaintMapBuffer(ObjectArray* layers, ObjectArray* sprites, int32_t x, int32_t y) {
     TileStatics& t = tileStatics;
@@ -155,5 +157,5 @@ void Game::paintLayoutFrame(Graphics* g, int32_t frame, int32_t flags) {
     int32_t px = in.pointerPressX.load(), py = in.pointerPressY.load();
     bool pressed = in.pointerDown.load() != 0 && px >= kCornerLeft && px <= kCornerRight &&
                    py > kScreenHeight - in.softKeyBarHeight;
-    paintFrameWithGraphics(getSprite(kSoftKeySprite), g, pressed ? frame + 1 : frame, kScreenWidth, kScreenHeight, 0);
+    paintFrameWithGraphics(spriteSlot(kSoftKeySprite), g, pressed ? frame + 1 : frame, kScreenWidth, kScreenHeight, 0);
 }

@@ -92,8 +92,8 @@ void Game::drawTranslucentBox(Graphics* g, int32_t rgb, int32_t opacity, int32_t
 }
 
 void Game::addDirtyRect(int32_t x, int32_t y, int32_t w, int32_t h) {
-    PaintStatics& s = paintStatics;
-    if (s.s_dirtyRectCount >= kMaxDirtyRects) return;
+    StateStatics& s = stateStatics;
+    if (s.dirtyCount >= kMaxDirtyRects) return;
     if (y > kScreenHeight || y + h < 0 || x > kScreenWidth || x + w < 0) return;
     if (x < 0) {
         w += x;
@@ -106,22 +106,24 @@ void Game::addDirtyRect(int32_t x, int32_t y, int32_t w, int32_t h) {
     w = std::min(w, kScreenWidth - x);
     h = std::min(h, kScreenHeight - y);
     if (w < 1 || h < 1) return;
-    if (isNull(s.s_dirtyRects)) s.s_dirtyRects = om()->newLongArray(kMaxDirtyRects);
-    if (isNull(s.s_dirtyRects) || s.s_dirtyRectCount >= s.s_dirtyRects->length) return;
+    if (isNull(s.dirtyRects)) s.dirtyRects = om()->newLongArray(kMaxDirtyRects);
+    if (isNull(s.dirtyRects) || s.dirtyCount >= s.dirtyRects->length) return;
     uint32_t low = (uint32_t(x) & 0xFFFF) | uint32_t(y) << 16, high = (uint32_t(w) & 0xFFFF) | uint32_t(h) << 16;
-    s.s_dirtyRects->elements()[s.s_dirtyRectCount++] = int64_t(uint64_t(high) << 32 | low);
+    s.dirtyRects->elements()[s.dirtyCount++] = int64_t(uint64_t(high) << 32 | low);
 }
 
 void Game::restoreBackground() {
     TileStatics& t = tileStatics;
-    if (!isNull(t.bgGraphics) && !isNull(t.bgImage)) t.bgGraphics->setClip(0, 0, t.bgImage->width, t.bgImage->height);
+    StateStatics& s = stateStatics;
+    if (!isNull(s.bufferGraphics) && !isNull(s.bufferImage))
+        s.bufferGraphics->setClip(0, 0, s.bufferImage->width, s.bufferImage->height);
     t.bgOriginX = t.bgOriginY = -1;
     ByteArray* header = levelView.s_levelHeader;
     if (!isNull(header) && header->length > 7) {
         int32_t p6 = header->elements()[6], p7 = header->elements()[7];
         int32_t layers = t.mapLayerCount;
         if (layers > 1 && (p6 != 100 || p7 != 100)) t.mapLayerCount = 1;
-        repaintMapBuffer(levelView.s_mapLayers, spriteTable(), (mathStatics.cameraX >> 14) * p6 / 100,
+        repaintMapBuffer(levelView.s_mapLayers, s.sprites, (mathStatics.cameraX >> 14) * p6 / 100,
                          (mathStatics.cameraY >> 14) * p7 / 100);
         t.mapLayerCount = layers;
     }

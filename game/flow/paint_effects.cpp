@@ -61,12 +61,11 @@ void Game::initPaintEffects() {
         IntArray* row = om()->newIntArray(r[1]);
         if (!isNull(GameBase::statics.paintEffectParams)) GameBase::statics.paintEffectParams->elements()[r[0]] = row;
     }
-    PaintStatics& s = paintStatics;
-    s.s_overlayImage = Image::createBlankImage(kScreenWidth, kScreenHeight);
-    s.s_overlayGraphics = isNull(s.s_overlayImage) ? nullptr : s.s_overlayImage->getGraphics();
-    s.s_overlayFlags = 0;
-    if (isNull(s.s_dirtyRects)) s.s_dirtyRects = om()->newLongArray(kMaxDirtyRects);
-    if (isNull(s.s_glowRect)) s.s_glowRect = om()->newIntArray(4);
+    StateStatics& state = stateStatics;
+    state.overlayImage = Image::createBlankImage(kScreenWidth, kScreenHeight);
+    state.overlayGraphics = isNull(state.overlayImage) ? nullptr : state.overlayImage->getGraphics();
+    state.overlayFlags = 0;
+    if (isNull(paintStatics.s_glowRect)) paintStatics.s_glowRect = om()->newIntArray(4);
 
     GameHooks& hooks = gameHooks();
     hooks.setFlags = &Game::setFlags;
@@ -75,7 +74,7 @@ void Game::initPaintEffects() {
     hooks.paintGradientEdges = &Game::paintGradientEdges;
     hooks.emitQueuedParticleAt = &Game::emitQueuedParticleAt;
     hooks.drawRGBColumnBand = &Game::drawRGBColumnBand;
-    hooks.offScreenImage = [] { return paintStatics.s_overlayImage; };
+    hooks.offScreenImage = [] { return stateStatics.overlayImage; };
 }
 
 IntArray* Game::paintEffectRow(int32_t row) {
@@ -113,7 +112,7 @@ void Game::drawRGBColumnBand(Graphics* g, int32_t x, int32_t y, IntArray* pixels
 void Game::paintEffectSpriteFrame(Graphics* g) {
     IntArray* f = paintEffectRow(kRowFrame);
     if (isNull(f)) return;
-    ASprite* sprite = getSprite(rowValue(f, 2));
+    ASprite* sprite = spriteSlot(rowValue(f, 2));
     if (isNull(sprite)) return;
     sprite->setModuleMapping(rowValue(f, 5));
     sprite->paintAFrameWithGraphics(g, rowValue(f, 3), rowValue(f, 4), rowValue(f, 0), rowValue(f, 1), 0);
@@ -168,7 +167,6 @@ void Game::startScreenFilter(int32_t level, int32_t target, int32_t mode) {
 }
 
 void Game::paintScreenSmear(Graphics* g) {
-    PaintStatics& s = paintStatics;
     IntArray* f = paintEffectRow(kRowFilter);
     if (!(GameBase::statics.paintEffectFlags & 0x80) || isNull(ASprite::statics.effectPixelBuffer) || isNull(f) ||
         f->length < 4)
@@ -194,7 +192,7 @@ void Game::paintScreenSmear(Graphics* g) {
     f->elements()[3] = phase;
 
     IntArray* buffer = ASprite::statics.effectPixelBuffer;
-    Image* picture = s.s_overlayImage;
+    Image* picture = stateStatics.overlayImage;
     if (isNull(buffer) || isNull(picture)) return;
     int32_t strength = level % 128;
     int32_t rowsHeld = buffer->length / kScreenWidth;
@@ -254,7 +252,7 @@ void Game::captureGlowRegion(int32_t x, int32_t y, int32_t w, int32_t h) {
     }
     s.s_glowSourceOffset = int32_t(offset);
     std::fill_n(buffer->elements(), 3 * offset, 0);
-    Image* picture = tileStatics.bgImage;
+    Image* picture = stateStatics.bufferImage;
     if (isNull(picture)) return;
     picture->getRGB(buffer, s.s_glowSourceOffset, s.s_glowWidth, s.s_glowX, s.s_glowY, s.s_glowWidth,
                     s.s_glowHeight);
@@ -263,7 +261,7 @@ void Game::captureGlowRegion(int32_t x, int32_t y, int32_t w, int32_t h) {
 void Game::paintGlow(Graphics* g) {
     PaintStatics& s = paintStatics;
     if (s.s_glowMode >= 2) return;
-    s.s_glowTime += frameTime();
+    s.s_glowTime += static_cast<int32_t>(stateStatics.frameTime);
     int32_t a = sin(90 - (s.s_glowTime * 720 / 1000 % 360));
     int32_t b = sin(90 - (s.s_glowTime * 360 / 1000 % 360));
     drawGlow(g, s.s_glowX, s.s_glowY, s.s_glowWidth, s.s_glowHeight, (a * 54 >> 8) + 58, (b * 30 >> 8) + 34,

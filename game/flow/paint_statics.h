@@ -9,27 +9,17 @@
 
 class ByteArray;
 class IntArray;
-class Long64Array;
 class ObjectArray;
 class javax_microedition_lcdui_Graphics;
 class javax_microedition_lcdui_Image;
 
 struct PaintStatics {
-    // Dirty rectangles of the screen: low word x | y << 16, high word w | h << 16.
-    Long64Array* s_dirtyRects;  // long[20]
-    int32_t s_dirtyRectCount;
-
     // The perspective plane.
     IntArray* s_sceneEffect;  // int[17]
     javax_microedition_lcdui_Image* s_regionImage;  // 1600 x 240
     javax_microedition_lcdui_Graphics* s_regionGraphics;
     IntArray* s_regionPixels;  // int[1600 x 32]: one strip of the plane image
     IntArray* s_regionOut;     // int[102400]: resampled rows; also the sprite painter's work buffer
-
-    // The screen filter's frame target, also the picture the blend effects read.
-    javax_microedition_lcdui_Image* s_overlayImage;  // 800 x 480
-    javax_microedition_lcdui_Graphics* s_overlayGraphics;
-    int32_t s_overlayFlags;
 
     // The glow: a region of the background buffer (x, y, w, h), its source at S in the effect
     // pixels, the blur at 0 and the result at 2 S.
@@ -40,20 +30,19 @@ struct PaintStatics {
     IntArray* s_glowRect;  // int[4]: x1, y1, x2, y2 of the next glow
     int32_t s_glowModeNext;
 
-    MRC_REF_FIELDS(&PaintStatics::s_dirtyRects, &PaintStatics::s_sceneEffect, &PaintStatics::s_regionImage,
-                   &PaintStatics::s_regionGraphics, &PaintStatics::s_regionPixels, &PaintStatics::s_regionOut,
-                   &PaintStatics::s_overlayImage, &PaintStatics::s_overlayGraphics, &PaintStatics::s_glowRect);
+    MRC_REF_FIELDS(&PaintStatics::s_sceneEffect, &PaintStatics::s_regionImage, &PaintStatics::s_regionGraphics,
+                   &PaintStatics::s_regionPixels, &PaintStatics::s_regionOut, &PaintStatics::s_glowRect);
 };
 
 // What the level loader fills and the repaints read; empty until a level loads. The map layer
-// count and sprite slots, the background buffer and the camera are the framework's
-// (GameTiles::tileStatics, GameMath::mathStatics).
+// count and sprite slots, the tile buffer and the camera are the framework's
+// (GameTiles::tileStatics, GameMath::mathStatics); the sprite table, the shared instances, the
+// 800 x 480 background picture, the dirty rectangles and the overlay image are the state
+// machine's (GameStateStatics::stateStatics).
 struct LevelViewStatics {
     ByteArray* s_levelHeader;     // byte 2 / 10: palettes of map layers 0 / 1; 6, 7: parallax percent
     ObjectArray* s_mapLayers;     // short[columns][rows] per map layer
-    ObjectArray* s_hudInstances;  // ASpriteInstance[]: 10 shadow, 25 and 26 the overlay effects
-    MRC_REF_FIELDS(&LevelViewStatics::s_levelHeader, &LevelViewStatics::s_mapLayers,
-                   &LevelViewStatics::s_hudInstances);
+    MRC_REF_FIELDS(&LevelViewStatics::s_levelHeader, &LevelViewStatics::s_mapLayers);
 };
 
 namespace mrc {

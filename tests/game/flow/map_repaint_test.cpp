@@ -229,7 +229,8 @@ TEST_F(MapRepaint, SoftKeyCornerShowsItsPressedFrameOnlyWhileTouched) {
     SpriteData d = stripeTiles(false);
     for (auto& f : d.frames) f.modules[0].x = -32, f.modules[0].y = -32;  // anchored bottom-right
     keys = newSprite(d);
-    gameHooks().getSprite = [](int32_t n) { return n == 17 ? keys : nullptr; };
+    Game::stateStatics.sprites = om()->newObjectArray(mrc::kClass_ASprite, 20);
+    Game::stateStatics.sprites->elements()[17] = keys;
     GameInput::inputStatics.softKeyBarHeight = 60;
     auto painted = [](int32_t frame, int32_t flags) {
         Image* image = screen();
@@ -253,7 +254,6 @@ TEST_F(MapRepaint, SoftKeyCornerShowsItsPressedFrameOnlyWhileTouched) {
     GameInput::inputStatics.pointerPressY = 400;
     EXPECT_EQ(painted(2, 0), frameAlone(2));
     GameInput::inputStatics.pointerDown = 0;
-    gameHooks().getSprite = nullptr;
     keys = nullptr;
 }
 

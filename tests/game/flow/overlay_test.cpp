@@ -85,26 +85,26 @@ TEST_F(Overlay, DirtyRectanglesAreClippedToTheScreen) {
         {5, 5, 0, 7, false},
     };
     for (const DirtyCase& c : cases) {
-        Game::paintStatics.s_dirtyRectCount = 0;
+        Game::stateStatics.dirtyCount = 0;
         Game::addDirtyRect(c.x, c.y, c.w, c.h);
-        ASSERT_EQ(Game::paintStatics.s_dirtyRectCount, c.stored ? 1 : 0) << c.x << "," << c.y;
+        ASSERT_EQ(Game::stateStatics.dirtyCount, c.stored ? 1 : 0) << c.x << "," << c.y;
         if (!c.stored) continue;
-        int64_t e = Game::paintStatics.s_dirtyRects->elements()[0];
+        int64_t e = Game::stateStatics.dirtyRects->elements()[0];
         EXPECT_EQ(e, int64_t(uint64_t(uint32_t(c.sw | c.sh << 16)) << 32 | uint32_t(c.sx | c.sy << 16)));
     }
 }
 
 TEST_F(Overlay, TheTwentyFirstDirtyRectangleIsDroppedAndTheRepaintDrawsOnlyTheListed) {
-    GameTiles::tileStatics.bgImage = screen();
-    fill(GameTiles::tileStatics.bgImage, 0xFFFFFF);
+    Game::stateStatics.bufferImage = screen();
+    fill(Game::stateStatics.bufferImage, 0xFFFFFF);
     for (int32_t i = 0; i < 20; ++i) Game::addDirtyRect(i * 10, 0, 5, 5);
     Game::addDirtyRect(700, 400, 10, 10);
-    EXPECT_EQ(Game::paintStatics.s_dirtyRectCount, 20);
+    EXPECT_EQ(Game::stateStatics.dirtyCount, 20);
 
     Image* target = screen();
     Graphics* g = target->getGraphics();
     Game::repaintDirtyRects(g);
-    EXPECT_EQ(Game::paintStatics.s_dirtyRectCount, 0);
+    EXPECT_EQ(Game::stateStatics.dirtyCount, 0);
     EXPECT_EQ(at(target, 190, 4), 0xFFFF);
     EXPECT_EQ(at(target, 195, 0), 0);
     EXPECT_EQ(at(target, 705, 405), 0);
@@ -160,10 +160,10 @@ TEST_F(Overlay, SteppedGradientMovesAnEighthPerStrip) {
 TEST_F(Overlay, SwitchesSetAndClearEffectBits) {
     Game::setFlags(0x4 | 0x80);
     EXPECT_EQ(GameBase::statics.paintEffectFlags, 0x84);
-    EXPECT_EQ(Game::paintStatics.s_overlayFlags, 0x84);
+    EXPECT_EQ(Game::stateStatics.overlayFlags, 0x84);
     Game::setFlags(0x1);
     EXPECT_EQ(Game::paintEffectRow(0)->elements()[1], -1);
-    EXPECT_EQ(Game::paintStatics.s_overlayFlags, 0x84);
+    EXPECT_EQ(Game::stateStatics.overlayFlags, 0x84);
     Game::clearFlag(0x4);
     EXPECT_EQ(GameBase::statics.paintEffectFlags, 0x81);
     // The framework's forwarders reach the game's switches.
@@ -185,7 +185,7 @@ TEST_F(Overlay, ClearingTheFilterBitFadesTheFilterOut) {
     Game::paintEffectRow(4)->elements()[3] = 3;
     Game::clearFlag(0x80);
     EXPECT_EQ(GameBase::statics.paintEffectFlags, 0);
-    EXPECT_EQ(Game::paintStatics.s_overlayFlags, 0);
+    EXPECT_EQ(Game::stateStatics.overlayFlags, 0);
     // Any other value clears at once, 0x80 among them.
     Game::setFlags(0x80);
     Game::paintEffectRow(4)->elements()[3] = 0;
@@ -204,15 +204,15 @@ TEST_F(Overlay, EffectStateRowsHaveTheirShapes) {
             EXPECT_EQ(a->length, lengths[r]) << r;
         }
     }
-    EXPECT_EQ(gameHooks().offScreenImage(), Game::paintStatics.s_overlayImage);
-    EXPECT_EQ(Game::paintStatics.s_overlayImage->width, 800);
+    EXPECT_EQ(gameHooks().offScreenImage(), Game::stateStatics.overlayImage);
+    EXPECT_EQ(Game::stateStatics.overlayImage->width, 800);
 }
 
 // ---- overlay picture with one alpha -----------------------------------------------------------
 
 TEST_F(Overlay, OverlayPictureIsDrawnInBandsWithOneAlpha) {
     useEffectBuffer(800 * 7);  // bands of 7 rows; the last of 480 mod 7 = 4
-    fill(Game::paintStatics.s_overlayImage, 0xFF0000);
+    fill(Game::stateStatics.overlayImage, 0xFF0000);
     Image* target = screen();
     fill(target, 0x0000FF);
     Game::drawOverlayImageAlpha(target->getGraphics(), 0x40, 0);

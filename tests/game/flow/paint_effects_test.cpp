@@ -77,7 +77,7 @@ TEST_F(PaintEffects, GlintIsStrongestAtTheBandCentreAndOnlyOnVisiblePixels) {
 
 TEST_F(PaintEffects, FilterRisesToItsTargetAndHoldsAndModeTwoCopiesBack) {
     useEffectBuffer(800 * 20);
-    Image* picture = Game::paintStatics.s_overlayImage;
+    Image* picture = Game::stateStatics.overlayImage;
     Graphics* pg = picture->getGraphics();
     for (int32_t y = 0; y < 480; ++y) {
         pg->setColor(int32_t((y * 7 % 256) << 16 | (y * 3 % 256) << 8 | (y % 256)));
@@ -104,13 +104,13 @@ TEST_F(PaintEffects, FilterRisesToItsTargetAndHoldsAndModeTwoCopiesBack) {
     for (int32_t i = 0; i < 10; ++i) Game::paintScreenSmear(target->getGraphics());
     EXPECT_EQ(Game::paintEffectRow(4)->elements()[3], 3);
     EXPECT_EQ(GameBase::statics.paintEffectFlags & 0x80, 0);
-    EXPECT_EQ(Game::paintStatics.s_overlayFlags & 0x80, 0);
+    EXPECT_EQ(Game::stateStatics.overlayFlags & 0x80, 0);
 }
 
 TEST_F(PaintEffects, FilterSmearsEveryBandAlsoWithAOneRowBuffer) {
     for (int32_t rowsHeld : {1, 2, 7}) {
         useEffectBuffer(800 * rowsHeld);
-        fill(Game::paintStatics.s_overlayImage, 0xFF0000);
+        fill(Game::stateStatics.overlayImage, 0xFF0000);
         Image* target = screen();
         Game::startScreenFilter(64, 64, 1);
         Game::paintEffectRow(4)->elements()[3] = 1;
@@ -127,7 +127,7 @@ TEST_F(PaintEffects, FilterSmearsEveryBandAlsoWithAOneRowBuffer) {
 
 TEST_F(PaintEffects, GlowTooLargeForTheBufferIsRefusedAtCapture) {
     useEffectBuffer(1000);
-    GameTiles::tileStatics.bgImage = screen();
+    Game::stateStatics.bufferImage = screen();
     Game::paintStatics.s_glowModeNext = 0;
     int32_t* r = Game::paintStatics.s_glowRect->elements();
     r[0] = 100, r[1] = 100, r[2] = 120, r[3] = 110;  // S = 18 x 50 = 900: 3 S > 1000
@@ -151,7 +151,7 @@ TEST_F(PaintEffects, GlowTooLargeForTheBufferIsRefusedAtCapture) {
 TEST_F(PaintEffects, GlowCapturesTheRegionAroundTheRectangleAndBrightensIt) {
     useEffectBuffer(49152);
     Image* background = screen();
-    GameTiles::tileStatics.bgImage = background;
+    Game::stateStatics.bufferImage = background;
     Graphics* bg = background->getGraphics();
     bg->setColor(0x404040);
     bg->fillRect(200, 100, 40, 20);
@@ -204,7 +204,8 @@ TEST_F(PaintEffects, HooksThroughTheSpritePainter) {
     static ASprite* sprite;
     statics()->addRoot(reinterpret_cast<Object**>(&sprite));
     sprite = newSprite(hookSprite());
-    gameHooks().getSprite = [](int32_t n) { return n == 5 ? sprite : nullptr; };
+    Game::stateStatics.sprites = om()->newObjectArray(mrc::kClass_ASprite, 6);
+    Game::stateStatics.sprites->elements()[5] = sprite;
     particles.clear();
     Game::particleSink = &PaintEffects::record;
     GameMath::mathStatics.cameraX = 1000 << 14;
@@ -249,7 +250,6 @@ TEST_F(PaintEffects, HooksThroughTheSpritePainter) {
     sprite->paintAFrameWithGraphics(plain->getGraphics(), 0, 0, 10, 10, 0);
     EXPECT_EQ(at(plain, 100, 20), 0);
     EXPECT_EQ(particles.size(), 2u);
-    gameHooks().getSprite = nullptr;
     sprite = nullptr;
 }
 
