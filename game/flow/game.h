@@ -231,6 +231,9 @@ public:
                              int32_t widthStep, int32_t offsetStep);
     // The debug outline colour of a grid cell, by its first flag.
     static int32_t cellFlagColour(int32_t value);
+    // Debug: the level grid's cells in view whose value has a bit of mask, outlined by flag; the
+    // grid is laid from the current layer object.
+    static void paintCollisionOverlay(Graphics* g, int32_t mask);
 
     // ---- sprite paint effects, screen filter and glow ----
 
@@ -284,6 +287,8 @@ public:
     static void paintObjectShadow(Graphics* g, Object* object);
     static void paintObjectOverlayInstance(Graphics* g, Object* object, bool second);
     static void paintLayoutFrame(Graphics* g, int32_t frame, int32_t flags);
+    // text at (x, y) in font 0, or font 1 when second is set, into this frame's Graphics.
+    static void drawStringAt(bool second, String* text, int32_t x, int32_t y);
     // Slot n of the sprite table, or null.
     static ASprite* spriteSlot(int32_t n);
 

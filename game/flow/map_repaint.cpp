@@ -11,6 +11,7 @@
 #include "runtime/core/application.h"
 #include "runtime/core/arrays.h"
 #include "runtime/core/object_manager.h"
+#include "runtime/lang/string.h"
 
 namespace {
 
@@ -158,4 +159,34 @@ void Game::paintLayoutFrame(Graphics* g, int32_t frame, int32_t flags) {
     bool pressed = in.pointerDown.load() != 0 && px >= kCornerLeft && px <= kCornerRight &&
                    py > kScreenHeight - in.softKeyBarHeight;
     paintFrameWithGraphics(spriteSlot(kSoftKeySprite), g, pressed ? frame + 1 : frame, kScreenWidth, kScreenHeight, 0);
+}
+
+void Game::drawStringAt(bool second, String* text, int32_t x, int32_t y) {
+    Graphics* g = stateStatics.graphics;
+    if (isNull(text) || isNull(g)) return;
+    // The font engine reads UTF-8.
+    const int32_t n = text->count();
+    int32_t length = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        char16_t c = text->charAtUnchecked(i);
+        length += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+    }
+    ByteArray* bytes = mrc::ApplicationImpl::getApplication()->objectManager->newByteArray(length);
+    if (isNull(bytes)) return;
+    int8_t* out = bytes->elements();
+    for (int32_t i = 0, k = 0; i < n; ++i) {
+        char16_t c = text->charAtUnchecked(i);
+        if (c < 0x80) {
+            out[k++] = int8_t(c);
+        } else if (c < 0x800) {
+            out[k++] = int8_t(0xC0 | c >> 6);
+            out[k++] = int8_t(0x80 | (c & 0x3F));
+        } else {
+            out[k++] = int8_t(0xE0 | c >> 12);
+            out[k++] = int8_t(0x80 | (c >> 6 & 0x3F));
+            out[k++] = int8_t(0x80 | (c & 0x3F));
+        }
+    }
+    textStatics.textFont = second ? 1 : 0;
+    drawTextRun(g, stateStatics.fonts, nullptr, bytes, 0, length, x, y);
 }

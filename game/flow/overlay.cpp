@@ -232,3 +232,23 @@ int32_t Game::cellFlagColour(int32_t value) {
         if (value & fc[0]) return fc[1];
     return 0x000000;
 }
+
+void Game::paintCollisionOverlay(Graphics* g, int32_t mask) {
+    ObjectArray* grid = levelView.s_levelGrid;
+    if (isNull(grid)) return;
+    int32_t cx = mathStatics.cameraX >> 14, cy = mathStatics.cameraY >> 14;
+    // pixelToTile lays the grid from the current layer object (floor division).
+    int32_t c0 = pixelToTileX(cx), c1 = pixelToTileX(cx + kScreenWidth + kCell);
+    int32_t r0 = pixelToTileY(cy), r1 = pixelToTileY(cy + kScreenHeight + kCell);
+    for (int32_t c = std::max(c0, 0); c <= c1 && c < grid->length; ++c) {
+        Object* o = grid->elements()[c];
+        if (isNull(o) || o->classId() != mrc::kClass_ShortArray) continue;
+        auto* column = static_cast<ShortArray*>(o);
+        for (int32_t r = std::max(r0, 0); r <= r1 && r < column->length; ++r) {
+            int32_t value = column->elements()[r];
+            if (!(value & mask)) continue;
+            g->setColor(cellFlagColour(value));
+            g->drawRect(tileToPixelX(c) - cx, tileToPixelY(r) - cy, kCell - 1, kCell - 1);
+        }
+    }
+}

@@ -42,7 +42,8 @@ struct PaintStatics {
 struct LevelViewStatics {
     ByteArray* s_levelHeader;     // byte 2 / 10: palettes of map layers 0 / 1; 6, 7: parallax percent
     ObjectArray* s_mapLayers;     // short[columns][rows] per map layer
-    MRC_REF_FIELDS(&LevelViewStatics::s_levelHeader, &LevelViewStatics::s_mapLayers);
+    ObjectArray* s_levelGrid;     // short[columns][rows]: the flags of each 32-pixel cell
+    MRC_REF_FIELDS(&LevelViewStatics::s_levelHeader, &LevelViewStatics::s_mapLayers, &LevelViewStatics::s_levelGrid);
 };
 
 namespace mrc {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tests/game/flow/paint_fixture.h"
+#include "tools/formats/text_pack.h"
 
 namespace {
 
@@ -255,6 +256,48 @@ TEST_F(MapRepaint, SoftKeyCornerShowsItsPressedFrameOnlyWhileTouched) {
     EXPECT_EQ(painted(2, 0), frameAlone(2));
     GameInput::inputStatics.pointerDown = 0;
     keys = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MapRepaint, StringsAreDrawnInTheFirstOrSecondFont) {
+    static ObjectArray* fonts;
+    statics()->addRoot(reinterpret_cast<Object**>(&fonts));
+    GameBase::initTextStatics();
+    fonts = om()->newObjectArray(mrc::kClass_ASprite, 2);
+    std::vector<int32_t> codes;
+    for (int32_t c = 'a'; c <= 'z'; ++c) codes.push_back(c);
+    codes.push_back(0xE9);
+    for (int32_t k = 0; k < 2; ++k) {
+        BitmapFont f;
+        f.height = 8 + 6 * k;
+        f.widths.assign(codes.size(), 5 + k);
+        ASprite* font = newSprite(bitmapFont(f, 0x604020u));
+        font->buildModuleCache(0, 0, -1, -1, -1, ASprite::kCacheImages);
+        fonts->elements()[k] = font;
+    }
+    GameBase::textStatics.glyphTable = bytes(glyphTable(codes));
+    Game::stateStatics.fonts = fonts;
+    auto ink = [](bool second, const char16_t* text) {
+        Image* image = screen(200, 40);
+        Game::stateStatics.graphics = image->getGraphics();
+        String* s = mrc::newObject<String>();
+        s->initFromWide(text);
+        Game::drawStringAt(second, s, 10, 5);
+        return inkBox(image);
+    };
+    std::array<int32_t, 4> first = ink(false, u"abc"), other = ink(true, u"abc");
+    EXPECT_EQ(first[0], 10);
+    EXPECT_EQ(first[1], 5);
+    EXPECT_EQ(first[3], 8);
+    EXPECT_EQ(other[3], 14);
+    EXPECT_GT(other[2], first[2]);
+    // A character beyond ASCII goes to the font engine as UTF-8: one glyph, as wide as a letter.
+    EXPECT_EQ(ink(false, u"ab\u00e9")[2], first[2]);
+    Game::stateStatics.graphics = nullptr;
+    fonts = nullptr;
 }
 
 }  // namespace

@@ -224,3 +224,38 @@ TEST_F(Overlay, OverlayPictureIsDrawnInBandsWithOneAlpha) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- debug overlays -----------------------------------------------------------------------------
+
+TEST_F(Overlay, CellColoursFollowTheFirstFlagInTheirOrder) {
+    const int32_t cases[][2] = {{0x10 | 0x2, 0xFF8040}, {0x2 | 0x4, 0xFF0000}, {0x4, 0x00FF00}, {0x8, 0x0000FF},
+                                {0x400, 0x00FFFF},      {0x800, 0x00FF80},   {0x200, 0xFF00FF}, {0x20, 0xDABA05},
+                                {0x2000, 0xDAB000},     {0x1000, 0x808080},  {0x80, 0x20FF20},  {0x1, 0}};
+    for (const auto& c : cases) EXPECT_EQ(Game::cellFlagColour(c[0]), c[1]) << c[0];
+}
+
+TEST_F(Overlay, CollisionOverlayOutlinesTheFlaggedCellsInView) {
+    ObjectArray* grid = om()->newObjectArray(mrc::kClass_ShortArray, 40);
+    Game::levelView.s_levelGrid = grid;
+    for (int32_t c = 0; c < 40; ++c) grid->elements()[c] = om()->newShortArray(20);
+    auto cell = [&](int32_t c, int32_t r) -> int16_t& { return static_cast<ShortArray*>(grid->elements()[c])->elements()[r]; };
+    cell(1, 0) = 0x2;     // at the view's top-left
+    cell(3, 2) = 0x4;
+    cell(5, 5) = 0x8;     // masked out
+    cell(27, 15) = 0x2;   // the last column and row walked, drawn off the screen
+    cell(28, 16) = 0x2;   // beyond
+    GameMath::mathStatics.cameraX = 32 << 14;
+    Image* image = screen();
+    Game::paintCollisionOverlay(image->getGraphics(), 0x6);
+    EXPECT_EQ(at(image, 0, 0), rgb(0xFF0000));
+    EXPECT_EQ(at(image, 31, 31), rgb(0xFF0000));
+    EXPECT_EQ(at(image, 15, 15), 0);
+    EXPECT_EQ(at(image, 64, 64), rgb(0x00FF00));
+    EXPECT_EQ(at(image, 128, 160), 0);
+    std::array<int32_t, 4> ink = inkBox(image);
+    EXPECT_EQ(ink, (std::array<int32_t, 4>{0, 0, 96, 96}));
+}
+
+}  // namespace
