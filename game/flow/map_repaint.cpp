@@ -146,10 +146,8 @@ void Game::paintObjectOverlayInstance(Graphics* g, Object* object, bool second) 
     effect->y = at->y;
     effect->paint(g);
     effect->updateAnim();
-    if (effect->isAnimEnded()) {
-        ASpriteInstance::jumpToLastFrame(effect);
-        effect->setAnim(anim);
-    }
+    // Held on its last frame by the end test, then started again.
+    if (effect->isAnimEnded()) effect->setAnim(anim);
 }
 
 void Game::paintLayoutFrame(Graphics* g, int32_t frame, int32_t flags) {

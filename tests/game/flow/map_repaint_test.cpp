@@ -301,3 +301,61 @@ TEST_F(MapRepaint, StringsAreDrawnInTheFirstOrSecondFont) {
 }
 
 }  // namespace
+
+namespace {
+
+// Animation 386 (and 382) show frames 1 then 2, animation 10 frame 0: filled squares of three
+// colours, 4 x 4 from the anchor.
+SpriteData effectSprite() {
+    SpriteData d;
+    for (uint32_t colour : {0xFF0000u, 0x00FF00u, 0x0000FFu}) {
+        d.modules.push_back({ModuleKind::Filled, 4, 4, 0, 0, colour, {}, std::nullopt});
+        d.frames.push_back({{{int32_t(d.modules.size()) - 1, 0, 0, 0}}, {}, std::nullopt});
+    }
+    d.animations.assign(387, {{0, 1, 0, 0, 0}});
+    d.animations[382] = d.animations[386] = {{1, 1, 0, 0, 0}, {2, 1, 0, 0, 0}};
+    d.paletteSection = false;
+    return d;
+}
+
+TEST_F(MapRepaint, ShadowAndEffectInstancesFollowTheObject) {
+    static ASpriteInstance* place;
+    statics()->addRoot(reinterpret_cast<Object**>(&place));
+    ASprite* s = newSprite(effectSprite());
+    ObjectArray* instances = om()->newObjectArray(mrc::kClass_ASpriteInstance, 34);
+    Game::stateStatics.hudInstances = instances;
+    for (int32_t i : {10, 25, 26}) {
+        auto* inst = mrc::newObject<ASpriteInstance>();
+        inst->init(s, 0, 0, nullptr);
+        inst->setAnim(i == 10 ? 10 : 0);
+        instances->elements()[i] = inst;
+    }
+    place = mrc::newObject<ASpriteInstance>();
+    place->init(nullptr, 50, 40, nullptr);
+    gameHooks().objectInstance = [](Object*) { return place; };
+    Object* object = place;  // any object: the hook gives its instance
+    ASpriteInstance::statics.logicStepsThisFrame = 1;
+
+    Image* image = screen(100, 100);
+    Game::paintObjectShadow(image->getGraphics(), object);
+    EXPECT_EQ(at(image, 50, 40), rgb(0xFF0000));
+    EXPECT_EQ(inkBox(image), (std::array<int32_t, 4>{50, 40, 4, 4}));
+
+    auto* effect = static_cast<ASpriteInstance*>(instances->elements()[26]);
+    std::vector<uint16_t> shown;
+    for (int32_t frame = 0; frame < 4; ++frame) {
+        Image* target = screen(100, 100);
+        Game::paintObjectOverlayInstance(target->getGraphics(), object, false);
+        shown.push_back(at(target, 51, 41));
+    }
+    EXPECT_EQ(shown, (std::vector<uint16_t>{rgb(0x00FF00), rgb(0x0000FF), rgb(0x00FF00), rgb(0x0000FF)}));
+    EXPECT_EQ(effect->anim, 386);
+    EXPECT_EQ(effect->getX(), 50);
+    EXPECT_EQ(static_cast<ASpriteInstance*>(instances->elements()[25])->anim, 0);  // the second one untouched
+    Game::paintObjectOverlayInstance(image->getGraphics(), object, true);
+    EXPECT_EQ(static_cast<ASpriteInstance*>(instances->elements()[25])->anim, 382);
+    gameHooks().objectInstance = nullptr;
+    place = nullptr;
+}
+
+}  // namespace
