@@ -289,6 +289,8 @@ public:
     static void paintLayoutFrame(Graphics* g, int32_t frame, int32_t flags);
     // text at (x, y) in font 0, or font 1 when second is set, into this frame's Graphics.
     static void drawStringAt(bool second, String* text, int32_t x, int32_t y);
+    // True, reported as a null access, when there is no Graphics to draw into.
+    static bool noGraphics(Graphics* g);
     // Slot n of the sprite table, or null.
     static ASprite* spriteSlot(int32_t n);
 
