@@ -13,6 +13,10 @@ void Game::setPlayerState(int32_t, int32_t, CObject*) { GAME_NOT_BUILT_YET("Game
 void Game::setObjectAiMode(CObject*, int32_t) { GAME_NOT_BUILT_YET("Game::setObjectAiMode"); }
 void Game::setAllAbilityFlags() { GAME_NOT_BUILT_YET("Game::setAllAbilityFlags"); }
 
+void Game::drawWrappedBackground(Graphics*, int32_t, int32_t, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::drawWrappedBackground");
+}
+
 void Game::pauseTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::pauseTimersOfType23Objects"); }
 void Game::resumeTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::resumeTimersOfType23Objects"); }
 void Game::setMenu(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::setMenu"); }
@@ -28,7 +32,6 @@ bool Game::isElementVisible(int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::isElementVisible");
     return false;
 }
-void Game::paintGlow(Graphics*) { GAME_NOT_BUILT_YET("Game::paintGlow"); }
 void Game::paintLayoutElement(Graphics*, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::paintLayoutElement"); }
 int32_t Game::menuItemAt(int32_t, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::menuItemAt");

@@ -10,8 +10,11 @@
 #include "framework/core/qxlib.h"
 #include "game/flow/game_state_statics.h"
 #include "game/flow/game_statics.h"
+#include "game/flow/paint_statics.h"
 #include "game/flow/world_statics.h"
 
+class ASprite;
+class ASpriteInstance;
 class CObject;
 
 class Game : public QXLib, public GameBase, public GameInput, public GameStatics, public GameStateStatics {
@@ -231,10 +234,6 @@ public:
     // under a clip (the clip returns to the whole screen).
     static void drawGauge(Graphics* g, ASprite* sprite, int32_t x, int32_t y, int32_t w, int32_t max, int32_t value);
     static void markInstanceDirty(ASpriteInstance* instance);
-    static void addDirtyRect(int32_t x, int32_t y, int32_t w, int32_t h);
-    // Repaints the dirty rectangles of the background buffer from the buffer's base colour and
-    // forgets them.
-    static void repaintDirtyRects(Graphics* g);
 
     // ---- level loader ----
 
@@ -284,7 +283,6 @@ public:
     static void updateGameplay(int32_t mode);
     static void drawButtonDefault(Graphics* g, int32_t layout, int32_t option, int32_t text);
     static bool isElementVisible(int32_t layout, int32_t element);
-    static void paintGlow(Graphics* g);
     static void paintLayoutElement(Graphics* g, int32_t layout, int32_t element);
     // The item of the open menu (its row, for menu 10) whose rectangle holds the point, by the
     // menu's layout; -1 none.
@@ -300,6 +298,111 @@ public:
     static int32_t selectedObjectType();
     static int32_t countUnlockedEntries();
     static int32_t indexOfKindKey(int32_t key);
+
+    // ---- overlay buffer, gradients, dirty rectangles and the perspective plane ----
+
+    static PaintStatics paintStatics;
+    static LevelViewStatics levelView;
+    static constexpr int32_t kOverlayFill = static_cast<int32_t>(0xCC000000);
+    static constexpr int32_t kMaxDirtyRects = 20;
+    static constexpr int32_t kRegionWidth = 1600;
+    static constexpr int32_t kRegionHeight = 240;
+    static constexpr int32_t kRegionStrip = 32;
+    static constexpr int32_t kWorkBufferSize = 102400;
+
+    // The strip, all 0xCC000000.
+    static void createOverlayBuffer();
+    // One colour per row / column, channels in 8.8 fixed point; steps with alpha 0 are opaque
+    // lines (rows) or nothing (columns).
+    static void fillVerticalGradient(Graphics* g, int32_t x, int32_t y, int32_t w, int32_t h, int32_t from,
+                                     int32_t to);
+    static void fillHorizontalGradient(Graphics* g, int32_t x, int32_t y, int32_t w, int32_t h, int32_t from,
+                                       int32_t to);
+    // A gauge bar (layoutBox) in rgb at opacity percent (14 fraction bits).
+    static void drawTranslucentBox(Graphics* g, int32_t rgb, int32_t opacity, int32_t max, int32_t value, int32_t x,
+                                   int32_t y, int32_t w, int32_t h, int32_t padX, int32_t padY, int32_t flags);
+    // Clipped to the screen; dropped when 20 are listed or nothing is left.
+    static void addDirtyRect(int32_t x, int32_t y, int32_t w, int32_t h);
+    // Buffer clip reset, the effects layer repainted with the level's parallax, timers resumed.
+    static void restoreBackground();
+    // The plane's buffers on first use (the work buffer also serves the sprite painter); the
+    // plane parameters reset every time.
+    static void allocLevelBuffers();
+    // The plane around the camera view, strips of 32 image rows from the bottom up.
+    static void paintScreenEffect(Graphics* g);
+    // Rows of the source resampled to a width and offset that change by a step per row (both
+    // with 14 fraction bits); an index outside the source gives opaque black.
+    static void resampleRows(IntArray* src, int32_t stride, int32_t x0, int32_t y0, int32_t width, int32_t srcRows,
+                             IntArray* dst, int32_t widthStart, int32_t rows, int32_t offsetStart,
+                             int32_t widthStep, int32_t offsetStep);
+    // The debug outline colour of a grid cell, by its first flag.
+    static int32_t cellFlagColour(int32_t value);
+    // Debug: the level grid's cells in view whose value has a bit of mask, outlined by flag; the
+    // grid is laid from the current layer object.
+    static void paintCollisionOverlay(Graphics* g, int32_t mask);
+
+    // ---- sprite paint effects, screen filter and glow ----
+
+    // Flags, the effect state's rows, the overlay image, the painter's hooks.
+    static void initPaintEffects();
+    static void drawRGBColumnBand(Graphics* g, int32_t x, int32_t y, IntArray* pixels, int32_t w, int32_t h);
+    static void paintEffectSpriteFrame(Graphics* g);
+    static void paintGradientEdges(Graphics* g, int32_t x, int32_t y, int32_t w, int32_t h);
+    static void emitQueuedParticleAt(Graphics* g, int32_t x, int32_t y);
+    // Where queued particles go (setEntry); tests record them here.
+    static void (*particleSink)(int32_t kind, int32_t x, int32_t y);
+    static void startScreenFilter(int32_t level, int32_t target, int32_t mode);
+    static void paintScreenSmear(Graphics* g);
+    static void smearPixelsForward(int32_t n, IntArray* pixels, int32_t strength);
+    static void smearPixelsBackward(int32_t n, IntArray* pixels, int32_t strength);
+    static void captureGlowFromRect();
+    static void captureGlowRegion(int32_t x, int32_t y, int32_t w, int32_t h);
+    static void paintGlow(Graphics* g);
+    static void drawGlow(Graphics* g, int32_t x, int32_t y, int32_t w, int32_t h, int32_t kh, int32_t kv,
+                         int32_t gain);
+    static void glowFilter(IntArray* buffer, int32_t destination, int32_t kh, int32_t kv, int32_t gain);
+
+    // ---- drawing operations and paint-effect switches ----
+
+    static void fillGradient(Graphics* g, int32_t x, int32_t y, int32_t w, int32_t h, int32_t from, int32_t to);
+    static void fillScreen(int32_t colour);
+    static void drawBufferImage(Graphics* g);
+    static void repaintDirtyRects(Graphics* g);
+    static void drawOverlayImageAlpha(Graphics* g, int32_t alpha, int32_t unused);
+    static void drawDebugCross(Graphics* g, ASpriteInstance* instance, int32_t colour);
+    static void setFlags(int32_t bits);
+    static void clearFlag(int32_t bits);
+    static void setTableInt(int32_t row, int32_t i, int32_t v);
+    // Row `row` of the effect state (an int[]), or null.
+    static IntArray* paintEffectRow(int32_t row);
+
+    // ---- map buffer repaint and paint operations ----
+
+    // The background buffer brought to the view origin (x, y): exposed strips only when the
+    // last view overlaps, else the whole view.
+    static void repaintMapBuffer(ObjectArray* layers, ObjectArray* sprites, int32_t x, int32_t y);
+    static void paintClippedFrame(Graphics* g, ObjectArray* layer, ASprite* sprite, int32_t x, int32_t y,
+                                  int32_t screenX, int32_t screenY, int32_t w, int32_t h);
+    // The instance's current frame (its still frame without animation) / frame 0 of its
+    // animation at its pixel position, in the shared frame rectangle.
+    static IntArray* instanceRectTemp(ASpriteInstance* instance);
+    static IntArray* instanceFrameRectTemp(ASpriteInstance* instance);
+    static IntArray* clearedTempRect();
+    // The sprite's module images for a palette (flag 2 images, 4 pixels) for the used modules.
+    static void buildCache(ASprite* sprite, int32_t palette, int32_t flags, ByteArray* usedModules);
+    static void paintObjectShadow(Graphics* g, Object* object);
+    static void paintObjectOverlayInstance(Graphics* g, Object* object, bool second);
+    static void paintLayoutFrame(Graphics* g, int32_t frame, int32_t flags);
+    // text at (x, y) in font 0, or font 1 when second is set, into this frame's Graphics.
+    static void drawStringAt(bool second, String* text, int32_t x, int32_t y);
+    // True, reported as a null access, when there is no Graphics to draw into.
+    static bool noGraphics(Graphics* g);
+    // Slot n of the sprite table, or null.
+    static ASprite* spriteSlot(int32_t n);
+
+    // ---- routines of other parts of the game these call (game/pending.cpp until built) ----
+
+    static void drawWrappedBackground(Graphics* g, int32_t cx, int32_t cy, int32_t x, int32_t y);
 
     // The digits of `text` at its even indexes (minus '0') into `digits`, as many as it holds.
     static void readPropertyDigits(String* text, IntArray* digits);

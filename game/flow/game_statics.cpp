@@ -1,4 +1,5 @@
 #include "game/flow/game_statics.h"
+#include "game/flow/paint_statics.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -279,6 +280,7 @@ void registerGameStatics() {
     registered = true;
     StaticClass::registerStatics("Game.flow", &GameStatics::flowStatics);
     registerGameStateStatics();
+    registerPaintStatics();
     StaticClass::setInitialiser(StaticInit::Game, &GameStatics::clinit);
     registerObjectClasses();
 }

@@ -18,7 +18,6 @@ namespace {
 constexpr int32_t kTopLeft = 20;
 constexpr int32_t kTapCommand = 18;
 constexpr int32_t kTapAction = 16;
-constexpr int32_t kShade = static_cast<int32_t>(0xCC000000u);
 
 mrc::ObjectManager* om() { return mrc::ApplicationImpl::getApplication()->objectManager; }
 
@@ -73,9 +72,9 @@ void Game::initResources() {
     initSaveData();
     loadRecordProgress();
     // 5.
-    overlayStatics.overlayBuffer = om()->newIntArray(kOverlayWidth * kOverlayHeight);
-    fillOverlay(kShade);
-    // 6. (popup records, level objects, initPaintEffects)
+    createOverlayBuffer();
+    // 6. (popup records, level objects)
+    initPaintEffects();
     // 7.
     s.kindCounts = om()->newByteArray(15);
     s.kindIndex = om()->newShortArray(15);
@@ -250,35 +249,10 @@ void Game::drawGauge(Graphics* g, ASprite* sprite, int32_t x, int32_t bottom, in
     g->setClip(0, 0, kScreenWidth, kScreenHeight);
 }
 
-void Game::addDirtyRect(int32_t x, int32_t y, int32_t w, int32_t h) {
-    StateStatics& s = stateStatics;
-    Long64Array* rects = s.dirtyRects;
-    if (isNull(rects) || s.dirtyCount >= rects->length || w <= 0 || h <= 0) return;
-    rects->elements()[s.dirtyCount++] = int64_t(uint16_t(x)) | int64_t(uint16_t(y)) << 16 |
-                                        int64_t(uint16_t(w)) << 32 | int64_t(uint16_t(h)) << 48;
-}
-
 void Game::markInstanceDirty(ASpriteInstance* instance) {
     if (isNull(instance)) return;
     IntArray* r = instance->getRect();
     if (isNull(r) || r->length < 4) return;
     const int32_t* e = r->elements();
     addDirtyRect(e[0], e[1], e[2] - e[0], e[3] - e[1]);
-}
-
-void Game::repaintDirtyRects(Graphics* g) {
-    StateStatics& s = stateStatics;
-    Long64Array* rects = s.dirtyRects;
-    if (isNull(rects) || isNull(s.bufferImage)) {
-        s.dirtyCount = 0;
-        return;
-    }
-    for (int32_t i = 0; i < s.dirtyCount && i < rects->length; ++i) {
-        const int64_t r = rects->elements()[i];
-        const int32_t x = int16_t(r), y = int16_t(r >> 16), w = uint16_t(r >> 32), h = uint16_t(r >> 48);
-        g->setClip(x, y, w, h);
-        g->drawImage(s.bufferImage, 0, 0, kTopLeft);
-    }
-    g->setClip(0, 0, kScreenWidth, kScreenHeight);
-    s.dirtyCount = 0;
 }

@@ -11,3 +11,10 @@ add_test(NAME GameObjectsAndSaves.UnderCollectionStress
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=CObjectTest.*:SaveGamesTest.*:ObjectListsTest.*)
 set_tests_properties(GameObjectsAndSaves.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
+
+# The glow and the perspective plane keep offsets into the shared pixel buffers, never element
+# pointers across an allocation: checked with a collection and compaction at every allocation.
+add_test(NAME GamePaint.GlowAndPlaneUnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=PaintEffects.Glow*:Plane.*:PaintEffects.Filter*)
+set_tests_properties(GamePaint.GlowAndPlaneUnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
