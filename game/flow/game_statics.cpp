@@ -278,6 +278,7 @@ void registerGameStatics() {
     StaticClass::registerStatics("Game.flow", &GameStatics::flowStatics);
     StaticClass::setInitialiser(StaticInit::Game, &GameStatics::clinit);
     registerObjectClasses();
+    registerCellGridStatics();
 }
 
 }  // namespace mrc
