@@ -13,8 +13,8 @@ namespace {
 // The sampling rule's next coordinate after p on an axis starting at s.
 int64_t nextSample(int64_t s, int64_t p) { return p == s ? p + 31 : p + 32; }
 
-constexpr int32_t kHorizontal = 0x1418, kRight = 0x1010;
-constexpr int32_t kVertical = 0x4106, kDown = 0x4004;
+constexpr int32_t kMovesHorizontally = 0x1418, kMovesRight = 0x1010;
+constexpr int32_t kMovesVertically = 0x4106, kMovesDown = 0x4004;
 constexpr int32_t kMaxPushCells = 6;
 
 // Room for the samples of a span of `length` pixels (length / 32 + 2), the list grown on need.
@@ -137,7 +137,7 @@ void Game::paintForegroundCells(javax_microedition_lcdui_Graphics* g, int32_t le
 
 int32_t Game::findMoveLimit(int32_t x, int32_t y, int32_t direction, int32_t mask, int32_t offset, int32_t offsetY,
                             int32_t w, int32_t h) {
-    if (direction & kHorizontal) return pushOut({x, y, h, (direction & kRight) != 0, false, mask}, offset, w);
-    if (direction & kVertical) return pushOut({y, x, w, (direction & kDown) != 0, true, mask}, offsetY, h);
+    if (direction & kMovesHorizontally) return pushOut({x, y, h, (direction & kMovesRight) != 0, false, mask}, offset, w);
+    if (direction & kMovesVertically) return pushOut({y, x, w, (direction & kMovesDown) != 0, true, mask}, offsetY, h);
     return x;
 }

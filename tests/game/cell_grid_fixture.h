@@ -101,6 +101,7 @@ protected:
         WorldTest::TearDown();
     }
 
+public:
     // A grid from rows of characters (row 0 first); '.' is 0, other characters by the table.
     static ObjectArray* grid(const std::vector<std::string>& rows) {
         static const std::map<char, int32_t> bits = {{'2', 0x0002}, {'4', 0x0004}, {'S', 0x0020}, {'P', 0x0200},
@@ -118,8 +119,11 @@ protected:
         }
         return g;
     }
+    // A level of its own, without layer objects.
     static void useLevel(const std::vector<std::string>& rows) {
         Game::grids.s_levelGrid = grid(rows);
+        Game::objects.s_layerObjects = om()->newObjectArray(kClass_CObject, 0);
+        Game::grids.s_viewObjectCount = 0;
         Game::setCurrentRoom(nullptr);
     }
 
