@@ -36,23 +36,7 @@ protected:
         calls().clear();
         objectEdges().clear();
         hits().clear();
-        // 10 x 8 cells. '2': 0x0002, 'P': 0x0200, 'F': 0x2000 (the floor).
-        Game::grids.s_levelGrid = grid({"2.2.......",
-                                        "..........",
-                                        "..........",
-                                        "....P.....",
-                                        "..........",
-                                        "..........",
-                                        "..........",
-                                        "FFFFFFFFFF"});
-        layer = object(1, Game::kLayerType, {{19, 0}}, 50, kLayerX, kLayerY);
-        Game::grids.s_layerGrids = om()->newObjectArray(kClass_ObjectArray, 1);
-        // '4': 0x0004, 'S': 0x0020.
-        Game::grids.s_layerGrids->elements()[0] = grid({"4..", "...", "..S"});
-        Game::objects.s_layerObjects = list({layer});
-        Game::grids.s_viewObjects = list({layer});
-        Game::grids.s_viewObjectCount = 1;
-        Game::setCurrentRoom(nullptr);
+        standardLevel();
 
         auto& seams = gamePendingSeams();
         seams.findObjectInRange = [](int32_t x, int32_t y, ObjectArray* objects, int32_t from, int32_t to, bool,
@@ -101,12 +85,33 @@ protected:
         WorldTest::TearDown();
     }
 
+    // The level of 10 x 8 cells with the layer object.
+    void standardLevel() {
+        // 10 x 8 cells. '2': 0x0002, 'P': 0x0200, 'F': 0x2000 (the floor).
+        Game::grids.s_levelGrid = grid({"2.2.......",
+                                        "..........",
+                                        "..........",
+                                        "....P.....",
+                                        "..........",
+                                        "..........",
+                                        "..........",
+                                        "FFFFFFFFFF"});
+        layer = object(1, Game::kLayerType, {{19, 0}}, 50, kLayerX, kLayerY);
+        Game::grids.s_layerGrids = om()->newObjectArray(kClass_ObjectArray, 1);
+        // '4': 0x0004, 'S': 0x0020.
+        Game::grids.s_layerGrids->elements()[0] = grid({"4..", "...", "..S"});
+        Game::objects.s_layerObjects = list({layer});
+        Game::grids.s_viewObjects = list({layer});
+        Game::grids.s_viewObjectCount = 1;
+        Game::setCurrentRoom(nullptr);
+    }
+
 public:
     // A grid from rows of characters (row 0 first); '.' is 0, other characters by the table.
     static ObjectArray* grid(const std::vector<std::string>& rows) {
         static const std::map<char, int32_t> bits = {{'2', 0x0002}, {'4', 0x0004}, {'S', 0x0020}, {'P', 0x0200},
                                                      {'F', 0x2000}, {'B', 0x0040}, {'M', 0x0010}, {'G', 0x0042},
-                                                     {'L', 0x0200}, {'X', 0xFFFF}};
+                                                     {'L', 0x0200}, {'H', 0x0400}, {'X', 0xFFFF}};
         const auto columns = static_cast<int32_t>(rows.empty() ? 0 : rows[0].size());
         ObjectArray* g = om()->newObjectArray(kClass_ShortArray, columns);
         for (int32_t c = 0; c < columns; ++c) {
