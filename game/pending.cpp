@@ -14,7 +14,54 @@ void Game::setPlayerState(int32_t, int32_t, CObject*) { GAME_NOT_BUILT_YET("Game
 void Game::setObjectAiMode(CObject*, int32_t) { GAME_NOT_BUILT_YET("Game::setObjectAiMode"); }
 void Game::setAllAbilityFlags() { GAME_NOT_BUILT_YET("Game::setAllAbilityFlags"); }
 
-// Object queries, target bookkeeping, the map cell repaint and the frame time that the cell probes
+void Game::pauseTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::pauseTimersOfType23Objects"); }
+void Game::resumeTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::resumeTimersOfType23Objects"); }
+void Game::setMenu(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::setMenu"); }
+void Game::setMenuCursor(int32_t) { GAME_NOT_BUILT_YET("Game::setMenuCursor"); }
+void Game::reopenOptionList() { GAME_NOT_BUILT_YET("Game::reopenOptionList"); }
+bool Game::touchZone(int32_t) {
+    GAME_NOT_BUILT_YET("Game::touchZone");
+    return false;
+}
+void Game::updateGameplay(int32_t) { GAME_NOT_BUILT_YET("Game::updateGameplay"); }
+void Game::drawButtonDefault(Graphics*, int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::drawButtonDefault"); }
+bool Game::isElementVisible(int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::isElementVisible");
+    return false;
+}
+void Game::paintGlow(Graphics*) { GAME_NOT_BUILT_YET("Game::paintGlow"); }
+void Game::paintLayoutElement(Graphics*, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::paintLayoutElement"); }
+int32_t Game::menuItemAt(int32_t, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::menuItemAt");
+    return -1;
+}
+void Game::menuAction(int32_t) { GAME_NOT_BUILT_YET("Game::menuAction"); }
+void Game::showUpgradePanel(int32_t) { GAME_NOT_BUILT_YET("Game::showUpgradePanel"); }
+int32_t Game::upgradeMode() {
+    GAME_NOT_BUILT_YET("Game::upgradeMode");
+    return 0;
+}
+void Game::checkInteraction() { GAME_NOT_BUILT_YET("Game::checkInteraction"); }
+int32_t Game::playerAction() {
+    GAME_NOT_BUILT_YET("Game::playerAction");
+    return -1;
+}
+void Game::turnPlayer(int32_t) { GAME_NOT_BUILT_YET("Game::turnPlayer"); }
+int32_t Game::selectedObjectType() {
+    GAME_NOT_BUILT_YET("Game::selectedObjectType");
+    return -1;
+}
+int32_t Game::countUnlockedEntries() {
+    GAME_NOT_BUILT_YET("Game::countUnlockedEntries");
+    return 0;
+}
+int32_t Game::indexOfKindKey(int32_t) {
+    GAME_NOT_BUILT_YET("Game::indexOfKindKey");
+    return -1;
+}
+void Game::resetObjectSlots(ASprite*) { GAME_NOT_BUILT_YET("Game::resetObjectSlots"); }
+
+// Object queries, target bookkeeping and the map cell repaint that the cell probes
 // call. Each answers through its seam when one is set (game/flow/pending_seams.h).
 namespace mrc {
 GamePendingSeams& gamePendingSeams() {
@@ -62,9 +109,4 @@ void Game::paintMapCells(javax_microedition_lcdui_Graphics* g, int32_t left, int
                          int32_t bottom, int32_t column, int32_t row, bool variant) {
     GAME_NOT_BUILT_YET("Game::paintMapCells");
     if (auto seam = mrc::gamePendingSeams().paintMapCells) seam(g, left, top, right, bottom, column, row, variant);
-}
-int32_t Game::frameTime() {
-    GAME_NOT_BUILT_YET("QXLib::s_frameTime");
-    auto seam = mrc::gamePendingSeams().frameTime;
-    return seam ? seam() : 0;
 }

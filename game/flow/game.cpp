@@ -3,13 +3,13 @@
 #include "framework/core/game_hooks.h"
 #include "framework/core/game_timers.h"
 #include "framework/sound/sound_manager.h"
+#include "framework/sprite/sprite.h"
 #include "platform/midlet/midlet.h"
 #include "runtime/core/application.h"
 #include "runtime/core/arrays.h"
 #include "runtime/lang/string.h"
 
 Game::PromoHooks Game::promoHooks;
-Game::FrameHooks Game::frameHooks;
 
 void Game::readPropertyDigits(String* text, IntArray* digits) {
     if (isNull(text) || isNull(digits)) {
@@ -71,14 +71,20 @@ void Game::showNotify() {
     resume();
 }
 
-void Game::runFrame() {
-    if (frameHooks.runFrame != nullptr) frameHooks.runFrame(this);
-}
-
 namespace mrc {
 
 void registerGameClasses() {
     NewInstanceFactory::add<Game>();
+    Game::initStateTables();
+    // The framework's sprite services, over the game's sprite table.
+    gameHooks().getSprite = [](int32_t n) -> ASprite* {
+        ObjectArray* sprites = Game::stateStatics.sprites;
+        if (isNull(sprites) || n < 0 || n >= sprites->length) return nullptr;
+        return static_cast<ASprite*>(sprites->elements()[n]);
+    };
+    gameHooks().loadSprite = [](ASprite* sprite, int32_t pack, int32_t entry, int32_t palette, int32_t flags,
+                                bool openPack) { return Game::loadSprite(sprite, pack, entry, palette, flags, openPack); };
+    gameHooks().stateTicks = [] { return Game::stateStatics.stateTicks; };
     gameHooks().initGame = [](QXLib* canvas, javax_microedition_midlet_MIDlet* midlet,
                               javax_microedition_lcdui_Display* display) {
         static_cast<Game*>(canvas)->init(midlet, display);

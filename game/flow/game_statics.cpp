@@ -8,6 +8,7 @@
 #include "framework/core/game_input.h"
 #include "game/flow/game.h"
 #include "game/objects/cobject.h"
+#include "game/flow/game_state_statics.h"
 #include "host/core/clock.h"
 #include "runtime/core/application.h"
 #include "runtime/core/arrays.h"
@@ -267,6 +268,7 @@ void GameStatics::clinit() {
 
     // Objects, tables and saves.
     Game::initWorldStatics();
+    GameStateStatics::initStateStatics();
 }
 
 namespace mrc {
@@ -276,6 +278,7 @@ void registerGameStatics() {
     if (registered) return;
     registered = true;
     StaticClass::registerStatics("Game.flow", &GameStatics::flowStatics);
+    registerGameStateStatics();
     StaticClass::setInitialiser(StaticInit::Game, &GameStatics::clinit);
     registerObjectClasses();
     registerCellGridStatics();

@@ -2,6 +2,7 @@
 // in GameBase and GameInput), and the Game class's static initialiser.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "runtime/core/object.h"
@@ -26,7 +27,7 @@ public:
         Object* instance;          // the game canvas (a Game), set by its constructor
         IntArray* propertyDigits;  // int[3], from an application property
         WM_JSound* sound;          // the game's sound manager
-        uint8_t pendingResume;     // set by hideNotify: the next frame's update handles the resume
+        std::atomic<uint8_t> pendingResume;  // set by hideNotify (UI thread): the next update resumes
 
         // Touch layout (pixels).
         int32_t s_softZoneWidth;  // the soft-key corner zones, softKeyBarHeight high

@@ -93,7 +93,11 @@ int32_t Game::listCodeToType(int32_t code) {
 int32_t Game::findType29ById(int32_t id, int32_t start) {
     ObjectArray* list = objects.s_scriptObjects;
     if (isNull(list)) return -1;
-    for (int32_t i = start < 0 ? 0 : start; i < list->length; ++i) {
+    if (start < 0) {
+        JArray::getRef(list, start);  // raises: outside the list
+        return -1;
+    }
+    for (int32_t i = start; i < list->length; ++i) {
         auto* o = static_cast<CObject*>(list->elements()[i]);
         if (!isNull(o) && o->m_type == 29 && o->param(9) == id) return i;
     }
@@ -297,7 +301,97 @@ void Game::applySpriteToObject(CObject* o) {
         slot = JArray::getByte(objects.s_spriteSlots, group == 8 ? 24 + i : (group - 4) * 30 + i);
         if (slot < 0) return;
     }
-    o->setSprite(static_cast<ASprite*>(JArray::getRef(objects.s_sprites, slot)), 0);
+    o->setSprite(static_cast<ASprite*>(JArray::getRef(stateStatics.sprites, slot)), 0);
+}
+
+void Game::releaseLevelSprites(bool all) {
+    GameObjectStatics& g = objects;
+    ObjectArray* sprites = stateStatics.sprites;
+    auto release = [&](int32_t slot) {
+        auto* sprite = static_cast<ASprite*>(JArray::getRef(sprites, slot));
+        if (isNull(sprite)) return false;
+        resetObjectSlots(sprite);
+        JArray::setRef(sprites, slot, nullptr);
+        return true;
+    };
+    if (all && !isNull(sprites)) {
+        release(18);
+        if (sprites->length > 19) release(19);
+        Object* kept[] = {JArray::getRef(sprites, 10), JArray::getRef(sprites, 11)};
+        for (int32_t r = 0; !isNull(g.s_spriteSlots) && r < g.s_spriteSlots->length; ++r) {
+            const int32_t slot = g.s_spriteSlots->elements()[r];
+            if (slot < 0) continue;
+            Object* sprite = JArray::getRef(sprites, slot);
+            if (isNull(sprite) || sprite == kept[0] || sprite == kept[1]) continue;
+            release(slot);
+            g.s_spriteSlots->elements()[r] = -1;
+        }
+    }
+    ObjectArray* items = CObject::statics.s_itemSprites;
+    if (!isNull(items))
+        for (int32_t i = 0; i < items->length; ++i) items->elements()[i] = nullptr;
+}
+
+void Game::shareSpriteData(int32_t source, int32_t from, int32_t to, bool direct) {
+    if (source < 0) return;
+    ObjectArray* sprites = stateStatics.sprites;
+    auto* src = static_cast<ASprite*>(JArray::getRef(sprites, source));
+    if (isNull(src)) return;
+    mrc::ObjectManager* om = mrc::ApplicationImpl::getApplication()->objectManager;
+    // The per-palette image cache, each missing palette's entry made and marked as cached images.
+    if (isNull(src->moduleImageCache)) src->moduleImageCache = om->newObjectArray(mrc::kClass_ObjectArray, src->paletteCount);
+    if (isNull(src->paletteCacheMode)) src->paletteCacheMode = om->newIntArray(src->paletteCount);
+    for (int32_t p = 0; !isNull(src->moduleImageCache) && p < src->moduleImageCache->length; ++p) {
+        if (!isNull(src->moduleImageCache->elements()[p])) continue;
+        ObjectArray* images = om->newObjectArray(mrc::kClass_Object, src->moduleCount);
+        JArray::setRef(src->moduleImageCache, p, images);
+        JArray::setInt(src->paletteCacheMode, p, ASprite::kCacheImages);
+    }
+    for (int32_t k = from; k < to; ++k) {
+        const int32_t slot = direct ? k : JArray::getByte(objects.s_spriteSlots, k);
+        if (slot < 0) continue;
+        auto* target = static_cast<ASprite*>(JArray::getRef(sprites, slot));
+        if (isNull(target) || target == src) continue;
+        // Everything but the palette and mapping each sprite selects for itself.
+        target->lineSpacing = src->lineSpacing;
+        target->moduleCount = src->moduleCount;
+        target->moduleX = src->moduleX;
+        target->moduleY = src->moduleY;
+        target->moduleWidth = src->moduleWidth;
+        target->moduleHeight = src->moduleHeight;
+        target->frameModuleCount = src->frameModuleCount;
+        target->frameFirstModule = src->frameFirstModule;
+        target->fmModule = src->fmModule;
+        target->fmOffsetX = src->fmOffsetX;
+        target->fmOffsetY = src->fmOffsetY;
+        target->fmFlags = src->fmFlags;
+        target->animFrameCount = src->animFrameCount;
+        target->animFirstFrame = src->animFirstFrame;
+        target->aframeFrame = src->aframeFrame;
+        target->aframeTime = src->aframeTime;
+        target->aframeOffsetX = src->aframeOffsetX;
+        target->aframeOffsetY = src->aframeOffsetY;
+        target->aframeFlags = src->aframeFlags;
+        target->frameRects = src->frameRects;
+        target->frameFirstRect = src->frameFirstRect;
+        target->frameRectCount = src->frameRectCount;
+        target->moduleMappings = src->moduleMappings;
+        target->dataFlags = src->dataFlags;
+        target->palettes = src->palettes;
+        target->paletteCount = src->paletteCount;
+        target->colorsPerPalette = src->colorsPerPalette;
+        target->hasAlpha = src->hasAlpha;
+        target->pixelFormat = src->pixelFormat;
+        target->pixelMask = src->pixelMask;
+        target->bitsPerPixel = src->bitsPerPixel;
+        target->pixelData = src->pixelData;
+        target->moduleDataOffset = src->moduleDataOffset;
+        target->moduleImageCache = src->moduleImageCache;
+        target->modulePixelCache = src->modulePixelCache;
+        target->paletteCacheMode = src->paletteCacheMode;
+        target->moduleKind = src->moduleKind;
+        target->moduleColor = src->moduleColor;
+    }
 }
 
 // ---- emitter slots and routes ----
@@ -367,27 +461,27 @@ void Game::clearByteAt(int32_t route) {
 // ---- collectible tallies ----
 
 void Game::resetKindTallies() {
-    GameObjectStatics& g = objects;
+    StateStatics& s = stateStatics;
     for (int32_t k = 0; k < kKindCount; ++k) {
-        JArray::setByte(g.s_kindCounts, k, -1);
-        JArray::setShort(g.s_kindIndex, k, kNoKindIndex);
+        JArray::setByte(s.kindCounts, k, -1);
+        JArray::setShort(s.kindIndex, k, kNoKindIndex);
     }
-    if (!isNull(g.s_savedCounters))
-        for (int32_t i = 0; i < g.s_savedCounters->length; ++i)
-            if (i != 2) g.s_savedCounters->elements()[i] = 0;
+    if (!isNull(s.savedCounters))
+        for (int32_t i = 0; i < s.savedCounters->length; ++i)
+            if (i != 2) s.savedCounters->elements()[i] = 0;
 }
 
 void Game::tallyLevelCollectibles(ObjectArray* type5, ObjectArray* type69) {
     resetKindTallies();
-    GameObjectStatics& g = objects;
+    StateStatics& s = stateStatics;
     if (!isNull(type5)) {
         for (int32_t i = 0; i < type5->length; ++i) {
             CObject* o = slotOrNull(type5, i);
             if (!o) continue;
             const int32_t kind = o->param(3);
-            if (kind == 9 || (JArray::getByte(g.s_kindCounts, kind) & 0xFF) != 255) continue;
-            JArray::setByte(g.s_kindCounts, kind, 0);
-            JArray::setShort(g.s_kindIndex, kind, i);
+            if (kind == 9 || (JArray::getByte(s.kindCounts, kind) & 0xFF) != 255) continue;
+            JArray::setByte(s.kindCounts, kind, 0);
+            JArray::setShort(s.kindIndex, kind, i);
             incSavedCounter(1);
         }
     }
@@ -402,21 +496,25 @@ void Game::tallyLevelCollectibles(ObjectArray* type5, ObjectArray* type69) {
 }
 
 int32_t Game::lookupByte(int32_t i) {
-    const int32_t v = JArray::getByte(objects.s_savedCounters, i) & 0xFF;
+    const int32_t v = JArray::getByte(stateStatics.savedCounters, i) & 0xFF;
     if (v > 254) return -1;
     return v > kCounterLimit ? kCounterLimit : v;
 }
 
 int32_t Game::incSavedCounter(int32_t i) {
     const int32_t old = lookupByte(i);
-    if (old <= kCounterLimit - 1) JArray::setByte(objects.s_savedCounters, i, old + 1);
+    if (old <= kCounterLimit - 1) JArray::setByte(stateStatics.savedCounters, i, old + 1);
     return old;
 }
 
 int32_t Game::findNextPresentKind(int32_t start) {
-    ByteArray* counts = objects.s_kindCounts;
+    ByteArray* counts = stateStatics.kindCounts;
     if (isNull(counts)) return -1;
-    for (int32_t k = start < 0 ? 0 : start; k < counts->length; ++k)
+    if (start < 0) {
+        JArray::getByte(counts, start);  // raises: outside the table
+        return -1;
+    }
+    for (int32_t k = start; k < counts->length; ++k)
         if ((counts->elements()[k] & 0xFF) < 255) return k;
     return -1;
 }
@@ -424,6 +522,6 @@ int32_t Game::findNextPresentKind(int32_t start) {
 void Game::incKindCount(CObject* o) {
     if (isNull(o)) return;
     const int32_t kind = o->param(3);
-    const int32_t count = JArray::getByte(objects.s_kindCounts, kind) & 0xFF;
-    if (count <= 254) JArray::setByte(objects.s_kindCounts, kind, count + 1);
+    const int32_t count = JArray::getByte(stateStatics.kindCounts, kind) & 0xFF;
+    if (count <= 254) JArray::setByte(stateStatics.kindCounts, kind, count + 1);
 }

@@ -100,7 +100,7 @@ CObject* player() {
     return isNull(p) ? nullptr : p;
 }
 
-// The player's position in whole pixels.
+// The player's sprite instance, or null.
 ASpriteInstance* playerSprite() {
     CObject* p = player();
     return p && !isNull(p->m_sprite) ? p->m_sprite : nullptr;
@@ -146,14 +146,9 @@ void Game::initWorldStatics() {
     mrc::ObjectManager* om = app()->objectManager;
     saves.s_saveEnabled = true;
     saves.s_oneByte = om->newByteArray(1);
-    objects.s_kindCounts = om->newByteArray(kKindCount);
-    objects.s_kindIndex = om->newShortArray(kKindCount);
-    objects.s_savedCounters = om->newByteArray(kSavedCounterCount);
     objects.s_levelPool = om->newObjectArray(mrc::kClass_CObject, 17);
     objects.s_levelPoolSlots = om->newIntArray(13);
     tables.s_sceneEffect = om->newIntArray(17);
-    initList40();
-    initSlots3440();
 }
 
 // ---- readers ----
@@ -169,7 +164,7 @@ void Game::initSaveData() {
     }
     if (!complete(r, kSettingsRecordLength)) return;
     tables.s_hasSavedGame = s8(r, 0);
-    saves.s_currentLevel = u8(r, 1);
+    stateStatics.currentLevel = u8(r, 1);
     saves.s_reservedByte = s8(r, 2);
     JArray::setByte(flowStatics.s_settings, 0, s8(r, 3));
     tables.s_mapLocation = s8(r, 4);
@@ -194,9 +189,9 @@ void Game::loadSavedGame(bool headerOnly) {
     if (saves.s_saveEnabled) saves.s_gameRecord = loadSaveData(kGameRecord);
     ByteArray* r = saves.s_gameRecord;
     if (!complete(r, kGameRecordLength)) return;
-    saves.s_currentLevel = s8(r, 0);
+    stateStatics.currentLevel = s8(r, 0);
     saves.s_resumeIndex = u8(r, 1);
-    saves.s_playMode = u8(r, 2);
+    stateStatics.playMode = u8(r, 2);
     saves.s_nextLevel = u8(r, 3);
     saves.s_savedState = u8(r, 4);
     objects.s_currentItem = s8(r, 5);
@@ -238,10 +233,10 @@ void Game::loadSavedGame(bool headerOnly) {
     }
 
     for (int32_t i = 0; i < kKindCount; ++i) {
-        JArray::setByte(objects.s_kindCounts, i, s8(r, kKindsAt + 3 * i));
-        JArray::setShort(objects.s_kindIndex, i, s16(r, kKindsAt + 3 * i + 1));
+        JArray::setByte(stateStatics.kindCounts, i, s8(r, kKindsAt + 3 * i));
+        JArray::setShort(stateStatics.kindIndex, i, s16(r, kKindsAt + 3 * i + 1));
     }
-    copyBytes(r, kCountersAt, objects.s_savedCounters, 0, kSavedCounterCount);
+    copyBytes(r, kCountersAt, stateStatics.savedCounters, 0, kSavedCounterCount);
 }
 
 void Game::loadAndApplyProgressRecord() {
@@ -281,7 +276,7 @@ void Game::writeSettingsRecord() {
     ByteArray* r = imageFor(saves.s_settingsRecord, kSettingsRecordLength, false);
     if (isNull(r)) return;
     put8(r, 0, tables.s_hasSavedGame);
-    put8(r, 1, saves.s_currentLevel);
+    put8(r, 1, stateStatics.currentLevel);
     put8(r, 2, saves.s_reservedByte);
     put8(r, 3, JArray::getByte(flowStatics.s_settings, 0));
     put8(r, 4, tables.s_mapLocation);
@@ -337,9 +332,9 @@ void Game::syncSaveData(bool fresh, bool headerOnly) {
     }
     ByteArray* r = saves.s_gameRecord;
     if (isNull(r)) return;
-    put8(r, 0, saves.s_currentLevel);
+    put8(r, 0, stateStatics.currentLevel);
     put8(r, 1, saves.s_resumeIndex);
-    put8(r, 2, saves.s_playMode);
+    put8(r, 2, stateStatics.playMode);
     put8(r, 3, saves.s_nextLevel);
     put8(r, 4, overlayStatics.gameState);
     put8(r, 5, objects.s_currentItem);
@@ -376,10 +371,10 @@ void Game::syncSaveData(bool fresh, bool headerOnly) {
         copyBytes(flowStatics.s_type29Values, 0, r, kType29At, kType29Length);
 
         for (int32_t i = 0; i < kKindCount; ++i) {
-            put8(r, kKindsAt + 3 * i, JArray::getByte(objects.s_kindCounts, i));
-            put16(r, kKindsAt + 3 * i + 1, JArray::getShort(objects.s_kindIndex, i));
+            put8(r, kKindsAt + 3 * i, JArray::getByte(stateStatics.kindCounts, i));
+            put16(r, kKindsAt + 3 * i + 1, JArray::getShort(stateStatics.kindIndex, i));
         }
-        copyBytes(objects.s_savedCounters, 0, r, kCountersAt, kSavedCounterCount);
+        copyBytes(stateStatics.savedCounters, 0, r, kCountersAt, kSavedCounterCount);
     }
 
     if (saves.s_saveEnabled) {
@@ -396,7 +391,7 @@ void Game::resetSaveData() {
     ByteArray* best = flowStatics.s_bestCompletion;
     if (!isNull(best))
         for (int32_t i = 0; i < best->length; ++i) best->elements()[i] = 0;
-    saves.s_playMode = 0;
+    stateStatics.playMode = 0;
     saves.s_settingsRecord = nullptr;
     saves.s_statsRecord = nullptr;
     initList40();

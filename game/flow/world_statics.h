@@ -13,8 +13,10 @@ class IntArray;
 class ObjectArray;
 class ShortArray;
 
-// The level's object lists (CObject arrays by type), pools, sprite slots and tallies, and the
-// player's item ring, which CObject's initialiser sets.
+// The level's object lists (CObject arrays by type), pools and sprite slots, and the player's item
+// ring, which CObject's initialiser sets. (The loaded sprites, the kind tallies, the saved counters,
+// the play mode and the current level are the state statics' sprites, kindCounts, kindIndex,
+// savedCounters, playMode and currentLevel.)
 struct GameObjectStatics {
     CObject* s_player;                // type 0
     ObjectArray* s_type1Objects;      // 1
@@ -39,14 +41,10 @@ struct GameObjectStatics {
     ObjectArray* s_levelPool;         // CObject[17]: type -1 free
     IntArray* s_levelPoolSlots;       // int[13]: slot -> index in s_levelPool, -1 none
 
-    ObjectArray* s_sprites;           // ASprite[]: the loaded sprites
     ByteArray* s_spriteSlots;         // per sprite resource its index in s_sprites, negative none
     ObjectArray* s_itemSequenceTable;  // per item, per action kind a short[] record
     ObjectArray* s_actionRecords;      // per kind its action records (short[])
 
-    ByteArray* s_kindCounts;     // byte[15]: collected per kind; 255 absent from the level
-    ShortArray* s_kindIndex;     // short[15]: list index of the kind's first object; 0xFFFF none
-    ByteArray* s_savedCounters;  // byte[11]: kept in the save game, each at most 250
 
     ObjectArray* s_speakers;  // int[][]: the level's cell table
     IntArray* s_sparkList;
@@ -79,11 +77,8 @@ struct GameObjectStatics {
                    &GameObjectStatics::s_tileObjects, &GameObjectStatics::s_effectPool,
                    &GameObjectStatics::s_emitterPool, &GameObjectStatics::s_directionalPool,
                    &GameObjectStatics::s_tableObjects, &GameObjectStatics::s_levelPool,
-                   &GameObjectStatics::s_levelPoolSlots, &GameObjectStatics::s_sprites,
-                   &GameObjectStatics::s_spriteSlots, &GameObjectStatics::s_itemSequenceTable,
-                   &GameObjectStatics::s_actionRecords, &GameObjectStatics::s_kindCounts,
-                   &GameObjectStatics::s_kindIndex, &GameObjectStatics::s_savedCounters,
-                   &GameObjectStatics::s_speakers, &GameObjectStatics::s_sparkList,
+                   &GameObjectStatics::s_levelPoolSlots, &GameObjectStatics::s_spriteSlots, &GameObjectStatics::s_itemSequenceTable,
+                   &GameObjectStatics::s_actionRecords, &GameObjectStatics::s_speakers, &GameObjectStatics::s_sparkList,
                    &GameObjectStatics::s_randomParticles, &GameObjectStatics::s_slotRecords,
                    &GameObjectStatics::s_slotOwners, &GameObjectStatics::s_routeLength,
                    &GameObjectStatics::s_scriptBytes, &GameObjectStatics::s_scriptOffsets,
@@ -120,12 +115,10 @@ struct GameSaveStatics {
     ByteArray* s_levelProgressRecord;  // record 4 (1280)
     ByteArray* s_statsRecord;          // record 5 (151)
     ByteArray* s_oneByte;              // byte[1]: the content of each new record
-    int32_t s_currentLevel;
     int32_t s_reservedByte;
     int32_t s_openLevelSelect;
     bool s_firstRunDone;
     int32_t s_resumeIndex;
-    int32_t s_playMode;
     int32_t s_nextLevel;
     int32_t s_savedState;
     int32_t s_switchableCount;

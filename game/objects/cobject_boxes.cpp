@@ -219,7 +219,8 @@ bool CObject::moveTowardsRangeBase(bool fromOwn, int32_t duration) {
     const int32_t ownX = JArray::getShort(rangeRecord(own), 0);
     const int32_t baseX = JArray::getShort(rangeRecord(base), 0);
     const int32_t target = fromOwn ? baseX : ownX, origin = fromOwn ? ownX : baseX;
-    int32_t step = mrc::jdiv((param(PARAM_FACING) * Game::frameTime()) << kFixedBits, duration);
+    const auto frameTime = static_cast<int32_t>(Game::stateStatics.frameTime);
+    int32_t step = mrc::jdiv((param(PARAM_FACING) * frameTime) << kFixedBits, duration);
     if (origin > target) step = -step;
     const int32_t x = part->m_sprite->x;
     if ((target - ((x + step) >> kFixedBits)) * (target - (x >> kFixedBits)) > 0) {

@@ -22,7 +22,7 @@ JArray* currentSequenceRecord() {
 // The sprite loaded for a resource, or null when it is not loaded.
 Object* loadedSprite(int32_t resource) {
     const int32_t k = JArray::getByte(Game::objects.s_spriteSlots, resource);
-    return k >= 0 ? JArray::getRef(Game::objects.s_sprites, k) : nullptr;
+    return k >= 0 ? JArray::getRef(Game::stateStatics.sprites, k) : nullptr;
 }
 
 }  // namespace
@@ -220,7 +220,7 @@ bool CObject::canPlayerMoveInState(int32_t state, int32_t sub) {
         case 6:
         case 10:
         case 22: return false;
-        case 9: return Game::saves.s_playMode != 0;
+        case 9: return Game::stateStatics.playMode != 0;
         case 21: return sub != 7;
         case 25: return statics.s_state25Blocked == 0;
         default: return true;

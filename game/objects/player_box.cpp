@@ -56,7 +56,7 @@ struct RunBound {
     }
 };
 
-int32_t runMask() { return Game::saves.s_playMode != 0 ? 2 : 0x42; }
+int32_t runMask() { return Game::stateStatics.playMode != 0 ? 2 : 0x42; }
 
 }  // namespace
 
@@ -279,7 +279,7 @@ int32_t Game::findBlockedCellRight(int32_t x, int32_t y) {
 
 int32_t Game::findBlockedRunAbove(int32_t x, int32_t y) {
     const RunBound bound;
-    const int32_t mask = saves.s_playMode != 0 ? 0 : 0x40;
+    const int32_t mask = stateStatics.playMode != 0 ? 0 : 0x40;
     for (int32_t run = 0; run < 5;) {
         y -= kCellSize;
         if (bound.outsideY(y)) return tileToPixelY(0);

@@ -57,6 +57,12 @@ protected:
         CObject::clinit();
         GameStatics::clinit();
         registerObjectClasses();
+        // What start-up allocates for these Parts (initResources does it in the game).
+        Game::initList40();
+        Game::initSlots3440();
+        Game::stateStatics.kindCounts = om()->newByteArray(Game::kKindCount);
+        Game::stateStatics.kindIndex = om()->newShortArray(Game::kKindCount);
+        Game::stateStatics.savedCounters = om()->newByteArray(Game::kSavedCounterCount);
     }
     void TearDown() override {
         FrameworkTest::TearDown();
@@ -78,9 +84,13 @@ protected:
                            int32_t x = 0, int32_t y = 0) {
         return CObject::create(id, type, x, y, params(length, std::move(values)));
     }
-    static ObjectArray* list(const std::vector<CObject*>& objects) {
+    // The objects stay in the initializer list's array on the stack (where the collector finds
+    // them) until the new array holds them. Never build a list through a std::vector: its heap
+    // storage is not scanned.
+    static ObjectArray* list(std::initializer_list<CObject*> objects) {
         ObjectArray* a = om()->newObjectArray(kClass_CObject, static_cast<int32_t>(objects.size()));
-        for (std::size_t i = 0; i < objects.size(); ++i) a->elements()[i] = objects[i];
+        int32_t i = 0;
+        for (CObject* o : objects) a->elements()[i++] = o;
         return a;
     }
 

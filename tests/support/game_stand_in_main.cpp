@@ -1,5 +1,5 @@
 // veltrano_game_stand_in: veltrano wired as it ships (KetraKRVD creating the Game, the game thread,
-// the frame driver), with a stand-in for the game's own frame until that is built. Each frame logs
+// the frame driver), with a stand-in for the update of the promotion-screen state that it sits in. Each frame logs
 // its number and thread ("GameStandIn frame N on the game thread") and draws a white bar N pixels
 // wide at the top of a blue screen. The game sits in the promotion-screen state, so that its
 // hideNotify and showNotify reach the promotion hooks, which log "GameStandIn parked" and
@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
         g_throwClass = mrc::kClass_java_lang_Error;
     g_initGame = gameHooks().initGame;
     gameHooks().initGame = &initGame;
-    Game::frameHooks.runFrame = &standInFrame;
+    Game::stateUpdates[GameInput::kStatePromotion] = &standInFrame;
     Game::promoHooks.showMessage = [](javax_microedition_midlet_MIDlet*, Game*, int32_t w, int32_t h, Object*) {
         mrc_log("GameStandIn promotion screen %dx%d", w, h);
     };

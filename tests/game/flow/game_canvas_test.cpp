@@ -30,6 +30,7 @@ struct PromoCalls {
     Object* message = reinterpret_cast<Object*>(1);
 };
 PromoCalls g_promo;
+constexpr int32_t kProbeState = 9;
 std::vector<Game*> g_frames;
 javax_microedition_lcdui_Graphics* g_frameGraphics = nullptr;
 
@@ -50,14 +51,16 @@ protected:
         };
         Game::promoHooks.park = [] { ++g_promo.park; };
         Game::promoHooks.unpark = [] { ++g_promo.unpark; };
-        Game::frameHooks.runFrame = [](Game* game) {
+        // A state of no screen, whose update records the frame.
+        GameOverlay::overlayStatics.gameState = kProbeState;
+        Game::stateUpdates[kProbeState] = [](Game* game) {
             g_frames.push_back(game);
             g_frameGraphics = QXLib::canvasStatics.currentGraphics;
         };
     }
     void TearDown() override {
         Game::promoHooks = Game::PromoHooks{};
-        Game::frameHooks = Game::FrameHooks{};
+        Game::stateUpdates[kProbeState] = nullptr;
         FrameworkTest::TearDown();
     }
 
@@ -243,7 +246,7 @@ TEST_F(GameCanvasTest, PaintRunsTheFrameHookOnceTheLoopHasBegun) {
 
 TEST_F(GameCanvasTest, AnExceptionOfTheFrameHookEndsTheLoopAndIsCaught) {
     Game* game = newGame();
-    Game::frameHooks.runFrame = [](Game*) { mrc::raise(kClass_java_lang_NullPointerException); };
+    Game::stateUpdates[kProbeState] = [](Game*) { mrc::raise(kClass_java_lang_NullPointerException); };
     QXLib::canvasStatics.runState = QXLib::kRunning;
     QXLib::canvasStatics.inFrame = false;
     game->paint(javax_microedition_lcdui_Image::createBlankImage(8, 8)->getGraphics());
@@ -252,8 +255,8 @@ TEST_F(GameCanvasTest, AnExceptionOfTheFrameHookEndsTheLoopAndIsCaught) {
     EXPECT_FALSE(QXLib::canvasStatics.inFrame.load());
 }
 
-TEST_F(GameCanvasTest, WithoutFrameHookAFrameDrawsNothing) {
-    Game::frameHooks = Game::FrameHooks{};
+TEST_F(GameCanvasTest, AStateWithoutScreenDrawsNothing) {
+    Game::stateUpdates[kProbeState] = nullptr;
     Game* game = newGame();
     QXLib::canvasStatics.inFrame = false;
     auto* image = javax_microedition_lcdui_Image::createBlankImage(8, 8);

@@ -241,7 +241,7 @@ TEST_F(ObjectBoxes, MovingBetweenRangeRecords) {
     Game::tables.s_rangeEntries->elements()[1] = base;
     CObject* part = object(3, 15, {}, 50, 50, 0);
     Game::objects.s_type15Objects = list({part});
-    gamePendingSeams().frameTime = [] { return 100; };
+    Game::stateStatics.frameTime = 100;
     CObject* o = object(2, 15, {{CObject::PARAM_MODE, 0}, {CObject::PARAM_FLAGS, 0}, {CObject::PARAM_FACING, 10}});
     EXPECT_EQ(o->getBaseType(), 1);
     EXPECT_EQ(o->getBaseDistance(), 60);

@@ -61,9 +61,9 @@ TEST_F(PlayerItemsTest, PendingAbilitiesBecomeAppliedAndReachThePlayer) {
 
 TEST_F(PlayerItemsTest, ItemSpritesComeFromLoadedSlotsOnly) {
     GameObjectStatics& g = Game::objects;
-    g.s_sprites = om()->newObjectArray(mrc::kClass_ASprite, 4);
+    Game::stateStatics.sprites = om()->newObjectArray(mrc::kClass_ASprite, 4);
     ASprite* sprites[4];
-    for (int32_t i = 0; i < 4; ++i) g.s_sprites->elements()[i] = sprites[i] = mrc::newObject<ASprite>();
+    for (int32_t i = 0; i < 4; ++i) Game::stateStatics.sprites->elements()[i] = sprites[i] = mrc::newObject<ASprite>();
     g.s_spriteSlots = om()->newByteArray(80);
     for (int32_t i = 0; i < 80; ++i) g.s_spriteSlots->elements()[i] = -1;
     CObject::statics.s_itemSpriteOffsets->elements()[3] = 2;
@@ -201,7 +201,7 @@ TEST_F(PlayerItemsTest, StatesThePlayerMayMoveIn) {
         {0, 7, 0, 1, true},
     };
     for (const Case& c : cases) {
-        Game::saves.s_playMode = c.playMode;
+        Game::stateStatics.playMode = c.playMode;
         CObject::statics.s_state25Blocked = c.blocked;
         EXPECT_EQ(CObject::canPlayerMoveInState(c.state, c.sub), c.allowed) << c.state << "/" << c.sub;
     }

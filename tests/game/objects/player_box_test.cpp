@@ -274,12 +274,12 @@ TEST_F(PlayerBox, RunsOfCellsInTheLevelEndAtItsWall) {
         EXPECT_EQ(c.find(c.x, 10), c.result) << c.row << " from " << c.x;
     }
     // In play mode the mask is 2.
-    Game::saves.s_playMode = 1;
+    Game::stateStatics.playMode = 1;
     useLevel({"..B....."});
     EXPECT_EQ(Game::findBlockedCellLeft(200, 10), 0);
     useLevel({"..2....."});
     EXPECT_EQ(Game::findBlockedCellLeft(200, 10), 96);
-    Game::saves.s_playMode = 0;
+    Game::stateStatics.playMode = 0;
 
     // Vertical runs over one column.
     useLevel({".", "B", "B", "B", "B", "B", ".", "2"});
