@@ -132,6 +132,26 @@ public:
         Game::setCurrentRoom(nullptr);
     }
 
+    // An empty level of 10 x 8 cells, and one with the given cells set to `c`.
+    static std::vector<std::string> empty() { return std::vector<std::string>(8, ".........."); }
+    static std::vector<std::string> levelWith(std::vector<std::pair<int, int>> cells, char c = '2') {
+        auto rows = empty();
+        for (auto [column, row] : cells) rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = c;
+        return rows;
+    }
+    // The player at pixel (x, y) with a 40 x 60 box whose feet are at its position, on an empty level.
+    CObject* placePlayer(int32_t x, int32_t y) {
+        auto& s = CObject::statics;
+        s.s_boxWidth = 40;
+        s.s_boxHeight = 60;
+        s.s_boxOffsetX = 20;
+        s.s_boxOffsetY = 60;
+        CObject* player = object(1, 0, {}, 50, x, y);
+        Game::objects.s_player = player;
+        useLevel(empty());
+        return player;
+    }
+
     // Calls recorded by the seams, optionally only those of one name.
     static std::vector<RecordedCall>& calls() {
         static std::vector<RecordedCall> recorded;

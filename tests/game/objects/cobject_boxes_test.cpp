@@ -14,20 +14,7 @@ protected:
         packedKinds({{{12, -1}, {30, -8}, {31, 40}, {32, 20}, {33, 50}, {34, 60}},
                      {{12, -1}, {30, 0}, {31, 20}, {32, 20}, {33, 20}, {34, 20}},
                      {{12, 0}, {30, -8}, {31, 40}, {32, 20}, {33, 50}, {34, 60}}});
-        auto& s = CObject::statics;
-        s.s_boxWidth = 40;
-        s.s_boxHeight = 60;
-        s.s_boxOffsetX = 20;
-        s.s_boxOffsetY = 60;
-        player = object(1, 0, {}, 50, 160, 160);
-        Game::objects.s_player = player;
-        useLevel(empty());
-    }
-    static std::vector<std::string> empty() { return std::vector<std::string>(8, ".........."); }
-    static std::vector<std::string> levelWith(std::vector<std::pair<int, int>> cells, char c = '2') {
-        auto rows = empty();
-        for (auto [column, row] : cells) rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = c;
-        return rows;
+        player = placePlayer(160, 160);
     }
     static void at(CObject* o, int32_t x, int32_t y) {
         o->m_sprite->x = x << 14;

@@ -11,22 +11,8 @@ class PlayerBox : public CellGridTest {
 protected:
     void SetUp() override {
         CellGridTest::SetUp();
-        auto& s = CObject::statics;
-        s.s_boxWidth = 40;
-        s.s_boxHeight = 60;
-        s.s_boxOffsetX = 20;
-        s.s_boxOffsetY = 60;
-        s.s_playerCollisionMask = 0x0002;
-        player = object(1, 0, {}, 50, 60, 124);
-        Game::objects.s_player = player;
-        useLevel(empty());
-    }
-    static std::vector<std::string> empty() { return std::vector<std::string>(8, ".........."); }
-    // The empty level with the given cells set to `c`.
-    static std::vector<std::string> levelWith(std::vector<std::pair<int, int>> cells, char c = '2') {
-        auto rows = empty();
-        for (auto [column, row] : cells) rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = c;
-        return rows;
+        CObject::statics.s_playerCollisionMask = 0x0002;
+        player = placePlayer(60, 124);
     }
     static std::vector<std::pair<int32_t, int32_t>> probes() {
         std::vector<std::pair<int32_t, int32_t>> out;
