@@ -153,6 +153,16 @@ TEST_F(TileSweeps, MoveLimitsAgainstObjectsUseTheirEdges) {
     const std::vector<RecordedCall> leftEdges = {{"findOnScreenObject", {139, 40, 1, 1, 0}},
                                                  {"findOnScreenObject", {139, 71, 1, 1, 0}}};
     EXPECT_EQ(callsOf("findOnScreenObject"), leftEdges);
+
+    // Down from row 1 over columns 3-4: rows 1 and 2 blocked, row 3 free; edges from row 1.
+    calls().clear();
+    hits()[{100, 40}] = block;
+    objectEdges()[{100, 40}] = 60;
+    objectEdges()[{131, 40}] = 50;
+    EXPECT_EQ(Game::findMoveLimit(100, 40, CObject::kDown, 0xFFFF, 5, 3, 40, 20), 60 + 3 + 32);
+    const std::vector<RecordedCall> downEdges = {{"findOnScreenObject", {100, 40, 1, 0, 1}},
+                                                 {"findOnScreenObject", {131, 40, 1, 0, 1}}};
+    EXPECT_EQ(callsOf("findOnScreenObject"), downEdges);
 }
 
 }  // namespace
