@@ -6,6 +6,7 @@
 #include "framework/sprite/sprite_instance.h"
 #include "game/flow/game.h"
 #include "host/core/clock.h"
+#include "host/core/log.h"
 #include "platform/lcdui/graphics.h"
 #include "platform/lcdui/image.h"
 #include "runtime/core/application.h"
@@ -41,8 +42,16 @@ bool isTapPoint(Object* step) {
            command->elements()[1] == kTapAction;
 }
 
+// A list run within one frame; a wait for a key could never end here (the keys are read between
+// frames), so it ends the run instead of hanging the game.
 void runToCompletion() {
-    while ((Game::loadStep() & Game::kLoadFinished) == 0) {
+    for (;;) {
+        const int32_t status = Game::loadStep();
+        if ((status & Game::kLoadFinished) != 0) return;
+        if ((status & Game::kLoadWaitKey) != 0) {
+            mrc_log("Game::updateStartup: a start-up list waits for a key; it is left there");
+            return;
+        }
     }
 }
 
