@@ -23,12 +23,6 @@ constexpr int32_t kShade = static_cast<int32_t>(0xCC000000u);
 
 mrc::ObjectManager* om() { return mrc::ApplicationImpl::getApplication()->objectManager; }
 
-ASprite* spriteAt(ObjectArray* sprites, int32_t slot) {
-    if (isNull(sprites) || slot < 0 || slot >= sprites->length) return nullptr;
-    auto* s = static_cast<ASprite*>(sprites->elements()[slot]);
-    return isNull(s) ? nullptr : s;
-}
-
 ASpriteInstance* emblem() {
     ObjectArray* instances = Game::stateStatics.hudInstances;
     if (isNull(instances) || instances->length == 0) return nullptr;
@@ -56,6 +50,12 @@ void runToCompletion() {
 }
 
 }  // namespace
+
+ASprite* Game::spriteIn(ObjectArray* sprites, int32_t slot) {
+    if (isNull(sprites) || slot < 0 || slot >= sprites->length) return nullptr;
+    auto* s = static_cast<ASprite*>(sprites->elements()[slot]);
+    return isNull(s) ? nullptr : s;
+}
 
 void Game::initResources() {
     StateStatics& s = stateStatics;
@@ -159,7 +159,7 @@ void Game::updateStartup() {
                 b->setColor(0x000000);
                 b->fillRect(0, 0, kScreenWidth, kScreenHeight);
                 drawString(b, s.fonts, 0, 4, 0, 0, 0, 50, 700, kScreenHeight, 0, kTop | kHCenter);
-                if (ASprite* sprite = spriteAt(s.sprites, kStartupSprite)) {
+                if (ASprite* sprite = spriteIn(s.sprites, kStartupSprite)) {
                     ASprite::setGraphics(b);
                     sprite->paintFrame(kStartupSpriteFrame, 0, 0, 0);
                 }
@@ -222,7 +222,7 @@ void Game::paintBossGauge(Graphics* g) {
     StateStatics& s = stateStatics;
     const int32_t max = s.loadProgressTotal;
     const int32_t value = s.loadProgressBase + s.loadIndex;
-    if (ASprite* sprite = spriteAt(s.sprites, kGaugeSprite); sprite != nullptr && sprite->moduleCount > 0) {
+    if (ASprite* sprite = spriteIn(s.sprites, kGaugeSprite); sprite != nullptr && sprite->moduleCount > 0) {
         drawGauge(g, sprite, 0, kScreenHeight, kScreenWidth, max, value);
         return;
     }
