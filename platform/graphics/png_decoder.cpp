@@ -2,6 +2,10 @@
 
 #include <png.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <csetjmp>
 #include <cstdlib>
@@ -93,6 +97,19 @@ void release(png_structp, png_voidp p) { std::free(p); }
 // indices through a table of stored values.
 enum class Layout { Rgb, Keyed, Argb4444, Indexed };
 
+#if defined(__SSE2__)
+// Four RGBA pixels to ARGB4444 in the low halves of the 32-bit lanes, sign-extended so that a
+// signed pack keeps them exact.
+inline __m128i four4444(__m128i p) {
+    __m128i r = _mm_and_si128(_mm_slli_epi32(p, 4), _mm_set1_epi32(0x0F00));
+    __m128i g = _mm_and_si128(_mm_srli_epi32(p, 8), _mm_set1_epi32(0x00F0));
+    __m128i b = _mm_and_si128(_mm_srli_epi32(p, 20), _mm_set1_epi32(0x000F));
+    __m128i a = _mm_and_si128(_mm_srli_epi32(p, 16), _mm_set1_epi32(0xF000));
+    __m128i v = _mm_or_si128(_mm_or_si128(r, g), _mm_or_si128(b, a));
+    return _mm_srai_epi32(_mm_slli_epi32(v, 16), 16);
+}
+#endif
+
 struct RowConverter {
     Layout layout;
     uint16_t table[256];  // Indexed: the stored value of each palette entry
@@ -108,10 +125,21 @@ struct RowConverter {
                     out[i] = in[3] ? c : kColorKey;
                 }
                 break;
-            case Layout::Argb4444:
-                for (int32_t i = 0; i < n; ++i, in += 4)
+            case Layout::Argb4444: {
+                int32_t i = 0;
+#if defined(__SSE2__)
+                // Eight pixels a step: in each 32-bit lane R | G << 8 | B << 16 | A << 24 becomes
+                // A >> 4 << 12 | R >> 4 << 8 | G >> 4 << 4 | B >> 4.
+                for (; i + 8 <= n; i += 8, in += 32) {
+                    __m128i lo = four4444(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in)));
+                    __m128i hi = four4444(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16)));
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packs_epi32(lo, hi));
+                }
+#endif
+                for (; i < n; ++i, in += 4)
                     out[i] = static_cast<uint16_t>((in[3] >> 4) << 12 | (in[0] >> 4) << 8 | (in[1] >> 4) << 4 | in[2] >> 4);
                 break;
+            }
             case Layout::Rgb:
                 for (int32_t i = 0; i < n; ++i, in += 3)
                     out[i] = static_cast<uint16_t>((in[0] & 0xF8) << 8 | (in[1] & 0xFC) << 3 | in[2] >> 3);
