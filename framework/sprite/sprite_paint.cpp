@@ -91,6 +91,12 @@ void ASprite::paintFrame(int32_t frame, int32_t x, int32_t y, int32_t flags) {
 
 void ASprite::paintFModule(int32_t frame, int32_t i, int32_t x, int32_t y, int32_t flags) {
     PaintScope paint;
+    if (++statics.paintSteps > kMaxPaintSteps) {
+        if (statics.paintSteps == kMaxPaintSteps + 1)
+            mrc_log("ASprite::paintFModule: paint ended after %d frame modules", kMaxPaintSteps);
+        statics.paintSteps = kMaxPaintSteps + 2;  // stays past the limit without wrapping
+        return;
+    }
     Checked c = paintChecked();
     int32_t j = c.s(frameFirstModule, frame) + i;
     if (!c.ok) return;

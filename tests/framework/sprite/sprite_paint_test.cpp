@@ -363,6 +363,31 @@ TEST_F(SpritePainting, AFrameInsideItselfIsSkippedAndTracedOncePerPaint) {
     app()->clearPendingException();
 }
 
+TEST_F(SpritePainting, AChainOfFramesNestingTheNextManyTimesEndsAtAStepLimit) {
+    // Frames 0-14 each hold the next one four times: 4^15 leaves, though no frame holds itself.
+    SpriteData d;
+    d.modules = {{ModuleKind::Filled, 1, 1, 0, 0, 0x336699, {}, std::nullopt}};
+    for (int32_t k = 0; k < 15; ++k) {
+        SpriteFrame f;
+        for (int16_t j = 0; j < 4; ++j) f.modules.push_back({k + 1, j, 0, 0x10});
+        d.frames.push_back(f);
+    }
+    d.frames.push_back({{{0, 0, 0, 0}}, {}, std::nullopt});
+    d.paletteSection = false;
+    ASprite* s = newSprite(d);
+    screen(80, 4);
+    log.clear();
+    s->paintFrame(0, 0, 0, 0);
+    EXPECT_EQ(logCount("paint ended after 65536 frame modules"), 1u);
+    // Measuring is a paint too: it ends at the limit with what it reached, short of the 46 columns.
+    std::array<int32_t, 4> bounds = measureFrame(s, 0, 0, 0, 0);
+    EXPECT_EQ(bounds[0], 0);
+    EXPECT_GT(bounds[2], 1);
+    EXPECT_LT(bounds[2], 46);
+    EXPECT_EQ(logCount("paint ended"), 2u);
+    EXPECT_EQ(ASprite::statics.nesting, 0);
+}
+
 TEST_F(SpritePainting, AModuleOutsideTheTablesRaisesOncePerPaint) {
     // Frame 0 names module 7 of a one-module sprite; frame 1 holds frame 0 eight times.
     SpriteData d;
