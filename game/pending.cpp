@@ -3,15 +3,19 @@
 #include "game/pending.h"
 
 #include "game/flow/game.h"
+#include "game/objects/cobject.h"
 
-// The particle table's entry (the object lists' own; it takes the stand-in's place on merging).
-void Game::setEntry(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::setEntry"); }
+// The object's timers: the type-23 timer keeps params[7] as it is.
+void CObject::initTimers() { GAME_NOT_BUILT_YET("CObject::initTimers"); }
+void CObject::releaseTimers() { GAME_NOT_BUILT_YET("CObject::releaseTimers"); }
+
+void Game::setPlayerState(int32_t, int32_t, CObject*) { GAME_NOT_BUILT_YET("Game::setPlayerState"); }
+void Game::setObjectAiMode(CObject*, int32_t) { GAME_NOT_BUILT_YET("Game::setObjectAiMode"); }
+void Game::setAllAbilityFlags() { GAME_NOT_BUILT_YET("Game::setAllAbilityFlags"); }
 
 void Game::drawWrappedBackground(Graphics*, int32_t, int32_t, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::drawWrappedBackground");
 }
-
-void Game::copyParam9To10() { GAME_NOT_BUILT_YET("Game::copyParam9To10"); }
 
 void Game::pauseTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::pauseTimersOfType23Objects"); }
 void Game::resumeTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::resumeTimersOfType23Objects"); }
@@ -57,3 +61,4 @@ int32_t Game::indexOfKindKey(int32_t) {
     GAME_NOT_BUILT_YET("Game::indexOfKindKey");
     return -1;
 }
+void Game::resetObjectSlots(ASprite*) { GAME_NOT_BUILT_YET("Game::resetObjectSlots"); }

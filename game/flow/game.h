@@ -8,12 +8,14 @@
 #include "framework/core/game_base.h"
 #include "framework/core/game_input.h"
 #include "framework/core/qxlib.h"
-#include "game/flow/game_statics.h"
 #include "game/flow/game_state_statics.h"
+#include "game/flow/game_statics.h"
 #include "game/flow/paint_statics.h"
+#include "game/flow/world_statics.h"
 
 class ASprite;
 class ASpriteInstance;
+class CObject;
 
 class Game : public QXLib, public GameBase, public GameInput, public GameStatics, public GameStateStatics {
 public:
@@ -54,6 +56,110 @@ public:
     void showNotify() override;
     void runFrame() override;
 
+    // ---- Object lists, pools, sprite slots and level tallies ----
+    static GameObjectStatics objects;
+    static constexpr int32_t kDisplayListLength = 110;
+    static constexpr int32_t kKindCount = 15;
+    static constexpr int32_t kSavedCounterCount = 11;
+    static int32_t findObjectIndexById(int32_t type, int32_t id);
+    static CObject* getEntryByType(int32_t code, int32_t i);
+    static int32_t listCodeToType(int32_t code);
+    static int32_t findType29ById(int32_t id, int32_t start);
+    static int32_t findIndex(ObjectArray* records, int32_t key);
+    static bool isSpecialListedObject(CObject* o);
+    static bool isScriptObjectFree();
+    static bool countLevelEntries(int32_t script);
+    static void placePlayerBeside(int32_t side, int32_t n);
+    static int32_t getTypeKeyParam(CObject* o);
+    static void setParamForType(IntArray* params, int32_t value, int32_t type);
+    static void clearParamLinks(IntArray* params);
+    static void setParam18Low(CObject* o, int32_t v);
+    static void orParam18High(CObject* o, int32_t v);
+    static void setDirectionTowardsX(CObject* o, int32_t x, int32_t i, int32_t j, int32_t flags);
+    static void releasePoolSlot(int32_t slot);
+    static void resetPooledObjects();
+    static void releaseLevelGrid();
+    static void clearSparks();
+    static void sortDisplayList(int32_t lo, int32_t hi);
+    static void clearShotInstances();
+    static int32_t getSpriteSlot(int32_t group, int32_t index);
+    static void applySpriteToObject(CObject* o);
+    // With `all`: the level's sprites (slots 18 and 19, and every loaded resource but the sprites
+    // of slots 10 and 11) are reset and dropped. Always: the item sprites are forgotten.
+    static void releaseLevelSprites(bool all);
+    // Sprites of slots (direct) or of resources from..to-1 take over the source sprite's data,
+    // its per-palette image cache made first, so that they draw from one copy.
+    static void shareSpriteData(int32_t source, int32_t from, int32_t to, bool direct);
+    static void freeSlotRecord(int32_t slot);
+    static void setEntry(int32_t slot, int32_t dx, int32_t dy);
+    static void clearEntry(int32_t slot);
+    static void setEntryValue(int32_t slot, int32_t v);
+    static int32_t slotDrawKey(CObject* emitter);
+    static void clearByteAt(int32_t route);
+    static void resetKindTallies();
+    static void tallyLevelCollectibles(ObjectArray* type5, ObjectArray* type69);
+    static int32_t lookupByte(int32_t i);
+    static int32_t incSavedCounter(int32_t i);
+    static int32_t findNextPresentKind(int32_t start);
+    static void incKindCount(CObject* o);
+    // Built by later work (game/pending.cpp for now).
+    static void setPlayerState(int32_t state, int32_t param, CObject* o);
+    static void setObjectAiMode(CObject* o, int32_t mode);
+    static void resetObjectSlots(ASprite* sprite);
+
+    // ---- Game tables: kind records, upgrades, flags, progress and locations ----
+    static GameTableStatics tables;
+    static constexpr int32_t kFlagListLength = 40;
+    static constexpr int32_t kUpgradeKinds = 5;
+    static constexpr int32_t kUpgradeColumns = 6;
+    static constexpr int32_t kLevelProgressLength = 1280;
+    static constexpr int32_t kProgressPerLevel = 64;
+    static int32_t getPackedShort(int32_t kind, int32_t i);
+    static int32_t getPackedSigned(int32_t kind, int32_t i);
+    static int32_t getUpgradeShort(int32_t kind, int32_t c);
+    static int32_t getUpgradeShortAt2(int32_t kind, int32_t c);
+    static void setUpgradeShort(int32_t kind, int32_t c, int32_t v);
+    static void setUpgradeShortAt2(int32_t kind, int32_t c, int32_t v);
+    static void setUpgradeShortAt4(int32_t kind, int32_t c, int32_t v);
+    static void initSlots3440();
+    static void initList40();
+    static bool testFlagListBit(int32_t a, int32_t b);
+    static void clearByteTable();
+    static void clearLevelProgress(int32_t level);
+    static bool isModeOne();
+    static void clearSavedObjectBytes();
+    static bool isHeldObjectActive();
+    static int32_t getShortAt(int32_t a, int32_t b);
+    static void copyParam9To10();
+    static int32_t percentOfMax();
+    static void selectMapLocation(int32_t n);
+
+    // ---- Save games ----
+    static GameSaveStatics saves;
+    static constexpr int32_t kStoreNameConstant = 108;
+    static constexpr int32_t kRecordCount = 5;
+    static constexpr int32_t kSettingsRecordLength = 29;
+    static constexpr int32_t kGameRecordLength = 118;
+    static constexpr int32_t kStatsRecordLength = 151;
+    // Start values of the object, table and save statics that Game's initialiser gives: saving on,
+    // the one-byte content of new records, the level pool and the scene-effect parameters.
+    static void initWorldStatics();
+    static ByteArray* loadSaveData(int32_t id);
+    static void rmsWriteNew(int32_t count);
+    static void rmsWrite(int32_t id, ByteArray* data);
+    static void initSaveData();
+    static void loadRecordOptions();
+    static void loadRecordProgress();
+    static void loadSavedGame(bool headerOnly);
+    static void loadAndApplyProgressRecord();
+    static void writeSettingsRecord();
+    static void writeBestCompletion();
+    static void writeLevelProgress();
+    static void saveGameState(bool fresh);
+    static void syncSaveData(bool fresh, bool headerOnly);
+    static void resetSaveData();
+    // Built by later work (game/pending.cpp for now).
+    static void setAllAbilityFlags();
     // ---- frame step and state machine ----
 
     static constexpr int32_t kStateBoot = 0;
@@ -294,9 +400,7 @@ public:
 
     // ---- routines of other parts of the game these call (game/pending.cpp until built) ----
 
-    static void setEntry(int32_t kind, int32_t x, int32_t y);
     static void drawWrappedBackground(Graphics* g, int32_t cx, int32_t cy, int32_t x, int32_t y);
-    static void copyParam9To10();
 
     // The digits of `text` at its even indexes (minus '0') into `digits`, as many as it holds.
     static void readPropertyDigits(String* text, IntArray* digits);

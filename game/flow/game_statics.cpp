@@ -7,6 +7,8 @@
 
 #include "framework/core/game_base.h"
 #include "framework/core/game_input.h"
+#include "game/flow/game.h"
+#include "game/objects/cobject.h"
 #include "game/flow/game_state_statics.h"
 #include "host/core/clock.h"
 #include "runtime/core/application.h"
@@ -265,6 +267,8 @@ void GameStatics::clinit() {
     s.serviceRect = newInts(4);
     GameMath::mathStatics.angleTable = nullptr;
 
+    // Objects, tables and saves.
+    Game::initWorldStatics();
     GameStateStatics::initStateStatics();
 }
 
@@ -278,6 +282,7 @@ void registerGameStatics() {
     registerGameStateStatics();
     registerPaintStatics();
     StaticClass::setInitialiser(StaticInit::Game, &GameStatics::clinit);
+    registerObjectClasses();
 }
 
 }  // namespace mrc

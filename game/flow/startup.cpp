@@ -64,8 +64,13 @@ void Game::initResources() {
     s.dirtyRects = om()->newLongArray(kDirtyRectSlots);
     s.dirtyRect = om()->newIntArray(4);
     s.dirtyCount = 0;
-    // 3. (flag list, counters, upgrade table)
-    // 4. (saved progress: progress record, initSaveData, loadRecordProgress)
+    // 3.
+    initList40();
+    initSlots3440();
+    // 4. The saved progress: the store (created with its records at the first start), then the
+    // progress bytes.
+    initSaveData();
+    loadRecordProgress();
     // 5.
     createOverlayBuffer();
     // 6. (popup records, level objects)

@@ -11,3 +11,10 @@ add_test(NAME GamePaint.GlowAndPlaneUnderCollectionStress
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=PaintEffects.Glow*:Plane.*:PaintEffects.Filter*)
 set_tests_properties(GamePaint.GlowAndPlaneUnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
+
+# Objects, their parameter growers and the saves with a collection at every allocation: no
+# element pointer may be held across one, and every image and table must stay reachable.
+add_test(NAME GameObjectsAndSaves.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=CObjectTest.*:SaveGamesTest.*:ObjectListsTest.*)
+set_tests_properties(GameObjectsAndSaves.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)

@@ -1,0 +1,254 @@
+// CObject: every thing that lives in a level (the player, actors, switchable and attached objects,
+// templates, layers, scripted objects, pooled effects). An object is a sprite instance (position
+// and animation), a type number and an int[] of parameters whose layout depends on the type;
+// there are no subclasses. Much of the player's state lives in the class's statics so that the
+// menus and the HUD reach it without an object. Game thread only.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/core/arrays.h"
+
+class ASprite;
+class ASpriteInstance;
+
+class CObject : public Object {
+public:
+    MRC_CLASS(CObject, Object);
+    MRC_REF_FIELDS(&CObject::m_sprite, &CObject::m_params);
+
+    // Parameter indices shared by the types that use them.
+    static constexpr int32_t PARAM_ENABLED = 0;
+    static constexpr int32_t PARAM_TIMER_PERIOD = 1;
+    static constexpr int32_t PARAM_TIMER_RANDOM = 2;
+    static constexpr int32_t PARAM_KIND = 3;
+    static constexpr int32_t PARAM_LIST_INDEX = 4;
+    static constexpr int32_t PARAM_ANIM = 5;
+    static constexpr int32_t PARAM_LINK_ID = 7;
+    static constexpr int32_t PARAM_MODE = 10;
+    static constexpr int32_t PARAM_FLAGS = 11;
+    static constexpr int32_t PARAM_SUBKIND = 12;
+    static constexpr int32_t PARAM_STATE = 14;
+    static constexpr int32_t PARAM_SUBSTATE = 15;
+    static constexpr int32_t PARAM_FACING = 16;
+    static constexpr int32_t PARAM_TARGET_X = 22;
+    static constexpr int32_t PARAM_TARGET_Y = 23;
+    static constexpr int32_t PARAM_ATTACHED = 25;
+    static constexpr int32_t PARAM_RECORD = 27;
+    static constexpr int32_t PARAM_TABLE_INDEX = 39;
+    static constexpr int32_t PARAM_BOX_KIND = 40;
+    static constexpr int32_t PARAM_SAVED_FACING = 41;
+
+    // Direction codes.
+    static constexpr int32_t kUp = 258;
+    static constexpr int32_t kLeft = 1032;
+    static constexpr int32_t kDown = 16388;
+    static constexpr int32_t kRight = 4112;
+
+    static constexpr int32_t kItemCount = 7;
+    static constexpr int32_t kEffectInstanceCount = 10;
+    static constexpr int32_t kBaseItemSprite = 60;  // sprite resource of the base item sprite
+
+    // Bits of Game's player flags: owned items 0-6, applied abilities, the same abilities pending.
+    static constexpr int32_t kAbilityA = 0x80, kAbilityB = 0x100, kAbilityC = 0x200;
+    static constexpr int32_t kPendingA = 0x400, kPendingB = 0x800, kPendingC = 0x1000;
+
+    struct Statics {
+        int32_t s_objectsReset;
+        ObjectArray* s_effectInstances;  // ASpriteInstance[10]
+        int32_t s_interactionKind, s_interactionMode;
+        int32_t s_interactionTarget;  // index in Game's templates, -1 none
+        ObjectArray* s_rowTable3x9;   // int[3][9]
+        IntArray* s_pair21;
+        ObjectArray* s_slotTriples;  // int[10][3]: per segment kind its start and end kinds
+        IntArray* s_stepTiles;       // int[3]: step lengths in 32-pixel tiles
+        IntArray* s_stepSpeeds;      // int[4]: step speeds in pixels
+        IntArray* s_countedItems;    // int[5]
+        IntArray* s_itemAnims;       // int[14]: the player's params[2] per item, 7-13 with ability A
+        IntArray* s_pair37;
+        IntArray* s_itemSpriteOffsets;  // int[7]: added to 60, the item's sprite resource
+        IntArray* s_directions;         // int[4]: up, left, down, right
+        int32_t s_playerState, s_playerStateParam;
+        int32_t s_inputDirection, s_moveDirection;
+        int32_t s_stepSpeed, s_stepExtra;
+        int32_t s_anchorX, s_anchorY, s_stepIndex;  // the anchor in fixed point
+        int32_t s_boxWidth, s_boxHeight, s_boxOffsetX, s_boxOffsetY;  // the player's box, pixels
+        int32_t s_itemSequence;    // the player's current action kind
+        ObjectArray* s_itemSprites;  // Object[3]: base, current item, next item
+        ByteArray* s_itemMarks;      // byte[7]: per item the s_itemSprites entry holding its sprite
+        int32_t s_state25Blocked;
+        int32_t s_playerCollisionMask;
+        int32_t s_cinematicAnim;  // -1 none
+        int32_t s_velocityX, s_velocityY, s_accelX, s_accelY;
+        int32_t s_arcDistance, s_arcHeight;
+        ObjectArray* s_kindTables;     // CObject[][]
+        ObjectArray* s_kindHitTables;  // CObject[][]
+        int32_t s_kindCount;
+        IntArray* s_rectA;
+        IntArray* s_rectB;
+        int32_t s_pulseA, s_pulseB;
+        ObjectArray* s_cyclicTables;  // byte[3][45]
+        int32_t s_cyclicPosition;
+        IntArray* s_cyclicCounters;  // int[3]
+        int32_t s_shadowIndex;
+        // Layer tables, allocated per level.
+        ObjectArray* s_layerMaps;
+        ObjectArray* s_layerSlotKinds;
+        ObjectArray* s_layerGroupValues;
+        ObjectArray* s_layerGroupKeys;
+        ObjectArray* s_layerMembers;
+        CObject* s_heldObject;    // attached to the player
+        CObject* s_effectObject;  // grabbed by the player
+        int32_t s_pendingRelease;
+        int32_t s_oneShotValue;
+        bool s_animAdvance;
+        int32_t s_lastActionKind;
+        int32_t s_actionPhase, s_comboLevel;
+        int32_t s_targetId;
+        int32_t s_refillDisplayTimer, s_refillTimer;
+        // Statics of the player's state machine and the object behaviours.
+        int32_t s_actionTimer, s_comboTimer, s_itemTimer;  // timer ids, -1 none
+        int32_t s_popupIndex;                              // -1 none
+        int32_t s_effectIndex;
+        int32_t s_goalCountA, s_goalCountB;
+        int32_t s_markerCount;
+        int32_t s_swingLevel;
+        int32_t s_refillDisplayKind, s_refillDisplayStart, s_refillDisplayRate;
+        IntArray* s_debugRect;  // int[4]
+
+        MRC_REF_FIELDS(&Statics::s_effectInstances, &Statics::s_rowTable3x9, &Statics::s_pair21, &Statics::s_slotTriples,
+                       &Statics::s_stepTiles, &Statics::s_stepSpeeds, &Statics::s_countedItems, &Statics::s_itemAnims,
+                       &Statics::s_pair37, &Statics::s_itemSpriteOffsets, &Statics::s_directions,
+                       &Statics::s_itemSprites, &Statics::s_itemMarks, &Statics::s_kindTables,
+                       &Statics::s_kindHitTables, &Statics::s_rectA, &Statics::s_rectB, &Statics::s_cyclicTables,
+                       &Statics::s_cyclicCounters, &Statics::s_layerMaps, &Statics::s_layerSlotKinds,
+                       &Statics::s_layerGroupValues, &Statics::s_layerGroupKeys, &Statics::s_layerMembers,
+                       &Statics::s_heldObject, &Statics::s_effectObject, &Statics::s_debugRect);
+    };
+    static Statics statics;
+
+    // ---- fields, in order ----
+
+    ASpriteInstance* m_sprite;
+    int32_t m_id;
+    int32_t m_type;
+    int32_t m_sortKey;  // (y >> 14) * 256 + (x >> 14) when listed for painting
+    IntArray* m_params;
+
+    // Slot 6: hands the sprite to the instance; nothing without an instance or a sprite. The
+    // instance's own slot takes no flag.
+    virtual void setSprite(ASprite* sprite, int32_t flag);
+
+    // ---- creation ----
+
+    // The field initialiser every constructor begins with.
+    void initFields();
+    // The factories' constructor: a new instance at pixel (x, y), the start animation by type.
+    void init(int32_t id, int32_t type, int32_t x, int32_t y, IntArray* params);
+    // Level fixed objects: the id stays 0; params[15] = -1, params[16] = 1; no animation.
+    void CObjectWithSprite(int32_t type, int32_t x, int32_t y, ASprite* sprite, IntArray* params);
+    // Adopts an instance; the sort key from its position.
+    void CObjectFromInstance(ASpriteInstance* instance, int32_t id, int32_t type, IntArray* params);
+    static CObject* create(int32_t id, int32_t type, int32_t x, int32_t y, IntArray* params);
+
+    // ---- growing the parameter array ----
+
+    void growParams(int32_t n);
+    void growParams2();
+    void growParams7();
+    void growParamsWithListIndex();
+    void setLimitParam(int32_t value, int32_t i);
+
+    // The element, 0 for an index outside the array (checked: reported as Java reports it).
+    int32_t param(int32_t i) const { return JArray::getInt(m_params, i); }
+    void setParam(int32_t i, int32_t v) { JArray::setInt(m_params, i, v); }
+
+    // ---- state tests ----
+
+    bool isVisibleState();
+    bool isVisibleNotState5();
+    bool isState7Or5Sub2();
+    bool isState11Or5Sub0();
+    bool isStateSetOrSub2();
+    bool canInteract();
+    bool canInteractNotKind8();
+    bool isActive();
+    bool isSelectable();
+    bool isFreeToMove();
+    bool isFlagsOne();
+    bool isParam12Mode1Or3();
+    bool matchesParam27(int32_t v);
+    bool hasParam9();
+    static bool isEnabledUnlessPending(CObject* o);
+    static bool isRecordFlagged(IntArray* record);
+    static bool isObjectScriptOpcode(int32_t op);
+
+    // ---- accessors and setters ----
+
+    int32_t getParamByType();
+    int32_t getParamRange(int32_t v);
+    int32_t clampToLimits(int32_t v);
+    int32_t recordAnimOffset(int32_t v);
+    void setParam26FromCode(int32_t c);
+    void setParam5(int32_t v);
+    void setParam23To1();
+    void resetParam11Flags();
+    void resetParam1Flags();
+    void restoreParam16AndUnlink();
+    void markRemoved();
+    void reactivateFlags();
+    void clearLinkIfMatches(int32_t id);
+    CObject* getLinkedByKind();
+    CObject* getLinkedObjectA();
+    CObject* getLinkedObjectB();
+    int32_t getGaugeValue(int32_t k);
+    int32_t getGaugeMax(int32_t k);
+    bool isGaugeFull(int32_t k);
+    int32_t getScriptValue();
+    int32_t getParamCellKey();
+    void onScriptOpcode169(int32_t op, int32_t operand);
+    void countIfMatches(CObject* other);
+    int32_t actionAnimOffset(int32_t n, int32_t phase);
+
+    static int32_t directionOfListed(int32_t i);
+    static int32_t horizontalSpanOfListed(int32_t i, int32_t fallback);
+    static int32_t verticalSpanOfListed(int32_t i, int32_t fallback);
+    static int32_t findFreeEffectInstance();
+
+    // ---- the player's items, steps and interaction ----
+
+    static int32_t nextEnabledItem(int32_t v);
+    static int32_t previousEnabledItem(int32_t v);
+    static int32_t countFlagged();
+    static void commitPendingFlags();
+    static void applyAbilityFlags(int32_t n);
+    static void refreshItemSprites();
+    static int32_t nextSequenceStep(int32_t v);
+    static int32_t countSequenceSteps(int32_t n);
+    static void setCinematicPlayerAnim(int32_t code);
+    static void setStep(int32_t n);
+    static void loadStepValue();
+    static void setAnchorAtObject(CObject* o);
+    static void placeAnchorBehindPlayer();
+    static void cancelPendingRelease(CObject* o);
+    static void setPlayerBox(CObject* o, bool alternative);
+    static void startInteraction(int32_t kind, int32_t mode, CObject* o);
+    static int32_t interactionAnimOffset(int32_t v);
+    static bool canPlayerMoveInState(int32_t state, int32_t sub);
+
+    // ---- built by later work (game/pending.cpp for now) ----
+
+    // Sets up the object's own timer (type 23 keeps its id in params[7]).
+    void initTimers();
+    // Frees the object's timers.
+    void releaseTimers();
+
+    // The static initialiser.
+    static void clinit();
+};
+
+namespace mrc {
+// Registers CObject's statics, its initialiser, its class factory and the framework's
+// object-instance hook, with the game's blocks of object lists, tables and saves; idempotent.
+void registerObjectClasses();
+}  // namespace mrc
