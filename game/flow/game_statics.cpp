@@ -283,6 +283,7 @@ void registerGameStatics() {
     registerPaintStatics();
     StaticClass::setInitialiser(StaticInit::Game, &GameStatics::clinit);
     registerObjectClasses();
+    registerCellGridStatics();
 }
 
 }  // namespace mrc
