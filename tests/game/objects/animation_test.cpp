@@ -666,3 +666,89 @@ TEST_F(PlayerAnimationTest, SpeedsFromAnimationDurations) {
 }
 
 }  // namespace
+
+namespace {
+
+class ActorUpdateTest : public AnimationTest {};
+
+TEST_F(ActorUpdateTest, DirectionEffectsDrawOnceIntoAFreeInstance) {
+    ObjectArray* effects = CObject::statics.s_effectInstances;
+    for (int32_t i = 0; i < effects->length; ++i) {
+        auto* e = newObject<ASpriteInstance>();
+        e->anim = i == 3 ? -1 : 0;
+        effects->elements()[i] = e;
+    }
+    struct Case {
+        int32_t bits, base;
+    };
+    for (const Case& c : {Case{0x102 | 0x1010, 1}, Case{0x4004 | 0x408, 0}, Case{0x408, 3}, Case{0x1010, 2}}) {
+        auto* e = static_cast<ASpriteInstance*>(effects->elements()[3]);
+        e->anim = -1;
+        Game::mathStatics.randomSeed = 1234;
+        const int32_t r = static_cast<int32_t>((1234u * 1664525u + 1013904223u) >> 16) & 3;
+        EXPECT_EQ(CObject::showDirectionEffect(c.bits), 3);
+        EXPECT_EQ(e->anim, 4 * r + c.base) << c.bits;
+        EXPECT_EQ(e->loops, 0);
+    }
+    Game::mathStatics.randomSeed = 99;
+    EXPECT_EQ(CObject::showDirectionEffect(0x102), -1);  // none free: no draw either
+    EXPECT_EQ(Game::mathStatics.randomSeed, 99);
+}
+
+TEST_F(ActorUpdateTest, GroupsLinkedChecksAndAdvancing) {
+    CObject* a = actor({{CObject::PARAM_MODE, 5}});
+    CObject* b = actor({{CObject::PARAM_MODE, 6}});
+    CObject::updateGroup(list({a, b}));
+    for (CObject* o : {a, b}) {
+        EXPECT_EQ(o->m_sprite->anim, o->param(CObject::PARAM_MODE));
+        EXPECT_EQ(o->m_sprite->loops, -1);
+        EXPECT_EQ(o->param(13), 1);
+        EXPECT_EQ(o->param(14), 2);
+        EXPECT_EQ(o->param(15), -1);
+    }
+
+    ObjectArray* templates = om()->newObjectArray(kClass_CObject, 2);
+    Game::objects.s_templates = templates;
+    templates->elements()[0] = object(10, 80, {{8, 0}});
+    templates->elements()[1] = object(11, 80, {{8, 1}});
+    CObject* linked = actor({{CObject::PARAM_RECORD, 1}});
+    CObject::linkedCheck(linked);
+    EXPECT_EQ(linked->m_sprite->anim, 98);
+    linked->setParam(CObject::PARAM_RECORD, 0);
+    CObject::linkedCheck(linked);
+    EXPECT_EQ(linked->m_sprite->anim, 99);
+
+    // One logic step ends each one-frame animation: the ended flag shows an advance.
+    ASpriteInstance::statics.logicStepsThisFrame = 1;
+    ObjectArray* hud = om()->newObjectArray(kClass_ASpriteInstance, Game::kInstanceSlots);
+    Game::stateStatics.hudInstances = hud;
+    auto* overlay = newObject<ASpriteInstance>();
+    hud->elements()[15] = overlay;
+    overlay->sprite = a->m_sprite->sprite;
+    overlay->setAnim(1);
+    a->setParam(9, 10);
+    CObject::statics.s_interactionMode = 4;
+    a->m_sprite->setAnim(1);
+    a->syncInstance();
+    EXPECT_EQ(a->m_sprite->ended, 0);
+    EXPECT_EQ(overlay->ended, 1);
+    CObject::statics.s_interactionMode = 0;
+    a->syncInstance();
+    EXPECT_EQ(a->m_sprite->ended, 1);
+
+    b->m_sprite->setAnim(1);
+    CObject::statics.s_animAdvance = false;
+    CObject::updateAnimOnce(b->m_sprite);
+    EXPECT_EQ(b->m_sprite->ended, 0);
+    EXPECT_TRUE(CObject::statics.s_animAdvance);
+    CObject::updateAnimOnce(b->m_sprite);
+    EXPECT_EQ(b->m_sprite->ended, 1);
+    CObject::setFrameByPercent(b->m_sprite, 50);
+    EXPECT_FALSE(CObject::statics.s_animAdvance);
+    ASpriteInstance::statics.logicStepsThisFrame = 0;
+
+    CObject* bare = object(3, 5, {});
+    EXPECT_TRUE(CObject::isFrameEmpty(bare));
+}
+
+}  // namespace
