@@ -752,3 +752,44 @@ TEST_F(ActorUpdateTest, GroupsLinkedChecksAndAdvancing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ActorUpdateTest, LinkedObjectsFollowTheFacingAnimations) {
+    CObject* linked = actor();
+    Game::objects.s_attachedObjects = list({actor(), linked});
+    CObject* o = actor({{18, 2}, {23, 1}, {24, 1}, {CObject::PARAM_RECORD, -1}});
+    o->m_sprite->setPosition(30, 40);
+    o->faceLeftAnim();
+    EXPECT_EQ(o->m_sprite->anim, 18);
+    EXPECT_EQ(o->m_sprite->loops, 0);
+    EXPECT_EQ(o->param(CObject::PARAM_MODE), 2);
+    EXPECT_EQ(linked->m_sprite->anim, 20);
+    EXPECT_EQ(linked->m_sprite->getX(), 30);
+    EXPECT_EQ(linked->m_sprite->getY(), 40);
+    EXPECT_EQ(linked->param(8), 6);
+
+    ObjectArray* templates = om()->newObjectArray(kClass_CObject, 1);
+    Game::objects.s_templates = templates;
+    templates->elements()[0] = object(10, 80, {{8, 1}});
+    o->setParam(CObject::PARAM_RECORD, 0);
+    o->faceRightAnim();
+    EXPECT_EQ(o->m_sprite->anim, 56);  // 56 has no mapping; the template's side gives state 0
+    EXPECT_EQ(linked->m_sprite->anim, 28);
+
+    o->placeLinked(10, 5, 7 << 14, 9 << 14, 3);
+    EXPECT_EQ(linked->m_sprite->anim, 15);
+    EXPECT_EQ(linked->m_sprite->getX(), 7);
+    EXPECT_EQ(linked->m_sprite->getY(), 9);
+    EXPECT_EQ(linked->param(8), 3);
+
+    Game::stateStatics.sprites = om()->newObjectArray(kClass_ASprite, 4);
+    ASprite* third = newSprite(spriteWith(30));
+    Game::stateStatics.sprites->elements()[3] = third;
+    CObject* effect = actor({{0, 4}});
+    effect->setSpriteEntry3();
+    EXPECT_EQ(effect->m_sprite->sprite, third);
+    EXPECT_EQ(effect->m_sprite->anim, 21);
+}
+
+}  // namespace
