@@ -280,16 +280,16 @@ TEST_F(AnimationTest, BarrierCellsCountFromTheCurrentLayerWhichComesBack) {
     useLevel(empty());
     setCell(1, 1, 0x8);
     setCell(2, 1, 0xA);
-    layer = object(1, Game::kLayerType, {{19, 0}}, 50, 96, 0);
+    CObject* room = object(1, Game::kLayerType, {{19, 0}}, 50, 96, 0);
     Game::grids.s_layerGrids = om()->newObjectArray(kClass_ObjectArray, 1);
     Game::grids.s_layerGrids->elements()[0] = grid({"4..", "...", "..S"});
-    Game::setCurrentRoom(layer);
+    Game::setCurrentRoom(room);
     CObject* b = actor({{8, 1}, {9, 1}});
     b->m_sprite->setPosition(96 + 32, 64);  // column 1, row 2 of the layer: level cell (1, 1)
     b->clearGridUnderBarrier();
     EXPECT_EQ(cell(1, 1), 0);
     EXPECT_EQ(cell(2, 1), 0xA);
-    EXPECT_EQ(Game::overlayStatics.currentRoom, layer);
+    EXPECT_EQ(Game::overlayStatics.currentRoom, room);
     EXPECT_EQ(Game::grids.s_currentGrid, Game::grids.s_layerGrids->elements()[0]);
 }
 
@@ -359,9 +359,10 @@ protected:
     static constexpr int32_t kItemCount = 420;    // reaches 402 + the item-dependent numbers
     void SetUp() override {
         AnimationTest::SetUp();
+        // Each reachable from the statics before the next allocation (the fixture is not scanned).
         common = newSprite(spriteWith(kCommonCount, 2));
-        items = newSprite(spriteWith(kItemCount));
         CObject::statics.s_itemSprites->elements()[0] = common;
+        items = newSprite(spriteWith(kItemCount));
         CObject::statics.s_itemSprites->elements()[1] = items;
         for (int32_t i = 0; i < CObject::kItemCount; ++i) CObject::statics.s_itemMarks->elements()[i] = i == 2 ? 0 : 1;
         player = object(1, 0, {}, 50, 40, 60);
