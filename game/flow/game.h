@@ -224,6 +224,8 @@ public:
     //   8. the alternative palettes of the event actions;
     //   9. the platform flags (their start value stays: nothing reads them from the device).
     static void initResources();
+    // Slot i of a sprite table; null for an empty slot or one outside the table.
+    static ASprite* spriteIn(ObjectArray* sprites, int32_t slot);
     static void startSequence(ObjectArray* script, bool enterLoading, int32_t progressFrom, int32_t progressTo);
     static void startLoadingStep(int32_t list, bool enterLoading);
     void updateStartup();
