@@ -5,6 +5,7 @@
 #include "game/flow/game.h"
 #include "game/flow/pending_seams.h"
 #include "game/objects/cobject.h"
+#include "game/objects/motion_seams.h"
 
 // The object's timers: the type-23 timer keeps params[7] as it is.
 void CObject::initTimers() { GAME_NOT_BUILT_YET("CObject::initTimers"); }
@@ -49,7 +50,6 @@ int32_t Game::playerAction() {
     GAME_NOT_BUILT_YET("Game::playerAction");
     return -1;
 }
-void Game::turnPlayer(int32_t) { GAME_NOT_BUILT_YET("Game::turnPlayer"); }
 int32_t Game::selectedObjectType() {
     GAME_NOT_BUILT_YET("Game::selectedObjectType");
     return -1;
@@ -112,4 +112,63 @@ void Game::paintMapCells(javax_microedition_lcdui_Graphics* g, int32_t left, int
                          int32_t bottom, int32_t column, int32_t row, bool variant) {
     GAME_NOT_BUILT_YET("Game::paintMapCells");
     if (auto seam = mrc::gamePendingSeams().paintMapCells) seam(g, left, top, right, bottom, column, row, variant);
+}
+
+// Services of the player's state machine, the object behaviours and the level's movement rules
+// that the animation choices and the movement toward targets call.
+namespace mrc {
+MotionSeams& motionSeams() {
+    static MotionSeams seams;
+    return seams;
+}
+}  // namespace mrc
+
+void CObject::onEvent(int32_t event, CObject* o) {
+    GAME_NOT_BUILT_YET("CObject::onEvent");
+    if (auto seam = mrc::motionSeams().onEvent) seam(event, o);
+}
+int32_t CObject::clampMoveToBlocked(CObject* o, int32_t offsetX, int32_t offsetY, int32_t w, int32_t h,
+                                    int32_t code, int32_t mask, int32_t flag) {
+    GAME_NOT_BUILT_YET("CObject::clampMoveToBlocked");
+    auto seam = mrc::motionSeams().clampMoveToBlocked;
+    return seam ? seam(o, offsetX, offsetY, w, h, code, mask, flag) : 0;
+}
+void CObject::followPathStep(int32_t, int32_t) { GAME_NOT_BUILT_YET("CObject::followPathStep"); }
+bool CObject::canMoveWithBodyBox() {
+    GAME_NOT_BUILT_YET("CObject::canMoveWithBodyBox");
+    auto seam = mrc::motionSeams().canMoveWithBodyBox;
+    return seam ? seam(this) : false;
+}
+void CObject::chooseAttack(CObject* target, int32_t mode) {
+    GAME_NOT_BUILT_YET("CObject::chooseAttack");
+    if (auto seam = mrc::motionSeams().chooseAttack) seam(this, target, mode);
+}
+int32_t CObject::getMoveDirectionCode(CObject*, CObject*) {
+    GAME_NOT_BUILT_YET("CObject::getMoveDirectionCode");
+    return 0;
+}
+void Game::getReverseFacing() { GAME_NOT_BUILT_YET("Game::getReverseFacing"); }
+int32_t Game::clampPlayerMove(CObject*, int32_t, int32_t, int32_t step) {
+    GAME_NOT_BUILT_YET("Game::clampPlayerMove");
+    return step;
+}
+int32_t Game::clampPlayerMoveAlt(CObject*, int32_t, int32_t, int32_t step) {
+    GAME_NOT_BUILT_YET("Game::clampPlayerMoveAlt");
+    return step;
+}
+bool Game::isWithinRadius(int32_t, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::isWithinRadius");
+    return false;
+}
+bool Game::isWithinRadiusOnLayer(CObject*, CObject*, int32_t, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::isWithinRadiusOnLayer");
+    return false;
+}
+bool Game::isWithinTableLimit(CObject*, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::isWithinTableLimit");
+    return false;
+}
+bool Game::isWithinTableLimitOnLayer(CObject*, CObject*, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::isWithinTableLimitOnLayer");
+    return false;
 }

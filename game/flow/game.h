@@ -482,6 +482,28 @@ public:
     static void paintMapCells(javax_microedition_lcdui_Graphics* g, int32_t left, int32_t top, int32_t right,
                               int32_t bottom, int32_t column, int32_t row, bool variant);
 
+    // ---- Directions, player animation and movement: the item points and kind boxes ----
+    struct MotionTableStatics {
+        ObjectArray* s_itemOffsets;  // short[2] per item: the hand point (x, y), pixels
+        ObjectArray* s_kindBoxes;    // per kind short[2][4]: (x, y, w, h); record 1 in play mode 2
+        ObjectArray* s_itemTableB;   // short[][][]: the level's item table B
+        MRC_REF_FIELDS(&MotionTableStatics::s_itemOffsets, &MotionTableStatics::s_kindBoxes,
+                       &MotionTableStatics::s_itemTableB);
+    };
+    static MotionTableStatics motionTables;
+    static int32_t remapKeys(int32_t keys);
+    static int32_t itemAnimOffset(int32_t base, int32_t item, int32_t p);
+    static int32_t itemAnimOffsetB(int32_t base, int32_t item, int32_t p);
+    static void updateTriggerList(ObjectArray* list);
+    // Built by later work (game/pending.cpp for now).
+    static void getReverseFacing();
+    static int32_t clampPlayerMove(CObject* o, int32_t a, int32_t b, int32_t step);
+    static int32_t clampPlayerMoveAlt(CObject* o, int32_t a, int32_t b, int32_t step);
+    static bool isWithinRadius(int32_t a, int32_t b, int32_t c);
+    static bool isWithinRadiusOnLayer(CObject* o, CObject* other, int32_t a, int32_t b, int32_t c);
+    static bool isWithinTableLimit(CObject* o, int32_t a, int32_t b);
+    static bool isWithinTableLimitOnLayer(CObject* o, CObject* other, int32_t a, int32_t b);
+
     // The digits of `text` at its even indexes (minus '0') into `digits`, as many as it holds.
     static void readPropertyDigits(String* text, IntArray* digits);
 };

@@ -284,6 +284,7 @@ void registerGameStatics() {
     StaticClass::setInitialiser(StaticInit::Game, &GameStatics::clinit);
     registerObjectClasses();
     registerCellGridStatics();
+    StaticClass::registerStatics("Game.motion", &Game::motionTables);
 }
 
 }  // namespace mrc
