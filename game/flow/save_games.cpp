@@ -100,7 +100,7 @@ CObject* player() {
     return isNull(p) ? nullptr : p;
 }
 
-// The player's position in whole pixels.
+// The player's sprite instance, or null.
 ASpriteInstance* playerSprite() {
     CObject* p = player();
     return p && !isNull(p->m_sprite) ? p->m_sprite : nullptr;
