@@ -28,10 +28,6 @@ bool Game::touchZone(int32_t) {
 }
 void Game::updateGameplay(int32_t) { GAME_NOT_BUILT_YET("Game::updateGameplay"); }
 void Game::drawButtonDefault(Graphics*, int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::drawButtonDefault"); }
-bool Game::isElementVisible(int32_t, int32_t) {
-    GAME_NOT_BUILT_YET("Game::isElementVisible");
-    return false;
-}
 void Game::paintLayoutElement(Graphics*, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::paintLayoutElement"); }
 int32_t Game::menuItemAt(int32_t, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::menuItemAt");
@@ -62,3 +58,9 @@ int32_t Game::indexOfKindKey(int32_t) {
     return -1;
 }
 void Game::resetObjectSlots(ASprite*) { GAME_NOT_BUILT_YET("Game::resetObjectSlots"); }
+void Game::updateAnimatedTiles() { GAME_NOT_BUILT_YET("Game::updateAnimatedTiles"); }
+void Game::refreshUpgradeTableValues() { GAME_NOT_BUILT_YET("Game::refreshUpgradeTableValues"); }
+bool Game::isMusicOn() {
+    GAME_NOT_BUILT_YET("Game::isMusicOn");
+    return false;
+}

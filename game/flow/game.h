@@ -10,6 +10,7 @@
 #include "framework/core/qxlib.h"
 #include "game/flow/game_state_statics.h"
 #include "game/flow/game_statics.h"
+#include "game/flow/layout_statics.h"
 #include "game/flow/paint_statics.h"
 #include "game/flow/world_statics.h"
 
@@ -160,6 +161,68 @@ public:
     static void resetSaveData();
     // Built by later work (game/pending.cpp for now).
     static void setAllAbilityFlags();
+    // ---- interface layouts: records, accessors, painting and the definition loader ----
+    static LayoutStatics layouts;
+    static constexpr int32_t kLayoutCount = 21;
+    static constexpr int32_t kDefinitionsPackText = 404;
+    static constexpr int32_t kDefinitionsFirstEntry = 10;
+    // Start values of the block (Game's initialiser).
+    static void initLayoutStatics();
+    // Element record `element` of the layout, or null.
+    static ShortArray* layoutElement(int32_t layout, int32_t element);
+    static int32_t layoutElementCount(int32_t layout);
+    static int32_t getTableEntry1(int32_t layout, int32_t element);
+    static int32_t getTableEntry2(int32_t layout, int32_t element);
+    static int32_t getTableEntry3(int32_t layout, int32_t element);
+    static int32_t getKind1Field3(int32_t layout, int32_t element);
+    static int32_t getKind1Field4(int32_t layout, int32_t element);
+    static int32_t getLayoutKind7Value(int32_t layout, int32_t element);
+    static int32_t getLayoutElementAnchor(int32_t layout, int32_t element);
+    static void setLayoutElementX(int32_t layout, int32_t element, int32_t value);
+    static void setLayoutElementY(int32_t layout, int32_t element, int32_t value);
+    static void setLayoutElementField3(int32_t layout, int32_t element, int32_t value);
+    static void setLayoutElementField4(int32_t layout, int32_t element, int32_t value);
+    static bool isEntryPresent(int32_t layout);
+    static int32_t getEntryValue(int32_t layout);
+    static int32_t getSelectedField7(int32_t layout);
+    static int32_t getSelectedField8(int32_t layout);
+    static int32_t getSelectedField9(int32_t layout);
+    static int32_t getSelectedField10(int32_t layout);
+    static bool isSelectedField5One(int32_t layout);
+    static bool isSelectedField11One(int32_t layout);
+    static bool isSelectedField13One(int32_t layout);
+    static void copyShortTables(ObjectArray* elements, ObjectArray* positions);
+    static void fillFromPairs(ObjectArray* elements, bool start);
+    static void releaseLayout(int32_t layout);
+    static void paintLayoutElementNoop(Graphics* g, int32_t layout, int32_t element, int32_t x, int32_t y);
+    // Kind-checked accessors: a misfit traces the layout and element and changes nothing.
+    static void setElementValue(int32_t layout, int32_t element, int32_t v);
+    static void setElementVisible(int32_t layout, int32_t element, bool visible);
+    static bool isElementBuffered(int32_t layout, int32_t element);
+    static void setElementFrame(int32_t layout, int32_t element, int32_t v);
+    static int32_t getElementNumber(int32_t layout, int32_t element);
+    static void paintLayoutSprite(Graphics* g, int32_t layout, int32_t element, int32_t dx, int32_t dy, bool buffered);
+    static void paintLayout(Graphics* g, int32_t layout, int32_t x, int32_t y, bool selected, int32_t group,
+                            int32_t subId);
+    static int32_t getLayoutElementHeight(int32_t layout, int32_t element);
+    static int32_t layoutExpandRow(bool first, int32_t row, bool expanded);
+    static void runStartCue();
+    // Layout n back on its default positions.
+    static void startListAnim(int32_t n);
+    static void fillPairsDefault(int32_t n);
+    // Definition sets first..last of the definitions pack (set n at entry n + 10).
+    static void loadObjectDefinitions(int32_t first, int32_t last);
+    static int32_t parseObjectDefinition(int32_t index, ByteArray* data, int32_t offset);
+    static void loadAllLayouts();
+    static void loadLayout(int32_t n);
+    // Sprites 11 and 10 of pack 6 with the module mappings the level uses.
+    static void loadLevelSprites();
+    // The loader's level-sprite step: sprites 10 and 11 loaded, or bound to the player's ids.
+    static void loadLevelTileSprites();
+    // Built by later work (game/pending.cpp for now).
+    static void updateAnimatedTiles();
+    static void refreshUpgradeTableValues();
+    static bool isMusicOn();
     // ---- frame step and state machine ----
 
     static constexpr int32_t kStateBoot = 0;

@@ -18,6 +18,8 @@ constexpr int32_t kTopLeft = 20;
 constexpr int32_t kSubScript = 14;
 constexpr int32_t kGameAction = 18;
 constexpr int32_t kWaitForKey = 16;
+constexpr int32_t kLoadLayouts = 12;
+constexpr int32_t kLevelSprites = 15;
 constexpr int32_t kKeepRawData = ASprite::kKeepPixelData;
 
 mrc::Application* app() { return mrc::ApplicationImpl::getApplication(); }
@@ -262,9 +264,17 @@ void runCommand(IntArray* c, int32_t& status) {
             break;
         case 8: Game::runEventActions(word(c, 1)); break;
         case kGameAction:
-            if (word(c, 1) == kWaitForKey) {
-                waitForConfirmKey();
-                status |= Game::kLoadWaitKey;
+            switch (word(c, 1)) {
+                case kWaitForKey:
+                    waitForConfirmKey();
+                    status |= Game::kLoadWaitKey;
+                    break;
+                case kLoadLayouts:
+                    Game::loadAllLayouts();
+                    Game::refreshUpgradeTableValues();
+                    break;
+                case kLevelSprites: Game::loadLevelTileSprites(); break;
+                default: break;
             }
             break;
         default: GAME_NOT_BUILT_YET("Game::loadStep (commands 5, 7, 9-13, 15-17, game actions)"); break;

@@ -1,0 +1,49 @@
+// The interface layouts: per layout (0-20) its element records as loaded, their default
+// positions, the instances of animated elements and the two per-instance value tables; the
+// loader's extra records; and the statics of the layout painters, the upgrade panel, the
+// two-choice prompt and the sliding banner. `Game::layouts` holds the one block.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/core/object.h"
+
+class IntArray;
+class ObjectArray;
+
+struct LayoutStatics {
+    ObjectArray* s_layouts;          // Object[21]: short[][] element records per layout
+    ObjectArray* s_layoutDefaults;   // Object[21]: short[2][] (x, y) per element as first read
+    ObjectArray* s_layoutInstances;  // Object[21]: ASpriteInstance[] of the animated elements
+    ObjectArray* s_layoutValuesA;    // Object[21]: short[]: each instance's sprite slot
+    ObjectArray* s_layoutValuesB;    // Object[21]: short[]: each instance's animation
+    ObjectArray* s_defExtraRecords;  // int[E][10]: kind-10 and kind-11 records of the last set with any
+    int32_t s_layoutRowOffset;       // the running offset while layout 10's rows are laid out
+
+    // Upgrade panel (layout 10).
+    int32_t s_upgradeMode;           // column 0 or 1; 2 while its hint sequence runs
+    IntArray* s_upgradeElementsA;    // elements shown in column 0
+    IntArray* s_upgradeElementsB;    // elements shown in column 1
+    uint8_t s_upgradeAvailable;
+    int32_t s_upgradeHoldTimer;      // timer id while the purchase key is held; -1 none
+    int32_t s_upgradeStep;           // amount of the current step, 14 fraction bits
+    int32_t s_panelStep;             // the panel's opening step
+
+    uint8_t s_startCuePlayed;
+
+    // Two-choice prompt and sliding banner.
+    int32_t s_promptState;
+    int32_t s_promptPacked;  // answer | blink timer << 8 | main timer << 16 | blink phase << 24
+    int32_t s_promptValueA;
+    IntArray* s_slidingBanner;  // int[4]: phase, width, x (14 fraction bits), timer id
+
+    MRC_REF_FIELDS(&LayoutStatics::s_layouts, &LayoutStatics::s_layoutDefaults, &LayoutStatics::s_layoutInstances,
+                   &LayoutStatics::s_layoutValuesA, &LayoutStatics::s_layoutValuesB,
+                   &LayoutStatics::s_defExtraRecords, &LayoutStatics::s_upgradeElementsA,
+                   &LayoutStatics::s_upgradeElementsB, &LayoutStatics::s_slidingBanner);
+};
+
+namespace mrc {
+// Registers the block with StaticClass; idempotent.
+void registerLayoutStatics();
+}  // namespace mrc
