@@ -8,6 +8,18 @@
 // The object's timers: the type-23 timer keeps params[7] as it is.
 void CObject::initTimers() { GAME_NOT_BUILT_YET("CObject::initTimers"); }
 void CObject::releaseTimers() { GAME_NOT_BUILT_YET("CObject::releaseTimers"); }
+int32_t CObject::getFacingTile() {
+    GAME_NOT_BUILT_YET("CObject::getFacingTile");
+    return 0;
+}
+int32_t CObject::getDrawOrderKey() {
+    GAME_NOT_BUILT_YET("CObject::getDrawOrderKey");
+    return 0;
+}
+int32_t Game::objectDepthKey(CObject*) {
+    GAME_NOT_BUILT_YET("Game::objectDepthKey");
+    return 0;
+}
 
 void Game::setPlayerState(int32_t, int32_t, CObject*) { GAME_NOT_BUILT_YET("Game::setPlayerState"); }
 void Game::setObjectAiMode(CObject*, int32_t) { GAME_NOT_BUILT_YET("Game::setObjectAiMode"); }

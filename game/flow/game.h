@@ -460,6 +460,10 @@ public:
     static void drawStringAt(bool second, String* text, int32_t x, int32_t y);
     // Slot n of the sprite table, or null.
     static ASprite* spriteSlot(int32_t n);
+    // The object's key in the per-frame display lists: by paint priority and x (layered), else
+    // by position.
+    static int32_t objectAnchorY(CObject* o, bool layered);
+    static int32_t objectDepthKey(CObject* o);
 
     // ---- routines of other parts of the game these call (game/pending.cpp until built) ----
 

@@ -242,6 +242,9 @@ public:
     void initTimers();
     // Frees the object's timers.
     void releaseTimers();
+    // Draw-order keys of the player (its facing tile) and of type-69 objects.
+    int32_t getFacingTile();
+    int32_t getDrawOrderKey();
 
     // The static initialiser.
     static void clinit();
