@@ -464,6 +464,9 @@ public:
     // by position.
     static int32_t objectAnchorY(CObject* o, bool layered);
     static int32_t objectDepthKey(CObject* o);
+    // Debug: CObject's debug rectangle outlined in view; the ids of the objects in view.
+    static void drawDebugRect(Graphics* g, int32_t colour);
+    static void paintWorldLabels(Graphics* g, ObjectArray* objects);
 
     // ---- routines of other parts of the game these call (game/pending.cpp until built) ----
 
