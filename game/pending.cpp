@@ -39,7 +39,6 @@ bool Game::touchZone(int32_t) {
     return false;
 }
 void Game::updateGameplay(int32_t) { GAME_NOT_BUILT_YET("Game::updateGameplay"); }
-void Game::drawButtonDefault(Graphics*, int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::drawButtonDefault"); }
 void Game::paintLayoutElement(Graphics*, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::paintLayoutElement"); }
 int32_t Game::menuItemAt(int32_t, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::menuItemAt");

@@ -207,6 +207,14 @@ public:
     static int32_t getLayoutElementHeight(int32_t layout, int32_t element);
     static int32_t layoutExpandRow(bool first, int32_t row, bool expanded);
     static void runStartCue();
+    // A label (text textId of textGroup) in the box of a layout element, slid by the element's
+    // slide values; false when the box is outside the clip or there is no text.
+    static bool drawButton(Graphics* g, int32_t layout, int32_t element, int32_t font, int32_t unusedA,
+                           int32_t unusedB, int32_t textGroup, int32_t textId, int32_t dx, int32_t dy, int32_t palette,
+                           int32_t textFlags);
+    static void drawButtonDefault(Graphics* g, int32_t layout, int32_t element, int32_t textGroup, int32_t textId);
+    // The menu's soft-key corners, by its row's confirm and back actions.
+    static void paintSoftKeys(Graphics* g);
     // Layout n back on its default positions.
     static void startListAnim(int32_t n);
     static void fillPairsDefault(int32_t n);
@@ -344,7 +352,6 @@ public:
     static void reopenOptionList();
     static bool touchZone(int32_t zone);
     static void updateGameplay(int32_t mode);
-    static void drawButtonDefault(Graphics* g, int32_t layout, int32_t option, int32_t text);
     static bool isElementVisible(int32_t layout, int32_t element);
     static void paintLayoutElement(Graphics* g, int32_t layout, int32_t element);
     // The item of the open menu (its row, for menu 10) whose rectangle holds the point, by the

@@ -30,6 +30,10 @@ struct LayoutStatics {
     int32_t s_panelStep;             // the panel's opening step
 
     uint8_t s_startCuePlayed;
+    int32_t s_buttonOffsetX, s_buttonOffsetY;  // slide offset of the last label drawn
+    // The open menu and its cursor: the menus read and write them.
+    int32_t s_menu;
+    int32_t s_menuCursor;
 
     // Two-choice prompt and sliding banner.
     int32_t s_promptState;

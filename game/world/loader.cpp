@@ -206,7 +206,7 @@ void waitForConfirmKey() {
         if (!isNull(s.bufferGraphics)) {
             Game::paintBossGauge(s.bufferGraphics);
             if (Game::isElementVisible(16, 2)) {
-                Game::drawButtonDefault(s.bufferGraphics, 16, 3, s.currentLevel + 29);
+                Game::drawButtonDefault(s.bufferGraphics, 16, 3, 0, s.currentLevel + 29);
                 s.bufferGraphics->setClip(0, 0, Game::kScreenWidth, Game::kScreenHeight);
             }
         }

@@ -352,3 +352,29 @@ TEST_F(LayoutTest, MisfitsAreTracedAndAnswerNeutrally) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LayoutTest, ButtonLabelsSlideAndStayInsideTheClip) {
+    loadLayouts();
+    // kind, x, y, w, h, v-align, h-align, font, -, palette, -, [11] slide x, [12] slide y, -, [14], [15]
+    install({{2, 100, 50, 80, 20, 1, 1, 0, 0, 0, 0, 40, 0, 0, 100, 50},
+             {2, 100, 50, 80, 20, 1, 1, 0, 0, 0, 0, 40, 10, 0, 100, 150},
+             {2, 600, 50, 80, 20, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}});
+    Image* image = Image::createBlankImage(400, 200);
+    javax_microedition_lcdui_Graphics* g = image->getGraphics();
+    Game::drawButton(g, kTestLayout, 0, -1, 0, 0, 0, 0, 0, 0, -1, -1);
+    EXPECT_EQ(Game::layouts.s_buttonOffsetX, 20);
+    EXPECT_EQ(Game::layouts.s_buttonOffsetY, 0);
+    Game::drawButton(g, kTestLayout, 1, -1, 0, 0, 0, 0, 0, 0, -1, -1);
+    EXPECT_EQ(Game::layouts.s_buttonOffsetX, 40) << "past its length the slide is whole";
+    EXPECT_EQ(Game::layouts.s_buttonOffsetY, 10);
+    EXPECT_FALSE(Game::drawButton(g, kTestLayout, 2, -1, 0, 0, 0, 0, 0, 0, -1, -1)) << "outside the clip";
+    g->setClip(10, 10, 50, 50);
+    EXPECT_FALSE(Game::drawButton(g, kTestLayout, 0, -1, 0, 0, 0, 0, 0, 0, -1, -1));
+    EXPECT_EQ(g->getClipX(), 10) << "the clip is restored";
+    EXPECT_EQ(g->getClipWidth(), 50);
+    EXPECT_EQ(Game::getLayoutElementAnchor(kTestLayout, 0), 1 | 2);
+}
+
+}  // namespace
