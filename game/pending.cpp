@@ -75,3 +75,4 @@ bool Game::isMusicOn() {
     GAME_NOT_BUILT_YET("Game::isMusicOn");
     return false;
 }
+void Game::setPlayerAnimState() { GAME_NOT_BUILT_YET("Game::setPlayerAnimState"); }

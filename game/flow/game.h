@@ -227,7 +227,11 @@ public:
     static void loadLevelSprites();
     // The loader's level-sprite step: sprites 10 and 11 loaded, or bound to the player's ids.
     static void loadLevelTileSprites();
+    // The two-choice prompt's step (true when it is over) and the banner's slide, once a frame.
+    static bool updateTimedEffectSequence();
+    static void updateSlidingBanner();
     // Built by later work (game/pending.cpp for now).
+    static void setPlayerAnimState();
     static void updateAnimatedTiles();
     static void refreshUpgradeTableValues();
     static bool isMusicOn();
