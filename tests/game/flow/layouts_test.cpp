@@ -104,6 +104,13 @@ protected:
         eleven.p = -4;
         sets[2] = formats::definitionSet({ten, eleven});
         archive.add("pk/defs", formats::definitionsPack(sets));
+        formats::PackWriter tiles;
+        tiles.add(formats::spriteFile(blockSprite()));
+        tiles.add(formats::spriteFile(blockSprite()));
+        archive.add("pk/p6", tiles.build());
+        formats::PackWriter mappings;
+        for (int m = 0; m < 10; ++m) mappings.add({0, 0, uint8_t(m % 4), 0});
+        archive.add("pk/p16", mappings.build());
         ASSERT_TRUE(archive.save(m_root / "data" / "data.bar"));
     }
 
@@ -375,6 +382,26 @@ TEST_F(LayoutTest, ButtonLabelsSlideAndStayInsideTheClip) {
     EXPECT_EQ(g->getClipX(), 10) << "the clip is restored";
     EXPECT_EQ(g->getClipWidth(), 50);
     EXPECT_EQ(Game::getLayoutElementAnchor(kTestLayout, 0), 1 | 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LayoutTest, LevelSpritesTakeOnlyTheMappingsTheLevelUses) {
+    CObject::statics.s_itemAnims = om()->newIntArray(1);
+    CObject::statics.s_itemAnims->elements()[0] = 3;
+    CObject::statics.s_pair37 = om()->newIntArray(2);
+    CObject::statics.s_pair37->elements()[0] = 7;
+    CObject::statics.s_pair37->elements()[1] = 12;  // not a mapping
+    Game::startSequence(script({{18, 15}}), false, 0, 100);
+    Game::loadStep();
+    ASprite* b = Game::spriteSlot(11);
+    ASSERT_NE(b, nullptr);
+    ASSERT_NE(Game::spriteSlot(10), nullptr);
+    for (int32_t m = 0; m < 10; ++m) EXPECT_EQ(ASprite::hasModuleMapping(b, m), m == 3 || m == 7) << m;
+    EXPECT_EQ(b->getModuleMapping(), 0);
+    EXPECT_EQ(count("Game::updateAnimatedTiles"), 1);
 }
 
 }  // namespace
