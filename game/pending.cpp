@@ -45,11 +45,6 @@ int32_t Game::menuItemAt(int32_t, int32_t, int32_t) {
     return -1;
 }
 void Game::menuAction(int32_t) { GAME_NOT_BUILT_YET("Game::menuAction"); }
-void Game::showUpgradePanel(int32_t) { GAME_NOT_BUILT_YET("Game::showUpgradePanel"); }
-int32_t Game::upgradeMode() {
-    GAME_NOT_BUILT_YET("Game::upgradeMode");
-    return 0;
-}
 void Game::checkInteraction() { GAME_NOT_BUILT_YET("Game::checkInteraction"); }
 int32_t Game::playerAction() {
     GAME_NOT_BUILT_YET("Game::playerAction");
@@ -76,3 +71,17 @@ bool Game::isMusicOn() {
     return false;
 }
 void Game::setPlayerAnimState() { GAME_NOT_BUILT_YET("Game::setPlayerAnimState"); }
+bool Game::getUpgradeValue(int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::getUpgradeValue");
+    return false;
+}
+int32_t Game::getUpgradeCounterGap(int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::getUpgradeCounterGap");
+    return 0;
+}
+void Game::addUpgradeProgress(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addUpgradeProgress"); }
+void Game::paintHudPanel(Graphics*, int32_t, int32_t, bool) { GAME_NOT_BUILT_YET("Game::paintHudPanel"); }
+int32_t CObject::addToGauge(CObject*, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("CObject::addToGauge");
+    return 0;
+}

@@ -227,6 +227,20 @@ public:
     static void loadLevelSprites();
     // The loader's level-sprite step: sprites 10 and 11 loaded, or bound to the player's ids.
     static void loadLevelTileSprites();
+    // ---- the upgrade panel (layout 10) ----
+    static void initUpgradePanel();
+    // Column 0 or 1 laid out (2: the hint sequence runs).
+    static void showUpgradePanel(int32_t mode);
+    static int32_t upgradeMode();
+    // One step of a held purchase: 10 points per 300 ms held, at most 200, cut to what is missing.
+    static void stepUpgradePurchase();
+    static void paintUpgradeLevel(Graphics* g, int32_t kind, int32_t column, int32_t element);
+    static void paintUpgradeMenu(Graphics* g);
+    // Built by later work (game/pending.cpp for now).
+    static bool getUpgradeValue(int32_t kind, int32_t column);
+    static int32_t getUpgradeCounterGap(int32_t kind, int32_t column);
+    static void addUpgradeProgress(int32_t kind, int32_t step, int32_t column);
+    static void paintHudPanel(Graphics* g, int32_t x, int32_t y, bool full);
     // The two-choice prompt's step (true when it is over) and the banner's slide, once a frame.
     static bool updateTimedEffectSequence();
     static void updateSlidingBanner();
@@ -362,8 +376,6 @@ public:
     // menu's layout; -1 none.
     static int32_t menuItemAt(int32_t menu, int32_t x, int32_t y);
     static void menuAction(int32_t action);
-    static void showUpgradePanel(int32_t which);
-    static int32_t upgradeMode();
     static void checkInteraction();
     // The player's action; -1 without a player.
     static int32_t playerAction();

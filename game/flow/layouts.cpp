@@ -79,6 +79,7 @@ void Game::initLayoutStatics() {
     l.s_upgradeStep = 163840;
     l.s_slidingBanner = app()->objectManager->newIntArray(4);
     if (!isNull(l.s_slidingBanner)) l.s_slidingBanner->elements()[3] = -1;
+    initUpgradePanel();
 }
 
 ShortArray* Game::layoutElement(int32_t layout, int32_t element) {

@@ -245,6 +245,8 @@ public:
     // Draw-order keys of the player (its facing tile) and of type-69 objects.
     int32_t getFacingTile();
     int32_t getDrawOrderKey();
+    // Adds to gauge k of the object; 0 when it took the amount.
+    static int32_t addToGauge(CObject* o, int32_t k, int32_t amount);
 
     // The static initialiser.
     static void clinit();

@@ -183,6 +183,9 @@ Layout upgradeLayout() {
     l[29] = label(420, 150, 260, 30);
     l[30] = area(700, 150, 200, 24);
     l[34] = sprite(400, 200, 3, 94, -1, false, 0);
+    // The marks of the chosen column.
+    l[20] = sprite(110, 135, 3, 28);
+    l[26] = sprite(410, 135, 3, 28);
     for (int e = 36; e <= 50; ++e) l[std::size_t(e)] = sprite(110, 88 + 40 * ((e - 36) % 5), 3, 28);
     return l;
 }

@@ -405,3 +405,53 @@ TEST_F(LayoutTest, LevelSpritesTakeOnlyTheMappingsTheLevelUses) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LayoutTest, TheUpgradePanelShowsItsColumnAndBuysByTheHeldTime) {
+    loadLayouts();
+    std::vector<std::vector<int32_t>> records(35, std::vector<int32_t>{2, 0, 0});
+    for (int e : {22, 23, 28, 29}) records[std::size_t(e)] = {1, 0, 0};
+    for (int e : {20, 26}) records[std::size_t(e)] = {0, 0, 0, 3, 0, -1, 0};
+    install(records);
+    Game::layouts.s_layouts->elements()[10] = Game::layouts.s_layouts->elements()[kTestLayout];
+    Game::objects.s_player = CObject::create(1, 0, 0, 0, om()->newIntArray(30));
+    Game::objects.s_player->m_params->elements()[16] = 50 << 14;
+    auto frame = [](int32_t e) { return int32_t(Game::layoutElement(10, e)->elements()[9]); };
+    const struct {
+        int32_t mode;
+        std::vector<int32_t> frames;  // of 22, 23, 28, 29
+        bool columnA, columnB;
+    } cases[] = {{0, {2, 2, 1, 1}, true, false}, {1, {1, 1, 2, 2}, false, true}, {2, {1, 1, 1, 1}, false, false}};
+    for (const auto& c : cases) {
+        Game::layouts.s_upgradeAvailable = 0;
+        Game::showUpgradePanel(c.mode);
+        EXPECT_EQ((std::vector<int32_t>{frame(22), frame(23), frame(28), frame(29)}), c.frames) << c.mode;
+        EXPECT_EQ(Game::isElementVisible(10, 20), c.columnA) << c.mode;
+        EXPECT_EQ(Game::isElementVisible(10, 26), c.columnB) << c.mode;
+        EXPECT_EQ(bool(Game::layouts.s_upgradeAvailable), c.mode != 2) << c.mode;
+        EXPECT_EQ(Game::upgradeMode(), c.mode);
+    }
+    // The step grows by 10 points per 300 ms held, up to 200 points.
+    Game::initTimers(0);
+    Game::timerStatics.gameTime = 5000;
+    Game::layouts.s_upgradeHoldTimer = Game::timerAlloc();
+    const struct {
+        int32_t heldMs, points;
+    } holds[] = {{0, 10}, {299, 10}, {300, 20}, {5700, 200}, {9000, 200}};
+    for (const auto& h : holds) {
+        Game::timerStatics.gameTime = 5000 + h.heldMs;
+        Game::stepUpgradePurchase();
+        EXPECT_EQ(Game::layouts.s_upgradeStep, h.points << 14) << h.heldMs;
+    }
+    // Without points the upgrade is not available in either column.
+    Game::objects.s_player->m_params->elements()[16] = 0;
+    for (int32_t mode : {0, 1}) {
+        Game::layouts.s_upgradeAvailable = 1;
+        Game::showUpgradePanel(mode);
+        EXPECT_FALSE(Game::layouts.s_upgradeAvailable) << mode;
+    }
+    Game::objects.s_player = nullptr;
+}
+
+}  // namespace
