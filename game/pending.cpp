@@ -85,3 +85,4 @@ int32_t CObject::addToGauge(CObject*, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("CObject::addToGauge");
     return 0;
 }
+void Game::drawMenuFrame(Graphics*) { GAME_NOT_BUILT_YET("Game::drawMenuFrame"); }

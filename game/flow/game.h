@@ -215,6 +215,16 @@ public:
     static void drawButtonDefault(Graphics* g, int32_t layout, int32_t element, int32_t textGroup, int32_t textId);
     // The menu's soft-key corners, by its row's confirm and back actions.
     static void paintSoftKeys(Graphics* g);
+    // The menus' paint (state 4): the opening panel, the main menu's buttons, the other menus'
+    // picture rebuilt in the background buffer when a redraw is raised.
+    static void paintMenu(Graphics* g, bool flag);
+    static void paintMainMenu(Graphics* g, bool flag);
+    static void paintMenuScreen(Graphics* g, bool flag);
+    static void paintScreenLayout(Graphics* g, bool changed);
+    static void paintScreenLayoutSimple(Graphics* g, bool flag);
+    static void paintLayoutSimple(Graphics* g, int32_t layout, bool highlight, int32_t group);
+    // Built by later work (game/pending.cpp for now): menu 10's framed hint.
+    static void drawMenuFrame(Graphics* g);
     // Layout n back on its default positions.
     static void startListAnim(int32_t n);
     static void fillPairsDefault(int32_t n);

@@ -33,7 +33,10 @@ struct LayoutStatics {
     int32_t s_buttonOffsetX, s_buttonOffsetY;  // slide offset of the last label drawn
     // The open menu and its cursor: the menus read and write them.
     int32_t s_menu;
-    int32_t s_menuCursor;
+    int32_t s_menuCursor;      // the selected entry of the menu's row (items from 3)
+    int32_t s_menuPhase;       // 0 opening, 1 and 2 open
+    int32_t s_menuTransition;  // half the height of the opening panel, pixels
+    int32_t s_menuPanelCentreY;
 
     // Two-choice prompt and sliding banner.
     int32_t s_promptState;
