@@ -86,3 +86,10 @@ int32_t CObject::addToGauge(CObject*, int32_t, int32_t) {
     return 0;
 }
 void Game::drawMenuFrame(Graphics*) { GAME_NOT_BUILT_YET("Game::drawMenuFrame"); }
+void Game::paintPopupTimeBar(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupTimeBar"); }
+void Game::paintPopupRow(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupRow"); }
+void Game::applyLevelObject(Graphics*) { GAME_NOT_BUILT_YET("Game::applyLevelObject"); }
+void Game::paintPopupMarkers(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupMarkers"); }
+void Game::paintPopupIconFrame(Graphics*, int32_t, int32_t, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::paintPopupIconFrame");
+}

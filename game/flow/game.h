@@ -207,6 +207,15 @@ public:
     static int32_t getLayoutElementHeight(int32_t layout, int32_t element);
     static int32_t layoutExpandRow(bool first, int32_t row, bool expanded);
     static void runStartCue();
+    // The current popup by its style; the popup's icon (three while HUD instance 11 shows them).
+    static void paintPopup(Graphics* g);
+    static void paintPopupIcon(Graphics* g, int32_t a, int32_t b);
+    // The popups' bodies: built by later work (game/pending.cpp for now).
+    static void paintPopupTimeBar(Graphics* g);
+    static void paintPopupRow(Graphics* g);
+    static void applyLevelObject(Graphics* g);
+    static void paintPopupMarkers(Graphics* g);
+    static void paintPopupIconFrame(Graphics* g, int32_t kind, int32_t rect, int32_t dx, int32_t dy);
     // A label (text textId of textGroup) in the box of a layout element, slid by the element's
     // slide values; false when the box is outside the clip or there is no text.
     static bool drawButton(Graphics* g, int32_t layout, int32_t element, int32_t font, int32_t unusedA,

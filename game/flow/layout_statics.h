@@ -44,10 +44,15 @@ struct LayoutStatics {
     int32_t s_promptValueA;
     IntArray* s_slidingBanner;  // int[4]: phase, width, x (14 fraction bits), timer id
 
+    // The popup table (int[10][21], made at level set-up) and its current record, -1 none.
+    ObjectArray* s_popups;
+    int32_t s_currentPopup;
+
     MRC_REF_FIELDS(&LayoutStatics::s_layouts, &LayoutStatics::s_layoutDefaults, &LayoutStatics::s_layoutInstances,
                    &LayoutStatics::s_layoutValuesA, &LayoutStatics::s_layoutValuesB,
                    &LayoutStatics::s_defExtraRecords, &LayoutStatics::s_upgradeElementsA,
-                   &LayoutStatics::s_upgradeElementsB, &LayoutStatics::s_slidingBanner);
+                   &LayoutStatics::s_upgradeElementsB, &LayoutStatics::s_slidingBanner,
+                   &LayoutStatics::s_popups);
 };
 
 namespace mrc {

@@ -540,3 +540,42 @@ TEST_F(MenuPaintTest, OnlyARaisedRedrawRebuildsThePicture) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LayoutTest, PopupsPaintByStateAndStyleAndTheIconByItsAnimation) {
+    ObjectArray* popups = om()->newObjectArray(kClass_IntArray, 10);
+    for (int i = 0; i < 10; ++i) popups->elements()[i] = om()->newIntArray(21);
+    Game::layouts.s_popups = popups;
+    auto record = [&](int32_t state, int32_t style) {
+        auto* r = static_cast<IntArray*>(Game::layouts.s_popups->elements()[2]);
+        r->elements()[0] = state;
+        r->elements()[20] = style;
+    };
+    const struct {
+        int32_t current, state, style;
+        std::vector<int> calls;  // time bar, row, level object, markers
+    } cases[] = {{-1, 1, 0, {0, 0, 0, 0}}, {2, 0, 0, {0, 0, 0, 0}}, {2, 4, 0, {0, 0, 0, 0}},
+                 {2, 1, 0, {1, 1, 0, 0}},  {2, 2, 1, {0, 0, 1, 1}}, {2, 3, 2, {0, 0, 0, 0}}};
+    for (const auto& c : cases) {
+        test::g_pendingCalls.clear();
+        Game::layouts.s_currentPopup = c.current;
+        record(c.state, c.style);
+        Game::paintPopup(nullptr);
+        EXPECT_EQ((std::vector<int>{count("Game::paintPopupTimeBar"), count("Game::paintPopupRow"),
+                                    count("Game::applyLevelObject"), count("Game::paintPopupMarkers")}),
+                  c.calls)
+            << c.current << " " << c.state << " " << c.style;
+    }
+    auto* icon = newObject<ASpriteInstance>();
+    icon->init(Game::spriteSlot(3), 100, 400, nullptr);
+    st.hudInstances->elements()[11] = icon;
+    for (int32_t anim : {0, 63}) {
+        test::g_pendingCalls.clear();
+        icon->anim = anim;
+        Game::paintPopupIcon(nullptr, 1, 2);
+        EXPECT_EQ(count("Game::paintPopupIconFrame"), anim == 63 ? 3 : 1) << anim;
+    }
+}
+
+}  // namespace
