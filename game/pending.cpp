@@ -93,3 +93,15 @@ void Game::paintPopupMarkers(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupMa
 void Game::paintPopupIconFrame(Graphics*, int32_t, int32_t, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::paintPopupIconFrame");
 }
+void Game::allocIdSlotTables(int32_t) { GAME_NOT_BUILT_YET("Game::allocIdSlotTables"); }
+void Game::setPopupTargetById(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupTargetById"); }
+void Game::activatePopup() { GAME_NOT_BUILT_YET("Game::activatePopup"); }
+CObject* Game::placeNewObject(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                              int32_t) {
+    GAME_NOT_BUILT_YET("Game::placeNewObject");
+    return nullptr;
+}
+int32_t CObject::runScript(Object*, int32_t, int32_t count, ObjectArray*, CObject*) {
+    GAME_NOT_BUILT_YET("CObject::runScript");
+    return count;
+}

@@ -246,6 +246,29 @@ public:
     static void loadLevelSprites();
     // The loader's level-sprite step: sprites 10 and 11 loaded, or bound to the player's ids.
     static void loadLevelTileSprites();
+    // ---- level set-up routines of the event scripts and loading steps ----
+    static void allocScriptTables(IntArray* header);
+    static void restartScriptTimer();
+    // Runs the load script of every type-34 object not yet linked; returns the running count.
+    static int32_t addScriptObjectLoads(Object* loader, int32_t count, ObjectArray* list, ObjectArray* objects);
+    static void scriptSetType1ObjectParam(int32_t n, int32_t j, int32_t value);
+    static void scriptSetType15ObjectParam(int32_t n, int32_t j, int32_t value);
+    static void activatePopupById(int32_t id);
+    static CObject* placeObjectPlain(int32_t x, int32_t y, int32_t type, int32_t record);
+    static CObject* placeObjectInSlot(int32_t x, int32_t y, int32_t type, int32_t record, int32_t slot);
+    static CObject* placeObjectWithValue(int32_t x, int32_t y, int32_t type, int32_t record, int32_t slot, int32_t v);
+    static void drawButtonLabel(Graphics* g, int32_t layout, int32_t element, int32_t a, int32_t b, int32_t c);
+    static void drawButtonAt(Graphics* g, int32_t layout, int32_t element, int32_t v0, int32_t v1, int32_t v2,
+                             int32_t v3, int32_t v4, int32_t v5, int32_t v6);
+    static void drawButtonFull(Graphics* g, int32_t layout, int32_t element, int32_t v0, int32_t v1, int32_t v2,
+                               int32_t v3, int32_t v4, int32_t v5, int32_t v6, int32_t v7);
+    // Built by later work (game/pending.cpp for now).
+    static void allocIdSlotTables(int32_t ids);
+    static void setPopupTargetById(int32_t id);
+    static void activatePopup();
+    static CObject* placeNewObject(int32_t x, int32_t y, int32_t type, int32_t record, int32_t slot, int32_t a,
+                                   int32_t b, int32_t c, int32_t d, int32_t e, int32_t f);
+
     // ---- the upgrade panel (layout 10) ----
     static void initUpgradePanel();
     // Column 0 or 1 laid out (2: the hint sequence runs).

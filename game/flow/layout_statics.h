@@ -8,7 +8,9 @@
 
 #include "runtime/core/object.h"
 
+class ByteArray;
 class IntArray;
+class Long64Array;
 class ObjectArray;
 
 struct LayoutStatics {
@@ -44,6 +46,15 @@ struct LayoutStatics {
     int32_t s_promptValueA;
     IntArray* s_slidingBanner;  // int[4]: phase, width, x (14 fraction bits), timer id
 
+    // The level's event scripts: code, per script its offset and command count, the waits'
+    // timers, the running script (-1 none) and the scripts' timer id (-1 none).
+    ByteArray* s_scriptBytes;
+    IntArray* s_scriptOffsets;
+    ByteArray* s_scriptCommandCounts;
+    Long64Array* s_scriptTimers;
+    int32_t s_scriptIndex;
+    int32_t s_scriptTimer;
+
     // The popup table (int[10][21], made at level set-up) and its current record, -1 none.
     ObjectArray* s_popups;
     int32_t s_currentPopup;
@@ -52,7 +63,8 @@ struct LayoutStatics {
                    &LayoutStatics::s_layoutValuesA, &LayoutStatics::s_layoutValuesB,
                    &LayoutStatics::s_defExtraRecords, &LayoutStatics::s_upgradeElementsA,
                    &LayoutStatics::s_upgradeElementsB, &LayoutStatics::s_slidingBanner,
-                   &LayoutStatics::s_popups);
+                   &LayoutStatics::s_popups, &LayoutStatics::s_scriptBytes, &LayoutStatics::s_scriptOffsets,
+                   &LayoutStatics::s_scriptCommandCounts, &LayoutStatics::s_scriptTimers);
 };
 
 namespace mrc {

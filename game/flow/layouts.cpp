@@ -77,6 +77,8 @@ void Game::initLayoutStatics() {
     l = LayoutStatics{};
     l.s_upgradeHoldTimer = -1;
     l.s_currentPopup = -1;
+    l.s_scriptIndex = -1;
+    l.s_scriptTimer = -1;
     l.s_upgradeStep = 163840;
     l.s_slidingBanner = app()->objectManager->newIntArray(4);
     if (!isNull(l.s_slidingBanner)) l.s_slidingBanner->elements()[3] = -1;
