@@ -10,6 +10,18 @@
 // The object's timers: the type-23 timer keeps params[7] as it is.
 void CObject::initTimers() { GAME_NOT_BUILT_YET("CObject::initTimers"); }
 void CObject::releaseTimers() { GAME_NOT_BUILT_YET("CObject::releaseTimers"); }
+int32_t CObject::getFacingTile() {
+    GAME_NOT_BUILT_YET("CObject::getFacingTile");
+    return 0;
+}
+int32_t CObject::getDrawOrderKey() {
+    GAME_NOT_BUILT_YET("CObject::getDrawOrderKey");
+    return 0;
+}
+int32_t Game::objectDepthKey(CObject*) {
+    GAME_NOT_BUILT_YET("Game::objectDepthKey");
+    return 0;
+}
 
 void Game::setPlayerState(int32_t, int32_t, CObject*) { GAME_NOT_BUILT_YET("Game::setPlayerState"); }
 void Game::setObjectAiMode(CObject*, int32_t) { GAME_NOT_BUILT_YET("Game::setObjectAiMode"); }
@@ -29,22 +41,12 @@ bool Game::touchZone(int32_t) {
     return false;
 }
 void Game::updateGameplay(int32_t) { GAME_NOT_BUILT_YET("Game::updateGameplay"); }
-void Game::drawButtonDefault(Graphics*, int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::drawButtonDefault"); }
-bool Game::isElementVisible(int32_t, int32_t) {
-    GAME_NOT_BUILT_YET("Game::isElementVisible");
-    return false;
-}
 void Game::paintLayoutElement(Graphics*, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::paintLayoutElement"); }
 int32_t Game::menuItemAt(int32_t, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::menuItemAt");
     return -1;
 }
 void Game::menuAction(int32_t) { GAME_NOT_BUILT_YET("Game::menuAction"); }
-void Game::showUpgradePanel(int32_t) { GAME_NOT_BUILT_YET("Game::showUpgradePanel"); }
-int32_t Game::upgradeMode() {
-    GAME_NOT_BUILT_YET("Game::upgradeMode");
-    return 0;
-}
 void Game::checkInteraction() { GAME_NOT_BUILT_YET("Game::checkInteraction"); }
 int32_t Game::playerAction() {
     GAME_NOT_BUILT_YET("Game::playerAction");
@@ -171,4 +173,45 @@ bool Game::isWithinTableLimit(CObject*, int32_t, int32_t) {
 bool Game::isWithinTableLimitOnLayer(CObject*, CObject*, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::isWithinTableLimitOnLayer");
     return false;
+}
+void Game::updateAnimatedTiles() { GAME_NOT_BUILT_YET("Game::updateAnimatedTiles"); }
+void Game::refreshUpgradeTableValues() { GAME_NOT_BUILT_YET("Game::refreshUpgradeTableValues"); }
+bool Game::isMusicOn() {
+    GAME_NOT_BUILT_YET("Game::isMusicOn");
+    return false;
+}
+void Game::setPlayerAnimState() { GAME_NOT_BUILT_YET("Game::setPlayerAnimState"); }
+bool Game::getUpgradeValue(int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::getUpgradeValue");
+    return false;
+}
+int32_t Game::getUpgradeCounterGap(int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::getUpgradeCounterGap");
+    return 0;
+}
+void Game::addUpgradeProgress(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addUpgradeProgress"); }
+void Game::paintHudPanel(Graphics*, int32_t, int32_t, bool) { GAME_NOT_BUILT_YET("Game::paintHudPanel"); }
+int32_t CObject::addToGauge(CObject*, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("CObject::addToGauge");
+    return 0;
+}
+void Game::drawMenuFrame(Graphics*) { GAME_NOT_BUILT_YET("Game::drawMenuFrame"); }
+void Game::paintPopupTimeBar(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupTimeBar"); }
+void Game::paintPopupRow(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupRow"); }
+void Game::applyLevelObject(Graphics*) { GAME_NOT_BUILT_YET("Game::applyLevelObject"); }
+void Game::paintPopupMarkers(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupMarkers"); }
+void Game::paintPopupIconFrame(Graphics*, int32_t, int32_t, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::paintPopupIconFrame");
+}
+void Game::allocIdSlotTables(int32_t) { GAME_NOT_BUILT_YET("Game::allocIdSlotTables"); }
+void Game::setPopupTargetById(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupTargetById"); }
+void Game::activatePopup() { GAME_NOT_BUILT_YET("Game::activatePopup"); }
+CObject* Game::placeNewObject(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                              int32_t) {
+    GAME_NOT_BUILT_YET("Game::placeNewObject");
+    return nullptr;
+}
+int32_t CObject::runScript(Object*, int32_t, int32_t count, ObjectArray*, CObject*) {
+    GAME_NOT_BUILT_YET("CObject::runScript");
+    return count;
 }

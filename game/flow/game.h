@@ -11,6 +11,7 @@
 #include "game/flow/cell_grid_statics.h"
 #include "game/flow/game_state_statics.h"
 #include "game/flow/game_statics.h"
+#include "game/flow/layout_statics.h"
 #include "game/flow/paint_statics.h"
 #include "game/flow/world_statics.h"
 
@@ -162,6 +163,136 @@ public:
     static void resetSaveData();
     // Built by later work (game/pending.cpp for now).
     static void setAllAbilityFlags();
+    // ---- interface layouts: records, accessors, painting and the definition loader ----
+    static LayoutStatics layouts;
+    static constexpr int32_t kLayoutCount = 21;
+    static constexpr int32_t kDefinitionsPackText = 404;
+    static constexpr int32_t kDefinitionsFirstEntry = 10;
+    // Start values of the block (Game's initialiser).
+    static void initLayoutStatics();
+    // Element record `element` of the layout, or null.
+    static ShortArray* layoutElement(int32_t layout, int32_t element);
+    static int32_t layoutElementCount(int32_t layout);
+    static int32_t getTableEntry1(int32_t layout, int32_t element);
+    static int32_t getTableEntry2(int32_t layout, int32_t element);
+    static int32_t getTableEntry3(int32_t layout, int32_t element);
+    static int32_t getKind1Field3(int32_t layout, int32_t element);
+    static int32_t getKind1Field4(int32_t layout, int32_t element);
+    static int32_t getLayoutKind7Value(int32_t layout, int32_t element);
+    static int32_t getLayoutElementAnchor(int32_t layout, int32_t element);
+    static void setLayoutElementX(int32_t layout, int32_t element, int32_t value);
+    static void setLayoutElementY(int32_t layout, int32_t element, int32_t value);
+    static void setLayoutElementField3(int32_t layout, int32_t element, int32_t value);
+    static void setLayoutElementField4(int32_t layout, int32_t element, int32_t value);
+    static bool isEntryPresent(int32_t layout);
+    static int32_t getEntryValue(int32_t layout);
+    static int32_t getSelectedField7(int32_t layout);
+    static int32_t getSelectedField8(int32_t layout);
+    static int32_t getSelectedField9(int32_t layout);
+    static int32_t getSelectedField10(int32_t layout);
+    static bool isSelectedField5One(int32_t layout);
+    static bool isSelectedField11One(int32_t layout);
+    static bool isSelectedField13One(int32_t layout);
+    static void copyShortTables(ObjectArray* elements, ObjectArray* positions);
+    static void fillFromPairs(ObjectArray* elements, bool start);
+    static void releaseLayout(int32_t layout);
+    static void paintLayoutElementNoop(Graphics* g, int32_t layout, int32_t element, int32_t x, int32_t y);
+    // Kind-checked accessors: a misfit traces the layout and element and changes nothing.
+    static void setElementValue(int32_t layout, int32_t element, int32_t v);
+    static void setElementVisible(int32_t layout, int32_t element, bool visible);
+    static bool isElementBuffered(int32_t layout, int32_t element);
+    static void setElementFrame(int32_t layout, int32_t element, int32_t v);
+    static int32_t getElementNumber(int32_t layout, int32_t element);
+    static void paintLayoutSprite(Graphics* g, int32_t layout, int32_t element, int32_t dx, int32_t dy, bool buffered);
+    static void paintLayout(Graphics* g, int32_t layout, int32_t x, int32_t y, bool selected, int32_t group,
+                            int32_t subId);
+    static int32_t getLayoutElementHeight(int32_t layout, int32_t element);
+    static int32_t layoutExpandRow(bool first, int32_t row, bool expanded);
+    static void runStartCue();
+    // The current popup by its style; the popup's icon (three while HUD instance 11 shows them).
+    static void paintPopup(Graphics* g);
+    static void paintPopupIcon(Graphics* g, int32_t a, int32_t b);
+    // The popups' bodies: built by later work (game/pending.cpp for now).
+    static void paintPopupTimeBar(Graphics* g);
+    static void paintPopupRow(Graphics* g);
+    static void applyLevelObject(Graphics* g);
+    static void paintPopupMarkers(Graphics* g);
+    static void paintPopupIconFrame(Graphics* g, int32_t kind, int32_t rect, int32_t dx, int32_t dy);
+    // A label (text textId of textGroup) in the box of a layout element, slid by the element's
+    // slide values; false when the box is outside the clip or there is no text.
+    static bool drawButton(Graphics* g, int32_t layout, int32_t element, int32_t font, int32_t unusedA,
+                           int32_t unusedB, int32_t textGroup, int32_t textId, int32_t dx, int32_t dy, int32_t palette,
+                           int32_t textFlags);
+    static void drawButtonDefault(Graphics* g, int32_t layout, int32_t element, int32_t textGroup, int32_t textId);
+    // The menu's soft-key corners, by its row's confirm and back actions.
+    static void paintSoftKeys(Graphics* g);
+    // The menus' paint (state 4): the opening panel, the main menu's buttons, the other menus'
+    // picture rebuilt in the background buffer when a redraw is raised.
+    static void paintMenu(Graphics* g, bool flag);
+    static void paintMainMenu(Graphics* g, bool flag);
+    static void paintMenuScreen(Graphics* g, bool flag);
+    static void paintScreenLayout(Graphics* g, bool changed);
+    static void paintScreenLayoutSimple(Graphics* g, bool flag);
+    static void paintLayoutSimple(Graphics* g, int32_t layout, bool highlight, int32_t group);
+    // Built by later work (game/pending.cpp for now): menu 10's framed hint.
+    static void drawMenuFrame(Graphics* g);
+    // Layout n back on its default positions.
+    static void startListAnim(int32_t n);
+    static void fillPairsDefault(int32_t n);
+    // Definition sets first..last of the definitions pack (set n at entry n + 10).
+    static void loadObjectDefinitions(int32_t first, int32_t last);
+    static int32_t parseObjectDefinition(int32_t index, ByteArray* data, int32_t offset);
+    static void loadAllLayouts();
+    static void loadLayout(int32_t n);
+    // Sprites 11 and 10 of pack 6 with the module mappings the level uses.
+    static void loadLevelSprites();
+    // The loader's level-sprite step: sprites 10 and 11 loaded, or bound to the player's ids.
+    static void loadLevelTileSprites();
+    // ---- level set-up routines of the event scripts and loading steps ----
+    static void allocScriptTables(IntArray* header);
+    static void restartScriptTimer();
+    // Runs the load script of every type-34 object not yet linked; returns the running count.
+    static int32_t addScriptObjectLoads(Object* loader, int32_t count, ObjectArray* list, ObjectArray* objects);
+    static void scriptSetType1ObjectParam(int32_t n, int32_t j, int32_t value);
+    static void scriptSetType15ObjectParam(int32_t n, int32_t j, int32_t value);
+    static void activatePopupById(int32_t id);
+    static CObject* placeObjectPlain(int32_t x, int32_t y, int32_t type, int32_t record);
+    static CObject* placeObjectInSlot(int32_t x, int32_t y, int32_t type, int32_t record, int32_t slot);
+    static CObject* placeObjectWithValue(int32_t x, int32_t y, int32_t type, int32_t record, int32_t slot, int32_t v);
+    static void drawButtonLabel(Graphics* g, int32_t layout, int32_t element, int32_t a, int32_t b, int32_t c);
+    static void drawButtonAt(Graphics* g, int32_t layout, int32_t element, int32_t v0, int32_t v1, int32_t v2,
+                             int32_t v3, int32_t v4, int32_t v5, int32_t v6);
+    static void drawButtonFull(Graphics* g, int32_t layout, int32_t element, int32_t v0, int32_t v1, int32_t v2,
+                               int32_t v3, int32_t v4, int32_t v5, int32_t v6, int32_t v7);
+    // Built by later work (game/pending.cpp for now).
+    static void allocIdSlotTables(int32_t ids);
+    static void setPopupTargetById(int32_t id);
+    static void activatePopup();
+    static CObject* placeNewObject(int32_t x, int32_t y, int32_t type, int32_t record, int32_t slot, int32_t a,
+                                   int32_t b, int32_t c, int32_t d, int32_t e, int32_t f);
+
+    // ---- the upgrade panel (layout 10) ----
+    static void initUpgradePanel();
+    // Column 0 or 1 laid out (2: the hint sequence runs).
+    static void showUpgradePanel(int32_t mode);
+    static int32_t upgradeMode();
+    // One step of a held purchase: 10 points per 300 ms held, at most 200, cut to what is missing.
+    static void stepUpgradePurchase();
+    static void paintUpgradeLevel(Graphics* g, int32_t kind, int32_t column, int32_t element);
+    static void paintUpgradeMenu(Graphics* g);
+    // Built by later work (game/pending.cpp for now).
+    static bool getUpgradeValue(int32_t kind, int32_t column);
+    static int32_t getUpgradeCounterGap(int32_t kind, int32_t column);
+    static void addUpgradeProgress(int32_t kind, int32_t step, int32_t column);
+    static void paintHudPanel(Graphics* g, int32_t x, int32_t y, bool full);
+    // The two-choice prompt's step (true when it is over) and the banner's slide, once a frame.
+    static bool updateTimedEffectSequence();
+    static void updateSlidingBanner();
+    // Built by later work (game/pending.cpp for now).
+    static void setPlayerAnimState();
+    static void updateAnimatedTiles();
+    static void refreshUpgradeTableValues();
+    static bool isMusicOn();
     // ---- frame step and state machine ----
 
     static constexpr int32_t kStateBoot = 0;
@@ -285,15 +416,12 @@ public:
     static void reopenOptionList();
     static bool touchZone(int32_t zone);
     static void updateGameplay(int32_t mode);
-    static void drawButtonDefault(Graphics* g, int32_t layout, int32_t option, int32_t text);
     static bool isElementVisible(int32_t layout, int32_t element);
     static void paintLayoutElement(Graphics* g, int32_t layout, int32_t element);
     // The item of the open menu (its row, for menu 10) whose rectangle holds the point, by the
     // menu's layout; -1 none.
     static int32_t menuItemAt(int32_t menu, int32_t x, int32_t y);
     static void menuAction(int32_t action);
-    static void showUpgradePanel(int32_t which);
-    static int32_t upgradeMode();
     static void checkInteraction();
     // The player's action; -1 without a player.
     static int32_t playerAction();
@@ -403,6 +531,13 @@ public:
     static bool noGraphics(Graphics* g);
     // Slot n of the sprite table, or null.
     static ASprite* spriteSlot(int32_t n);
+    // The object's key in the per-frame display lists: by paint priority and x (layered), else
+    // by position.
+    static int32_t objectAnchorY(CObject* o, bool layered);
+    static int32_t objectDepthKey(CObject* o);
+    // Debug: CObject's debug rectangle outlined in view; the ids of the objects in view.
+    static void drawDebugRect(Graphics* g, int32_t colour);
+    static void paintWorldLabels(Graphics* g, ObjectArray* objects);
 
     // ---- routines of other parts of the game these call (game/pending.cpp until built) ----
 

@@ -269,6 +269,7 @@ void GameStatics::clinit() {
 
     // Objects, tables and saves.
     Game::initWorldStatics();
+    Game::initLayoutStatics();
     GameStateStatics::initStateStatics();
 }
 
@@ -281,6 +282,7 @@ void registerGameStatics() {
     StaticClass::registerStatics("Game.flow", &GameStatics::flowStatics);
     registerGameStateStatics();
     registerPaintStatics();
+    registerLayoutStatics();
     StaticClass::setInitialiser(StaticInit::Game, &GameStatics::clinit);
     registerObjectClasses();
     registerCellGridStatics();

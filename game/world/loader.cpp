@@ -18,6 +18,8 @@ constexpr int32_t kTopLeft = 20;
 constexpr int32_t kSubScript = 14;
 constexpr int32_t kGameAction = 18;
 constexpr int32_t kWaitForKey = 16;
+constexpr int32_t kLoadLayouts = 12;
+constexpr int32_t kLevelSprites = 15;
 constexpr int32_t kKeepRawData = ASprite::kKeepPixelData;
 
 mrc::Application* app() { return mrc::ApplicationImpl::getApplication(); }
@@ -207,7 +209,7 @@ void waitForConfirmKey() {
         if (!isNull(s.bufferGraphics)) {
             Game::paintBossGauge(s.bufferGraphics);
             if (Game::isElementVisible(16, 2)) {
-                Game::drawButtonDefault(s.bufferGraphics, 16, 3, s.currentLevel + 29);
+                Game::drawButtonDefault(s.bufferGraphics, 16, 3, 0, s.currentLevel + 29);
                 s.bufferGraphics->setClip(0, 0, Game::kScreenWidth, Game::kScreenHeight);
             }
         }
@@ -265,9 +267,17 @@ void runCommand(IntArray* c, int32_t& status) {
             break;
         case 8: Game::runEventActions(word(c, 1)); break;
         case kGameAction:
-            if (word(c, 1) == kWaitForKey) {
-                waitForConfirmKey();
-                status |= Game::kLoadWaitKey;
+            switch (word(c, 1)) {
+                case kWaitForKey:
+                    waitForConfirmKey();
+                    status |= Game::kLoadWaitKey;
+                    break;
+                case kLoadLayouts:
+                    Game::loadAllLayouts();
+                    Game::refreshUpgradeTableValues();
+                    break;
+                case kLevelSprites: Game::loadLevelTileSprites(); break;
+                default: break;
             }
             break;
         default: GAME_NOT_BUILT_YET("Game::loadStep (commands 5, 7, 9-13, 15-17, game actions)"); break;

@@ -86,4 +86,15 @@ TEST_F(VeltranoStart, PenEventsDuringStartUpAreTakenByTheFrames) {
     EXPECT_TRUE(r.inOrder({"state 1.5 -> 2.0", "state 2.0 -> 3.1"})) << r.output;
 }
 
+// The first loading list (interface sprites, level tile sprites and their mappings, the layouts,
+// texts, fonts and instances) runs to its end on the sample data: no resource, entry or set is
+// missing and no layout element misfits.
+TEST_F(VeltranoStart, TheFirstLoadingListFindsEveryResourceAndLayout) {
+    RunResult r = game("3000ms close\n", {"--trace-states"});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(r.inOrder({"state 2.0 -> 3.1"})) << r.output;
+    for (const char* trace : {"no resource", "has no entry", "has no set", "runs past", "layout:", "no slot"})
+        EXPECT_EQ(r.count(trace), 0u) << trace << "\n" << r.output;
+}
+
 }  // namespace

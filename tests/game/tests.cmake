@@ -32,3 +32,10 @@ add_test(NAME GameMotion.UnderCollectionStress
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=MotionTest.*:MoveToTest.*:ApproachTest.*:AnimationTest.*:PlayerAnimationTest.*:ActorUpdateTest.*)
 set_tests_properties(GameMotion.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
+
+# The definitions reader allocates records and instances while it walks the set's bytes: it
+# indexes them on every read, checked with a collection and compaction at every allocation.
+add_test(NAME GameLayouts.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=LayoutTest.TheLayoutAction*:LayoutTest.LevelSprites*:MenuPaintTest.*)
+set_tests_properties(GameLayouts.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)

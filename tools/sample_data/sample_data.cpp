@@ -12,6 +12,7 @@
 #include "tools/formats/png_file.h"
 #include "tools/formats/sprite_file.h"
 #include "tools/formats/text_pack.h"
+#include "tools/sample_data/interface_data.h"
 
 namespace sample_data {
 
@@ -75,30 +76,6 @@ SpriteData emblemSprite() {
         anim.push_back({f, 1, 0, 0, 0});
     }
     s.animations.push_back(anim);
-    return s;
-}
-
-// Rectangles wider than a module can be: filled modules of at most 200 pixels side by side.
-void addBar(SpriteData& s, SpriteFrame& frame, int x, int y, int w, int h, uint32_t colour) {
-    for (int left = x; left < x + w; left += 200) {
-        const int part = std::min(200, x + w - left);
-        s.modules.push_back({ModuleKind::Filled, part, h, 0, 0, colour, {}, {}});
-        frame.modules.push_back({int32_t(s.modules.size() - 1), int16_t(left), int16_t(y), 0});
-    }
-}
-
-// The interface sprite: frame 18 frames the start-up notice with two gold bands.
-SpriteData interfaceSprite() {
-    SpriteData s;
-    s.palettes = {{0x00000000u}};
-    s.modules.push_back({ModuleKind::Image, 1, 1, 0, 0, 0, {0}, {}});
-    for (int f = 0; f < 18; ++f) s.frames.push_back({{{0, 0, 0, 0}}, {}, {}});
-    SpriteFrame notice;
-    addBar(s, notice, 0, 24, 800, 4, 0xFFE0A526u);
-    addBar(s, notice, 0, 30, 800, 1, 0xFF7A5A14u);
-    addBar(s, notice, 0, 420, 800, 1, 0xFF7A5A14u);
-    s.frames.push_back(notice);
-    s.animations.push_back({{18, 1, 0, 0, 0}});
     return s;
 }
 
@@ -208,7 +185,9 @@ formats::ArchiveWriter buildArchive() {
 
     // Texts: table 4 (entry 3) holds the start-up notice; the other tables are empty for now.
     formats::PackWriter texts;
-    for (int e = 0; e <= 6; ++e) texts.add(formats::textPack({e == 3 ? std::string(kNotice) : std::string()}));
+    for (int e = 0; e <= 6; ++e)
+        texts.add(e == 1 ? formats::textPack(menuLabels())
+                         : formats::textPack({e == 3 ? std::string(kNotice) : std::string()}));
     archive.add(packName(kTextPack), texts.build());
 
     formats::PackWriter startup;
@@ -223,8 +202,23 @@ formats::ArchiveWriter buildArchive() {
     fonts.add(sprite(formats::dotMatrixFont(3, {0xF0F0F0u})));
     archive.add(packName(kFontPack), fonts.build());
 
+    // The definitions pack (the interface layouts), the level's tile sprites and their mappings.
+    archive.add(packName(kDefinitionsPack), layoutsPack());
+    formats::PackWriter tiles;
+    tiles.add(sprite(tileSprite(0)));
+    tiles.add(sprite(tileSprite(1)));
+    archive.add(packName(kTilePack), tiles.build());
+    formats::PackWriter mappings;
+    for (int m = 0; m < 10; ++m) mappings.add(moduleMapping(m));
+    archive.add(packName(kMappingsPack), mappings.build());
+    // The interface sprites: entry 1 the interface sprite (slot 3), entry 3 the soft keys (slot 17).
+    formats::PackWriter interface;
+    for (int e = 0; e < 6; ++e)
+        interface.add(sprite(e == 1 ? interfaceSprite() : e == 3 ? softKeySprite() : placeholderSprite()));
+    archive.add(packName(kInterfacePack), interface.build());
+
     // Packs the first loading lists read whose content later features bring.
-    const std::map<int, int> later = {{3, 1}, {8, 7}, {21, 6}, {22, 3}, {26, 8}};
+    const std::map<int, int> later = {{3, 1}, {8, 7}, {22, 3}, {26, 8}};
     for (const auto& [pack, entries] : later) archive.add(packName(pack), placeholders(entries));
     return archive;
 }
