@@ -190,6 +190,9 @@ void QXLib::pace() {
     const int32_t budget = cs().frameBudget;
     int64_t now = host::tickCount64();
     lowerTo(frameStartTime, now);
+    // A fixed-step clock moves only as frames are presented: a sleep would only slow the run, and
+    // waiting for the clock would never end.
+    if (host::frameStep() != 0) return;
     if (config().SLEEP_TO_PACE != 0) {
         sleepIgnoringExceptions(pacingSleep(frameStartTime, budget, now));
         return;

@@ -13,6 +13,7 @@ std::atomic<bool> g_manual{false};
 std::atomic<uint64_t> g_manualNow{0};
 std::atomic<bool> g_manualWall{false};
 std::atomic<int64_t> g_manualWallNow{0};
+std::atomic<uint32_t> g_frameStep{0};
 
 }  // namespace
 
@@ -48,11 +49,24 @@ ManualClock::ManualClock(uint32_t start) {
     assert(!was && "only one ManualClock at a time");
 }
 
-ManualClock::~ManualClock() { g_manual.store(false, std::memory_order_release); }
+ManualClock::~ManualClock() {
+    g_frameStep.store(0);
+    g_manual.store(false, std::memory_order_release);
+}
 
 void ManualClock::set(uint32_t ms) { g_manualNow.store(ms, std::memory_order_release); }
 void ManualClock::advance(uint32_t ms) { g_manualNow.fetch_add(ms, std::memory_order_acq_rel); }
 uint32_t ManualClock::now() const { return static_cast<uint32_t>(g_manualNow.load(std::memory_order_acquire)); }
+void ManualClock::setFrameStep(uint32_t ms) { g_frameStep.store(ms); }
+
+uint32_t frameStep() { return g_manual.load(std::memory_order_acquire) ? g_frameStep.load() : 0; }
+
+void advanceFrameStep() {
+    uint32_t step = frameStep();
+    if (step == 0) return;
+    g_manualNow.fetch_add(step, std::memory_order_acq_rel);
+    if (g_manualWall.load(std::memory_order_acquire)) g_manualWallNow.fetch_add(step, std::memory_order_acq_rel);
+}
 
 ManualWallClock::ManualWallClock(int64_t millisSince1970) {
     g_manualWallNow.store(millisSince1970, std::memory_order_release);

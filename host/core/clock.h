@@ -31,7 +31,17 @@ public:
     void set(uint32_t ms);
     void advance(uint32_t ms);
     uint32_t now() const;
+
+    // Fixed-step runs: each presented frame advances this clock (and a manual wall clock, when one
+    // is installed) by `ms` through advanceFrameStep(); 0 ends that. Cleared with the clock.
+    void setFrameStep(uint32_t ms);
 };
+
+// The frame step of the installed manual clock; 0 when there is none. While it is set, time moves
+// only as frames are presented: pacing must neither sleep nor wait for the clock.
+uint32_t frameStep();
+// Called once per presented frame: advances the clocks by the frame step, if any.
+void advanceFrameStep();
 
 // While an instance lives, currentTimeMillis() returns its value. Only one at a time.
 class ManualWallClock {

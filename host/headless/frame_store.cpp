@@ -37,11 +37,8 @@ void FrameStore::add(const uint16_t* pixels, int width, int height, int pitchByt
             std::memcpy(&f.pixels[std::size_t(y) * width],
                         reinterpret_cast<const uint8_t*>(pixels) + std::size_t(y) * pitchBytes, rowBytes);
     }
-    uint64_t hash = frameHash(f.pixels.data(), width, height, width * 2);
-
     std::lock_guard lock(m_mutex);
     f.number = ++m_count;
-    m_hashes.push_back(hash);
     m_frames.push_back(std::move(f));
     trim();
 }
@@ -67,11 +64,6 @@ std::optional<Frame> FrameStore::last() const {
 std::vector<Frame> FrameStore::frames() const {
     std::lock_guard lock(m_mutex);
     return m_frames;
-}
-
-std::vector<uint64_t> FrameStore::hashes() const {
-    std::lock_guard lock(m_mutex);
-    return m_hashes;
 }
 
 bool FrameStore::writePng(const std::string& path) const {

@@ -1,5 +1,6 @@
-// Frames of a headless run: every present counted and hashed, the latest ones kept in memory, and
-// the last one written as PNG on request.
+// Frames of a headless run: every present counted, the latest ones kept in memory, and the last one
+// written as PNG on request. A present costs one copy of the frame into a recycled buffer; nothing
+// grows with the run (hashes, when asked for, are the window's: Window::setFrameHashSink).
 #pragma once
 
 #include <cstddef>
@@ -28,8 +29,7 @@ public:
 
     uint64_t count() const;
     std::optional<Frame> last() const;
-    std::vector<Frame> frames() const;    // the kept ones, oldest first
-    std::vector<uint64_t> hashes() const;  // of every frame ever added, in order
+    std::vector<Frame> frames() const;  // the kept ones, oldest first
 
     // The last frame as an 8-bit RGB PNG. False, with a trace, when there is none or it cannot be written.
     bool writePng(const std::string& path) const;
@@ -41,7 +41,6 @@ private:
     std::size_t m_keep;
     uint64_t m_count = 0;
     std::vector<Frame> m_frames;
-    std::vector<uint64_t> m_hashes;
     std::vector<uint16_t> m_spare;  // pixels of the last frame dropped, for the next one
 };
 

@@ -34,7 +34,7 @@ public:
         std::lock_guard lock(m_slot->mutex);
         Window* w = m_slot->window;
         if (!w || !w->showFrame(Window::PresentPath::Stretch, pixels, pitchBytes, m_filter)) return false;
-        w->countPresent();
+        w->framePresented(pixels, pitchBytes);
         return true;
     }
 
@@ -111,7 +111,7 @@ public:
             return false;
         if (!w->showFrame(Window::PresentPath::Direct, m_back.data(), kScreenWidth * 2, ScaleFilter::Nearest))
             return false;
-        w->countPresent();
+        w->framePresented(m_back.data(), kScreenWidth * 2);
         return true;
     }
 

@@ -178,12 +178,23 @@ std::optional<ScriptedInput> ScriptedInput::load(const std::string& path) {
     return parse(text.str(), path);
 }
 
+namespace {
+
+bool isDue(const ScriptEvent& e, uint64_t framesPresented, uint32_t tick) {
+    return e.inMilliseconds ? tick >= e.when : framesPresented >= e.when;
+}
+
+}  // namespace
+
+bool ScriptedInput::hasDue(uint64_t framesPresented, uint32_t tick) const {
+    return m_next < m_events.size() && isDue(m_events[m_next], framesPresented, tick);
+}
+
 std::vector<ScriptEvent> ScriptedInput::takeDue(uint64_t framesPresented, uint32_t tick) {
     std::vector<ScriptEvent> due;
     while (m_next < m_events.size()) {
         const ScriptEvent& e = m_events[m_next];
-        bool ready = e.inMilliseconds ? tick >= e.when : framesPresented >= e.when;
-        if (!ready) break;
+        if (!isDue(e, framesPresented, tick)) break;
         due.push_back(e);
         ++m_next;
     }

@@ -69,6 +69,8 @@ public:
 
     // The next events that are due, in file order; each is handed out once.
     std::vector<ScriptEvent> takeDue(uint64_t framesPresented, uint32_t tick);
+    // Whether takeDue would hand out a line now.
+    bool hasDue(uint64_t framesPresented, uint32_t tick) const;
     bool finished() const { return m_next >= m_events.size(); }
 
 private:

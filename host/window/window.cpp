@@ -2,6 +2,7 @@
 
 #include "host/core/clock.h"
 #include "host/core/log.h"
+#include "host/core/sync.h"
 #include "host/headless/headless_window.h"
 #include "host/sdl/sdl_window.h"
 
@@ -84,14 +85,78 @@ bool Window::peek(Message& out) {
         setFocusState(true);
     }
     pumpNative();
-    if (!m_script.finished())
-        for (const auto& e : m_script.takeDue(presentCount(), tickCount())) applyScriptEvent(e);
+    // The count before the clock: a fixed step moves the clock before the count, so the lines due
+    // by this count are all taken.
+    const uint64_t presents = presentCount();
+    takeDueScriptLines();
+    {
+        std::lock_guard lock(m_queueMutex);
+        if (!m_queue.empty()) {
+            out = m_queue.front();
+            m_queue.pop_front();
+            if (out.id == MessageId::Quit) {
+                std::lock_guard scriptLock(m_scriptMutex);
+                m_closing = true;
+                m_inputDrainedCv.notify_all();
+            }
+            return true;
+        }
+    }
+    // Empty: every message handed out before has been dispatched.
+    std::lock_guard lock(m_scriptMutex);
+    if (m_pumpsToSettle > 0) --m_pumpsToSettle;
+    if (m_pumpsToSettle == 0 && presents > m_drainedThrough) m_drainedThrough = presents;
+    m_inputDrainedCv.notify_all();
+    return false;
+}
 
-    std::lock_guard lock(m_queueMutex);
-    if (m_queue.empty()) return false;
-    out = m_queue.front();
-    m_queue.pop_front();
-    return true;
+void Window::takeDueScriptLines() {
+    std::vector<ScriptEvent> due;
+    {
+        std::lock_guard lock(m_scriptMutex);
+        if (m_script.finished()) return;
+        due = m_script.takeDue(presentCount(), tickCount());
+        if (due.empty()) return;
+        // Power and orientation act through the host's state, which the main loop reads before its
+        // next pump: they have acted once the queue has run empty twice.
+        m_pumpsToSettle = 1;
+        for (const ScriptEvent& e : due)
+            if (e.kind == ScriptEvent::Kind::Power || e.kind == ScriptEvent::Kind::Orientation) m_pumpsToSettle = 2;
+    }
+    for (const ScriptEvent& e : due) applyScriptEvent(e);
+}
+
+bool Window::scriptFinished() const {
+    std::lock_guard lock(m_scriptMutex);
+    return m_script.finished();
+}
+
+void Window::awaitDueInput() {
+    if (frameStep() == 0 || std::this_thread::get_id() == m_thread) return;
+    const uint64_t presents = presentCount();
+    const uint32_t tick = tickCount();
+    auto settled = [&] { return m_closing || (m_pumpsToSettle == 0 && m_drainedThrough >= presents); };
+    {
+        std::lock_guard lock(m_scriptMutex);
+        if (m_closing || (m_pumpsToSettle == 0 && !m_script.hasDue(presents, tick))) return;
+    }
+    // Parked for the collector before the lock: leaving the region may stop this thread, which must
+    // not happen while it holds what the window's thread needs.
+    BlockingRegion blocking;
+    std::unique_lock lock(m_scriptMutex);
+    m_inputDrainedCv.wait(lock, settled);
+}
+
+void Window::setFrameHashSink(FrameHashSink sink) {
+    std::lock_guard lock(m_hashMutex);
+    m_hashSink = std::move(sink);
+}
+
+void Window::framePresented(const uint16_t* pixels, int pitchBytes) {
+    advanceFrameStep();
+    const uint64_t number = m_presents.fetch_add(1, std::memory_order_acq_rel) + 1;
+    std::lock_guard lock(m_hashMutex);
+    if (m_hashSink) m_hashSink(number, frameHash(pixels, kScreenWidth, kScreenHeight, pitchBytes));
 }
 
 std::size_t Window::pendingMessages() const {
@@ -109,6 +174,11 @@ void Window::setProcedure(WindowProcedure procedure) { m_procedure = std::move(p
 void Window::destroy() {
     if (m_destroyed) return;
     m_destroyed = true;
+    {
+        std::lock_guard lock(m_scriptMutex);
+        m_closing = true;
+        m_inputDrainedCv.notify_all();
+    }
     dispatch({MessageId::Destroy, 0, 0, 0, 0});
 }
 
@@ -147,7 +217,10 @@ void Window::setFocusState(bool focused) {
     m_queue.push_back({focused ? MessageId::SetFocus : MessageId::KillFocus, 0, 0, 0, 0});
 }
 
-void Window::setScript(ScriptedInput script) { m_script = std::move(script); }
+void Window::setScript(ScriptedInput script) {
+    std::lock_guard lock(m_scriptMutex);
+    m_script = std::move(script);
+}
 
 void Window::applyScriptEvent(const ScriptEvent& e) {
     switch (e.kind) {

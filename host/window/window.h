@@ -8,12 +8,14 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "host/window/geometry.h"
 #include "host/window/message.h"
@@ -89,14 +91,26 @@ public:
 
     // Scripted input, delivered by peek as its lines fall due.
     void setScript(ScriptedInput script);
-    bool scriptFinished() const { return m_script.finished(); }
+    bool scriptFinished() const;
+
+    // Fixed-step runs (host::frameStep() set): called by a thread other than the window's before it
+    // starts a frame. Returns once every scripted line due by the frames presented so far has been
+    // dispatched on the window's thread (peek found the queue empty after taking it), so that the same
+    // input meets the same frame in every run. Returns at once without a frame step, on the window's
+    // own thread, when nothing is due, and once the window is closing (Quit taken or destroyed).
+    // A blocking call for the collector.
+    void awaitDueInput();
 
     // Presenters; null, with a trace, while another presenter of this window exists or when the back
     // end cannot present that way.
     std::unique_ptr<StretchPresenter> createStretchPresenter();
     std::unique_ptr<DirectPresenter> createDirectPresenter();
     // Frames presented through any presenter of this window.
-    uint64_t presentCount() const { return m_presents.load(); }
+    uint64_t presentCount() const { return m_presents.load(std::memory_order_acquire); }
+    // Receives the number (1 for the first present) and frameHash of every frame presented from now
+    // on, on the presenting thread; an empty sink stops it. Frames are hashed only while one is set.
+    using FrameHashSink = std::function<void(uint64_t frame, uint64_t hash)>;
+    void setFrameHashSink(FrameHashSink sink);
 
     // Lost surfaces, as a window resize or a test makes them: a direct presenter's surface is lost
     // until restored after its generation moved on.
@@ -132,7 +146,9 @@ protected:
     // Posts the activation messages when the focus state changes.
     void setFocusState(bool focused);
     void setMinimizedState(bool minimized) { m_minimized = minimized; }
-    void countPresent() { m_presents.fetch_add(1); }
+    // After a back end has shown a frame (presenter lock held): the frame step's clocks, the count,
+    // the hash sink.
+    void framePresented(const uint16_t* pixels, int pitchBytes);
 
     virtual void pumpNative() {}
     virtual void nativeShow() {}
@@ -142,12 +158,23 @@ protected:
 
 private:
     void applyScriptEvent(const ScriptEvent& event);
+    void takeDueScriptLines();
+    void inputDrained();
 
     WindowConfig m_config;
     WindowProcedure m_procedure;
+    const std::thread::id m_thread = std::this_thread::get_id();
     mutable std::mutex m_queueMutex;
     std::deque<Message> m_queue;
+    // The script and the fixed-step hand-over of its lines to the frames.
+    mutable std::mutex m_scriptMutex;
+    std::condition_variable m_inputDrainedCv;
     ScriptedInput m_script;
+    uint64_t m_drainedThrough = 0;  // presents after which every due line was dispatched
+    int m_pumpsToSettle = 0;        // drains still to come before the lines taken last have acted
+    bool m_closing = false;
+    std::mutex m_hashMutex;
+    FrameHashSink m_hashSink;
     bool m_focused = false;
     bool m_minimized = false;
     bool m_fullScreen = false;

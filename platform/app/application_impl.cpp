@@ -10,6 +10,7 @@
 #include "host/core/thread.h"
 #include "host/fs/paths.h"
 #include "host/window/system.h"
+#include "host/window/window.h"
 #include "platform/app/runtime_context.h"
 #include "platform/app/shell.h"
 #include "platform/display/display.h"
@@ -323,6 +324,9 @@ void ApplicationImpl::flushScreen() {
     if (!app || !d) return;
     uint64_t limit = g_frameLimit.load();
     uint64_t presented = 0;
+    // Fixed-step runs: the input due by now reaches this frame in every run. Before the paint lock,
+    // which a resume on the window's thread takes.
+    if (host::Window* window = d->window()) window->awaitDueInput();
     {
         // A resume paints on the UI thread while the game thread paints its frames: one at a time,
         // and each frame presented whole.

@@ -17,6 +17,12 @@ struct LaunchOptions {
     std::string dataDir = "data";
     std::string saveDir;  // "" for the host's default save folder
     std::string logFile;
+    // Fixed-step runs: the tick count starts at 0 and advances this many milliseconds per presented
+    // frame; 0 for the real clock.
+    uint32_t fixedStepMs = 0;
+    // "N HASH" per presented frame (HASH: 16 hex digits of host::frameHash); "" for none.
+    std::string frameHashesFile;
+    bool traceStates = false;
     bool help = false;
     bool version = false;
 };

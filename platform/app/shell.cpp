@@ -351,6 +351,7 @@ int WinMain(const ShellOptions& options) {
     }
     g_frontWindow.store(s.window.get());
     if (options.script) s.window->setScript(*options.script);
+    if (options.frameHashSink) s.window->setFrameHashSink(options.frameHashSink);
     std::signal(SIGTERM, onTerminateSignal);
     std::signal(SIGINT, onTerminateSignal);
     setForeground(*s.window);

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +39,8 @@ struct ShellOptions {
     // The last frame is written there as PNG by the exit sequence.
     std::string screenshotPath;
     std::optional<host::ScriptedInput> script;
+    // Receives the number and hash of every presented frame (Window::setFrameHashSink).
+    std::function<void(uint64_t frame, uint64_t hash)> frameHashSink;
     // Folder of the single-instance lock; "" for the user's runtime folder.
     std::string instanceDir;
 };

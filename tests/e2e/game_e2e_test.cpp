@@ -1,6 +1,8 @@
 // veltrano with its own MIDlet and game canvas end to end: the game thread's frames, the canvas's
 // pause and resume, and the end of the loop by an exception. The game's frame is a stand-in that
 // logs and draws a frame counter (tests/support/game_stand_in_main.cpp).
+#include <fstream>
+
 #include "tests/e2e/veltrano_run.h"
 
 namespace {
@@ -28,6 +30,8 @@ protected:
         }
         return out;
     }
+    int m_hashFiles = 0;
+
     static std::size_t indexOf(const Lines& lines, const std::string& line) {
         return static_cast<std::size_t>(std::find(lines.begin(), lines.end(), line) - lines.begin());
     }
@@ -97,6 +101,40 @@ TEST_F(VeltranoGame, PauseHoldsFramesAndResumeRepaintsAtOnce) {
             gameGoesOn |= e[i].find("on the game thread") != std::string::npos;
         EXPECT_TRUE(gameGoesOn) << r.output;
     }
+}
+
+// Fixed-step runs repeat exactly: the same input meets the same frame and the clock moves by the
+// step per presented frame, so two runs hash every frame alike; another step gives other frames.
+TEST_F(VeltranoGame, FixedStepRunsRepeatFrameForFrame) {
+    const std::string script = "3 key down RETURN\n200ms key up RETURN\n";
+    auto hashesOf = [&](const std::string& step) {
+        std::filesystem::path file = m_dir / ("hashes-" + std::to_string(++m_hashFiles) + ".txt");
+        RunResult r = game(script, {"--headless", "--fixed-step=" + step, "--frames", "20", "--frame-hashes",
+                                    file.string(), "--trace-states"});
+        EXPECT_EQ(r.exitCode, 0) << r.output;
+        Lines lines;
+        std::ifstream in(file);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    };
+    Lines first = hashesOf("40");
+    // The start-up message, then the game's 20 frames.
+    ASSERT_EQ(first.size(), 21u);
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        EXPECT_THAT(first[i], ::testing::MatchesRegex(std::to_string(i + 1) + " [0-9a-f]{16}"));
+        if (i > 0) {
+            EXPECT_NE(first[i].substr(first[i].find(' ')), first[i - 1].substr(first[i - 1].find(' ')));
+        }
+    }
+    EXPECT_EQ(hashesOf("40"), first);
+    EXPECT_NE(hashesOf("41"), first);
+
+    // The key goes down after the third present (the start-up message and two frames) and up at
+    // 200 ms, the fifth present: the game's fourth frame shows it held.
+    std::filesystem::path shot = m_dir / "held.png";
+    RunResult r = game(script, {"--headless", "--fixed-step", "40", "--frames", "4", "--screenshot", shot.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(Screenshot(shot).at(400, 240), 0xFF0000u);
 }
 
 // Without a close in the script: the loop's end stops the application, which exits normally.

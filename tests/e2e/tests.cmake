@@ -7,6 +7,8 @@ target_link_libraries(veltrano_stand_in PRIVATE promo)
 add_executable(veltrano_game_stand_in ${PROJECT_SOURCE_DIR}/tests/support/game_stand_in_main.cpp)
 target_link_libraries(veltrano_game_stand_in PRIVATE veltrano_wiring)
 add_dependencies(${name} veltrano veltrano_stand_in veltrano_game_stand_in)
+# The game's own runs build the sample data they start on.
+target_link_libraries(${name} PRIVATE sample_data)
 target_compile_definitions(${name} PRIVATE VELTRANO_EXECUTABLE="$<TARGET_FILE:veltrano>"
                                            VELTRANO_STAND_IN="$<TARGET_FILE:veltrano_stand_in>"
                                            VELTRANO_GAME_STAND_IN="$<TARGET_FILE:veltrano_game_stand_in>")
@@ -33,3 +35,8 @@ set_tests_properties(ShellThreads.EndToEnd PROPERTIES LABELS "${name};tsan" TIME
 # loop's end by an exception) under the thread sanitizer too.
 add_test(NAME GameThreads.EndToEnd COMMAND $<TARGET_FILE:${name}> --gtest_filter=VeltranoGame.*)
 set_tests_properties(GameThreads.EndToEnd PROPERTIES LABELS "${name};tsan" TIMEOUT 300)
+
+# The game's start-up on the sample data with pen events from the UI thread, under the thread
+# sanitizer too.
+add_test(NAME GameStart.EndToEnd COMMAND $<TARGET_FILE:${name}> --gtest_filter=VeltranoStart.*)
+set_tests_properties(GameStart.EndToEnd PROPERTIES LABELS "${name};tsan" TIMEOUT 300)

@@ -54,7 +54,7 @@ std::vector<uint16_t> gradient(int seed) {
     return px;
 }
 
-TEST(FrameStore, KeepsTheLatestFramesAndHashesEveryOne) {
+TEST(FrameStore, KeepsTheLatestFramesOnly) {
     host::FrameStore store(2);
     for (int i = 0; i < 5; ++i) {
         auto px = gradient(i);
@@ -65,18 +65,14 @@ TEST(FrameStore, KeepsTheLatestFramesAndHashesEveryOne) {
     ASSERT_EQ(kept.size(), 2u);
     EXPECT_EQ(kept[0].number, 4u);
     EXPECT_EQ(kept[1].number, 5u);
+    EXPECT_EQ(kept[0].pixels, gradient(3)) << "a recycled buffer holds the new frame whole";
     EXPECT_EQ(kept[1].pixels, gradient(4));
 
-    auto hashes = store.hashes();
-    ASSERT_EQ(hashes.size(), 5u);
-    auto px = gradient(2);
-    EXPECT_EQ(hashes[2], host::frameHash(px.data(), 800, 480, 1600));
-    EXPECT_NE(hashes[2], hashes[3]);
-
     store.setKeep(0);
+    auto px = gradient(2);
     for (int i = 0; i < 3; ++i) store.add(px.data(), 800, 480, 1600);
     EXPECT_EQ(store.frames().size(), 5u);  // "all" from here on
-    EXPECT_EQ(store.hashes()[5], hashes[2]);
+    EXPECT_EQ(store.frames().back().pixels, px);
 }
 
 // Any one pixel changed, two pixels swapped, or the same values read as another size give another

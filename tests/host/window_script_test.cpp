@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/core/clock.h"
@@ -193,6 +196,65 @@ TEST_F(ScriptedInputTest, AWindowPlaysTheScriptAsItPresentsFrames) {
     EXPECT_EQ(seen[5].id, MessageId::KillFocus);
     EXPECT_EQ(seen[6].id, MessageId::Close);
     EXPECT_TRUE(w->scriptFinished());
+}
+
+// Fixed-step runs: the clock moves with the presents, each frame waits until the lines due by the
+// presents before it are dispatched, and every frame is hashed in order. Whichever way the UI
+// thread's pumps fall (slow, then as fast as it can), every frame sees the same input.
+TEST_F(ScriptedInputTest, AFixedStepHandsEachFrameTheInputDueByIt) {
+    for (int uiPauseUs : {0, 3000}) {
+        SCOPED_TRACE(uiPauseUs);
+        host::ManualClock clock(0);
+        clock.setFrameStep(10);
+        std::atomic<bool> down{false};
+        host::WindowConfig config;
+        config.backend = host::Backend::Headless;
+        auto w = host::HeadlessWindow::open(config, [&](host::Window&, const host::Message& m) {
+            if (m.id == MessageId::KeyDown || m.id == MessageId::KeyUp) down = m.id == MessageId::KeyDown;
+        });
+        w->setScript(host::ScriptedInput::parse("2 key down RETURN\n40ms key up RETURN\n5 key down LEFT\n"));
+        std::vector<std::pair<uint64_t, uint64_t>> hashes;
+        w->setFrameHashSink([&](uint64_t n, uint64_t h) { hashes.emplace_back(n, h); });
+        auto presenter = w->createStretchPresenter();
+        constexpr int kFrames = 8;
+        std::vector<bool> seen;
+        std::vector<std::vector<uint16_t>> pictures;
+        std::thread game([&] {
+            for (int i = 0; i < kFrames; ++i) {
+                w->awaitDueInput();
+                seen.push_back(down.load());
+                pictures.emplace_back(800 * 480, static_cast<uint16_t>(i * 257));
+                presenter->present(pictures.back().data(), 800, 480, 1600);
+            }
+        });
+        host::Message m;
+        while (w->presentCount() < kFrames) {
+            while (w->peek(m)) w->dispatch(m);
+            std::this_thread::sleep_for(std::chrono::microseconds(uiPauseUs));
+        }
+        game.join();
+        EXPECT_EQ(seen, (std::vector<bool>{false, false, true, true, false, true, true, true}));
+        EXPECT_EQ(clock.now(), 10u * kFrames);
+        ASSERT_EQ(hashes.size(), std::size_t(kFrames));
+        for (int i = 0; i < kFrames; ++i) {
+            EXPECT_EQ(hashes[i].first, uint64_t(i + 1));
+            EXPECT_EQ(hashes[i].second, host::frameHash(pictures[i].data(), 800, 480, 1600));
+        }
+        presenter.reset();
+    }
+}
+
+// Without a frame step, and once the window is closing, nothing waits.
+TEST_F(ScriptedInputTest, NothingWaitsForInputWithoutAFrameStepOrOnceClosing) {
+    host::WindowConfig config;
+    config.backend = host::Backend::Headless;
+    auto w = host::HeadlessWindow::open(config, nullptr);
+    w->setScript(host::ScriptedInput::parse("0 key down RETURN\n"));
+    std::thread([&] { w->awaitDueInput(); }).join();
+    host::ManualClock clock(0);
+    clock.setFrameStep(10);
+    w->destroy();
+    std::thread([&] { w->awaitDueInput(); }).join();
 }
 
 TEST_F(ScriptedInputTest, LoadReadsAFileAndTracesAMissingOne) {

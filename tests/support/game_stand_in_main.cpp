@@ -1,7 +1,8 @@
 // veltrano_game_stand_in: veltrano wired as it ships (KetraKRVD creating the Game, the game thread,
 // the frame driver), with a stand-in for the update of the promotion-screen state that it sits in. Each frame logs
 // its number and thread ("GameStandIn frame N on the game thread") and draws a white bar N pixels
-// wide at the top of a blue screen. The game sits in the promotion-screen state, so that its
+// wide at the top of a blue screen, below it a bar as wide as the tick count modulo 800, and a
+// square in the middle while a key is held. The game sits in the promotion-screen state, so that its
 // hideNotify and showNotify reach the promotion hooks, which log "GameStandIn parked" and
 // "GameStandIn unparked".
 //
@@ -17,6 +18,7 @@
 #include "framework/core/game_input.h"
 #include "framework/core/game_overlay.h"
 #include "game/flow/game.h"
+#include "host/core/clock.h"
 #include "host/core/log.h"
 #include "platform/app/launcher.h"
 #include "platform/lcdui/graphics.h"
@@ -27,6 +29,7 @@ namespace {
 
 constexpr uint32_t kBackground = 0x2040C0;
 constexpr uint32_t kCounter = 0xFFFFFF;
+constexpr uint32_t kKeyHeld = 0xFF0000;
 constexpr int32_t kCounterHeight = 10;
 
 std::atomic<int> g_frames{0};
@@ -47,6 +50,11 @@ void standInFrame(Game*) {
         g->fillRect(0, 0, Game::kScreenWidth, Game::kScreenHeight);
         g->setColor(kCounter);
         g->fillRect(0, 0, n, kCounterHeight);
+        g->fillRect(0, 2 * kCounterHeight, static_cast<int32_t>(host::tickCount() % 800), kCounterHeight);
+        if (GameInput::inputStatics.currentKeyCode.load() != GameInput::kNoKeyCode) {
+            g->setColor(kKeyHeld);
+            g->fillRect(380, 220, 40, 40);
+        }
     }
     if (n == g_throwAt) {
         char text[48];

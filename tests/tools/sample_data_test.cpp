@@ -1,0 +1,92 @@
+// The PNG writer against libpng's reader, the dot-matrix font, and the sample archive's layout.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+
+#include "tools/formats/dot_font.h"
+#include "tools/formats/png_file.h"
+#include "tools/sample_data/sample_data.h"
+
+namespace {
+
+// ARGB pixels of a PNG read by libpng, or empty.
+std::vector<uint32_t> decode(const std::vector<uint8_t>& png, int& w, int& h) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, png.data(), png.size())) return {};
+    image.format = PNG_FORMAT_BGRA;  // little-endian 0xAARRGGBB words
+    std::vector<uint32_t> px(PNG_IMAGE_SIZE(image) / 4);
+    if (!png_image_finish_read(&image, nullptr, px.data(), 0, nullptr)) return {};
+    w = int(image.width);
+    h = int(image.height);
+    return px;
+}
+
+TEST(PngFile, PixelsAndAlphaSurviveLibpngsReader) {
+    for (auto [w, h] : {std::pair{1, 1}, {7, 3}, {64, 40}}) {
+        std::vector<uint32_t> px;
+        for (int i = 0; i < w * h; ++i) px.push_back(uint32_t(0xFF000000u) | uint32_t(i * 2654435761u) >> 8);
+        px[0] = 0x00000000u;
+        if (px.size() > 2) px[2] = 0x80FF0000u;
+        // libpng hands back straight alpha; fully transparent pixels keep their colour bytes.
+        int rw = 0, rh = 0;
+        std::vector<uint32_t> back = decode(formats::pngFile(w, h, px), rw, rh);
+        ASSERT_EQ(rw, w);
+        ASSERT_EQ(rh, h);
+        EXPECT_EQ(back, px) << w << "x" << h;
+    }
+}
+
+TEST(PngFile, NothingForSizesThatDoNotMatchThePixels) {
+    EXPECT_TRUE(formats::pngFile(0, 1, {}).empty());
+    EXPECT_TRUE(formats::pngFile(2, 2, {1, 2, 3}).empty());
+    EXPECT_TRUE(formats::pngFile(-1, -1, {1}).empty());
+}
+
+TEST(DotFont, GlyphsOfBothSizesFollowTheirDots) {
+    EXPECT_EQ(formats::dotFontRow('A', 0), 0x0E);
+    EXPECT_EQ(formats::dotFontRow('A', 4), 0x1F);
+    EXPECT_EQ(formats::dotFontRow(' ', 3), 0);
+    EXPECT_EQ(formats::dotFontRow(127, 0), 0);
+    for (int scale : {2, 3}) {
+        formats::SpriteData font = formats::dotMatrixFont(scale, {0xFFFFFF, 0xFF0000});
+        ASSERT_EQ(font.modules.size(), 95u) << "the space and 94 glyphs";
+        EXPECT_EQ(font.palettes.size(), 2u);
+        EXPECT_EQ(font.modules[0].height, 9 * scale) << "the line height";
+        const formats::SpriteModule& a = font.modules[std::size_t('A' - 32)];
+        ASSERT_EQ(a.width, 5 * scale);
+        // The top dot row of 'A' is .###. : ink under dots 1-3, none under 0 and 4.
+        auto inkAt = [&](int col, int row) { return a.indices[std::size_t(row * scale * a.width + col * scale)] != 0; };
+        EXPECT_FALSE(inkAt(0, 0));
+        EXPECT_TRUE(inkAt(1, 0));
+        EXPECT_TRUE(inkAt(3, 0));
+        EXPECT_FALSE(inkAt(4, 0));
+        EXPECT_TRUE(inkAt(0, 6));
+    }
+    std::vector<uint8_t> table = formats::dotFontGlyphTable();
+    ASSERT_EQ(table.size(), 256u);
+    EXPECT_EQ(table[' '], 0);
+    EXPECT_EQ(table['!'], 1);
+    EXPECT_EQ(table['~'], 94);
+    EXPECT_EQ(table[200], 0);
+}
+
+TEST(SampleData, TheArchiveHoldsWhatTheStartUpReads) {
+    formats::ArchiveWriter archive = sample_data::buildArchive();
+    std::map<std::u16string, std::size_t> sizes;
+    for (const formats::ArchiveEntry& e : archive.entries()) sizes[e.name] = e.data.size();
+    for (const char16_t* name : {u"constants.bin", u"app.jad", u"pack00", u"pack01", u"pack02", u"pack03", u"pack08",
+                                 u"pack21", u"pack22", u"pack26", u"ui/pad.png", u"ui/soft_right.png"})
+        EXPECT_GT(sizes[name], 0u) << std::string(name, name + std::char_traits<char16_t>::length(name));
+    // Every control picture is a PNG libpng reads.
+    for (const formats::ArchiveEntry& e : archive.entries()) {
+        if (e.name.rfind(u"ui/", 0) != 0) continue;
+        int w = 0, h = 0;
+        EXPECT_FALSE(decode(e.data, w, h).empty());
+    }
+}
+
+}  // namespace
