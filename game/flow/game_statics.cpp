@@ -284,6 +284,8 @@ void registerGameStatics() {
     StaticClass::setInitialiser(StaticInit::Game, &GameStatics::clinit);
     registerObjectClasses();
     registerCellGridStatics();
+    registerPathFinding();
+    registerLevelSetupStatics();
     StaticClass::registerStatics("Game.motion", &Game::motionTables);
 }
 
