@@ -18,3 +18,10 @@ add_test(NAME GameObjectsAndSaves.UnderCollectionStress
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=CObjectTest.*:SaveGamesTest.*:ObjectListsTest.*)
 set_tests_properties(GameObjectsAndSaves.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
+
+# The factories allocate several arrays in a row and the route finder its node arrays: checked
+# with a collection and compaction at every allocation.
+add_test(NAME GameFactoriesAndRoutes.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=ObjectFactoriesTest.*:PathFindingTest.*:LayerSlotsTest.*:PoolSlotsTest.*)
+set_tests_properties(GameFactoriesAndRoutes.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
