@@ -96,9 +96,8 @@ TEST_F(LayerSlotsTest, SharedTemplatesTakeOneSlotAndUnsharedObjectsTheirOwn) {
 TEST_F(LayerSlotsTest, NextDistinctGroupFindsTheFirstNewSecondValueOfAGroup) {
     // (params[0], params[2]) per object.
     const std::vector<std::pair<int32_t, int32_t>> values = {{1, 4}, {2, 6}, {1, 4}, {1, 8}, {1, 5}, {1, 8}};
-    std::vector<CObject*> objects;
-    for (auto [a, g] : values) objects.push_back(layer({{0, a}, {2, g}}));
-    ObjectArray* list = listOf(objects);
+    ObjectArray* list = om()->newObjectArray(mrc::kClass_CObject, static_cast<int32_t>(values.size()));
+    for (size_t i = 0; i < values.size(); ++i) list->elements()[i] = layer({{0, values[i].first}, {2, values[i].second}});
     struct Case {
         int32_t b, start, a, expected;
     };
