@@ -22,6 +22,6 @@ set_tests_properties(GameObjectsAndSaves.UnderCollectionStress PROPERTIES
 # The factories allocate several arrays in a row and the route finder its node arrays: checked
 # with a collection and compaction at every allocation.
 add_test(NAME GameFactoriesAndRoutes.UnderCollectionStress
-         COMMAND $<TARGET_FILE:${name}> --gtest_filter=ObjectFactoriesTest.*:PathFindingTest.*:LayerSlotsTest.*:PoolSlotsTest.*)
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=ObjectFactoriesTest.*:PathFindingTest.*:LayerSlotsTest.*:PoolSlotsTest.*:PartPathsTest.*)
 set_tests_properties(GameFactoriesAndRoutes.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
