@@ -124,6 +124,48 @@ TEST_F(PartPathsTest, ColourRectanglesNeedAllThreeSwitches) {
     }
 }
 
+TEST_F(PartPathsTest, ObjectBoxesTurnAroundTheAnchorByFacing) {
+    Game::levelSetup.s_kindAnchors = om()->newObjectArray(mrc::kClass_ShortArray, 3);
+    ShortArray* anchor = om()->newShortArray(2);
+    Game::levelSetup.s_kindAnchors->elements()[2] = anchor;
+    anchor->elements()[0] = 4, anchor->elements()[1] = 6;
+    Game::objects.s_actionRecords = om()->newObjectArray(mrc::kClass_ObjectArray, 3);
+    ObjectArray* records = om()->newObjectArray(mrc::kClass_ShortArray, 1);
+    Game::objects.s_actionRecords->elements()[2] = records;
+    ShortArray* action = om()->newShortArray(4);
+    records->elements()[0] = action;
+    const int16_t b[] = {2, 3, 10, 20};
+    for (int32_t i = 0; i < 4; ++i) action->elements()[i] = b[i];
+
+    javax_microedition_lcdui_Image* image = javax_microedition_lcdui_Image::createBlankImage(120, 120);
+    javax_microedition_lcdui_Graphics* g = image->getGraphics();
+    // The object at (50, 60): anchor point (54, 66). Corners of the box, and one point inside it.
+    struct Case {
+        int32_t facing;
+        int32_t cornerX, cornerY, farX, farY;
+    };
+    const Case cases[] = {
+        {CObject::kRight, 52, 63, 62, 83},
+        {CObject::kLeft, 46, 63, 56, 83},  // mirrored around the anchor
+        {CObject::kDown, 44, 64, 64, 74},
+        {CObject::kUp, 44, 58, 64, 68},
+    };
+    IntArray* pixels = om()->newIntArray(120 * 120);
+    auto at = [&](int32_t x, int32_t y) { return static_cast<uint32_t>(pixels->elements()[y * 120 + x]); };
+    for (const Case& c : cases) {
+        g->setColor(0xFFFFFF);
+        g->fillRect(0, 0, 120, 120);
+        CObject* o = CObject::create(1, 20, 60, 70, params(20, {{3, 2}, {16, c.facing}}));
+        Game::paintObjectBoxes(g, 10, 10, o, 0xFF0000);
+        image->getRGB(pixels, 0, 120, 0, 0, 120, 120);
+        EXPECT_EQ(at(c.cornerX, c.cornerY), 0xFFFF0000u) << c.facing;
+        EXPECT_EQ(at(c.farX, c.farY), 0xFFFF0000u) << c.facing;
+        EXPECT_EQ(at(c.cornerX + 1, c.cornerY + 1), 0xFFFFFFFFu) << c.facing;
+        EXPECT_EQ(at(22, 34), 0xFFFF0000u) << "the 64 x 64 square about the anchor";
+        EXPECT_EQ(at(86, 98), 0xFFFF0000u);
+    }
+}
+
 TEST_F(PartPathsTest, EffectInstancesStartFree) {
     Game::stateStatics.sprites = om()->newObjectArray(mrc::kClass_Object, Game::kSpriteSlots);
     ASprite* sprite = mrc::newObject<ASprite>();

@@ -224,6 +224,20 @@ TEST_F(PoolSlotsTest, StrengthTestUsesTheStrongerActionAndTheUpgrade) {
         CObject* o = object(1, 5, {{3, 4}, {14, c.state}, {37, c.strength}});
         EXPECT_EQ(CObject::isFinishedByAction(o), c.finished) << c.strength << " " << c.state << " " << c.level;
     }
+    // The group's last finishable member, only while the group has one member.
+    g_upgradeLevel = 0;
+    CObject::statics.s_kindCount = 1;
+    CObject::allocTypeLists();
+    ObjectArray* group = row(CObject::statics.s_kindTables, 0);
+    CObject* member = object(5, 5, {{3, 4}, {37, 30}});
+    group->elements()[12] = member;
+    EXPECT_EQ(CObject::findLastFinishable(member), member);
+    member->setParam(37, 31);
+    EXPECT_EQ(CObject::findLastFinishable(member), nullptr);
+    member->setParam(37, 30);
+    group->elements()[3] = object(6, 20);
+    EXPECT_EQ(CObject::findLastFinishable(member), nullptr);
+
     Game::tables.s_summaryTable->elements()[2 + 36] = -1;
     EXPECT_FALSE(CObject::isFinishedByAction(object(1, 5, {{3, 4}, {37, 1}})));
 }
