@@ -193,6 +193,17 @@ TEST_F(PathFindingTest, UnreachableGoalsGiveNoRoute) {
     }
 }
 
+TEST_F(PathFindingTest, AGridBeyondTheNodeLimitIsRefused) {
+    // 100 x 90 cells do not fit the 9000 nodes: the assertion is logged and no search runs.
+    QXLibPathFinding* f = mrc::newConstructed<QXLibPathFinding>();
+    f->init(100, 90, om()->newByteArray(9000), 10, 14, 0, 4, -1);
+    f->findPath(0, 0, 0, 1, 0);
+    EXPECT_EQ(f->getPathLength(), 0);
+    f->init(100, 89, om()->newByteArray(8900), 10, 14, 0, 4, -1);
+    f->findPath(0, 0, 0, 99, 88);
+    EXPECT_EQ(f->getPathLength(), 99 + 88 + 1);
+}
+
 TEST_F(PathFindingTest, GameSetUpPlansAcrossTheRouteWindow) {
     Game::initPathFinding();
     QXLibPathFinding* f = Game::pathFinding.s_pathFinder;
