@@ -243,6 +243,43 @@ TEST_F(LayerSlotsTest, IdsBecomeListIndices) {
     EXPECT_EQ(u16(4), 0xFFFF);
 }
 
+TEST_F(LayerSlotsTest, SealedLayersFillTheirGridsAndDropTheirPickUps) {
+    // 19 layers over two grids; layer 4 lists a type-15 object and a type-20 one.
+    Game::grids.s_layerGrids = om()->newObjectArray(mrc::kClass_Object, 2);
+    for (int32_t g = 0; g < 2; ++g) {
+        ObjectArray* grid = om()->newObjectArray(mrc::kClass_ShortArray, 3);
+        Game::grids.s_layerGrids->elements()[g] = grid;
+        for (int32_t c = 0; c < 3; ++c) grid->elements()[c] = om()->newShortArray(2);
+    }
+    Game::objects.s_layerObjects = om()->newObjectArray(mrc::kClass_CObject, 19);
+    CObject::statics.s_layerMembers = om()->newObjectArray(mrc::kClass_ObjectArray, 19);
+    CObject* machine = CObject::create(1, 83, 0, 0, params(70));
+    for (int32_t j = 0; j < 19; ++j) {
+        Game::objects.s_layerObjects->elements()[j] = layer({{19, j == 4 ? 1 : 0}, {20, j}});
+        CObject::statics.s_layerMembers->elements()[j] = om()->newObjectArray(mrc::kClass_CObject, 25);
+        machine->setParam(50 + j, 18 - j);
+    }
+    auto* members = static_cast<ObjectArray*>(CObject::statics.s_layerMembers->elements()[4]);
+    CObject* pickUp = CObject::create(30, 15, 90, 80, params(10));
+    CObject* other = CObject::create(31, 20, 90, 80, params(10));
+    members->elements()[24] = pickUp;
+    members->elements()[23] = other;
+    Game::objects.s_type5Objects = listOf({CObject::create(40, 5, 0, 0, params(20, {{14, 13}}))});
+
+    machine->sealLinkedLayers();
+    for (int32_t g = 0; g < 2; ++g) {
+        auto* grid = static_cast<ObjectArray*>(Game::grids.s_layerGrids->elements()[g]);
+        for (int32_t c = 0; c < 3; ++c)
+            for (int32_t r = 0; r < 2; ++r) EXPECT_EQ(static_cast<ShortArray*>(grid->elements()[c])->elements()[r], 1);
+    }
+    EXPECT_EQ(members->elements()[24], nullptr);
+    EXPECT_EQ(pickUp->m_sprite->x, 0);
+    EXPECT_EQ(pickUp->m_sprite->y, 0);
+    EXPECT_EQ(members->elements()[23], other);
+    for (int32_t j = 0; j < 19; ++j) EXPECT_EQ(at(Game::objects.s_layerObjects, j)->param(22), 99);
+    EXPECT_EQ(at(Game::objects.s_type5Objects, 0)->param(14), 7);
+}
+
 TEST_F(LayerSlotsTest, SlotValuesLinkBothWays) {
     Game::objects.s_templates = listOf({CObject::create(70, 80, 0, 0, params(20)), CObject::create(71, 84, 0, 0, params(20))});
     CObject* o = CObject::create(1, 80, 0, 0, params(20));
