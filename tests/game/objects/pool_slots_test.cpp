@@ -242,6 +242,25 @@ TEST_F(PoolSlotsTest, StrengthTestUsesTheStrongerActionAndTheUpgrade) {
     EXPECT_FALSE(CObject::isFinishedByAction(object(1, 5, {{3, 4}, {37, 1}})));
 }
 
+TEST_F(PoolSlotsTest, ReadyMembersAreWeakenedAndFlaggedOnceTheGroupHasTwo) {
+    Game::tables.s_summaryIndex = om()->newShortArray(5);
+    Game::tables.s_summaryTable = om()->newShortArray(40);
+    Game::tables.s_summaryTable->elements()[12] = -1;  // kind 0: no hold record
+    CObject::statics.s_kindCount = 1;
+    CObject::allocTypeLists();
+    ObjectArray* group = row(CObject::statics.s_kindTables, 0);
+    CObject* weak = object(1, 5, {{37, 4}, {38, 2}, {32, 10}});
+    CObject* strong = object(2, 5, {{37, 12}, {38, 2}, {32, 10}, {11, 1}});
+    group->elements()[20] = weak;
+    EXPECT_EQ(CObject::findReadyGroupMember(weak), weak);
+    group->elements()[25] = strong;
+    EXPECT_EQ(CObject::findReadyGroupMember(weak), nullptr) << "two members: params[11] must be 1";
+    weak->setParam(11, 1);
+    EXPECT_EQ(CObject::findReadyGroupMember(weak), weak);
+    strong->setParam(37, 3);
+    EXPECT_EQ(CObject::findReadyGroupMember(weak), strong) << "scanned from the end";
+}
+
 TEST_F(PoolSlotsTest, LevelPartsAreReadInKeyOrderAndDuplicateKeysShareATemplate) {
     // Slots 0 and 2 hold key 7, slot 1 key 3, slot 3 an unshared object's slot.
     CObject::statics.s_layerSlotKinds = om()->newByteArray(4);
