@@ -5,6 +5,7 @@
 #include "game/flow/game.h"
 #include "game/flow/pending_seams.h"
 #include "game/objects/cobject.h"
+#include "game/objects/factory_seams.h"
 #include "game/objects/motion_seams.h"
 
 // The object's timers: the type-23 timer keeps params[7] as it is.
@@ -214,4 +215,63 @@ CObject* Game::placeNewObject(int32_t, int32_t, int32_t, int32_t, int32_t, int32
 int32_t CObject::runScript(Object*, int32_t, int32_t count, ObjectArray*, CObject*) {
     GAME_NOT_BUILT_YET("CObject::runScript");
     return count;
+}
+
+
+// The level data's parameter blocks, range entries and action records, and the path segments,
+// that the object factories call.
+
+namespace mrc {
+FactorySeams& factorySeams() {
+    static FactorySeams seams;
+    return seams;
+}
+}  // namespace mrc
+
+IntArray* Game::createFromTemplate(IntArray* params, bool copy) {
+    GAME_NOT_BUILT_YET("Game::createFromTemplate");
+    auto seam = mrc::factorySeams().createFromTemplate;
+    return seam ? seam(params, copy) : nullptr;
+}
+void Game::setRangeEntry(int32_t n, int32_t x, int32_t y, IntArray* values) {
+    GAME_NOT_BUILT_YET("Game::setRangeEntry");
+    if (auto seam = mrc::factorySeams().setRangeEntry) seam(n, x, y, values);
+}
+int32_t CObject::parseActionData(CObject* o, int32_t kind, ByteArray* data, int32_t offset) {
+    GAME_NOT_BUILT_YET("CObject::parseActionData");
+    auto seam = mrc::factorySeams().parseActionData;
+    return seam ? seam(o, kind, data, offset) : offset;
+}
+void CObject::applyPathSegment(CObject* o) {
+    GAME_NOT_BUILT_YET("CObject::applyPathSegment");
+    if (auto seam = mrc::factorySeams().applyPathSegment) seam(o);
+}
+
+// The popup item masks that the switches' event flags choose.
+void Game::setPopupItemMaskA(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupItemMaskA"); }
+void Game::setPopupItemMaskB(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupItemMaskB"); }
+void Game::setPopupItemMaskC(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupItemMaskC"); }
+
+// The level data readers and the upgrade levels that the level parts and the strength test use.
+namespace mrc {
+LevelPartSeams& levelPartSeams() {
+    static LevelPartSeams seams;
+    return seams;
+}
+}  // namespace mrc
+
+ObjectArray* Game::buildShortTable(ObjectArray* templ, ByteArray* bytes) {
+    GAME_NOT_BUILT_YET("Game::buildShortTable");
+    auto seam = mrc::levelPartSeams().buildShortTable;
+    return seam ? seam(templ, bytes) : nullptr;
+}
+ObjectArray* Game::buildShortTable3(ByteArray* a, ByteArray* b) {
+    GAME_NOT_BUILT_YET("Game::buildShortTable3");
+    auto seam = mrc::levelPartSeams().buildShortTable3;
+    return seam ? seam(a, b) : nullptr;
+}
+int32_t Game::getUpgradeLevel(int32_t item) {
+    GAME_NOT_BUILT_YET("Game::getUpgradeLevel");
+    auto seam = mrc::levelPartSeams().getUpgradeLevel;
+    return seam ? seam(item) : 0;
 }

@@ -11,6 +11,7 @@
 
 class ASprite;
 class ASpriteInstance;
+class javax_microedition_lcdui_Graphics;
 
 class CObject : public Object {
 public:
@@ -93,9 +94,9 @@ public:
         int32_t s_shadowIndex;
         // Layer tables, allocated per level.
         ObjectArray* s_layerMaps;
-        ObjectArray* s_layerSlotKinds;
+        ByteArray* s_layerSlotKinds;  // per slot its template key; 255 for an unshared object's slot
         ObjectArray* s_layerGroupValues;
-        ObjectArray* s_layerGroupKeys;
+        ByteArray* s_layerGroupKeys;  // per group number its group key
         ObjectArray* s_layerMembers;
         CObject* s_heldObject;    // attached to the player
         CObject* s_effectObject;  // grabbed by the player
@@ -446,6 +447,64 @@ public:
     bool canMoveWithBodyBox();
     void chooseAttack(CObject* target, int32_t mode);
     static int32_t getMoveDirectionCode(CObject* o, CObject* other);
+
+    // ---- layer template slots, member lists and per-kind object tables ----
+    static constexpr int32_t kLayerKeys = 110;   // template keys 0-109
+    static constexpr int32_t kLayerGroups = 20;  // group keys 0-19
+    static constexpr int32_t kLayerMembers = 25;
+    static constexpr int32_t kKindRowLength = 30;
+    static constexpr int32_t kUnsharedSlot = 255;
+    static constexpr int32_t kOtherEventBits = 0x5D3E;
+    static void assignKindSlots(ObjectArray* layers);
+    static Object* lookupKeyedValue(int32_t k);
+    static int32_t indexOfKey(int32_t k);
+    static int32_t countKeysExcept(int32_t a, int32_t b);
+    ObjectArray* getLayerGrid();
+    int32_t getLayerWidth();
+    int32_t getLayerHeight();
+    static void removeMemberById(int32_t id, int32_t k);
+    static void removeFromOwnList(CObject* o, CObject* layer);
+    static bool anyUsesKind(ObjectArray* list, int32_t n, int32_t b, int32_t a, int32_t k);
+    static int32_t nextDistinctGroup(int32_t b, ObjectArray* list, int32_t start, int32_t a);
+    void sealLinkedLayers();
+    static void allocTypeLists();
+    void clearKindRows();
+    int32_t countKindEntries();
+    int32_t countNeighbours();
+    static int32_t findFreeInPool15();
+    void setSlotValue(int32_t i, int32_t t);
+    static void patchRecord(ByteArray* data, int32_t kind, int32_t offset, ObjectArray* listA, ObjectArray* listB);
+    void consumeEventFlags(int32_t mask);
+
+    // ---- group tables: free slots, the strength test and ready members ----
+    static int32_t addToGroupSlot(CObject* o, CObject* owner);
+    static int32_t addToGroupUnique(CObject* o, CObject* owner);
+    static bool isFinishedByAction(CObject* o);
+    static CObject* findLastFinishable(CObject* o);
+    static CObject* findReadyGroupMember(CObject* o);
+
+    // ---- part paths from the sprite, frame rectangles and painting aids ----
+    static constexpr int32_t kEffectInstanceSprite = 35;
+    // Per animation and part, the part's position at each anim-frame and its speed toward the
+    // next one, in the range entries from params[69] on.
+    void buildPartPaths();
+    // Rectangle record k of the current anim-frame as (x, y, w, h) in the sprite's shared rectangle.
+    IntArray* getFrameRectRecord(int32_t k);
+    static void paintColourRect(javax_microedition_lcdui_Graphics* g, IntArray* record, int32_t x, int32_t y);
+
+    // ---- factories of objects with grown params, of an owner's parts and children ----
+    // Inline creation: fields zeroed, an instance without sprite at (0, 0), no start animation.
+    static CObject* newBare(int32_t id, int32_t type, IntArray* params);
+    static CObject* newWithFourExtraParams(int32_t id, int32_t type, int32_t x, int32_t y, IntArray* params);
+    static CObject* newWithOneExtraParam(int32_t id, int32_t type, int32_t x, int32_t y, IntArray* params);
+    CObject* createPartsA(int32_t value);
+    CObject* createPartsB(int32_t value);
+    CObject* createPartsC(int32_t value);
+    // 19 type-50 children at objects[firstIndex...], each after the range entries it owns.
+    void createChildren(IntArray* counts, ObjectArray* objects, int32_t firstIndex, int32_t firstRange);
+    // Built by later work (game/pending.cpp for now).
+    static int32_t parseActionData(CObject* o, int32_t kind, ByteArray* data, int32_t offset);
+    static void applyPathSegment(CObject* o);
 
     // ---- built by later work (game/pending.cpp for now) ----
 
