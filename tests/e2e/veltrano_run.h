@@ -23,6 +23,7 @@ using namespace std::chrono_literals;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using Lines = std::vector<std::string>;
 
 constexpr auto kRunTimeout = 60s;
@@ -96,6 +97,22 @@ protected:
         r.lines = child.lines();
         return r;
     }
+    // A run with standard output and error apart, started in `workingDir` ("" for the test's own).
+    struct SplitRun {
+        std::optional<int> exitCode;
+        std::string out, err;
+    };
+    SplitRun runSplit(const char* executable, const std::vector<std::string>& arguments,
+                      const std::filesystem::path& workingDir = {}) {
+        e2e::ChildProcess child(executable, arguments, env(), output(), output(), workingDir);
+        EXPECT_TRUE(child.started());
+        SplitRun r;
+        r.exitCode = child.wait(kRunTimeout);
+        r.out = child.output();
+        r.err = child.errors();
+        return r;
+    }
+
     RunResult standIn(const std::string& script, std::vector<std::string> more = {"--headless"}) {
         return run(VELTRANO_STAND_IN, args(script, std::move(more)), env());
     }
