@@ -17,7 +17,7 @@ protected:
 
     // A stand-in run with the fixture's folders and `more`, closing at once unless `script` says
     // otherwise.
-    SplitRun standInRun(std::vector<std::string> more, const std::string& script = "2 close\n") {
+    RunResult standInRun(std::vector<std::string> more, const std::string& script = "2 close\n") {
         more.insert(more.begin(), "--headless");
         return runSplit(VELTRANO_STAND_IN, args(script, std::move(more)));
     }
@@ -54,14 +54,14 @@ TEST_F(VeltranoFrontEnd, EachUnusableFileGivesOneLineAndAnExitCode) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         // The later --data wins over the fixture's.
-        SplitRun r = runSplit(VELTRANO_STAND_IN, args("", [&] {
+        RunResult r = runSplit(VELTRANO_STAND_IN, args("", [&] {
                                   std::vector<std::string> more = {"--headless"};
                                   more.insert(more.end(), c.more.begin(), c.more.end());
                                   return more;
                               }()));
         EXPECT_EQ(r.exitCode, c.exitCode);
-        EXPECT_EQ(r.err, "veltrano: " + c.line + "\n");
-        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.errors, "veltrano: " + c.line + "\n");
+        EXPECT_EQ(r.output, "");
     }
 }
 
@@ -69,20 +69,20 @@ TEST_F(VeltranoFrontEnd, EachUnusableFileGivesOneLineAndAnExitCode) {
 // reading what is not there).
 TEST_F(VeltranoFrontEnd, ARunWithoutDataPrintsOneLine) {
     std::filesystem::create_directories(m_dir / "empty");
-    SplitRun r = runSplit(VELTRANO_EXECUTABLE, {"--headless", "--data", path("empty"), "--save-dir", path("save")});
+    RunResult r = runSplit(VELTRANO_EXECUTABLE, {"--headless", "--data", path("empty"), "--save-dir", path("save")});
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "veltrano: no data.bar in the data folder " + path("empty") + " (give it with --data DIR)\n");
+    EXPECT_EQ(r.output, "");
+    EXPECT_EQ(r.errors, "veltrano: no data.bar in the data folder " + path("empty") + " (give it with --data DIR)\n");
 }
 
 // A save folder that cannot be made is said once; the run goes on (nothing is saved).
 TEST_F(VeltranoFrontEnd, AnUnusableSaveFolderIsSaidAndTheRunGoesOn) {
     test_support::writeText(m_dir / "a-file", "");
-    SplitRun r = standInRun({"--save-dir", path("a-file/save")});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_THAT(r.err, HasSubstr("veltrano: the save folder " + path("a-file/save") + " cannot be created: "));
-    EXPECT_THAT(r.err, HasSubstr("; nothing will be saved\n"));
-    EXPECT_THAT(r.err, HasSubstr("StandIn destroyApp(true)"));
+    RunResult r = standInRun({"--save-dir", path("a-file/save")});
+    EXPECT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_THAT(r.errors, HasSubstr("veltrano: the save folder " + path("a-file/save") + " cannot be created: "));
+    EXPECT_THAT(r.errors, HasSubstr("; nothing will be saved\n"));
+    EXPECT_THAT(r.errors, HasSubstr("StandIn destroyApp(true)"));
 }
 
 // A screenshot whose folder goes away during the run: the run fails at the end, saying so.
@@ -100,50 +100,50 @@ TEST_F(VeltranoFrontEnd, AScreenshotThatCannotBeWrittenAtTheEndFailsTheRun) {
 
 // Bad lines of an input script are shown with the bytes a terminal cannot show escaped.
 TEST_F(VeltranoFrontEnd, BadInputLinesShowTheirBytesEscaped) {
-    SplitRun r = standInRun({}, "0 key down \x01\xff\x1b[2J\n2 close\n");
+    RunResult r = standInRun({}, "0 key down \x01\xff\x1b[2J\n2 close\n");
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_THAT(r.err, HasSubstr(":1: unknown key: 0 key down \\x01\\xff\\x1b[2J\n"));
+    EXPECT_THAT(r.errors, HasSubstr(":1: unknown key: 0 key down \\x01\\xff\\x1b[2J\n"));
 }
 
 // Standard output is for what was asked; the log goes to standard error, to --log alone, or, with
 // --quiet, nowhere.
 TEST_F(VeltranoFrontEnd, TheLogGoesToStandardErrorOrItsFileOrNowhere) {
-    SplitRun plain = standInRun({});
+    RunResult plain = standInRun({});
     EXPECT_EQ(plain.exitCode, 0);
-    EXPECT_EQ(plain.out, "");
-    EXPECT_THAT(plain.err, HasSubstr("Application::startApp\n"));
+    EXPECT_EQ(plain.output, "");
+    EXPECT_THAT(plain.errors, HasSubstr("Application::startApp\n"));
 
-    SplitRun logged = standInRun({"--log=" + path("run.log")});
+    RunResult logged = standInRun({"--log=" + path("run.log")});
     EXPECT_EQ(logged.exitCode, 0);
-    EXPECT_EQ(logged.out, "");
-    EXPECT_EQ(logged.err, "");
+    EXPECT_EQ(logged.output, "");
+    EXPECT_EQ(logged.errors, "");
     std::ifstream log(path("run.log"));
     std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
     EXPECT_THAT(text, HasSubstr("Application::startApp\n"));
 
-    SplitRun quiet = standInRun({"--quiet"});
+    RunResult quiet = standInRun({"--quiet"});
     EXPECT_EQ(quiet.exitCode, 0);
-    EXPECT_EQ(quiet.out + quiet.err, "");
+    EXPECT_EQ(quiet.output + quiet.errors, "");
 
-    SplitRun version = runSplit(VELTRANO_EXECUTABLE, {"--version"});
+    RunResult version = runSplit(VELTRANO_EXECUTABLE, {"--version"});
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_THAT(version.out, ::testing::StartsWith("veltrano "));
-    EXPECT_EQ(version.err, "");
-    SplitRun help = runSplit(VELTRANO_EXECUTABLE, {"--help"});
+    EXPECT_THAT(version.output, ::testing::StartsWith("veltrano "));
+    EXPECT_EQ(version.errors, "");
+    RunResult help = runSplit(VELTRANO_EXECUTABLE, {"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_THAT(help.out, HasSubstr("--save-dir DIR"));
-    EXPECT_EQ(help.err, "");
+    EXPECT_THAT(help.output, HasSubstr("--save-dir DIR"));
+    EXPECT_EQ(help.errors, "");
 }
 
 // Relative paths are taken from the folder the run was started in, in either option form.
 TEST_F(VeltranoFrontEnd, RelativePathsAreTheCallersOwn) {
     std::filesystem::create_directories(m_dir / "work");
     test_support::writeText(m_dir / "work" / "in.txt", "2 close\n");
-    SplitRun r = runSplit(VELTRANO_STAND_IN,
+    RunResult r = runSplit(VELTRANO_STAND_IN,
                           {"--headless", "--data=../data", "--save-dir", "save", "--input", "in.txt", "--log", "run.log",
                            "--screenshot=shot.png", "--frame-hashes", "hashes.txt"},
                           m_dir / "work");
-    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
     for (const char* made : {"save", "run.log", "shot.png", "hashes.txt"})
         EXPECT_TRUE(std::filesystem::exists(m_dir / "work" / made)) << made;
     EXPECT_EQ(Screenshot(m_dir / "work" / "shot.png").width, 800);

@@ -32,6 +32,7 @@ struct RunResult {
     std::optional<int> exitCode;
     Lines lines;
     std::string output;
+    std::string errors;  // standard error, when it was kept apart
 
     std::size_t count(const std::string& needle) const {
         return std::count_if(lines.begin(), lines.end(),
@@ -89,27 +90,20 @@ protected:
     std::filesystem::path output() { return m_dir / ("out" + std::to_string(++m_outputs) + ".txt"); }
 
     RunResult run(const char* executable, const std::vector<std::string>& arguments, const e2e::EnvChanges& changes) {
-        e2e::ChildProcess child(executable, arguments, changes, output());
+        return finish(e2e::ChildProcess(executable, arguments, changes, output()));
+    }
+    // A run with standard error apart (in `errors`), started in `workingDir` ("" for the test's own).
+    RunResult runSplit(const char* executable, const std::vector<std::string>& arguments,
+                       const std::filesystem::path& workingDir = {}) {
+        return finish(e2e::ChildProcess(executable, arguments, env(), output(), output(), workingDir));
+    }
+    static RunResult finish(e2e::ChildProcess&& child) {
         EXPECT_TRUE(child.started());
         RunResult r;
         r.exitCode = child.wait(kRunTimeout);
         r.output = child.output();
+        r.errors = child.errors();
         r.lines = child.lines();
-        return r;
-    }
-    // A run with standard output and error apart, started in `workingDir` ("" for the test's own).
-    struct SplitRun {
-        std::optional<int> exitCode;
-        std::string out, err;
-    };
-    SplitRun runSplit(const char* executable, const std::vector<std::string>& arguments,
-                      const std::filesystem::path& workingDir = {}) {
-        e2e::ChildProcess child(executable, arguments, env(), output(), output(), workingDir);
-        EXPECT_TRUE(child.started());
-        SplitRun r;
-        r.exitCode = child.wait(kRunTimeout);
-        r.out = child.output();
-        r.err = child.errors();
         return r;
     }
 
