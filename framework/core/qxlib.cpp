@@ -192,7 +192,10 @@ void QXLib::pace() {
     lowerTo(frameStartTime, now);
     // A fixed-step clock moves only as frames are presented: a sleep would only slow the run, and
     // waiting for the clock would never end.
-    if (host::frameStep() != 0) return;
+    if (host::frameStep() != 0) {
+        java_lang_Thread::yield();
+        return;
+    }
     if (config().SLEEP_TO_PACE != 0) {
         sleepIgnoringExceptions(pacingSleep(frameStartTime, budget, now));
         return;

@@ -61,6 +61,15 @@ void ManualClock::setFrameStep(uint32_t ms) { g_frameStep.store(ms); }
 
 uint32_t frameStep() { return g_manual.load(std::memory_order_acquire) ? g_frameStep.load() : 0; }
 
+void skipFrameStepClockTo(uint32_t ms) {
+    if (frameStep() == 0) return;
+    uint64_t now = g_manualNow.load(std::memory_order_acquire);
+    if (ms <= now) return;
+    g_manualNow.store(ms, std::memory_order_release);
+    if (g_manualWall.load(std::memory_order_acquire))
+        g_manualWallNow.fetch_add(static_cast<int64_t>(ms - now), std::memory_order_acq_rel);
+}
+
 void advanceFrameStep() {
     uint32_t step = frameStep();
     if (step == 0) return;

@@ -42,6 +42,9 @@ public:
 uint32_t frameStep();
 // Called once per presented frame: advances the clocks by the frame step, if any.
 void advanceFrameStep();
+// With a frame step, while no frame can be presented (the device paused by scripted input): moves
+// the clocks on to `ms` if it lies ahead. Nothing without a frame step.
+void skipFrameStepClockTo(uint32_t ms);
 
 // While an instance lives, currentTimeMillis() returns its value. Only one at a time.
 class ManualWallClock {

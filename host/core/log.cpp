@@ -109,9 +109,8 @@ void mrc_vlog(const char* format, va_list args) {
     auto& s = host::state();
     host::LogLock lock;
     if (s.echo) {
-        std::fwrite(line, 1, len, stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
+        std::fwrite(line, 1, len, stderr);
+        std::fputc('\n', stderr);
     }
     if (s.file) {
         std::fwrite(line, 1, len, s.file);

@@ -1,4 +1,5 @@
-// The trace routine of the system: one printf-style line at a time on standard output.
+// The trace routine of the system: one printf-style line at a time on standard error (standard
+// output stays for what the user asked for).
 #pragma once
 
 #include <cstdarg>
@@ -16,12 +17,12 @@ namespace host {
 // Longest line mrc_log emits; the rest of a longer line is dropped.
 inline constexpr std::size_t kLogLineMax = 1024;
 
-// Where log lines go besides standard output. Used by --log FILE and by tests.
+// Where log lines go besides standard error. Used by tests.
 using LogSink = std::function<void(std::string_view line)>;
 
-// Replaces the sink; returns the previous one. An empty sink restores plain stdout.
+// Replaces the sink; returns the previous one. An empty sink leaves standard error and the file.
 LogSink setLogSink(LogSink sink);
-// Whether lines also go to standard output (on by default; tests switch it off).
+// Whether lines go to standard error (on by default; --log, --quiet and tests switch it off).
 void setLogEcho(bool echo);
 // Appends every line to a file as well; an empty path closes it. False when it cannot be opened.
 bool setLogFile(const std::string& path);

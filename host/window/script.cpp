@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -26,6 +27,24 @@ std::vector<std::string_view> words(std::string_view line) {
         std::size_t start = i;
         while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
         if (i > start) out.push_back(line.substr(start, i - start));
+    }
+    return out;
+}
+
+// The line as it can be shown on a terminal: bytes outside printable ASCII (and the backslash)
+// as \xNN.
+std::string escaped(std::string_view text) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (char c : text) {
+        auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b < 0x7F && b != '\\') {
+            out.push_back(c);
+        } else {
+            out += "\\x";
+            out.push_back(kHex[b >> 4]);
+            out.push_back(kHex[b & 15]);
+        }
     }
     return out;
 }
@@ -151,10 +170,10 @@ ScriptedInput ScriptedInput::parse(std::string_view text, std::string_view sourc
         if (!error && w.size() < 2) error = "no event after the time";
         if (!error) error = parseEvent(w, e, tap);
         if (error) {
-            std::string shown(raw);
-            while (!shown.empty() && (shown.back() == '\r' || shown.back() == ' ')) shown.pop_back();
+            std::string_view trimmed = raw;
+            while (!trimmed.empty() && (trimmed.back() == '\r' || trimmed.back() == ' ')) trimmed.remove_suffix(1);
             mrc_log("input %.*s:%d: %s: %s", static_cast<int>(source.size()), source.data(), lineNo, error,
-                    shown.c_str());
+                    escaped(trimmed).c_str());
             ++script.m_badLines;
             continue;
         }
@@ -168,8 +187,10 @@ ScriptedInput ScriptedInput::parse(std::string_view text, std::string_view sourc
 }
 
 std::optional<ScriptedInput> ScriptedInput::load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::error_code ec;
+    std::ifstream in;
+    if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::binary);
+    if (!in.is_open()) {
         mrc_log("input %s: cannot be read", path.c_str());
         return std::nullopt;
     }
@@ -188,6 +209,11 @@ bool isDue(const ScriptEvent& e, uint64_t framesPresented, uint32_t tick) {
 
 bool ScriptedInput::hasDue(uint64_t framesPresented, uint32_t tick) const {
     return m_next < m_events.size() && isDue(m_events[m_next], framesPresented, tick);
+}
+
+std::optional<uint32_t> ScriptedInput::nextTime() const {
+    if (m_next >= m_events.size() || !m_events[m_next].inMilliseconds) return std::nullopt;
+    return static_cast<uint32_t>(m_events[m_next].when);
 }
 
 std::vector<ScriptEvent> ScriptedInput::takeDue(uint64_t framesPresented, uint32_t tick) {

@@ -23,8 +23,13 @@
 //   40 power unattended
 //
 // Lines run in file order: a line is due when its time has come and every line before it has run.
+// In fixed-step runs (host::frameStep()) the clock moves only as frames are presented, and a frame
+// starts only once the lines due by the frames before it have been dispatched
+// (Window::awaitDueInput), so a run repeats exactly; while the window has no focus or the device is
+// unattended (so no frame comes), the clock moves on to the next line given in milliseconds.
 // Words are separated by blanks and case-insensitive; blank lines and text from '#' on are skipped.
-// A bad line is traced as "input FILE:LINE: REASON: TEXT" and skipped; the others still run.
+// A bad line is traced as "input FILE:LINE: REASON: TEXT" (bytes outside printable ASCII, and the
+// backslash, as \xNN) and skipped; the others still run.
 #pragma once
 
 #include <cstddef>
@@ -71,6 +76,8 @@ public:
     std::vector<ScriptEvent> takeDue(uint64_t framesPresented, uint32_t tick);
     // Whether takeDue would hand out a line now.
     bool hasDue(uint64_t framesPresented, uint32_t tick) const;
+    // The next line's time when it is given in milliseconds.
+    std::optional<uint32_t> nextTime() const;
     bool finished() const { return m_next >= m_events.size(); }
 
 private:

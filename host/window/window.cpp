@@ -115,6 +115,12 @@ void Window::takeDueScriptLines() {
     {
         std::lock_guard lock(m_scriptMutex);
         if (m_script.finished()) return;
+        // A fixed-step clock moves with the frames, and a device without focus or unattended
+        // presents none: there, once the lines before have acted, the clock moves on to the next
+        // line, which may end that.
+        if (std::optional<uint32_t> next = m_script.nextTime();
+            next && m_pumpsToSettle == 0 && (!m_focused || powerState() == PowerState::Unattended))
+            skipFrameStepClockTo(*next);
         due = m_script.takeDue(presentCount(), tickCount());
         if (due.empty()) return;
         // Power and orientation act through the host's state, which the main loop reads before its

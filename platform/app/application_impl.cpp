@@ -46,6 +46,7 @@ std::atomic<uint64_t> g_framesPresented{0};
 // hideNotify has been called for an unattended power state.
 bool g_powerPaused = false;
 std::string g_exitScreenshot;
+bool g_exitScreenshotWritten = false;
 
 // How long shutdown waits for a thread that is inside a blocking call to stop itself.
 constexpr uint32_t kStopWaitMs = 1000;
@@ -99,7 +100,12 @@ void setFrameLimit(uint64_t limit) {
 
 uint64_t framesPresented() { return g_framesPresented.load(); }
 
-void setExitScreenshot(std::string path) { g_exitScreenshot = std::move(path); }
+void setExitScreenshot(std::string path) {
+    g_exitScreenshot = std::move(path);
+    g_exitScreenshotWritten = false;
+}
+
+bool exitScreenshotWritten() { return g_exitScreenshotWritten; }
 
 MIDlet* midletOf(const Application* app) {
     return app && !isNull(app->midlet) ? static_cast<MIDlet*>(app->midlet) : nullptr;
@@ -311,7 +317,7 @@ void ApplicationImpl::shutdown() {
         bindCurrentThread(-1);
     }
     if (display && !g_exitScreenshot.empty()) {
-        display->writeScreenshot(g_exitScreenshot);
+        g_exitScreenshotWritten = display->writeScreenshot(g_exitScreenshot);
         g_exitScreenshot.clear();
     }
     closeDisplay();

@@ -19,6 +19,8 @@ void setFrameLimit(uint64_t limit);
 uint64_t framesPresented();
 // Shutdown writes the last frame there as PNG before it closes the display; "" for none.
 void setExitScreenshot(std::string path);
+// Whether shutdown wrote the screenshot asked for (false until then).
+bool exitScreenshotWritten();
 
 // The MIDlet and the current Displayable, or null.
 javax_microedition_midlet_MIDlet* midletOf(const Application* app);

@@ -3,9 +3,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <vector>
@@ -184,6 +188,24 @@ void startAudio(host::Backend backend) {
     g_audioStarted = true;
 }
 
+// The screenshot of the run, as the user named it; "" for none.
+std::string g_screenshotPath;
+
+// After the exit sequence: a screenshot that was asked for and not written fails the run, with
+// one line naming it.
+int exitCodeAfterRun(int code) {
+    if (g_screenshotPath.empty() || exitScreenshotWritten()) return code;
+    std::string reason = "the PNG could not be written";
+    std::filesystem::path folder = std::filesystem::path(g_screenshotPath).parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) reason = "no folder " + folder.string();
+    else if (::access(folder.c_str(), W_OK) != 0) reason = std::strerror(errno);
+    else if (framesPresented() == 0) reason = "no frame was presented";
+    std::fprintf(stderr, "veltrano: cannot write the screenshot %s: %s\n", g_screenshotPath.c_str(), reason.c_str());
+    return code == kExitOk ? kExitFailed : code;
+}
+
 void closeLogFile() {
     if (!g_shell.logFileOpen) return;
     host::setLogFile("");
@@ -287,7 +309,7 @@ void mrc_pumpMessages() {
         if (message.id == host::MessageId::Quit) {
             ApplicationImpl::getInstance()->running.store(0);
             mrc_exitSequence();
-            std::exit(message.value);
+            std::exit(exitCodeAfterRun(message.value));
         }
         // The host has no input method, so no key is ever the input method's.
         s.imeKey = 0;
@@ -330,16 +352,23 @@ int WinMain(const ShellOptions& options) {
     s.programFolder = executableFolder();
     if (s.logToFile) s.logFileOpen = host::setLogFile(s.programFolder + "log.txt");
 
-    host::InstanceLock::Result lockResult = host::InstanceLock::Result::Failed;
-    s.instanceLock = host::InstanceLock::acquire(
-        kInstanceName,
-        [] {
-            if (host::Window* w = g_frontWindow.load()) w->bringToFront();
-        },
-        &lockResult, options.instanceDir);
-    if (lockResult == host::InstanceLock::Result::AnotherRunning) {
-        closeLogFile();
-        return 0;
+    g_screenshotPath = options.screenshotPath;
+    // One instance on a desktop with windows; unattended headless runs go side by side.
+    if (options.backend == host::Backend::Sdl) {
+        host::InstanceLock::Result lockResult = host::InstanceLock::Result::Failed;
+        s.instanceLock = host::InstanceLock::acquire(
+            kInstanceName,
+            [] {
+                if (host::Window* w = g_frontWindow.load()) w->bringToFront();
+            },
+            &lockResult, options.instanceDir);
+        if (lockResult == host::InstanceLock::Result::AnotherRunning) {
+            std::string dir = options.instanceDir.empty() ? host::defaultRuntimeDir() : options.instanceDir;
+            std::fprintf(stderr, "veltrano: another instance is running (its lock is in %s); it was asked to come to the front\n",
+                         dir.c_str());
+            closeLogFile();
+            return kExitAnotherInstance;
+        }
     }
     std::set_new_handler(&mrc_onOutOfStore);
 
@@ -347,8 +376,10 @@ int WinMain(const ShellOptions& options) {
     if (!s.window) {
         closeLogFile();
         s.instanceLock.reset();
-        return -1;
+        return kExitFailed;
     }
+    // A window that fell back to headless holds no lock either.
+    if (s.window->backend() != host::Backend::Sdl) s.instanceLock.reset();
     g_frontWindow.store(s.window.get());
     if (options.script) s.window->setScript(*options.script);
     if (options.frameHashSink) s.window->setFrameHashSink(options.frameHashSink);
@@ -364,14 +395,14 @@ int WinMain(const ShellOptions& options) {
 
     if (!impl->openDisplay(options.displayType.c_str(), *s.window)) {
         mrc_exitSequence();
-        return -1;
+        return kExitFailed;
     }
     if (s.smoothScaling) impl->display->setSmoothScaling();
     setLocalizedMessages(host::userInterfaceLanguage() & 0x3FF);
     mrc_drawCenteredMessage();
     if (!impl->init()) {
         mrc_exitSequence();
-        return -1;
+        return kExitFailed;
     }
 
     s.application = impl->application;
@@ -382,7 +413,7 @@ int WinMain(const ShellOptions& options) {
     }
     impl->run();
     mrc_exitSequence();
-    return 0;
+    return exitCodeAfterRun(kExitOk);
 }
 
 // ---- start-up message -------------------------------------------------------------------------

@@ -80,8 +80,19 @@ inline constexpr bool kKeepOrientation = true;
 inline constexpr const char* kWindowClass = "VeltranoClass";
 inline constexpr const char* kWindowTitle = "Veltrano - Wrath Of Kelos";
 
-// The entry: 0 after a normal run or when another instance was found (it is brought to the
-// front), -1 when the window, the display or the runtime cannot be set up.
+// Exit codes of the program (the launcher adds its own for the command line and the data).
+inline constexpr int kExitOk = 0;
+// The window, the display or the runtime could not start, or the screenshot asked for could not
+// be written at the end.
+inline constexpr int kExitFailed = 1;
+// A window run found another instance running (and asked it to come to the front).
+inline constexpr int kExitAnotherInstance = 4;
+
+// The entry: kExitOk after a normal run, kExitAnotherInstance, or kExitFailed when the window, the
+// display or the runtime cannot be set up or the screenshot could not be written. A window run
+// holds the single-instance lock; a headless run neither takes nor honours it, so that unattended
+// runs go side by side. A run that ends through a Quit message exits the process from the pump
+// with the same codes.
 int WinMain(const ShellOptions& options);
 
 // The window procedure of the main window.

@@ -1,5 +1,6 @@
 // Runs an executable as a child process with a changed environment, its standard output and error
-// going to a file; waits for it with a time-out, or signals it.
+// going to a file (or its error to a second file), in a given working folder; waits for it with a
+// time-out, or signals it.
 #pragma once
 
 #include <fcntl.h>
@@ -27,9 +28,11 @@ using EnvChanges = std::map<std::string, std::optional<std::string>>;
 
 class ChildProcess {
 public:
+    // errors: "" for standard error into `output` too; workingDir: "" for the test's own.
     ChildProcess(const std::string& executable, const std::vector<std::string>& args, const EnvChanges& env,
-                 const std::filesystem::path& output)
-        : m_output(output) {
+                 const std::filesystem::path& output, const std::filesystem::path& errors = {},
+                 const std::filesystem::path& workingDir = {})
+        : m_output(output), m_errors(errors) {
         std::vector<std::string> argStrings{executable};
         argStrings.insert(argStrings.end(), args.begin(), args.end());
         std::vector<std::string> envStrings;
@@ -46,15 +49,23 @@ public:
         argv.push_back(nullptr);
         for (auto& s : envStrings) envp.push_back(s.data());
         envp.push_back(nullptr);
+        const std::string dir = workingDir.string();
         int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (fd < 0) return;
+        int errorFd = errors.empty() ? fd : ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (errorFd < 0) {
+            ::close(fd);
+            return;
+        }
         m_pid = ::fork();
         if (m_pid == 0) {
-            if (::dup2(fd, 1) < 0 || ::dup2(fd, 2) < 0) ::_exit(126);
+            if (::dup2(fd, 1) < 0 || ::dup2(errorFd, 2) < 0) ::_exit(126);
+            if (!dir.empty() && ::chdir(dir.c_str()) != 0) ::_exit(125);
             ::execve(argv[0], argv.data(), envp.data());
             ::_exit(127);
         }
         ::close(fd);
+        if (errorFd != fd) ::close(errorFd);
     }
     ~ChildProcess() {
         if (m_pid > 0 && !m_exitCode) {
@@ -88,12 +99,10 @@ public:
         if (m_pid > 0 && !m_exitCode) ::kill(m_pid, sig);
     }
 
-    std::string output() const {
-        std::ifstream in(m_output);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    // Standard output, and standard error unless it has a file of its own.
+    std::string output() const { return read(m_output); }
+    // Standard error when it has a file of its own.
+    std::string errors() const { return m_errors.empty() ? std::string() : read(m_errors); }
 
     std::vector<std::string> lines() const {
         std::vector<std::string> out;
@@ -114,9 +123,17 @@ public:
     }
 
 private:
+    static std::string read(const std::filesystem::path& path) {
+        std::ifstream in(path);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
     pid_t m_pid = -1;
     std::optional<int> m_exitCode;
     std::filesystem::path m_output;
+    std::filesystem::path m_errors;
 };
 
 }  // namespace e2e

@@ -23,6 +23,7 @@ using namespace std::chrono_literals;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using Lines = std::vector<std::string>;
 
 constexpr auto kRunTimeout = 60s;
@@ -31,6 +32,7 @@ struct RunResult {
     std::optional<int> exitCode;
     Lines lines;
     std::string output;
+    std::string errors;  // standard error, when it was kept apart
 
     std::size_t count(const std::string& needle) const {
         return std::count_if(lines.begin(), lines.end(),
@@ -88,14 +90,23 @@ protected:
     std::filesystem::path output() { return m_dir / ("out" + std::to_string(++m_outputs) + ".txt"); }
 
     RunResult run(const char* executable, const std::vector<std::string>& arguments, const e2e::EnvChanges& changes) {
-        e2e::ChildProcess child(executable, arguments, changes, output());
+        return finish(e2e::ChildProcess(executable, arguments, changes, output()));
+    }
+    // A run with standard error apart (in `errors`), started in `workingDir` ("" for the test's own).
+    RunResult runSplit(const char* executable, const std::vector<std::string>& arguments,
+                       const std::filesystem::path& workingDir = {}) {
+        return finish(e2e::ChildProcess(executable, arguments, env(), output(), output(), workingDir));
+    }
+    static RunResult finish(e2e::ChildProcess&& child) {
         EXPECT_TRUE(child.started());
         RunResult r;
         r.exitCode = child.wait(kRunTimeout);
         r.output = child.output();
+        r.errors = child.errors();
         r.lines = child.lines();
         return r;
     }
+
     RunResult standIn(const std::string& script, std::vector<std::string> more = {"--headless"}) {
         return run(VELTRANO_STAND_IN, args(script, std::move(more)), env());
     }

@@ -16,7 +16,7 @@ endif()
 # listener) under the thread sanitizer too.
 add_test(NAME WindowThreads.CrossThreadPaths
          COMMAND $<TARGET_FILE:${name}>
-                 --gtest_filter=WindowQueue.Posting*:WindowQueue.PresentsFrom*:WindowQueue.Minimising*:InstanceLockTest.*)
+                 --gtest_filter=WindowQueue.Posting*:WindowQueue.PresentsFrom*:WindowQueue.Minimising*:InstanceLockTest.*:ScriptedInputTest.AFixedStep*)
 set_tests_properties(WindowThreads.CrossThreadPaths PROPERTIES LABELS "${name};tsan" TIMEOUT 60)
 
 # The audio callback thread, the output threads and the media graphs under the thread sanitizer.

@@ -244,6 +244,40 @@ TEST_F(ScriptedInputTest, AFixedStepHandsEachFrameTheInputDueByIt) {
     }
 }
 
+// A device without focus or unattended presents no frame: with a frame step the clock then moves
+// on to the next timed line (so that a scripted pause can end), and only then.
+TEST_F(ScriptedInputTest, AFixedStepClockMovesOnToTheNextLineWhileNoFrameCanCome) {
+    host::ManualClock clock(0);
+    clock.setFrameStep(10);
+    host::WindowConfig config;
+    config.backend = host::Backend::Headless;
+    auto w = host::HeadlessWindow::open(config, nullptr);
+    w->setScript(host::ScriptedInput::parse("0 focus lost\n500ms focus gained\n0 power unattended\n"
+                                            "900ms power attended\n950ms key down RETURN\n"));
+    host::Message m;
+    auto pump = [&] {
+        while (w->peek(m)) w->dispatch(m);
+    };
+    pump();  // the focus goes
+    EXPECT_FALSE(w->hasFocus());
+    EXPECT_EQ(clock.now(), 0u);
+    // No frame can come: the clock moves on to 500 ms, where the focus comes back and the device
+    // goes unattended.
+    pump();
+    EXPECT_EQ(clock.now(), 500u);
+    EXPECT_TRUE(w->hasFocus());
+    EXPECT_EQ(host::powerState(), host::PowerState::Unattended);
+    pump();  // the main loop reads the power state before its next pump: that one waits
+    EXPECT_EQ(clock.now(), 500u);
+    pump();
+    EXPECT_EQ(clock.now(), 900u);
+    EXPECT_EQ(host::powerState(), host::PowerState::Attended);
+    pump();
+    pump();
+    EXPECT_EQ(clock.now(), 900u) << "attended and focused: the clock waits for frames again";
+    EXPECT_FALSE(w->scriptFinished());
+}
+
 // Without a frame step, and once the window is closing, nothing waits.
 TEST_F(ScriptedInputTest, NothingWaitsForInputWithoutAFrameStepOrOnceClosing) {
     host::WindowConfig config;

@@ -69,7 +69,11 @@ protected:
     std::filesystem::path dataDir() const { return m_root / "data"; }
     std::filesystem::path saveDir() const { return m_root / "save"; }
     static std::string device(std::string_view name) {
-        return std::string(host::fs::kInstallFolder) + "\\" + std::string(name);
+        // Appended in place: GCC 12 takes operator+ on a temporary for an overflow (-Warray-bounds).
+        std::string path(host::fs::kInstallFolder);
+        path += '\\';
+        path += name;
+        return path;
     }
 
     // data.bar in the data folder.
