@@ -13,6 +13,7 @@
 #include "host/core/clock.h"
 #include "host/core/log.h"
 #include "host/core/sync.h"
+#include "runtime/core/arrays.h"
 #include "runtime/core/object_manager.h"
 #include "runtime/heap/memory_manager.h"
 #include "tests/runtime/core/java_threads.h"
@@ -108,8 +109,12 @@ TEST_P(StopWorld, NoThreadIsStoppedInsideARuntimeLock) {
     std::atomic<bool> done{false};
     std::atomic<bool> inside{false};
     std::atomic<int64_t> rounds{0};
+    std::atomic<bool> go{false};
     const bool cooperative = !suspendMode();
     auto body = [&] {
+        // Both are started first: a start allocates, and under collection stress an allocation
+        // moves data, which waits for safe points that the suspend mode's loop has none of.
+        while (!go) java_lang_Thread::yield();
         while (!done) {
             {
                 host::CriticalSectionLock hold(lock);
@@ -122,6 +127,7 @@ TEST_P(StopWorld, NoThreadIsStoppedInsideARuntimeLock) {
         }
     };
     java_lang_Thread* threads[] = {startJavaThread(body), startJavaThread(body)};
+    go = true;
     ASSERT_TRUE(waitUntil([&] { return rounds > 0; }));
     for (int i = 0; i < 100; ++i) {
         impl()->suspendOtherThreads();
@@ -285,6 +291,126 @@ TEST_P(StopWorld, PointerIntoDataKeepsItsOwner) {
     ASSERT_TRUE(joinJavaThread(thread));
     EXPECT_TRUE(intact.load());
 }
+
+// ---- data buffers on the process heap (the data heap full) -------------------------------------
+
+class FullDataHeap : public BothModesTest {
+protected:
+    uint32_t dataHeapSize() const override { return 64u << 10; }
+
+    // Takes every byte of the data heap with blocks nobody owns (they are never freed), so that
+    // every data buffer from here on falls back to the process heap. Each failed allocation is
+    // traced: the caller captures the log.
+    void fillDataHeap() {
+        om()->gc(mrc::kGcForced);  // what earlier garbage held is free now, and taken below
+        for (uint32_t size : {4096u, 256u, 8u})
+            while (app()->dataHeap->alloc(size)) {
+            }
+    }
+};
+
+// The array's address leaves only disguised: the stack scan must find it through its elements.
+__attribute__((noinline)) uintptr_t makeIntArray(int32_t length, int32_t** elements) {
+    auto* om = mrc::ApplicationImpl::getApplication()->objectManager;
+    IntArray* a = om->newIntArray(length);
+    auto* data = static_cast<int32_t*>(static_cast<JArray*>(a)->data);
+    for (int32_t i = 0; i < length; ++i) data[i] = i * 7 + 1;
+    *elements = data + 3;  // inside the buffer, not at its start
+    return reinterpret_cast<uintptr_t>(a) ^ kDisguise;
+}
+
+// A thread holding nothing but a pointer into an int[]'s elements keeps the array, whichever heap
+// holds them: parked in a contended monitor (cooperative mode) or stopped while it spins (suspend
+// mode).
+TEST_P(FullDataHeap, PointerIntoElementsKeepsTheArrayOnEitherHeap) {
+    Watchdog watchdog(30);
+    for (bool full : {false, true}) {
+        SCOPED_TRACE(full ? "process heap" : "data heap");
+        host::LogCapture quiet;
+        if (full) fillDataHeap();
+        constexpr int32_t kLength = 300;
+        Object* gate = mrc::newObject<Object>();
+        statics()->addRoot(&gate);
+        om()->monitorEnter(gate);
+        std::atomic<bool> holding{false};
+        std::atomic<bool> collected{false};
+        std::atomic<bool> onDataHeap{false};
+        std::atomic<bool> intact{false};
+        auto body = [&] {
+            int32_t* out = nullptr;
+            volatile uintptr_t hidden = makeIntArray(kLength, &out);
+            int32_t* volatile elements = out;
+            out = nullptr;
+            onDataHeap = app()->dataHeap->contains(elements);
+            holding = true;
+            if (suspendMode()) {
+                while (!collected.load()) {
+                }
+            } else {
+                om()->monitorEnter(gate);  // parks: the test thread holds it
+                om()->monitorExit(gate);
+            }
+            bool ok = true;
+            for (int32_t i = 0; i < kLength - 3; ++i) ok = ok && elements[i] == (i + 3) * 7 + 1;
+            auto* a = reinterpret_cast<JArray*>(hidden ^ kDisguise);
+            intact = ok && a->m_classId == mrc::kClass_IntArray && a->data == elements - 3;
+        };
+        java_lang_Thread* thread = startJavaThread(body);
+        ASSERT_TRUE(waitUntil([&] {
+            int slot = impl()->findThreadSlot(thread);
+            return holding.load() && (suspendMode() || (slot >= 0 && impl()->threads[slot].parked.load() != 0));
+        }));
+        EXPECT_EQ(onDataHeap.load(), !full);
+        for (int i = 0; i < 3; ++i) om()->gc(mrc::kGcForced);
+        collected = true;
+        om()->monitorExit(gate);
+        ASSERT_TRUE(joinJavaThread(thread));
+        EXPECT_TRUE(intact.load());
+        gate = nullptr;
+    }
+}
+
+// Collections that free process-heap buffers while another thread spends its time inside the
+// process heap's allocator: in the suspend mode it is stopped there, holding the allocator's lock,
+// and the collection must not need that lock until the world goes on.
+TEST_P(FullDataHeap, CollectionsFreeProcessHeapBuffersWhileAThreadIsInsideMalloc) {
+    Watchdog watchdog(60);
+    host::LogCapture quiet;  // each failed data-heap allocation is traced
+    fillDataHeap();
+    std::atomic<bool> done{false};
+    std::atomic<int64_t> made{0};
+    auto body = [&] {
+        while (!done.load()) {
+            // Garbage whose elements live on the process heap, in this thread's arena; sizes
+            // above the allocator's per-thread caches, so that freeing them takes the arena lock.
+            om()->newIntArray(2048 + static_cast<int32_t>(made.load() % 512));
+            ++made;
+            // Mostly inside malloc and free: each array costs a collection (the data heap is full).
+            for (int i = 0; i < 2000; ++i) {
+                void* p = std::malloc(4096 + static_cast<std::size_t>(i) * 64);
+                static_cast<volatile char*>(p)[0] = 1;
+                std::free(p);
+            }
+        }
+    };
+    java_lang_Thread* threads[] = {startJavaThread(body), startJavaThread(body)};
+    // Collects without sleeping between: the workers' own collections (one per array) stop
+    // this thread so often that a sleep would hardly ever end.
+    for (int i = 0; i < 300 || made.load() < 100; ++i) om()->gc(mrc::kGcForced);
+    done = true;
+    for (auto* t : threads) ASSERT_TRUE(joinJavaThread(t));
+    om()->gc(mrc::kGcForced);
+    // Every buffer of the garbage went back: only what the fill took is left on the data heap,
+    // and no process-heap buffer is listed any more.
+    std::vector<mrc::DataBlock> listed;
+    {
+        host::CriticalSectionLock lock(om()->fallbackLock());
+        listed = om()->fallbackBuffers();
+    }
+    EXPECT_LE(listed.size(), 2u);  // what a conservative scan may still keep
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, FullDataHeap, ::testing::Bool(), modeName);
 
 // ---- stress: four Java threads, shared structures under monitors, collections, compactions ---
 
