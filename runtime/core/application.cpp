@@ -13,6 +13,7 @@
 #include "runtime/core/object_manager.h"
 #include "runtime/core/static_class.h"
 #include "runtime/heap/memory_manager.h"
+#include "runtime/lang/lang_classes.h"
 #include "runtime/lang/thread.h"
 
 namespace mrc {
@@ -72,6 +73,7 @@ bool Application::init(uint32_t objectHeapSize, uint32_t dataHeapSize) {
     objectManager = new ObjectManager(this, objectHeap, dataHeap);
     mrc_log("new StaticClass");
     staticClass = new StaticClass();
+    registerLangClasses();
     callDepth.store(0);
     gcRequested.store(0);
     paused.store(0);

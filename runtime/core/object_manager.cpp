@@ -79,7 +79,6 @@ ObjectManager::~ObjectManager() {
     m_dataHeap->setCollectorHook(nullptr, nullptr);
     m_dataHeap->setCompactionHooks(nullptr, nullptr, nullptr);
     std::free(m_objects);
-    std::free(m_swept);
 }
 
 void ObjectManager::collectorHook(void* self) { static_cast<ObjectManager*>(self)->gc(kGcForced | kGcKeepNewest); }
@@ -189,19 +188,13 @@ void ObjectManager::registerLocked(Object* object) {
     if (m_count == m_capacity) {
         int32_t capacity = m_capacity ? m_capacity * 2 : kInitialRegistry;
         auto* grown = static_cast<Object**>(std::calloc(static_cast<std::size_t>(capacity), sizeof(Object*)));
-        // Grown with the registry, so that the sweep never needs more room while the world is stopped.
-        auto* swept = static_cast<Object**>(std::calloc(static_cast<std::size_t>(capacity), sizeof(Object*)));
-        if (!grown || !swept) {
-            std::free(grown);
-            std::free(swept);
+        if (!grown) {
             mrc_onOutOfStore();
             return;
         }
         if (m_objects) std::memcpy(grown, m_objects, sizeof(Object*) * static_cast<std::size_t>(m_count));
         std::free(m_objects);
-        std::free(m_swept);
         m_objects = grown;
-        m_swept = swept;
         m_capacity = capacity;
     }
     m_objects[m_count++] = object;
@@ -288,9 +281,10 @@ bool ObjectManager::reserveCollectionSpace(bool check) {
     // Every object is pushed at most once; the threads outside the heap (the UI thread's) too.
     std::size_t objects = static_cast<std::size_t>(objectCount()) + kThreadSlots + 1;
     std::size_t blocks = static_cast<std::size_t>(m_dataHeap->blockCount());
-    if (check) return m_markStack.capacity() >= objects && impl->hasScanSpace(blocks);
+    if (check) return m_markStack.capacity() >= objects && m_swept.capacity() >= objects && impl->hasScanSpace(blocks);
     // Headroom for what the others allocate before they stop.
     m_markStack.reserve(objects + objects / 4 + 64);
+    m_swept.reserve(objects + objects / 4 + 64);
     impl->reserveScanSpace(blocks + blocks / 4 + 64);
     return true;
 }
@@ -384,7 +378,7 @@ __attribute__((no_sanitize("address", "thread"))) void ObjectManager::scanStackR
 
 // Unregisters every dead object, while the world is stopped; destroySwept ends them later.
 void ObjectManager::sweep() {
-    m_sweptCount = 0;
+    m_swept.clear();
     for (int32_t i = m_count - 1; i >= 0; --i) {
         Object* object = m_objects[i];
         if (object->m_mark || object->m_collectable != 1) {
@@ -394,7 +388,7 @@ void ObjectManager::sweep() {
         m_objects[i] = m_objects[--m_count];
         m_objects[m_count] = nullptr;
         setStartBit(reinterpret_cast<uintptr_t>(object), false);
-        m_swept[m_sweptCount++] = object;
+        m_swept.push_back(object);  // within the capacity reserved before the stop
     }
     m_marksClearedBelow = m_count;
 }
@@ -404,9 +398,7 @@ void ObjectManager::destroySwept() {
     const uintptr_t base = reinterpret_cast<uintptr_t>(m_objectHeap->base());
     const uintptr_t end = base + m_objectHeap->size();
     bool anyInHeap = false;
-    for (int32_t i = 0; i < m_sweptCount; ++i) {
-        Object* object = m_swept[i];
-        m_swept[i] = nullptr;
+    for (Object* object : m_swept) {
         const auto address = reinterpret_cast<uintptr_t>(object);
         // The id is written through its address: after the destructor the storage is no longer
         // an Object (and the sanitizers' vptr check would rightly object to a member access).
@@ -421,7 +413,7 @@ void ObjectManager::destroySwept() {
         m_sweptBits[bit / 64] |= uint64_t{1} << (bit % 64);
         anyInHeap = true;
     }
-    m_sweptCount = 0;
+    m_swept.clear();
     // The storage goes back in address order, so that each block's neighbours in the heap are at
     // hand instead of a cache miss away. The heap's free list ends the same whatever the order.
     if (!anyInHeap) return;

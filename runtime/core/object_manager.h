@@ -144,10 +144,9 @@ private:
     std::vector<uint64_t> m_sweptBits;
     // The sweep's dead objects in the order their destructors run. A stopped thread may hold the
     // process heap's lock, so nothing that may reach it (a destructor, a free, a growing vector)
-    // runs while the world is stopped: this has the registry's capacity, and the destructors run
-    // once the world goes on.
-    Object** m_swept = nullptr;
-    int32_t m_sweptCount = 0;
+    // runs while the world is stopped: this is reserved before the stop like the mark stack, and
+    // the destructors run once the world goes on. Only the collector (under its lock) touches it.
+    std::vector<Object*> m_swept;
     std::vector<DataBlock> m_fallback;
     mutable host::CriticalSection m_fallbackLock;
     mutable host::CriticalSection m_registryLock;

@@ -144,10 +144,13 @@ TEST_P(StopWorld, NoThreadIsStoppedInsideARuntimeLock) {
 TEST_P(StopWorld, RapidStopsNeverLeaveAThreadSuspended) {
     Watchdog watchdog(30);
     constexpr int kRounds = 2000;
+    constexpr int kStops = 300;
     Object* shared = mrc::newObject<Object>();
     std::atomic<int> finished{0};
+    std::atomic<int> stopsMade{0};
+    // The workers go on until the stops have been made: fast workers cannot finish first.
     auto body = [&] {
-        for (int i = 0; i < kRounds; ++i) {
+        for (int i = 0; i < kRounds || stopsMade.load() < kStops; ++i) {
             switch (i % 5) {
             case 0: impl()->safePoint(); break;
             case 1: java_lang_Thread::yield(); break;
@@ -171,13 +174,13 @@ TEST_P(StopWorld, RapidStopsNeverLeaveAThreadSuspended) {
             impl()->suspendOtherThreadsAtSafePoints();
         }
         impl()->resumeOtherThreads();
-        ++stops;
+        stopsMade = ++stops;
         // A stop the moment the last one ended would find a suspended thread still inside its
         // signal handler, and queue one more signal for it every time.
         host::yieldThread();
     }
     for (auto* t : threads) ASSERT_TRUE(joinJavaThread(t));
-    EXPECT_GT(stops, 0);
+    EXPECT_GE(stops, kStops);
 }
 
 // A thread that runs without reaching a safe point: a collection waits for it in the cooperative
