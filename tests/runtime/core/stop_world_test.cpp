@@ -327,13 +327,14 @@ __attribute__((noinline)) uintptr_t makeIntArray(int32_t length, int32_t** eleme
 // mode).
 TEST_P(FullDataHeap, PointerIntoElementsKeepsTheArrayOnEitherHeap) {
     Watchdog watchdog(30);
+    Object* gate = nullptr;  // a static root for the whole test
+    statics()->addRoot(&gate);
     for (bool full : {false, true}) {
         SCOPED_TRACE(full ? "process heap" : "data heap");
         host::LogCapture quiet;
         if (full) fillDataHeap();
         constexpr int32_t kLength = 300;
-        Object* gate = mrc::newObject<Object>();
-        statics()->addRoot(&gate);
+        gate = mrc::newObject<Object>();
         om()->monitorEnter(gate);
         std::atomic<bool> holding{false};
         std::atomic<bool> collected{false};
