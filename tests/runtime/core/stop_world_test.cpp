@@ -54,8 +54,12 @@ class StopWorld : public BothModesTest {};
 TEST_P(StopWorld, StopHoldsEveryOtherThreadAndItsEndReleasesThem) {
     Watchdog watchdog(30);
     std::atomic<bool> done{false};
+    std::atomic<bool> go{false};
     std::atomic<int64_t> progress[3] = {};
     auto body = [&](int i) {
+        // All three are started before any churns the heap: a start allocates too, and could
+        // find the heap filled again by a running worker between its collection and its retry.
+        while (!go) java_lang_Thread::yield();
         while (!done) {
             mrc::newObject<Object>();  // allocation: a safe point
             ++progress[i];
@@ -65,6 +69,7 @@ TEST_P(StopWorld, StopHoldsEveryOtherThreadAndItsEndReleasesThem) {
     auto b1 = [&] { body(1); };
     auto b2 = [&] { body(2); };
     java_lang_Thread* threads[] = {startJavaThread(b0), startJavaThread(b1), startJavaThread(b2)};
+    go = true;
     ASSERT_TRUE(waitUntil([&] { return progress[0] > 0 && progress[1] > 0 && progress[2] > 0; }));
 
     for (int round = 0; round < 5; ++round) {
