@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ratio.h"
 #include "host/core/log.h"
 #include "runtime/heap/memory_manager.h"
 
@@ -188,18 +189,6 @@ BENCHMARK(BM_Compaction_Alloc)
     ->Arg(65536)
     ->Iterations(kCompactionIterations)
     ->Unit(benchmark::kMillisecond);
-
-// Prints the table as usual and keeps each run's time per iteration for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        }
-    }
-    std::map<std::string, double> times;
-};
 
 }  // namespace
 

@@ -37,7 +37,10 @@ void sleepMs(uint32_t ms) {
         std::this_thread::yield();
         return;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    // Until a point in time: a signal cuts a sleep short and the rest is measured again from the
+    // clock, so time spent stopped by the collector counts (a relative rest would not end while
+    // stops come faster than it).
+    std::this_thread::sleep_until(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
 }
 
 void yieldThread() { std::this_thread::yield(); }

@@ -13,6 +13,7 @@
 #include "runtime/core/object_manager.h"
 #include "runtime/core/static_class.h"
 #include "runtime/heap/memory_manager.h"
+#include "runtime/lang/lang_classes.h"
 #include "runtime/lang/thread.h"
 
 namespace mrc {
@@ -72,6 +73,7 @@ bool Application::init(uint32_t objectHeapSize, uint32_t dataHeapSize) {
     objectManager = new ObjectManager(this, objectHeap, dataHeap);
     mrc_log("new StaticClass");
     staticClass = new StaticClass();
+    registerLangClasses();
     callDepth.store(0);
     gcRequested.store(0);
     paused.store(0);
@@ -525,7 +527,9 @@ __attribute__((no_sanitize("address", "thread"))) void markDataOwners(const std:
 
 void ApplicationImpl::scanThreadStacks(ObjectManager* om) {
     // A thread stopped away from a safe point may hold only `array->data` in a register, the
-    // array's own reference already gone: a pointer into a data block keeps the block's owner.
+    // array's own reference already gone: a pointer into a data buffer keeps the buffer's owner,
+    // on the data heap or on the process heap. The capacity was reserved before the stop.
+    host::CriticalSectionLock fallbackLock(om->fallbackLock());
     m_dataBlocks.clear();
     if (MemoryManager* heap = om->dataHeap()) {
         uint32_t header = heap->headerSize();
@@ -556,8 +560,11 @@ void ApplicationImpl::scanThreadStacks(ObjectManager* om) {
         }
         om->scanStackRange(registers, registersEnd);
         om->scanStackRange(stack, base);
-        markDataOwners(m_dataBlocks, om, registers, registersEnd);
-        markDataOwners(m_dataBlocks, om, stack, base);
+        const std::vector<DataBlock>* lists[] = {&m_dataBlocks, &om->fallbackBuffers()};
+        for (const std::vector<DataBlock>* blocks : lists) {
+            markDataOwners(*blocks, om, registers, registersEnd);
+            markDataOwners(*blocks, om, stack, base);
+        }
     }
     // The calling thread, registered or not: its registers first, then its stack. Within a
     // collection that is the caller's registers and frames above the collector.

@@ -16,6 +16,7 @@
 #include "host/core/thread.h"
 #include "runtime/core/monitor.h"
 #include "runtime/core/native_stack.h"
+#include "runtime/core/object_manager.h"
 
 class Object;
 class String;
@@ -77,13 +78,6 @@ struct ThreadSlot {
     int32_t callSite = 0;
 
     void clear();
-};
-
-// A used block of the movable data heap: its data and the slot that owns it.
-struct DataBlock {
-    uintptr_t start;
-    uintptr_t end;
-    void** owner;
 };
 
 // Handler table of a translated method: triples {catch class id, first site, end site},
@@ -230,6 +224,10 @@ public:
     void suspendOtherThreadsAtSafePoints();
     void resumeOtherThreads();
     void scanThreadStacks(ObjectManager* objectManager);
+    // Makes room for a stack scan over `blocks` data blocks, or says whether there is room; the
+    // room is made while the world goes on (see ObjectManager::gc).
+    void reserveScanSpace(std::size_t blocks) { m_dataBlocks.reserve(blocks); }
+    bool hasScanSpace(std::size_t blocks) const { return m_dataBlocks.capacity() >= blocks; }
     bool worldStoppedByCurrentThread() const;
     uint32_t stopCount() const { return m_stopGeneration.load(std::memory_order_relaxed); }
 
@@ -297,7 +295,7 @@ private:
         bool parked = false;
     };
     Stopped m_stopped[kThreadSlots];
-    std::vector<DataBlock> m_dataBlocks;  // reused, so that a stopped world seldom allocates
+    std::vector<DataBlock> m_dataBlocks;  // reserved before each stop: a stopped world never allocates
 };
 
 }  // namespace mrc

@@ -1,6 +1,7 @@
 // Java arithmetic for translated code: the JVM's results, never C++'s undefined or trapping ones.
 // Integer operations go through unsigned types so they wrap even in constant evaluation; a division
-// by zero is handed to a hook (the runtime raises `java_lang_ArithmeticException` there) and yields 0.
+// by zero is handed to a hook and yields 0; the default hook traces "ArithmeticException: / by zero"
+// and raises `java_lang_ArithmeticException` ("/ by zero") as the calling thread's pending exception.
 #pragma once
 
 #include <cmath>
@@ -12,8 +13,9 @@ namespace mrc {
 
 using ArithmeticHook = void (*)();
 
-// Called on an integer division or remainder by zero. Null restores the default, which logs
-// "ArithmeticException: / by zero". Safe to call while other threads divide.
+// Called on an integer division or remainder by zero. Null restores the default, which traces
+// and raises the exception (only traces while no runtime is started). Safe to call while other
+// threads divide.
 void setArithmeticExceptionHook(ArithmeticHook hook);
 
 // Runs the current hook; the out-of-line slow path of jdiv and jrem.

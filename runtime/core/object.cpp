@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "host/core/log.h"
 #include "runtime/core/application.h"
 #include "runtime/core/object_manager.h"
 #include "runtime/core/static_class.h"
@@ -49,6 +50,20 @@ namespace mrc {
 
 namespace {
 NewInstanceFactory::Factory g_factories[kClassCount];
+
+// The classes the translated code may create by id; interfaces, abstract and static-only
+// classes, arrays and Class have none. The MIDlet's class is created by id as well, by the
+// runtime's start (the class factory is how the runtime reaches the game's classes).
+constexpr int16_t kListed[] = {0,   2,   3,   15,  16,  17,  18,  19,  20,  24,  25,  27,  29,  33,
+                               35,  36,  37,  38,  42,  44,  45,  48,  49,  50,  52,  53,  56,  57,
+                               58,  59,  60,  62,  65,  67,  68,  73,  77,  81,  83,  85,  87,  101,
+                               104, 107, 108, 109, 110, 112, 113, 114, 115, 118, 120, 121, 122, 124, 125};
+}  // namespace
+
+bool NewInstanceFactory::isListed(int32_t classId) {
+    for (int16_t id : kListed)
+        if (id == classId) return true;
+    return false;
 }
 
 Object* NewInstanceFactory::newInstance(int32_t classId) {
@@ -57,7 +72,11 @@ Object* NewInstanceFactory::newInstance(int32_t classId) {
 }
 
 void NewInstanceFactory::setFactory(int32_t classId, Factory factory) {
-    if (classId >= 0 && classId < kClassCount) g_factories[classId] = factory;
+    if (!isListed(classId)) {
+        mrc_log("NewInstanceFactory::setFactory(): class %d is not created by id", classId);
+        return;
+    }
+    g_factories[classId] = factory;
 }
 
 bool classRefOffsetsKnown(uint16_t classId) {

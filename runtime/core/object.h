@@ -172,8 +172,12 @@ T* newObject(uint16_t classId = T::kClassId) {
 class NewInstanceFactory {
 public:
     using Factory = Object* (*)();
+    // A new object of the class, header set, no constructor run; null for a class that is not
+    // created by id (or whose layer has not registered it) and when the heap is full.
     static Object* newInstance(int32_t classId);
+    // Refused (traced) for a class that is not created by id.
     static void setFactory(int32_t classId, Factory factory);
+    static bool isListed(int32_t classId);
     template <class T>
     static void add() {
         setFactory(T::kClassId, [] { return static_cast<Object*>(newObject<T>()); });

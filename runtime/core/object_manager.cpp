@@ -117,6 +117,12 @@ void* ObjectManager::allocData(std::size_t size) {
             mrc_onOutOfStore();
             return nullptr;
         }
+        // Listed, so that a pointer into it keeps its owner alive like one into the data heap.
+        auto start = reinterpret_cast<uintptr_t>(p);
+        host::CriticalSectionLock lock(m_fallbackLock);
+        auto at = std::lower_bound(m_fallback.begin(), m_fallback.end(), start,
+                                   [](const DataBlock& b, uintptr_t a) { return b.start < a; });
+        m_fallback.insert(at, DataBlock{start, start + (size ? size : 1), nullptr});
     }
     std::memset(p, 0, size);
     return p;
@@ -133,13 +139,30 @@ void* ObjectManager::allocArrayData(int32_t length, int32_t elementSize) {
 }
 
 void ObjectManager::registerMovable(Object*, void** slot) {
-    if (slot && *slot && m_dataHeap->contains(*slot)) m_dataHeap->registerOwner(*slot, slot);
+    if (!slot || !*slot) return;
+    if (m_dataHeap->contains(*slot)) {
+        m_dataHeap->registerOwner(*slot, slot);
+        return;
+    }
+    if (DataBlock* b = fallbackAt(*slot)) b->owner = slot;
+}
+
+DataBlock* ObjectManager::fallbackAt(const void* p) {
+    auto start = reinterpret_cast<uintptr_t>(p);
+    host::CriticalSectionLock lock(m_fallbackLock);
+    auto at = std::lower_bound(m_fallback.begin(), m_fallback.end(), start,
+                               [](const DataBlock& b, uintptr_t a) { return b.start < a; });
+    return at != m_fallback.end() && at->start == start ? &*at : nullptr;
 }
 
 void ObjectManager::releaseBuffer(void* p) {
     if (!p) return;
     if (m_dataHeap->free(p)) return;
     if (m_objectHeap->free(p)) return;
+    {
+        host::CriticalSectionLock lock(m_fallbackLock);
+        if (DataBlock* b = fallbackAt(p)) m_fallback.erase(m_fallback.begin() + (b - m_fallback.data()));
+    }
     std::free(p);
 }
 
@@ -221,7 +244,15 @@ __attribute__((noinline)) void ObjectManager::gc(uint32_t flags) {
 
     m_callerRegisters = &callerRegisters;
     m_callerFrames = callerFrames;
-    impl->suspendOtherThreads();
+    // A thread stopped anywhere may hold the process heap's lock: whatever the stopped section
+    // needs is reserved before, and checked once everyone stands still (others may have
+    // allocated in between).
+    for (;;) {
+        reserveCollectionSpace(false);
+        impl->suspendOtherThreads();
+        if (reserveCollectionSpace(true)) break;
+        impl->resumeOtherThreads();
+    }
     {
         host::CriticalSectionLock lock(m_registryLock);
         clearMarks();
@@ -234,10 +265,28 @@ __attribute__((noinline)) void ObjectManager::gc(uint32_t flags) {
     }
     m_callerRegisters = nullptr;
     m_callerFrames = 0;
+    impl->resumeOtherThreads();
+    // The dead are unreachable, so their destructors may run while the others go on; the
+    // collector lock keeps the next collection waiting until their storage is back.
+    destroySwept();
     m_collections.fetch_add(1, std::memory_order_relaxed);
     impl->lastCollectionTick.store(host::tickCount());
     m_collectorLock.leave();
-    impl->resumeOtherThreads();
+}
+
+// With `check` false, makes room for the mark stack and the stack scan's block table; with
+// `check` true, says whether the room made suffices for the objects and blocks there are now.
+bool ObjectManager::reserveCollectionSpace(bool check) {
+    ApplicationImpl* impl = ApplicationImpl::getInstance();
+    // Every object is pushed at most once; the threads outside the heap (the UI thread's) too.
+    std::size_t objects = static_cast<std::size_t>(objectCount()) + kThreadSlots + 1;
+    std::size_t blocks = static_cast<std::size_t>(m_dataHeap->blockCount());
+    if (check) return m_markStack.capacity() >= objects && m_swept.capacity() >= objects && impl->hasScanSpace(blocks);
+    // Headroom for what the others allocate before they stop.
+    m_markStack.reserve(objects + objects / 4 + 64);
+    m_swept.reserve(objects + objects / 4 + 64);
+    impl->reserveScanSpace(blocks + blocks / 4 + 64);
+    return true;
 }
 
 void ObjectManager::haltOtherThreads() {
@@ -327,10 +376,9 @@ __attribute__((no_sanitize("address", "thread"))) void ObjectManager::scanStackR
     }
 }
 
+// Unregisters every dead object, while the world is stopped; destroySwept ends them later.
 void ObjectManager::sweep() {
-    const uintptr_t base = reinterpret_cast<uintptr_t>(m_objectHeap->base());
-    const uintptr_t end = base + m_objectHeap->size();
-    bool anySwept = false;
+    m_swept.clear();
     for (int32_t i = m_count - 1; i >= 0; --i) {
         Object* object = m_objects[i];
         if (object->m_mark || object->m_collectable != 1) {
@@ -339,8 +387,19 @@ void ObjectManager::sweep() {
         }
         m_objects[i] = m_objects[--m_count];
         m_objects[m_count] = nullptr;
+        setStartBit(reinterpret_cast<uintptr_t>(object), false);
+        m_swept.push_back(object);  // within the capacity reserved before the stop
+    }
+    m_marksClearedBelow = m_count;
+}
+
+// Runs the dead objects' destructors in the sweep's order, then returns their storage.
+void ObjectManager::destroySwept() {
+    const uintptr_t base = reinterpret_cast<uintptr_t>(m_objectHeap->base());
+    const uintptr_t end = base + m_objectHeap->size();
+    bool anyInHeap = false;
+    for (Object* object : m_swept) {
         const auto address = reinterpret_cast<uintptr_t>(object);
-        setStartBit(address, false);
         // The id is written through its address: after the destructor the storage is no longer
         // an Object (and the sanitizers' vptr check would rightly object to a member access).
         uint16_t* classId = &object->m_classId;
@@ -352,13 +411,12 @@ void ObjectManager::sweep() {
         }
         const uintptr_t bit = (address - base) / kStartGranule;
         m_sweptBits[bit / 64] |= uint64_t{1} << (bit % 64);
-        anySwept = true;
+        anyInHeap = true;
     }
-    m_marksClearedBelow = m_count;
-    // Destructors ran in registry order; the storage goes back in address order, so that each
-    // block's neighbours in the heap are at hand instead of a cache miss away. The heap's free
-    // list ends the same whatever the order.
-    if (!anySwept) return;
+    m_swept.clear();
+    // The storage goes back in address order, so that each block's neighbours in the heap are at
+    // hand instead of a cache miss away. The heap's free list ends the same whatever the order.
+    if (!anyInHeap) return;
     for (std::size_t w = 0; w < m_sweptBits.size(); ++w) {
         for (uint64_t bits = m_sweptBits[w]; bits; bits &= bits - 1) {
             const uintptr_t bit = w * 64 + static_cast<uintptr_t>(__builtin_ctzll(bits));

@@ -34,6 +34,14 @@ enum GcFlags : uint32_t {
     kGcKeepNewest = 8,
 };
 
+// A data buffer and the slot that owns it (null until registered), for the stack scan's interior
+// pointers.
+struct DataBlock {
+    uintptr_t start;
+    uintptr_t end;
+    void** owner;
+};
+
 class ObjectManager {
 public:
     ObjectManager(Application* application, MemoryManager* objectHeap, MemoryManager* dataHeap);
@@ -50,10 +58,15 @@ public:
     // Element buffer of an array object: length × element size, null for a length below 1 or
     // a byte size that overflows (treated as exhausted memory).
     void* allocArrayData(int32_t length, int32_t elementSize);
-    // Records `slot` as the owner slot of the data-heap block its value points at.
+    // Records `slot` as the owner slot of the data buffer its value points at: the data heap's
+    // compaction rewrites it, and a pointer into the buffer keeps the object holding the slot.
     void registerMovable(Object* owner, void** slot);
     // Returns a buffer to whichever heap holds it (data heap, object heap, process heap).
     void releaseBuffer(void* p);
+    // The data buffers that fell back to the process heap, in address order; read under
+    // fallbackLock().
+    const std::vector<DataBlock>& fallbackBuffers() const { return m_fallback; }
+    host::CriticalSection& fallbackLock() const { return m_fallbackLock; }
 
     // Arrays with zeroed elements (runtime/core/arrays.cpp); null when the object heap is
     // exhausted or the elements' byte size overflows. An ObjectArray does not keep its element
@@ -104,9 +117,12 @@ public:
 
 private:
     void registerLocked(Object* object);
+    DataBlock* fallbackAt(const void* p);  // the listed buffer starting at p
     void clearMarks();
     void markRoots(uint32_t flags);
     void sweep();
+    void destroySwept();
+    bool reserveCollectionSpace(bool check);
     void setStartBit(uintptr_t address, bool on);
     static void collectorHook(void* self);
 
@@ -126,6 +142,13 @@ private:
     // The sweep's dead objects, one bit per 8 bytes like m_startBits: their storage is returned
     // in address order once every destructor has run.
     std::vector<uint64_t> m_sweptBits;
+    // The sweep's dead objects in the order their destructors run. A stopped thread may hold the
+    // process heap's lock, so nothing that may reach it (a destructor, a free, a growing vector)
+    // runs while the world is stopped: this is reserved before the stop like the mark stack, and
+    // the destructors run once the world goes on. Only the collector (under its lock) touches it.
+    std::vector<Object*> m_swept;
+    std::vector<DataBlock> m_fallback;
+    mutable host::CriticalSection m_fallbackLock;
     mutable host::CriticalSection m_registryLock;
     host::CriticalSection m_collectorLock;
     std::atomic<uint64_t> m_collections{0};

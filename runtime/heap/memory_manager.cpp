@@ -68,6 +68,8 @@ void MemoryManager::reset() {
     b->prev = nullptr;
     b->next = nullptr;
     m_freeHead = m_freeTail = b;
+    m_bySize.clear();
+    indexAdd(b);
     m_blockCount = 1;
     m_freeCount = 1;
     m_used = 0;
@@ -80,6 +82,7 @@ void MemoryManager::destroy() {
     m_base = nullptr;
     m_size = 0;
     m_freeHead = m_freeTail = nullptr;
+    m_bySize.clear();
     m_blockCount = m_freeCount = 0;
     m_used = 0;
 }
@@ -123,6 +126,11 @@ void MemoryManager::setCompactionHooks(WorldHook before, WorldHook after, void* 
     m_worldContext = context;
 }
 
+void MemoryManager::setLinearSearch(bool on) {
+    host::CriticalSectionLock lock(m_lock);
+    m_linearSearch = on;
+}
+
 void MemoryManager::setStressMode(bool on) {
     host::CriticalSectionLock lock(m_lock);
     m_stress = on;
@@ -159,9 +167,18 @@ void MemoryManager::registerOwner(void* data, void** slot) {
     b->owner = slot;
 }
 
-// Smallest free block of at least `needed` bytes, the first of equal sizes; an exact fit ends the
-// walk. `skip1` and `skip2` are passed over (compaction's own blocks).
+// Smallest free block of at least `needed` bytes, the lowest address among equal sizes. `skip1`
+// and `skip2` are passed over (compaction's own blocks).
 MemoryManager::Block* MemoryManager::bestFit(uint64_t needed, const Block* skip1, const Block* skip2) const {
+    if (m_linearSearch) return bestFitLinear(needed, skip1, skip2);
+    for (auto it = m_bySize.lower_bound({needed, nullptr}); it != m_bySize.end(); ++it)
+        if (it->second != skip1 && it->second != skip2) return it->second;
+    return nullptr;
+}
+
+// The same choice by walking the address-ordered list: the first of equal sizes; an exact fit
+// ends the walk.
+MemoryManager::Block* MemoryManager::bestFitLinear(uint64_t needed, const Block* skip1, const Block* skip2) const {
     Block* best = nullptr;
     for (Block* b = m_freeHead; b; b = b->next) {
         if (b->size == 0) break;
@@ -177,6 +194,7 @@ MemoryManager::Block* MemoryManager::bestFit(uint64_t needed, const Block* skip1
 uint64_t MemoryManager::take(Block* b, uint64_t needed) {
     int64_t remainder = b->size - int64_t(needed);
     int64_t taken;
+    indexRemove(b);
     setFreeStart(b, false);
     if (remainder <= int64_t(m_headerSize) + kSplitSlack) {
         taken = b->size;
@@ -190,6 +208,7 @@ uint64_t MemoryManager::take(Block* b, uint64_t needed) {
         Block* rest = blockAt(bytes(b) + needed);
         rest->size = remainder;
         setFreeStart(rest, true);
+        indexAdd(rest);
         rest->prev = b->prev;
         rest->next = b->next;
         if (rest->prev) rest->prev->next = rest;
@@ -243,6 +262,7 @@ void MemoryManager::setFreeStart(const Block* b, bool on) {
 
 void MemoryManager::insertFree(Block* b, Block* below) {
     setFreeStart(b, true);
+    indexAdd(b);
     b->prev = below;
     b->next = below ? below->next : m_freeHead;
     if (b->prev) b->prev->next = b;
@@ -265,7 +285,10 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
     Block* prev = b->prev;
     if (prev && bytes(prev) + prev->size == bytes(b)) {
         setFreeStart(b, false);
+        indexRemove(b);
+        indexRemove(prev);
         prev->size += b->size;
+        indexAdd(prev);
         prev->next = b->next;
         if (b->next) b->next->prev = prev;
         else m_freeTail = prev;
@@ -276,7 +299,10 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
     Block* next = b->next;
     if (next && bytes(b) + b->size == bytes(next)) {
         setFreeStart(next, false);
+        indexRemove(next);
+        indexRemove(b);
         b->size += next->size;
+        indexAdd(b);
         b->next = next->next;
         if (next->next) next->next->prev = b;
         else m_freeTail = b;
@@ -494,6 +520,7 @@ bool MemoryManager::slideAll(bool towardsEnd) {
     }
     m_freeHead = m_freeTail = nullptr;
     m_freeCount = 0;
+    m_bySize.clear();
     std::fill(m_freeStarts.begin(), m_freeStarts.end(), 0);
     std::fill(m_freeStartWords.begin(), m_freeStartWords.end(), 0);
     if (freeStart < freeEnd) {
@@ -503,6 +530,7 @@ bool MemoryManager::slideAll(bool towardsEnd) {
         f->prev = f->next = nullptr;
         m_freeHead = m_freeTail = f;
         m_freeCount = 1;
+        indexAdd(f);
         if (m_stress && f->size > int64_t(sizeof(Block))) {
             std::memset(freeStart + sizeof(Block), kPoison, f->size - sizeof(Block));
         }
@@ -583,6 +611,10 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
     if (frees != m_freeCount) return fail("free count %d, counted %d", m_freeCount, frees);
     if (usedBytes != m_used) return fail("used %d, counted %" PRId64, m_used, usedBytes);
     if (m_peak < m_used) return fail("peak %d below used %d", m_peak, m_used);
+    if (m_bySize.size() != std::size_t(frees)) return fail("size index holds %zu blocks, the heap has %d free", m_bySize.size(), frees);
+    for (Block* b = m_freeHead; b; b = b->next) {
+        if (!m_bySize.count({uint64_t(b->size), b})) return fail("free block at +%td is missing from the size index", bytes(b) - m_base);
+    }
     int64_t starts = 0;
     for (uint64_t word : m_freeStarts) starts += __builtin_popcountll(word);
     if (starts != frees) return fail("free-start map marks %" PRId64 " blocks, the heap has %d", starts, frees);

@@ -17,7 +17,9 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/core/sync.h"
@@ -73,8 +75,12 @@ public:
     void forEachBlock(F f) const;  // f(void* blockAddress, uint32_t size, bool used, void** ownerSlotOrNull)
 
     // Blocks tile the heap, the free list is ordered, linked both ways and coalesced, counts and
-    // used bytes agree, and every owner slot points at its block's data.
+    // used bytes agree, every owner slot points at its block's data, and the size index holds
+    // exactly the free blocks.
     bool checkInvariants(std::string* whyNot = nullptr) const;
+
+    // Finds blocks by walking the free list, as the index must choose: the reference of tests.
+    void setLinearSearch(bool on);
 
     static constexpr uint32_t kMinBlock = 24;
 
@@ -95,6 +101,9 @@ private:
     void reset();
     Block* usedBlockOf(const void* data) const;
     Block* bestFit(uint64_t needed, const Block* skip1, const Block* skip2) const;
+    Block* bestFitLinear(uint64_t needed, const Block* skip1, const Block* skip2) const;
+    void indexAdd(Block* b) { m_bySize.emplace(uint64_t(b->size), b); }
+    void indexRemove(Block* b) { m_bySize.erase({uint64_t(b->size), b}); }
     uint64_t take(Block* b, uint64_t needed);
     void insertFree(Block* b, Block* below);
     Block* releaseBlock(Block* b, Block* below);
@@ -129,6 +138,10 @@ private:
     std::vector<uint64_t> m_freeStarts;
     // One bit per word of m_freeStarts, set while the word is not empty.
     std::vector<uint64_t> m_freeStartWords;
+    // The free blocks by size, then address: the best fit (the smallest that suffices, the lowest
+    // address among equals, as the address-ordered walk finds it) in O(log n).
+    std::set<std::pair<uint64_t, Block*>> m_bySize;
+    bool m_linearSearch = false;
     bool m_stress = false;
     bool m_stressTowardsEnd = true;  // blocks start packed at the base
 };

@@ -15,6 +15,7 @@ public:
     char16_t charValue() const { return value; }
 
     bool equals(Object* other) override;  // a Character with the same value
+    int32_t hashCode() override { return value; }  // equal values hash alike, as Java defines it
     String* toString() override;          // a one-character String
 
     static bool isLowerCase(char16_t c);

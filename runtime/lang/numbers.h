@@ -48,6 +48,8 @@ public:
     // The object side (integer.cpp).
     void init(int64_t l) { value = l; }
     bool equals(Object* other) override;  // a Long with the same value
+    // Equal values hash alike, as Java defines it, so a Long finds its equal in a Hashtable.
+    int32_t hashCode() override { return static_cast<int32_t>(value ^ static_cast<int64_t>(static_cast<uint64_t>(value) >> 32)); }
     String* toString() override;          // the decimal text
     int64_t longValue() const { return value; }
 

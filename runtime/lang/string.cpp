@@ -404,10 +404,10 @@ ByteArray* String::getBytes(const char* encoding) {
     std::u16string name;
     if (encoding)
         for (const char* p = encoding; *p; ++p) name.push_back(static_cast<unsigned char>(*p));
-    Encoding e = encoding ? encodingOf(name.data(), static_cast<int32_t>(name.size())) : Encoding::kLatin1;
-    if (e == Encoding::kLatin1) return getBytes();
-    if (e == Encoding::kUnknown) {
-        mrc_log("String: unsupported encoding \"%s\"", encoding);
+    Encoding e = encoding ? encodingOf(name.data(), static_cast<int32_t>(name.size())) : Encoding::kUnknown;
+    // Encoding writes UTF-8 only; no caller asks for another.
+    if (e != Encoding::kUtf8) {
+        mrc_log("String: unsupported encoding \"%s\"", encoding ? encoding : "(null)");
         return nullptr;
     }
     int64_t total = 0;
@@ -444,12 +444,7 @@ ByteArray* String::getBytes(const char* encoding) {
 
 ByteArray* String::getBytes(String* encoding) {
     if (isNull(encoding)) return getBytes();
-    switch (encodingOf(encoding)) {
-    case Encoding::kLatin1: return getBytes();
-    case Encoding::kUtf8: return getBytes("UTF-8");
-    case Encoding::kSjis: return getBytes("SJIS");
-    case Encoding::kUnknown: break;
-    }
+    if (encodingOf(encoding) == Encoding::kUtf8) return getBytes("UTF-8");
     logUnknownEncoding(encoding);
     return nullptr;
 }

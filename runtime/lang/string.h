@@ -76,8 +76,8 @@ public:
     // Each character's low 8 bits.
     ByteArray* getBytes();
     // "UTF-8"/"UTF8": modified UTF-8 (0 and 0x80-0x7FF in two bytes, the rest of the units in
-    // three); "ISO-8859-1": the low 8 bits; "SJIS": codes above 0xFF as their two bytes, high
-    // first. Null (and a report) for any other name.
+    // three). Null (and a report) for any other name, the decoders' ISO-8859-1 and SJIS
+    // included: only UTF-8 is written.
     ByteArray* getBytes(String* encoding);
     ByteArray* getBytes(const char* encoding);
     // count + 1 bytes: the characters' low bytes and a final 0, for natives that want a C string.

@@ -102,11 +102,14 @@ void java_lang_Thread::sleep(int64_t millis) {
     }
     if (millis < 0) return;
     auto ms = static_cast<uint32_t>(millis);
+    // Blocking calls, a yield included: the thread counts as parked, so that a stop that must
+    // wait for safe points (moving data, in either mode) does not wait for a thread that yields
+    // in a loop.
+    host::BlockingRegion blocking;
     if (ms == 0) {
         host::yieldThread();
         return;
     }
-    host::BlockingRegion blocking;
     host::sleepMs(ms);
 }
 

@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "host/core/log.h"
+#include "runtime/lang/string.h"
+#include "runtime/lang/throwable.h"
+#include "tests/runtime/runtime_fixture.h"
 #include "tests/support/java_oracle.h"
 
 namespace {
@@ -157,6 +160,7 @@ TEST(JavaArithmetic, MatchesTheJdkOverEdgeOperands) {
     EXPECT_EQ(test_support::oracleMismatches(cases, run.lines()), "") << run.err;
 }
 
+// Without a started runtime there is nothing to raise into: the trace alone.
 TEST(JavaArithmetic, DivisionByZeroLogsThroughTheDefaultHookAndYieldsZero) {
     host::LogCapture capture;
     const std::vector<std::function<int64_t()>> ops = {
@@ -178,6 +182,33 @@ TEST(JavaArithmetic, InstalledHookReplacesTheLogUntilReset) {
     }
     EXPECT_EQ(mrc::jdiv(1, 0), 0);
     EXPECT_EQ(capture.lines().size(), 1u);
+}
+
+// Translated code gets what the JVM gives: the division yields 0 and a
+// java_lang_ArithmeticException ("/ by zero") is pending, which a handler of RuntimeException
+// catches.
+class ArithmeticInRuntime : public mrc::test::RuntimeTest {};
+
+TEST_F(ArithmeticInRuntime, DivisionByZeroRaisesArithmeticExceptionForTheHandlers) {
+    host::LogCapture capture;
+    const std::vector<std::function<int64_t()>> ops = {
+        [] { return mrc::jdiv(7, 0); }, [] { return mrc::jrem(kIntMin, 0); },
+        [] { return mrc::jdiv(kLongMax, int64_t{0}); }, [] { return mrc::jrem(int64_t{-1}, int64_t{0}); }};
+    for (auto& op : ops) {
+        EXPECT_EQ(op(), 0);
+        ASSERT_TRUE(app()->isExceptionPending(3));
+        Object* pending = app()->getPendingException();
+        EXPECT_EQ(pending->m_classId, mrc::kClass_java_lang_ArithmeticException);
+        String* message = static_cast<java_lang_Throwable*>(pending)->getMessage();
+        std::string text;
+        for (int32_t i = 0; message && i < message->count(); ++i) text.push_back(static_cast<char>(message->chars[i]));
+        EXPECT_EQ(text, "/ by zero");
+        const mrc::ExceptionHandler handlers[] = {{mrc::kClass_java_lang_RuntimeException, 0, 10}, {0, 0, 0}};
+        EXPECT_EQ(app()->findExceptionHandler(handlers), 0);
+        EXPECT_EQ(app()->getPendingException(), nullptr);
+    }
+    EXPECT_EQ(mrc::jdiv(7, 2), 3);
+    EXPECT_EQ(app()->getPendingException(), nullptr);
 }
 
 }  // namespace

@@ -20,13 +20,19 @@ set_tests_properties(runtime_library_threads PROPERTIES LABELS "${name};tsan" TI
 # Java threads, monitors and the stops of the world, in the cooperative and the suspend mode,
 # with the four-thread stress test; under the thread sanitizer too.
 add_test(NAME runtime_threads
-         COMMAND ${name} --gtest_filter=Modes/Threads.*:SleepParking.*:Modes/Monitors.*:Modes/StopWorld.*:Modes/Stress.*)
+         COMMAND ${name} --gtest_filter=Modes/Threads.*:SleepParking.*:Modes/Monitors.*:Modes/StopWorld.*:Modes/Stress.*:Modes/FullDataHeap.*)
 set_tests_properties(runtime_threads PROPERTIES LABELS "${name}" TIMEOUT 300)
+# Threads and monitors under collection stress too, so that the monitor code meets collections
+# and moved data. The stop-the-world tests make their own stops; with a stop at every allocation
+# of three threads, a fourth waits its turn for minutes.
+add_test(NAME runtime_threads_gc_stress
+         COMMAND ${name} --gtest_filter=Modes/Threads.*:SleepParking.*:Modes/Monitors.*:Modes/FullDataHeap.*)
+set_tests_properties(runtime_threads_gc_stress PROPERTIES ENVIRONMENT MRC_GC_STRESS=1 LABELS "${name}" TIMEOUT 300)
 # The same under the thread sanitizer, in the cooperative mode. Its runtime delivers a signal only
 # at the target's next intercepted call and drops some under load, so the suspend mode (a signal per
 # stop) is left to the other builds, which run every mode.
 add_test(NAME runtime_threads_tsan
-         COMMAND ${name} --gtest_filter=Modes/Threads.*:SleepParking.*:Modes/Monitors.*:Modes/StopWorld.*:Modes/Stress.*:-*SuspendMode*:*RapidStops*)
+         COMMAND ${name} --gtest_filter=Modes/Threads.*:SleepParking.*:Modes/Monitors.*:Modes/StopWorld.*:Modes/Stress.*:Modes/FullDataHeap.*:-*SuspendMode*:*RapidStops*)
 set_tests_properties(runtime_threads_tsan PROPERTIES LABELS "${name};tsan" TIMEOUT 300)
 
 # Date, Calendar, TimeZone and the Timer under collection stress; the timer thread, its queue and

@@ -146,8 +146,8 @@ TEST_P(Monitors, MisuseIsReportedAndChangesNothing) {
 
 TEST_P(Monitors, FullTableIsReportedNeverIndexedBelowZero) {
     table().setLimit(4);
-    std::vector<Object*> objects;
-    for (int i = 0; i < 5; ++i) objects.push_back(mrc::newObject<Object>());
+    Object* objects[5] = {};  // on the stack, where the collector's scan finds them
+    for (auto& o : objects) o = mrc::newObject<Object>();
     for (int i = 0; i < 4; ++i) enter(objects[i]);
     host::LogCapture log;
     enter(objects[4]);
@@ -161,13 +161,13 @@ TEST_P(Monitors, FullTableIsReportedNeverIndexedBelowZero) {
 
 TEST_P(Monitors, ObjectsRacingForTheirFirstMonitorGetOneEach) {
     constexpr int kObjects = 300;  // past the first growth of the table
-    std::vector<Object*> objects;
-    for (int i = 0; i < kObjects; ++i) objects.push_back(mrc::newObject<Object>());
+    Object* objects[kObjects] = {};  // on the stack, where the collector's scan finds them
+    for (auto& o : objects) o = mrc::newObject<Object>();
     std::atomic<int> ready{0};
     int64_t counters[kObjects] = {};
     auto body = [&] {
         ++ready;
-        while (ready.load() < 4) host::yieldThread();
+        while (ready.load() < 4) java_lang_Thread::yield();  // a safe point: collections go on
         for (int round = 0; round < 20; ++round) {
             for (int i = 0; i < kObjects; ++i) {
                 enter(objects[i]);
@@ -205,7 +205,8 @@ TEST_P(Monitors, MonitorIsReleasedWithItsObject) {
         }
     };
     ASSERT_TRUE(joinJavaThread(startJavaThread(body)));
-    EXPECT_EQ(table().size(), kObjects);
+    // Under collection stress some went already, monitors and all.
+    EXPECT_EQ(table().size(), kObjects - Counted::destroyed);
     om()->gc(mrc::kGcForced);
     EXPECT_GT(Counted::destroyed, 0);
     EXPECT_EQ(table().size(), kObjects - Counted::destroyed);

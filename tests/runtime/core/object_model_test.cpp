@@ -4,8 +4,10 @@
 #include <string>
 
 #include "host/core/log.h"
+#include "runtime/io/io_classes.h"
 #include "runtime/lang/string.h"
 #include "runtime/lang/throwable.h"
+#include "runtime/util/util_classes.h"
 #include "tests/runtime/runtime_fixture.h"
 
 namespace {
@@ -65,6 +67,38 @@ TEST_F(ObjectModel, NewInstanceYieldsNullForUnknownIds) {
     EXPECT_EQ(s->m_collectable, 1);
     EXPECT_EQ(s->m_mark, 1);
     mrc::NewInstanceFactory::setFactory(mrc::kClass_String, nullptr);
+}
+
+// Every class of the runtime that translated code may create by id comes out with its id and a
+// fresh header; no other id gives an object, and no factory can be set for one.
+TEST_F(ObjectModel, NewInstanceCreatesEveryListedRuntimeClassAndNothingElse) {
+    mrc::registerIoClasses();
+    mrc::registerUtilClasses();
+    const int runtimeIds[] = {0,  2,  3,  15, 16, 17, 18, 19, 20, 24, 25, 27, 29, 33, 35, 36, 37, 38, 42, 44,
+                              45, 48, 49, 50, 52, 53, 56, 57, 58, 59, 60, 62, 65, 67, 68};
+    for (int id : runtimeIds) {
+        SCOPED_TRACE(mrc::kClassNames[id]);
+        EXPECT_TRUE(mrc::NewInstanceFactory::isListed(id));
+        Object* o = mrc::NewInstanceFactory::newInstance(id);
+        ASSERT_NE(o, nullptr);
+        EXPECT_EQ(o->m_classId, id);
+        EXPECT_EQ(o->m_collectable, id == mrc::kClass_java_lang_Thread ? 0 : 1);  // a Thread until its run ends
+        EXPECT_EQ(o->m_mark, 1);
+        EXPECT_TRUE(Object::instanceOf(o, id));
+    }
+    host::LogCapture log;
+    int listed = 0;
+    for (int id = 0; id < mrc::kClassCount; ++id) {
+        if (mrc::NewInstanceFactory::isListed(id)) {
+            ++listed;
+            continue;
+        }
+        mrc::NewInstanceFactory::add<Object>();  // refused for any id but Object's own
+        mrc::NewInstanceFactory::setFactory(id, [] { return mrc::newObject<Object>(); });
+        EXPECT_EQ(mrc::NewInstanceFactory::newInstance(id), nullptr) << mrc::kClassNames[id];
+    }
+    EXPECT_EQ(listed, 57);  // the listed classes and the MIDlet's
+    EXPECT_TRUE(log.contains("NewInstanceFactory::setFactory(): class 43 is not created by id"));
 }
 
 TEST_F(ObjectModel, ClassForNameMatchesByPrefix) {

@@ -10,7 +10,9 @@
 #include "host/core/log.h"
 #include "host/core/sync.h"
 #include "runtime/core/static_class.h"
+#include "runtime/core/array_base.h"
 #include "runtime/lang/boolean.h"
+#include "runtime/lang/path_finding_table.h"
 #include "runtime/lang/runtime_class.h"
 #include "runtime/lang/string.h"
 #include "runtime/lang/system_class.h"
@@ -165,16 +167,17 @@ void record() {
 
 TEST_F(StaticStore, InitialisersRunInTheirFixedOrderAndEmptySlotsDoNothing) {
     // The game's slots filled, the runtime's kept: all of them in order.
-    const StaticInit gameSlots[] = {StaticInit::PathFindingNeighbours, StaticInit::QXLibConfig, StaticInit::ASprite,
-                                    StaticInit::CObject, StaticInit::Game, StaticInit::IGP, StaticInit::QXLib,
+    const StaticInit gameSlots[] = {StaticInit::QXLibConfig, StaticInit::ASprite, StaticInit::CObject,
+                                    StaticInit::Game,        StaticInit::IGP,     StaticInit::QXLib,
                                     StaticInit::WMJSoundSND, StaticInit::QXLibPlayer};
-    const StaticClass::Initialiser recorders[] = {record<1>, record<2>, record<4>, record<5>, record<6>,
+    const StaticClass::Initialiser recorders[] = {record<2>, record<4>, record<5>, record<6>,
                                                   record<7>, record<8>, record<9>, record<10>};
-    StaticClass::Initialiser runtimeSlots[3];
+    StaticClass::Initialiser runtimeSlots[4];
     runtimeSlots[0] = StaticClass::setInitialiser(StaticInit::System, record<0>);
     runtimeSlots[1] = StaticClass::setInitialiser(StaticInit::Boolean, record<3>);
     runtimeSlots[2] = StaticClass::setInitialiser(StaticInit::Runtime, record<11>);
-    for (int i = 0; i < 9; ++i) EXPECT_EQ(StaticClass::setInitialiser(gameSlots[i], recorders[i]), nullptr);
+    runtimeSlots[3] = StaticClass::setInitialiser(StaticInit::PathFindingNeighbours, record<1>);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(StaticClass::setInitialiser(gameSlots[i], recorders[i]), nullptr);
 
     g_ran.clear();
     statics()->runStaticInitialisers();
@@ -184,6 +187,7 @@ TEST_F(StaticStore, InitialisersRunInTheirFixedOrderAndEmptySlotsDoNothing) {
     StaticClass::setInitialiser(StaticInit::System, runtimeSlots[0]);
     StaticClass::setInitialiser(StaticInit::Boolean, runtimeSlots[1]);
     StaticClass::setInitialiser(StaticInit::Runtime, runtimeSlots[2]);
+    StaticClass::setInitialiser(StaticInit::PathFindingNeighbours, runtimeSlots[3]);
     g_ran.clear();
     statics()->runStaticInitialisers();
     EXPECT_TRUE(g_ran.empty());
@@ -204,6 +208,7 @@ TEST_F(StaticStore, AnExceptionLeftByAnInitialiserEndsThere) {
 TEST_F(StaticStore, RuntimeInitialisersFillTheirStatics) {
     EXPECT_EQ(java_lang_Boolean::statics.TRUE_, nullptr);
     EXPECT_EQ(java_lang_Runtime::getRuntime(), nullptr);
+    EXPECT_EQ(QXLibPathFindingStatics::statics.s_neighbours, nullptr);
     statics()->runStaticInitialisers();
     ASSERT_NE(java_lang_Boolean::statics.TRUE_, nullptr);
     ASSERT_NE(java_lang_Boolean::statics.FALSE_, nullptr);
@@ -211,6 +216,12 @@ TEST_F(StaticStore, RuntimeInitialisersFillTheirStatics) {
     EXPECT_FALSE(java_lang_Boolean::statics.FALSE_->booleanValue());
     ASSERT_NE(java_lang_Runtime::getRuntime(), nullptr);
     EXPECT_EQ(java_lang_Runtime::getRuntime()->m_classId, mrc::kClass_java_lang_Runtime);
+    // The path finder's neighbour steps: up, down, left, right, then the diagonals.
+    auto* neighbours = reinterpret_cast<JArray*>(QXLibPathFindingStatics::statics.s_neighbours);
+    ASSERT_NE(neighbours, nullptr);
+    ASSERT_EQ(neighbours->length, 16);
+    const int32_t steps[16] = {0, -1, 0, 1, -1, 0, 1, 0, -1, -1, 1, -1, -1, 1, 1, 1};
+    for (int32_t i = 0; i < 16; ++i) EXPECT_EQ(JArray::getInt(neighbours, i), steps[i]) << i;
     EXPECT_EQ(statics()->checkRoots(), 0);
     scrubStack();
     om()->gc(mrc::kGcForced);

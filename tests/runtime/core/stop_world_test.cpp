@@ -13,6 +13,7 @@
 #include "host/core/clock.h"
 #include "host/core/log.h"
 #include "host/core/sync.h"
+#include "runtime/core/arrays.h"
 #include "runtime/core/object_manager.h"
 #include "runtime/heap/memory_manager.h"
 #include "tests/runtime/core/java_threads.h"
@@ -53,8 +54,12 @@ class StopWorld : public BothModesTest {};
 TEST_P(StopWorld, StopHoldsEveryOtherThreadAndItsEndReleasesThem) {
     Watchdog watchdog(30);
     std::atomic<bool> done{false};
+    std::atomic<bool> go{false};
     std::atomic<int64_t> progress[3] = {};
     auto body = [&](int i) {
+        // All three are started before any churns the heap: a start allocates too, and could
+        // find the heap filled again by a running worker between its collection and its retry.
+        while (!go) java_lang_Thread::yield();
         while (!done) {
             mrc::newObject<Object>();  // allocation: a safe point
             ++progress[i];
@@ -64,6 +69,7 @@ TEST_P(StopWorld, StopHoldsEveryOtherThreadAndItsEndReleasesThem) {
     auto b1 = [&] { body(1); };
     auto b2 = [&] { body(2); };
     java_lang_Thread* threads[] = {startJavaThread(b0), startJavaThread(b1), startJavaThread(b2)};
+    go = true;
     ASSERT_TRUE(waitUntil([&] { return progress[0] > 0 && progress[1] > 0 && progress[2] > 0; }));
 
     for (int round = 0; round < 5; ++round) {
@@ -108,8 +114,12 @@ TEST_P(StopWorld, NoThreadIsStoppedInsideARuntimeLock) {
     std::atomic<bool> done{false};
     std::atomic<bool> inside{false};
     std::atomic<int64_t> rounds{0};
+    std::atomic<bool> go{false};
     const bool cooperative = !suspendMode();
     auto body = [&] {
+        // Both are started first: a start allocates, and under collection stress an allocation
+        // moves data, which waits for safe points that the suspend mode's loop has none of.
+        while (!go) java_lang_Thread::yield();
         while (!done) {
             {
                 host::CriticalSectionLock hold(lock);
@@ -122,6 +132,7 @@ TEST_P(StopWorld, NoThreadIsStoppedInsideARuntimeLock) {
         }
     };
     java_lang_Thread* threads[] = {startJavaThread(body), startJavaThread(body)};
+    go = true;
     ASSERT_TRUE(waitUntil([&] { return rounds > 0; }));
     for (int i = 0; i < 100; ++i) {
         impl()->suspendOtherThreads();
@@ -138,10 +149,13 @@ TEST_P(StopWorld, NoThreadIsStoppedInsideARuntimeLock) {
 TEST_P(StopWorld, RapidStopsNeverLeaveAThreadSuspended) {
     Watchdog watchdog(30);
     constexpr int kRounds = 2000;
+    constexpr int kStops = 300;
     Object* shared = mrc::newObject<Object>();
     std::atomic<int> finished{0};
+    std::atomic<int> stopsMade{0};
+    // The workers go on until the stops have been made: fast workers cannot finish first.
     auto body = [&] {
-        for (int i = 0; i < kRounds; ++i) {
+        for (int i = 0; i < kRounds || stopsMade.load() < kStops; ++i) {
             switch (i % 5) {
             case 0: impl()->safePoint(); break;
             case 1: java_lang_Thread::yield(); break;
@@ -165,13 +179,13 @@ TEST_P(StopWorld, RapidStopsNeverLeaveAThreadSuspended) {
             impl()->suspendOtherThreadsAtSafePoints();
         }
         impl()->resumeOtherThreads();
-        ++stops;
+        stopsMade = ++stops;
         // A stop the moment the last one ended would find a suspended thread still inside its
         // signal handler, and queue one more signal for it every time.
         host::yieldThread();
     }
     for (auto* t : threads) ASSERT_TRUE(joinJavaThread(t));
-    EXPECT_GT(stops, 0);
+    EXPECT_GE(stops, kStops);
 }
 
 // A thread that runs without reaching a safe point: a collection waits for it in the cooperative
@@ -285,6 +299,127 @@ TEST_P(StopWorld, PointerIntoDataKeepsItsOwner) {
     ASSERT_TRUE(joinJavaThread(thread));
     EXPECT_TRUE(intact.load());
 }
+
+// ---- data buffers on the process heap (the data heap full) -------------------------------------
+
+class FullDataHeap : public BothModesTest {
+protected:
+    uint32_t dataHeapSize() const override { return 64u << 10; }
+
+    // Takes every byte of the data heap with blocks nobody owns (they are never freed), so that
+    // every data buffer from here on falls back to the process heap. Each failed allocation is
+    // traced: the caller captures the log.
+    void fillDataHeap() {
+        om()->gc(mrc::kGcForced);  // what earlier garbage held is free now, and taken below
+        for (uint32_t size : {4096u, 256u, 8u})
+            while (app()->dataHeap->alloc(size)) {
+            }
+    }
+};
+
+// The array's address leaves only disguised: the stack scan must find it through its elements.
+__attribute__((noinline)) uintptr_t makeIntArray(int32_t length, int32_t** elements) {
+    auto* om = mrc::ApplicationImpl::getApplication()->objectManager;
+    IntArray* a = om->newIntArray(length);
+    auto* data = static_cast<int32_t*>(static_cast<JArray*>(a)->data);
+    for (int32_t i = 0; i < length; ++i) data[i] = i * 7 + 1;
+    *elements = data + 3;  // inside the buffer, not at its start
+    return reinterpret_cast<uintptr_t>(a) ^ kDisguise;
+}
+
+// A thread holding nothing but a pointer into an int[]'s elements keeps the array, whichever heap
+// holds them: parked in a contended monitor (cooperative mode) or stopped while it spins (suspend
+// mode).
+TEST_P(FullDataHeap, PointerIntoElementsKeepsTheArrayOnEitherHeap) {
+    Watchdog watchdog(30);
+    Object* gate = nullptr;  // a static root for the whole test
+    statics()->addRoot(&gate);
+    for (bool full : {false, true}) {
+        SCOPED_TRACE(full ? "process heap" : "data heap");
+        host::LogCapture quiet;
+        if (full) fillDataHeap();
+        constexpr int32_t kLength = 300;
+        gate = mrc::newObject<Object>();
+        om()->monitorEnter(gate);
+        std::atomic<bool> holding{false};
+        std::atomic<bool> collected{false};
+        std::atomic<bool> onDataHeap{false};
+        std::atomic<bool> intact{false};
+        auto body = [&] {
+            int32_t* out = nullptr;
+            volatile uintptr_t hidden = makeIntArray(kLength, &out);
+            int32_t* volatile elements = out;
+            out = nullptr;
+            onDataHeap = app()->dataHeap->contains(elements);
+            holding = true;
+            if (suspendMode()) {
+                while (!collected.load()) {
+                }
+            } else {
+                om()->monitorEnter(gate);  // parks: the test thread holds it
+                om()->monitorExit(gate);
+            }
+            bool ok = true;
+            for (int32_t i = 0; i < kLength - 3; ++i) ok = ok && elements[i] == (i + 3) * 7 + 1;
+            auto* a = reinterpret_cast<JArray*>(hidden ^ kDisguise);
+            intact = ok && a->m_classId == mrc::kClass_IntArray && a->data == elements - 3;
+        };
+        java_lang_Thread* thread = startJavaThread(body);
+        ASSERT_TRUE(waitUntil([&] {
+            int slot = impl()->findThreadSlot(thread);
+            return holding.load() && (suspendMode() || (slot >= 0 && impl()->threads[slot].parked.load() != 0));
+        }));
+        EXPECT_EQ(onDataHeap.load(), !full);
+        for (int i = 0; i < 3; ++i) om()->gc(mrc::kGcForced);
+        collected = true;
+        om()->monitorExit(gate);
+        ASSERT_TRUE(joinJavaThread(thread));
+        EXPECT_TRUE(intact.load());
+        gate = nullptr;
+    }
+}
+
+// Collections that free process-heap buffers while another thread spends its time inside the
+// process heap's allocator: in the suspend mode it is stopped there, holding the allocator's lock,
+// and the collection must not need that lock until the world goes on.
+TEST_P(FullDataHeap, CollectionsFreeProcessHeapBuffersWhileAThreadIsInsideMalloc) {
+    Watchdog watchdog(60);
+    host::LogCapture quiet;  // each failed data-heap allocation is traced
+    fillDataHeap();
+    std::atomic<bool> done{false};
+    std::atomic<int64_t> made{0};
+    auto body = [&] {
+        while (!done.load()) {
+            // Garbage whose elements live on the process heap, in this thread's arena; sizes
+            // above the allocator's per-thread caches, so that freeing them takes the arena lock.
+            om()->newIntArray(2048 + static_cast<int32_t>(made.load() % 512));
+            ++made;
+            // Mostly inside malloc and free: each array costs a collection (the data heap is full).
+            for (int i = 0; i < 2000; ++i) {
+                void* p = std::malloc(4096 + static_cast<std::size_t>(i) * 64);
+                static_cast<volatile char*>(p)[0] = 1;
+                std::free(p);
+            }
+        }
+    };
+    java_lang_Thread* threads[] = {startJavaThread(body), startJavaThread(body)};
+    // Collects without sleeping between: the workers' own collections (one per array) stop
+    // this thread so often that a sleep would hardly ever end.
+    for (int i = 0; i < 300 || made.load() < 100; ++i) om()->gc(mrc::kGcForced);
+    done = true;
+    for (auto* t : threads) ASSERT_TRUE(joinJavaThread(t));
+    om()->gc(mrc::kGcForced);
+    // Every buffer of the garbage went back: only what the fill took is left on the data heap,
+    // and no process-heap buffer is listed any more.
+    std::vector<mrc::DataBlock> listed;
+    {
+        host::CriticalSectionLock lock(om()->fallbackLock());
+        listed = om()->fallbackBuffers();
+    }
+    EXPECT_LE(listed.size(), 2u);  // what a conservative scan may still keep
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, FullDataHeap, ::testing::Bool(), modeName);
 
 // ---- stress: four Java threads, shared structures under monitors, collections, compactions ---
 

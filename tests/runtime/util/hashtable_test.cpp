@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/lang/character.h"
+#include "runtime/lang/numbers.h"
 #include "runtime/lang/throwable.h"
 #include "runtime/util/hashtable.h"
 #include "tests/runtime/util/library_fixture.h"
@@ -91,6 +93,28 @@ TEST_F(Hashtables, ReplacingAValueNeverGrows) {
     EXPECT_EQ(h->size(), 3);
     EXPECT_EQ(h->table->length, 4);
     EXPECT_EQ(narrow(h->get(Key::create(1, 1))->toString()), "new");
+}
+
+// Boxed values that compare by value hash by value: a second box of the same value finds the
+// entry. Long mixes its two halves, as Java does.
+TEST_F(Hashtables, BoxedKeysOfEqualValueFindEachOther) {
+    auto* h = java_util_Hashtable::newInstance();
+    struct Case {
+        Object* key;
+        Object* sameValue;
+        int32_t hash;
+    } cases[] = {
+        {mrc::newInteger(-7), mrc::newInteger(-7), -7},
+        {mrc::newLong(0x123456789LL), mrc::newLong(0x123456789LL), 0x23456788},
+        {mrc::newLong(-1), mrc::newLong(-1), 0},
+        {mrc::newCharacter(u'\u00e9'), mrc::newCharacter(u'\u00e9'), 0xE9},
+    };
+    for (const Case& c : cases) h->put(c.key, text("v"));
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.sameValue->hashCode(), c.hash);
+        EXPECT_TRUE(h->containsKey(c.sameValue)) << c.hash;
+        EXPECT_NE(h->get(c.sameValue), nullptr) << c.hash;
+    }
 }
 
 TEST_F(Hashtables, KeysLandInTheirBucketEvenWithNegativeHashCodes) {

@@ -1,0 +1,78 @@
+// The heap's size index against the address-ordered walk it replaced, kept as the reference: the
+// same seeded request streams through both heaps must give the same address at every step, through
+// splits, coalescing, failed requests and compactions.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/core/log.h"
+#include "runtime/heap/memory_manager.h"
+
+namespace mrc {
+namespace {
+
+constexpr int kSlots = 1500;
+
+struct Side {
+    MemoryManager heap;
+    std::vector<void*> slots;  // fixed size: the owner slots stay where they are
+    Side(bool movable, bool linear) : heap(192 * 1024, movable), slots(kSlots, nullptr) { heap.setLinearSearch(linear); }
+    int64_t offset(int i) const {
+        return slots[i] ? static_cast<uint8_t*>(slots[i]) - heap.base() : -1;
+    }
+};
+
+// Mostly small requests of many sizes, now and then a large one that may not fit.
+uint32_t requestSize(std::mt19937& rng) {
+    uint32_t dice = rng() % 100;
+    if (dice < 70) return 1 + rng() % 120;
+    if (dice < 95) return 120 + rng() % 900;
+    return 4000 + rng() % 30000;
+}
+
+TEST(HeapIndex, ChoosesEveryBlockTheLinearSearchChooses) {
+    host::LogCapture quiet;  // failed requests are traced
+    for (bool movable : {false, true}) {
+        for (uint32_t seed : {1u, 7u, 42u, 1234u}) {
+            SCOPED_TRACE(testing::Message() << (movable ? "data heap" : "object heap") << ", seed " << seed);
+            Side linear(movable, true);
+            Side indexed(movable, false);
+            std::mt19937 rng(seed);
+            int failures = 0;
+            for (int step = 0; step < 30000; ++step) {
+                int i = static_cast<int>(rng() % kSlots);
+                if (linear.slots[i]) {
+                    linear.heap.free(linear.slots[i]);
+                    indexed.heap.free(indexed.slots[i]);
+                    linear.slots[i] = indexed.slots[i] = nullptr;
+                } else {
+                    uint32_t size = requestSize(rng);
+                    for (Side* side : {&linear, &indexed}) {
+                        side->slots[i] = side->heap.alloc(size);
+                        if (movable && side->slots[i]) side->heap.registerOwner(side->slots[i], &side->slots[i]);
+                    }
+                    if (!linear.slots[i]) ++failures;
+                    ASSERT_EQ(indexed.offset(i), linear.offset(i)) << "step " << step << ", " << size << " bytes";
+                }
+                if (movable && step % 5000 == 4999) {
+                    linear.heap.compactAll();
+                    indexed.heap.compactAll();
+                }
+                if (step % 1000 == 0 || (movable && step % 5000 == 4999)) {
+                    for (int k = 0; k < kSlots; ++k) ASSERT_EQ(indexed.offset(k), linear.offset(k)) << "step " << step;
+                    std::string why;
+                    ASSERT_TRUE(indexed.heap.checkInvariants(&why)) << why;
+                }
+            }
+            EXPECT_GT(failures, 0);  // the full heap's paths were taken too
+            EXPECT_EQ(indexed.heap.freeCount(), linear.heap.freeCount());
+            EXPECT_EQ(indexed.heap.used(), linear.heap.used());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace mrc
