@@ -2,7 +2,6 @@
 
 #include "runtime/core/static_class.h"
 #include "runtime/lang/boolean.h"
-#include "runtime/lang/path_finding_table.h"
 #include "runtime/lang/runtime_class.h"
 #include "runtime/lang/system_class.h"
 #include "runtime/util/time_zone.h"
@@ -16,10 +15,8 @@ void registerRuntimeStatics() {
     StaticClass::registerStatics("java_lang_System", &systemStatics);
     StaticClass::registerStatics("java_lang_Boolean", &java_lang_Boolean::statics);
     StaticClass::registerStatics("java_lang_Runtime", &java_lang_Runtime::statics);
-    StaticClass::registerStatics("QXLibPathFinding", &QXLibPathFindingStatics::statics);
     registerZoneStatics();
     StaticClass::setInitialiser(StaticInit::System, &initSystemStatics);
-    StaticClass::setInitialiser(StaticInit::PathFindingNeighbours, &QXLibPathFindingStatics::clinit);
     StaticClass::setInitialiser(StaticInit::Boolean, &java_lang_Boolean::clinit);
     StaticClass::setInitialiser(StaticInit::Runtime, &java_lang_Runtime::clinit);
 }

@@ -12,7 +12,6 @@
 #include "runtime/core/static_class.h"
 #include "runtime/core/array_base.h"
 #include "runtime/lang/boolean.h"
-#include "runtime/lang/path_finding_table.h"
 #include "runtime/lang/runtime_class.h"
 #include "runtime/lang/string.h"
 #include "runtime/lang/system_class.h"
@@ -208,7 +207,6 @@ TEST_F(StaticStore, AnExceptionLeftByAnInitialiserEndsThere) {
 TEST_F(StaticStore, RuntimeInitialisersFillTheirStatics) {
     EXPECT_EQ(java_lang_Boolean::statics.TRUE_, nullptr);
     EXPECT_EQ(java_lang_Runtime::getRuntime(), nullptr);
-    EXPECT_EQ(QXLibPathFindingStatics::statics.s_neighbours, nullptr);
     statics()->runStaticInitialisers();
     ASSERT_NE(java_lang_Boolean::statics.TRUE_, nullptr);
     ASSERT_NE(java_lang_Boolean::statics.FALSE_, nullptr);
@@ -216,12 +214,6 @@ TEST_F(StaticStore, RuntimeInitialisersFillTheirStatics) {
     EXPECT_FALSE(java_lang_Boolean::statics.FALSE_->booleanValue());
     ASSERT_NE(java_lang_Runtime::getRuntime(), nullptr);
     EXPECT_EQ(java_lang_Runtime::getRuntime()->m_classId, mrc::kClass_java_lang_Runtime);
-    // The path finder's neighbour steps: up, down, left, right, then the diagonals.
-    auto* neighbours = reinterpret_cast<JArray*>(QXLibPathFindingStatics::statics.s_neighbours);
-    ASSERT_NE(neighbours, nullptr);
-    ASSERT_EQ(neighbours->length, 16);
-    const int32_t steps[16] = {0, -1, 0, 1, -1, 0, 1, 0, -1, -1, 1, -1, -1, 1, 1, 1};
-    for (int32_t i = 0; i < 16; ++i) EXPECT_EQ(JArray::getInt(neighbours, i), steps[i]) << i;
     EXPECT_EQ(statics()->checkRoots(), 0);
     scrubStack();
     om()->gc(mrc::kGcForced);
