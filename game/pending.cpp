@@ -3,6 +3,7 @@
 #include "game/pending.h"
 
 #include "game/flow/game.h"
+#include "game/flow/pending_seams.h"
 #include "game/objects/cobject.h"
 
 // The object's timers: the type-23 timer keeps params[7] as it is.
@@ -84,4 +85,54 @@ void Game::paintHudPanel(Graphics*, int32_t, int32_t, bool) { GAME_NOT_BUILT_YET
 int32_t CObject::addToGauge(CObject*, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("CObject::addToGauge");
     return 0;
+}
+
+// Object queries, target bookkeeping and the map cell repaint that the cell probes
+// call. Each answers through its seam when one is set (game/flow/pending_seams.h).
+namespace mrc {
+GamePendingSeams& gamePendingSeams() {
+    static GamePendingSeams seams;
+    return seams;
+}
+}  // namespace mrc
+
+CObject* Game::findObjectInRange(int32_t x, int32_t y, ObjectArray* objects, int32_t from, int32_t to, bool option,
+                                 bool stopAtFirst) {
+    GAME_NOT_BUILT_YET("Game::findObjectInRange");
+    auto seam = mrc::gamePendingSeams().findObjectInRange;
+    return seam ? seam(x, y, objects, from, to, option, stopAtFirst) : nullptr;
+}
+int32_t Game::findOnScreenObject(int32_t x, int32_t y, int32_t a, int32_t b, int32_t c) {
+    GAME_NOT_BUILT_YET("Game::findOnScreenObject");
+    auto seam = mrc::gamePendingSeams().findOnScreenObject;
+    return seam ? seam(x, y, a, b, c) : -1;
+}
+void Game::setGridFlagsInRect(int32_t layerIndex, int32_t x, int32_t y, int32_t w, int32_t h, int32_t mode,
+                              int32_t bits) {
+    GAME_NOT_BUILT_YET("Game::setGridFlagsInRect");
+    if (auto seam = mrc::gamePendingSeams().setGridFlagsInRect) seam(layerIndex, x, y, w, h, mode, bits);
+}
+void Game::selectTarget(CObject* o, int32_t snap) {
+    GAME_NOT_BUILT_YET("Game::selectTarget");
+    if (auto seam = mrc::gamePendingSeams().selectTarget) seam(o, snap);
+}
+void Game::clearTarget(CObject* o) {
+    GAME_NOT_BUILT_YET("Game::clearTarget");
+    if (auto seam = mrc::gamePendingSeams().clearTarget) seam(o);
+}
+int32_t Game::computeBorderDistance(CObject* o, int32_t direction, int32_t margin, int32_t x, int32_t y, int32_t w,
+                                   int32_t h) {
+    GAME_NOT_BUILT_YET("Game::computeBorderDistance");
+    auto seam = mrc::gamePendingSeams().computeBorderDistance;
+    return seam ? seam(o, direction, margin, x, y, w, h) : 0;
+}
+bool CObject::probeLeavesBox(int32_t direction, CObject* o, int32_t x, int32_t y, int32_t w, int32_t h) {
+    GAME_NOT_BUILT_YET("CObject::probeLeavesBox");
+    auto seam = mrc::gamePendingSeams().probeLeavesBox;
+    return seam ? seam(direction, o, x, y, w, h) : false;
+}
+void Game::paintMapCells(javax_microedition_lcdui_Graphics* g, int32_t left, int32_t top, int32_t right,
+                         int32_t bottom, int32_t column, int32_t row, bool variant) {
+    GAME_NOT_BUILT_YET("Game::paintMapCells");
+    if (auto seam = mrc::gamePendingSeams().paintMapCells) seam(g, left, top, right, bottom, column, row, variant);
 }

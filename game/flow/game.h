@@ -8,15 +8,18 @@
 #include "framework/core/game_base.h"
 #include "framework/core/game_input.h"
 #include "framework/core/qxlib.h"
+#include "game/flow/cell_grid_statics.h"
 #include "game/flow/game_state_statics.h"
 #include "game/flow/game_statics.h"
 #include "game/flow/layout_statics.h"
+
 #include "game/flow/paint_statics.h"
 #include "game/flow/world_statics.h"
 
 class ASprite;
 class ASpriteInstance;
 class CObject;
+class javax_microedition_lcdui_Graphics;
 
 class Game : public QXLib, public GameBase, public GameInput, public GameStatics, public GameStateStatics {
 public:
@@ -311,6 +314,8 @@ public:
     //   8. the alternative palettes of the event actions;
     //   9. the platform flags (their start value stays: nothing reads them from the device).
     static void initResources();
+    // Slot i of a sprite table; null for an empty slot or one outside the table.
+    static ASprite* spriteIn(ObjectArray* sprites, int32_t slot);
     static void startSequence(ObjectArray* script, bool enterLoading, int32_t progressFrom, int32_t progressTo);
     static void startLoadingStep(int32_t list, bool enterLoading);
     void updateStartup();
@@ -481,6 +486,8 @@ public:
     static void paintLayoutFrame(Graphics* g, int32_t frame, int32_t flags);
     // text at (x, y) in font 0, or font 1 when second is set, into this frame's Graphics.
     static void drawStringAt(bool second, String* text, int32_t x, int32_t y);
+    // True, reported as a null access, when there is no Graphics to draw into.
+    static bool noGraphics(Graphics* g);
     // Slot n of the sprite table, or null.
     static ASprite* spriteSlot(int32_t n);
     // The object's key in the per-frame display lists: by paint priority and x (layered), else
@@ -494,6 +501,80 @@ public:
     // ---- routines of other parts of the game these call (game/pending.cpp until built) ----
 
     static void drawWrappedBackground(Graphics* g, int32_t cx, int32_t cy, int32_t x, int32_t y);
+
+    // ---- Cell grids and tile probes, sweeps, foreground cells, the player's cell runs, routes ----
+    // Pixel points in level space; a probe finds the grid that owns the point (the level grid or a
+    // layer object's) and leaves the grid selection as it found it. Game thread only.
+    static CellGridStatics grids;
+    static constexpr int32_t kCellSize = 32;
+    static constexpr int32_t kLayerType = 50;
+    static constexpr int32_t kRoutePoints = 25;
+    // A type-50 object becomes the current room with its grid; anything else selects the level grid.
+    static void setCurrentRoom(CObject* o);
+    // (cell & mask) != 0; outside the current grid: true for the level grid (its edge is a wall),
+    // false for a layer grid.
+    static bool testTableBit(int32_t column, int32_t row, int32_t mask);
+    // Outside the current grid: false.
+    static bool testTableBitInside(int32_t column, int32_t row, int32_t mask);
+    // The cell, sign-extended; outside: 2 in the level grid, 0 in a layer grid.
+    static int32_t getTableCell(int32_t column, int32_t row);
+    // Makes current the grid that owns the point: the level grid where its cell has a bit of 0x28A
+    // or lies outside, else the layer object found there, else the level grid.
+    static void selectGridAt(int32_t x, int32_t y, bool flag);
+    static bool isBlockedAt(int32_t x, int32_t y, int32_t mask);
+    static bool isBlockedAtB(int32_t x, int32_t y, int32_t mask);
+    static int32_t cellValueAt(int32_t x, int32_t y);
+    static int32_t cellLeftOf(int32_t x, int32_t y);
+    static int32_t cellTopOf(int32_t x, int32_t y);
+    // Samples every 16 pixels along the longer axis; segments shorter than 16 on both axes are clear.
+    static bool isSegmentBlocked(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t mask);
+    // The edge an object is about to cross: a row (up, down) or a column (left, right) offset from
+    // (x, y), sampled at the start, 31 past it, then every 32 below length. `all`: every sample
+    // must be blocked; no samples answer `all`.
+    static bool scanRowBlocked(int32_t x, int32_t y, int32_t length, int32_t offset, int32_t direction, int32_t mask,
+                               bool all);
+    // Every pixel of the rectangle, edges included.
+    static bool isPixelAreaBlocked(int32_t x, int32_t y, int32_t w, int32_t h, int32_t mask);
+    // Sets (mode 0) or clears (mode 1) the footprint bit 0x10 of a type-5 object.
+    static void markObjectFootprint(CObject* o, int32_t mode);
+    static void resetObjects(ObjectArray* objects);
+    static int32_t targetMaskForObject(CObject* o);
+    // Rows and columns of the rectangle by the sampling rule (start, start + 31, then every 32).
+    static bool scanAreaBlocked(int32_t x, int32_t y, int32_t w, int32_t h, int32_t mask);
+    // Repaints the foreground cells over an object's box so that it stands behind them.
+    static void paintForegroundCells(javax_microedition_lcdui_Graphics* g, int32_t left, int32_t top, int32_t right,
+                                     int32_t bottom, int32_t baseY, int32_t centreX, bool alternate, bool variant);
+    // Where a box moving in `direction` may stop, pushed out of blocked cells (at most six cells).
+    static int32_t findMoveLimit(int32_t x, int32_t y, int32_t direction, int32_t mask, int32_t offset,
+                                 int32_t offsetY, int32_t w, int32_t h);
+    // A rectangle probed every 32 pixels, its last column and row always included.
+    static bool isRectBlocked(int32_t x, int32_t y, int32_t w, int32_t h, int32_t mask);
+    static bool isTileMaskAt(CObject* o);
+    // The cell n cells beyond the player's box; false without a held object.
+    static bool isPlayerBlockedInDirection(int32_t direction, int32_t n, int32_t mask);
+    // Runs of cells from a point, each stepping a cell first; a layer grid's run ends at its border.
+    static int32_t findBlockedCellLeft(int32_t x, int32_t y);
+    static int32_t findBlockedCellRight(int32_t x, int32_t y);
+    static int32_t findBlockedRunAbove(int32_t x, int32_t y);
+    static int32_t findBlockedCellBelow(int32_t x, int32_t y);
+    // Routes: the current point's pixel position (the centre of its cell).
+    static int32_t getPathPointX(int32_t route);
+    static int32_t getPathPointY(int32_t route);
+    // True when the route wraps to its first point.
+    static bool advancePathPoint(int32_t route);
+    static int32_t directionToPathPoint(int32_t x, int32_t y, int32_t route, int32_t ahead);
+    // Built by later work (game/pending.cpp for now).
+    static CObject* findObjectInRange(int32_t x, int32_t y, ObjectArray* objects, int32_t from, int32_t to,
+                                      bool option, bool stopAtFirst);
+    static int32_t findOnScreenObject(int32_t x, int32_t y, int32_t a, int32_t b, int32_t c);
+    static void setGridFlagsInRect(int32_t layerIndex, int32_t x, int32_t y, int32_t w, int32_t h, int32_t mode,
+                                   int32_t bits);
+    static void selectTarget(CObject* o, int32_t snap);
+    static void clearTarget(CObject* o);
+    static int32_t computeBorderDistance(CObject* o, int32_t direction, int32_t margin, int32_t x, int32_t y,
+                                         int32_t w, int32_t h);
+    static void paintMapCells(javax_microedition_lcdui_Graphics* g, int32_t left, int32_t top, int32_t right,
+                              int32_t bottom, int32_t column, int32_t row, bool variant);
 
     // The digits of `text` at its even indexes (minus '0') into `digits`, as many as it holds.
     static void readPropertyDigits(String* text, IntArray* digits);

@@ -285,6 +285,7 @@ void registerGameStatics() {
     registerLayoutStatics();
     StaticClass::setInitialiser(StaticInit::Game, &GameStatics::clinit);
     registerObjectClasses();
+    registerCellGridStatics();
 }
 
 }  // namespace mrc

@@ -236,6 +236,58 @@ public:
     static int32_t interactionAnimOffset(int32_t v);
     static bool canPlayerMoveInState(int32_t state, int32_t sub);
 
+    // ---- the player's box, cell probes and corner sliding ----
+    // The player's box (s_boxWidth ...) placed at an object's position; true = blocked.
+    static bool isBoxBlocked(CObject* o);
+    static bool isBoxBlockedAt(int32_t x, int32_t y);
+    static bool isBoxBlockedAtMask(int32_t x, int32_t y, int32_t mask);
+    static bool isBoxBlockedMask(CObject* o, int32_t mask);
+    // The player box's leading edge in the direction, `distance` beyond it.
+    static bool collidesInDirection(CObject* o, int32_t direction, int32_t mask, int32_t distance, bool all);
+    static int32_t hitTestDirectional(CObject* object, CObject* attacker, int32_t direction);
+    static bool probeCellForHeld(int32_t direction, int32_t n);
+    // The object's target marks as if it stood one cell further; its position is kept.
+    static void probeBoxShifted(CObject* o, int32_t direction);
+    // Whether every cell of the row beyond the box (below or above) carries the ledge bit.
+    static bool isEdgeClear(CObject* o, int32_t direction, bool ignoreLevelMask);
+    // Moves the object so that its box stands just past the end of the ledge under it; returns
+    // that cell edge, -1 when nothing moved.
+    static int32_t snapBeyondEdge(CObject* o);
+    static bool canStandAfterStep(CObject* o, int32_t state, int32_t facing);
+    // Adds to s_moveDirection the side-step that slides a blocked straight move around a corner.
+    static void slideAroundCorner(CObject* o);
+    static void snapToCellEdge(CObject* o, int32_t direction);
+    // Built by later work (game/pending.cpp for now).
+    static bool probeLeavesBox(int32_t direction, CObject* o, int32_t x, int32_t y, int32_t w, int32_t h);
+
+    // ---- object boxes, tile tests, attached objects and ranges ----
+    static constexpr int32_t kHiddenPosition = -100 << 14;
+    // The object's box from its template record, in pixels, and its cell mask.
+    struct Box {
+        int32_t left, top, width, height, mask;
+    };
+    Box box();
+    bool probeTiles();
+    // isRectBlocked over the object's box with its mask less the bits of `exclude`.
+    bool hitTestRect(int32_t exclude);
+    bool hitTestRectB(CObject* player);
+    bool playerBoxTouchesCells(CObject* o);
+    bool scriptRangeTest(int32_t x0, int32_t x1, int32_t y, CObject* o);
+    bool isPlatformOnScreen();
+    bool isBelowThreshold();
+    // This is the player: puts `other` in a free slot beside it and turns to face it.
+    bool placeOtherBeside(CObject* other, bool testOnly);
+    bool snapToTileEdge(int32_t direction, int32_t maxStep, CObject* other);
+    bool moveTowardsRangeBase(bool fromOwn, int32_t duration);
+    void placeLinkedFrame(int32_t frame, int32_t x, int32_t y, int32_t v);
+    void resetLinkedTarget();
+    void resetLinkedPosition();
+    void setParam18(int32_t fallback, int32_t value);
+    int32_t getFlagOrDefault(int32_t fallback, int32_t value);
+    int32_t checkUnlocked(int32_t fallback);
+    int32_t getBaseType();
+    int32_t getBaseDistance();
+
     // ---- built by later work (game/pending.cpp for now) ----
 
     // Sets up the object's own timer (type 23 keeps its id in params[7]).

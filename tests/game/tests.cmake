@@ -5,6 +5,13 @@ add_test(NAME GameStatics.UnderCollectionStress
 set_tests_properties(GameStatics.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
 
+# Objects, their parameter growers and the saves with a collection at every allocation: no
+# element pointer may be held across one, and every image and table must stay reachable.
+add_test(NAME GameObjectsAndSaves.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=CObjectTest.*:SaveGamesTest.*:ObjectListsTest.*)
+set_tests_properties(GameObjectsAndSaves.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
+
 # The glow and the perspective plane keep offsets into the shared pixel buffers, never element
 # pointers across an allocation: checked with a collection and compaction at every allocation.
 add_test(NAME GamePaint.GlowAndPlaneUnderCollectionStress
@@ -12,9 +19,9 @@ add_test(NAME GamePaint.GlowAndPlaneUnderCollectionStress
 set_tests_properties(GamePaint.GlowAndPlaneUnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
 
-# Objects, their parameter growers and the saves with a collection at every allocation: no
-# element pointer may be held across one, and every image and table must stay reachable.
-add_test(NAME GameObjectsAndSaves.UnderCollectionStress
-         COMMAND $<TARGET_FILE:${name}> --gtest_filter=CObjectTest.*:SaveGamesTest.*:ObjectListsTest.*)
-set_tests_properties(GameObjectsAndSaves.UnderCollectionStress PROPERTIES
-                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
+# The loader and the start-up under the same stress: the sprites, instances, text tables and
+# scripts they build stay reachable while the next allocation collects and compacts.
+add_test(NAME GameLoading.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=LoaderTest.*:StartupTest.*)
+set_tests_properties(GameLoading.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)

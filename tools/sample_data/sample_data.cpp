@@ -132,6 +132,21 @@ const char* const kNotice =
 std::vector<std::string> constants() {
     std::vector<std::string> c(538);
     c[kPackPathText] = "/";
+    // The record store of the saves: its name and the parts of its file names (constant 1, the
+    // vendor and suite of the short opens, stays empty so that the store lives in the save folder).
+    c[108] = "Veltrano";
+    c[167] = "\\";
+    c[168] = "RMS_";
+    c[169] = ".dat";
+    c[170] = "The record store could not be written";
+    c[171] = "_";
+    // Traces of the saves' store access: the operation, then the close.
+    c[486] = "Saves: the store could not be closed after adding records:";
+    c[487] = "Saves: a record could not be added:";
+    c[488] = "Saves: the store could not be closed after reading:";
+    c[489] = "Saves: a record could not be read:";
+    c[490] = "Saves: the store could not be closed after writing:";
+    c[491] = "Saves: a record could not be written:";
     const char* const images[] = {"/ui/pad.png",   "/ui/attack.png",     "/ui/jump.png",       "/ui/pause.png",
                                   "/ui/use.png",   "/ui/soft_left.png",  "/ui/soft_right.png"};
     for (int i = 0; i < 7; ++i) c[std::size_t(391 + i)] = images[i];
