@@ -136,3 +136,23 @@ void Game::paintMapCells(javax_microedition_lcdui_Graphics* g, int32_t left, int
     GAME_NOT_BUILT_YET("Game::paintMapCells");
     if (auto seam = mrc::gamePendingSeams().paintMapCells) seam(g, left, top, right, bottom, column, row, variant);
 }
+void Game::drawMenuFrame(Graphics*) { GAME_NOT_BUILT_YET("Game::drawMenuFrame"); }
+void Game::paintPopupTimeBar(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupTimeBar"); }
+void Game::paintPopupRow(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupRow"); }
+void Game::applyLevelObject(Graphics*) { GAME_NOT_BUILT_YET("Game::applyLevelObject"); }
+void Game::paintPopupMarkers(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupMarkers"); }
+void Game::paintPopupIconFrame(Graphics*, int32_t, int32_t, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::paintPopupIconFrame");
+}
+void Game::allocIdSlotTables(int32_t) { GAME_NOT_BUILT_YET("Game::allocIdSlotTables"); }
+void Game::setPopupTargetById(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupTargetById"); }
+void Game::activatePopup() { GAME_NOT_BUILT_YET("Game::activatePopup"); }
+CObject* Game::placeNewObject(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                              int32_t) {
+    GAME_NOT_BUILT_YET("Game::placeNewObject");
+    return nullptr;
+}
+int32_t CObject::runScript(Object*, int32_t, int32_t count, ObjectArray*, CObject*) {
+    GAME_NOT_BUILT_YET("CObject::runScript");
+    return count;
+}

@@ -210,6 +210,15 @@ public:
     static int32_t getLayoutElementHeight(int32_t layout, int32_t element);
     static int32_t layoutExpandRow(bool first, int32_t row, bool expanded);
     static void runStartCue();
+    // The current popup by its style; the popup's icon (three while HUD instance 11 shows them).
+    static void paintPopup(Graphics* g);
+    static void paintPopupIcon(Graphics* g, int32_t a, int32_t b);
+    // The popups' bodies: built by later work (game/pending.cpp for now).
+    static void paintPopupTimeBar(Graphics* g);
+    static void paintPopupRow(Graphics* g);
+    static void applyLevelObject(Graphics* g);
+    static void paintPopupMarkers(Graphics* g);
+    static void paintPopupIconFrame(Graphics* g, int32_t kind, int32_t rect, int32_t dx, int32_t dy);
     // A label (text textId of textGroup) in the box of a layout element, slid by the element's
     // slide values; false when the box is outside the clip or there is no text.
     static bool drawButton(Graphics* g, int32_t layout, int32_t element, int32_t font, int32_t unusedA,
@@ -218,6 +227,16 @@ public:
     static void drawButtonDefault(Graphics* g, int32_t layout, int32_t element, int32_t textGroup, int32_t textId);
     // The menu's soft-key corners, by its row's confirm and back actions.
     static void paintSoftKeys(Graphics* g);
+    // The menus' paint (state 4): the opening panel, the main menu's buttons, the other menus'
+    // picture rebuilt in the background buffer when a redraw is raised.
+    static void paintMenu(Graphics* g, bool flag);
+    static void paintMainMenu(Graphics* g, bool flag);
+    static void paintMenuScreen(Graphics* g, bool flag);
+    static void paintScreenLayout(Graphics* g, bool changed);
+    static void paintScreenLayoutSimple(Graphics* g, bool flag);
+    static void paintLayoutSimple(Graphics* g, int32_t layout, bool highlight, int32_t group);
+    // Built by later work (game/pending.cpp for now): menu 10's framed hint.
+    static void drawMenuFrame(Graphics* g);
     // Layout n back on its default positions.
     static void startListAnim(int32_t n);
     static void fillPairsDefault(int32_t n);
@@ -230,6 +249,29 @@ public:
     static void loadLevelSprites();
     // The loader's level-sprite step: sprites 10 and 11 loaded, or bound to the player's ids.
     static void loadLevelTileSprites();
+    // ---- level set-up routines of the event scripts and loading steps ----
+    static void allocScriptTables(IntArray* header);
+    static void restartScriptTimer();
+    // Runs the load script of every type-34 object not yet linked; returns the running count.
+    static int32_t addScriptObjectLoads(Object* loader, int32_t count, ObjectArray* list, ObjectArray* objects);
+    static void scriptSetType1ObjectParam(int32_t n, int32_t j, int32_t value);
+    static void scriptSetType15ObjectParam(int32_t n, int32_t j, int32_t value);
+    static void activatePopupById(int32_t id);
+    static CObject* placeObjectPlain(int32_t x, int32_t y, int32_t type, int32_t record);
+    static CObject* placeObjectInSlot(int32_t x, int32_t y, int32_t type, int32_t record, int32_t slot);
+    static CObject* placeObjectWithValue(int32_t x, int32_t y, int32_t type, int32_t record, int32_t slot, int32_t v);
+    static void drawButtonLabel(Graphics* g, int32_t layout, int32_t element, int32_t a, int32_t b, int32_t c);
+    static void drawButtonAt(Graphics* g, int32_t layout, int32_t element, int32_t v0, int32_t v1, int32_t v2,
+                             int32_t v3, int32_t v4, int32_t v5, int32_t v6);
+    static void drawButtonFull(Graphics* g, int32_t layout, int32_t element, int32_t v0, int32_t v1, int32_t v2,
+                               int32_t v3, int32_t v4, int32_t v5, int32_t v6, int32_t v7);
+    // Built by later work (game/pending.cpp for now).
+    static void allocIdSlotTables(int32_t ids);
+    static void setPopupTargetById(int32_t id);
+    static void activatePopup();
+    static CObject* placeNewObject(int32_t x, int32_t y, int32_t type, int32_t record, int32_t slot, int32_t a,
+                                   int32_t b, int32_t c, int32_t d, int32_t e, int32_t f);
+
     // ---- the upgrade panel (layout 10) ----
     static void initUpgradePanel();
     // Column 0 or 1 laid out (2: the hint sequence runs).

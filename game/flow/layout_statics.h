@@ -8,7 +8,9 @@
 
 #include "runtime/core/object.h"
 
+class ByteArray;
 class IntArray;
+class Long64Array;
 class ObjectArray;
 
 struct LayoutStatics {
@@ -33,7 +35,10 @@ struct LayoutStatics {
     int32_t s_buttonOffsetX, s_buttonOffsetY;  // slide offset of the last label drawn
     // The open menu and its cursor: the menus read and write them.
     int32_t s_menu;
-    int32_t s_menuCursor;
+    int32_t s_menuCursor;      // the selected entry of the menu's row (items from 3)
+    int32_t s_menuPhase;       // 0 opening, 1 and 2 open
+    int32_t s_menuTransition;  // half the height of the opening panel, pixels
+    int32_t s_menuPanelCentreY;
 
     // Two-choice prompt and sliding banner.
     int32_t s_promptState;
@@ -41,10 +46,25 @@ struct LayoutStatics {
     int32_t s_promptValueA;
     IntArray* s_slidingBanner;  // int[4]: phase, width, x (14 fraction bits), timer id
 
+    // The level's event scripts: code, per script its offset and command count, the waits'
+    // timers, the running script (-1 none) and the scripts' timer id (-1 none).
+    ByteArray* s_scriptBytes;
+    IntArray* s_scriptOffsets;
+    ByteArray* s_scriptCommandCounts;
+    Long64Array* s_scriptTimers;
+    int32_t s_scriptIndex;
+    int32_t s_scriptTimer;
+
+    // The popup table (int[10][21], made at level set-up) and its current record, -1 none.
+    ObjectArray* s_popups;
+    int32_t s_currentPopup;
+
     MRC_REF_FIELDS(&LayoutStatics::s_layouts, &LayoutStatics::s_layoutDefaults, &LayoutStatics::s_layoutInstances,
                    &LayoutStatics::s_layoutValuesA, &LayoutStatics::s_layoutValuesB,
                    &LayoutStatics::s_defExtraRecords, &LayoutStatics::s_upgradeElementsA,
-                   &LayoutStatics::s_upgradeElementsB, &LayoutStatics::s_slidingBanner);
+                   &LayoutStatics::s_upgradeElementsB, &LayoutStatics::s_slidingBanner,
+                   &LayoutStatics::s_popups, &LayoutStatics::s_scriptBytes, &LayoutStatics::s_scriptOffsets,
+                   &LayoutStatics::s_scriptCommandCounts, &LayoutStatics::s_scriptTimers);
 };
 
 namespace mrc {

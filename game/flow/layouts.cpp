@@ -76,6 +76,9 @@ void Game::initLayoutStatics() {
     LayoutStatics& l = layouts;
     l = LayoutStatics{};
     l.s_upgradeHoldTimer = -1;
+    l.s_currentPopup = -1;
+    l.s_scriptIndex = -1;
+    l.s_scriptTimer = -1;
     l.s_upgradeStep = 163840;
     l.s_slidingBanner = app()->objectManager->newIntArray(4);
     if (!isNull(l.s_slidingBanner)) l.s_slidingBanner->elements()[3] = -1;
@@ -361,6 +364,40 @@ void Game::runStartCue() {
     auto* game = static_cast<Game*>(flowStatics.instance);
     paintLayoutSprite(isNull(game) ? nullptr : game->backBufferGraphics, 9, 0, 0, 0, true);
     paintFrameWithGraphics(spriteSlot(15), stateStatics.bufferGraphics, 0, 0, 0, 0);
+}
+
+void Game::paintPopup(Graphics* g) {
+    const LayoutStatics& l = layouts;
+    if (l.s_currentPopup < 0) return;
+    auto* record = static_cast<JArray*>(JArray::getRef(l.s_popups, l.s_currentPopup));
+    if (isNull(record)) return;
+    const int32_t state = JArray::getInt(record, 0);
+    if (state == 0 || state == 4) return;
+    switch (JArray::getInt(record, 20)) {
+        case 0:
+            paintPopupTimeBar(g);
+            paintPopupRow(g);
+            break;
+        case 1:
+            applyLevelObject(g);
+            paintPopupMarkers(g);
+            break;
+        default: break;
+    }
+}
+
+void Game::paintPopupIcon(Graphics* g, int32_t a, int32_t b) {
+    constexpr int32_t kIconInstance = 11, kThreeIcons = 63;
+    auto* i = static_cast<ASpriteInstance*>(JArray::getRef(stateStatics.hudInstances, kIconInstance));
+    if (isNull(i)) return;
+    const int32_t x = (i->x >> 14) + 20, y = (i->y >> 14) - 310;
+    if (i->anim == kThreeIcons) {
+        paintPopupIconFrame(g, a, 1, x, y);
+        paintPopupIconFrame(g, objects.s_previousItem, 0, x, y);
+        paintPopupIconFrame(g, b, 2, x, y);
+    } else {
+        paintPopupIconFrame(g, a, 0, x, y);
+    }
 }
 
 void Game::startListAnim(int32_t n) {

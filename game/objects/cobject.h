@@ -299,6 +299,11 @@ public:
     int32_t getDrawOrderKey();
     // Adds to gauge k of the object; 0 when it took the amount.
     static int32_t addToGauge(CObject* o, int32_t k, int32_t amount);
+    // The load script of the object (built by later work); and of every object of a mode.
+    static int32_t runScript(Object* loader, int32_t mode, int32_t count, ObjectArray* list, CObject* o);
+    static int32_t runScriptList(Object* loader, int32_t mode, int32_t count, ObjectArray* list, ObjectArray* objects);
+    // Types 1 and 15, once a frame: the type-15 scroll, the switched object's timed state.
+    static void updateCycleAndTimer(int32_t type, IntArray* params);
 
     // The static initialiser.
     static void clinit();

@@ -455,3 +455,127 @@ TEST_F(LayoutTest, TheUpgradePanelShowsItsColumnAndBuysByTheHeldTime) {
 }
 
 }  // namespace
+
+namespace {
+
+class MenuPaintTest : public LayoutTest {
+protected:
+    // Menu 3 on the test layout: a panel of five places at element 0, labels 3-7 at y 100, 150 ...
+    // 300 (height 40), title 1, message 2; its row holds the given items.
+    void menu(std::vector<int32_t> items) {
+        loadLayouts();
+        std::vector<std::vector<int32_t>> records(8);
+        records[0] = {5, 0, 0, 500, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5};
+        records[1] = records[2] = {1, 0, 0, 100, 40};
+        for (int k = 0; k < 5; ++k) records[std::size_t(3 + k)] = {1, 100, 100 + 50 * k, 300, 40, 1, 1};
+        install(records);
+        Game::flowStatics.s_layoutSelection->elements()[kTestLayout] = 0;
+        Game::flowStatics.s_menuLayouts->elements()[3] = kTestLayout;
+        Game::flowStatics.s_menuFirstElement->elements()[3] = 3;
+        IntArray* row = om()->newIntArray(int32_t(items.size()) + 5);
+        row->elements()[1] = row->elements()[2] = -1;
+        for (std::size_t i = 0; i < items.size(); ++i) row->elements()[3 + i] = items[i];
+        row->elements()[row->length - 2] = 2;
+        row->elements()[row->length - 1] = -1;
+        Game::flowStatics.s_menuTable->elements()[3] = row;
+        Game::layouts.s_menu = 3;
+        Game::layouts.s_menuPhase = 1;
+        for (int32_t i : {18, 23}) {
+            auto* h = newObject<ASpriteInstance>();
+            h->init(Game::spriteSlot(3), 0, 0, nullptr);
+            st.hudInstances->elements()[i] = h;
+        }
+    }
+    // The place of the selected item, from the highlight's height.
+    static int32_t selectedPlace() {
+        auto* h = static_cast<ASpriteInstance*>(Game::stateStatics.hudInstances->elements()[18]);
+        return (h->getY() - 20 - 100) / 50;
+    }
+    void paint(int32_t cursor) {
+        Game::layouts.s_menuCursor = cursor;
+        st.redraw = 1;
+        Game::paintMenu(Image::createBlankImage(800, 480)->getGraphics(), false);
+    }
+};
+
+TEST_F(MenuPaintTest, SevenItemsScrollThroughFivePlaces) {
+    menu({20, 21, 22, 23, 24, 25, 26});
+    const struct {
+        int32_t cursor, place;
+    } cases[] = {{3, 0}, {5, 2}, {7, 4}, {8, 4}, {9, 4}};
+    for (const auto& c : cases) {
+        paint(c.cursor);
+        EXPECT_EQ(selectedPlace(), c.place) << "cursor " << c.cursor;
+    }
+}
+
+TEST_F(MenuPaintTest, AnUnlabelledRowTakesAPlaceAndHiddenItemsTakeNone) {
+    menu({20, -5, 21, 22, -3});
+    // Only the -3 place has a slide: its label would leave the offset at 40.
+    for (int k = 0; k < 5; ++k) Game::layoutElement(kTestLayout, 3 + k)->elements()[11] = 0;
+    Game::layoutElement(kTestLayout, 6)->elements()[11] = 40;
+    Game::layoutElement(kTestLayout, 6)->elements()[14] = 1;
+    Game::layoutElement(kTestLayout, 6)->elements()[15] = 2;
+    paint(7);
+    EXPECT_EQ(selectedPlace(), 3) << "the hidden item takes no place";
+    EXPECT_EQ(Game::layouts.s_buttonOffsetX, 0) << "the -3 row draws no label";
+    // Four visible items in five places: the labels moved down by 30 px.
+    EXPECT_EQ(Game::getTableEntry2(kTestLayout, 3), 130);
+}
+
+TEST_F(MenuPaintTest, OnlyARaisedRedrawRebuildsThePicture) {
+    menu({20, 21});
+    paint(3);
+    EXPECT_EQ(st.redraw, 0);
+    Game::Graphics* buffer = st.bufferGraphics;
+    buffer->setColor(int32_t(0xFFFF0000u));
+    buffer->fillRect(0, 0, 800, 480);
+    Image* fresh = Image::createBlankImage(800, 480);
+    Game::paintMenu(fresh->getGraphics(), false);
+    EXPECT_NE(fresh->pixels16()[0], gfx::argbToRgb565(0xFFFF0000u)) << "no copy of the buffer without a redraw";
+    EXPECT_EQ(st.bufferImage->pixels16()[0], gfx::argbToRgb565(0xFFFF0000u)) << "the buffer is not rebuilt";
+    st.redraw = 1;
+    Game::paintMenu(fresh->getGraphics(), false);
+    EXPECT_EQ(fresh->pixels16()[0], st.bufferImage->pixels16()[0]) << "a redraw copies the rebuilt buffer";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LayoutTest, PopupsPaintByStateAndStyleAndTheIconByItsAnimation) {
+    ObjectArray* popups = om()->newObjectArray(kClass_IntArray, 10);
+    for (int i = 0; i < 10; ++i) popups->elements()[i] = om()->newIntArray(21);
+    Game::layouts.s_popups = popups;
+    auto record = [&](int32_t state, int32_t style) {
+        auto* r = static_cast<IntArray*>(Game::layouts.s_popups->elements()[2]);
+        r->elements()[0] = state;
+        r->elements()[20] = style;
+    };
+    const struct {
+        int32_t current, state, style;
+        std::vector<int> calls;  // time bar, row, level object, markers
+    } cases[] = {{-1, 1, 0, {0, 0, 0, 0}}, {2, 0, 0, {0, 0, 0, 0}}, {2, 4, 0, {0, 0, 0, 0}},
+                 {2, 1, 0, {1, 1, 0, 0}},  {2, 2, 1, {0, 0, 1, 1}}, {2, 3, 2, {0, 0, 0, 0}}};
+    for (const auto& c : cases) {
+        test::g_pendingCalls.clear();
+        Game::layouts.s_currentPopup = c.current;
+        record(c.state, c.style);
+        Game::paintPopup(nullptr);
+        EXPECT_EQ((std::vector<int>{count("Game::paintPopupTimeBar"), count("Game::paintPopupRow"),
+                                    count("Game::applyLevelObject"), count("Game::paintPopupMarkers")}),
+                  c.calls)
+            << c.current << " " << c.state << " " << c.style;
+    }
+    auto* icon = newObject<ASpriteInstance>();
+    icon->init(Game::spriteSlot(3), 100, 400, nullptr);
+    st.hudInstances->elements()[11] = icon;
+    for (int32_t anim : {0, 63}) {
+        test::g_pendingCalls.clear();
+        icon->anim = anim;
+        Game::paintPopupIcon(nullptr, 1, 2);
+        EXPECT_EQ(count("Game::paintPopupIconFrame"), anim == 63 ? 3 : 1) << anim;
+    }
+}
+
+}  // namespace
