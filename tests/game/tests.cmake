@@ -26,13 +26,6 @@ add_test(NAME GameLoading.UnderCollectionStress
 set_tests_properties(GameLoading.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
 
-# Objects, their parameter growers and the saves with a collection at every allocation: no
-# element pointer may be held across one, and every image and table must stay reachable.
-add_test(NAME GameObjectsAndSaves.UnderCollectionStress
-         COMMAND $<TARGET_FILE:${name}> --gtest_filter=CObjectTest.*:SaveGamesTest.*:ObjectListsTest.*)
-set_tests_properties(GameObjectsAndSaves.UnderCollectionStress PROPERTIES
-                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
-
 # The definitions reader allocates records and instances while it walks the set's bytes: it
 # indexes them on every read, checked with a collection and compaction at every allocation.
 add_test(NAME GameLayouts.UnderCollectionStress
