@@ -32,8 +32,6 @@ void Game::drawWrappedBackground(Graphics*, int32_t, int32_t, int32_t, int32_t) 
 
 void Game::pauseTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::pauseTimersOfType23Objects"); }
 void Game::resumeTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::resumeTimersOfType23Objects"); }
-void Game::setMenu(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::setMenu"); }
-void Game::setMenuCursor(int32_t) { GAME_NOT_BUILT_YET("Game::setMenuCursor"); }
 void Game::reopenOptionList() { GAME_NOT_BUILT_YET("Game::reopenOptionList"); }
 bool Game::touchZone(int32_t) {
     GAME_NOT_BUILT_YET("Game::touchZone");
@@ -45,7 +43,6 @@ int32_t Game::menuItemAt(int32_t, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::menuItemAt");
     return -1;
 }
-void Game::menuAction(int32_t) { GAME_NOT_BUILT_YET("Game::menuAction"); }
 void Game::checkInteraction() { GAME_NOT_BUILT_YET("Game::checkInteraction"); }
 int32_t Game::playerAction() {
     GAME_NOT_BUILT_YET("Game::playerAction");
@@ -67,10 +64,6 @@ int32_t Game::indexOfKindKey(int32_t) {
 void Game::resetObjectSlots(ASprite*) { GAME_NOT_BUILT_YET("Game::resetObjectSlots"); }
 void Game::updateAnimatedTiles() { GAME_NOT_BUILT_YET("Game::updateAnimatedTiles"); }
 void Game::refreshUpgradeTableValues() { GAME_NOT_BUILT_YET("Game::refreshUpgradeTableValues"); }
-bool Game::isMusicOn() {
-    GAME_NOT_BUILT_YET("Game::isMusicOn");
-    return false;
-}
 void Game::setPlayerAnimState() { GAME_NOT_BUILT_YET("Game::setPlayerAnimState"); }
 bool Game::getUpgradeValue(int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::getUpgradeValue");
@@ -156,3 +149,5 @@ int32_t CObject::runScript(Object*, int32_t, int32_t count, ObjectArray*, CObjec
     GAME_NOT_BUILT_YET("CObject::runScript");
     return count;
 }
+void Game::repaintBackgroundBuffer() { GAME_NOT_BUILT_YET("Game::repaintBackgroundBuffer"); }
+void Game::resetLevel(int32_t) { GAME_NOT_BUILT_YET("Game::resetLevel"); }
