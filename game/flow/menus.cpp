@@ -5,6 +5,8 @@
 #include "framework/sprite/sprite_instance.h"
 #include "game/flow/game.h"
 #include "game/objects/cobject.h"
+#include "host/core/clock.h"
+#include "host/core/log.h"
 #include "platform/lcdui/graphics.h"
 #include "runtime/core/arrays.h"
 
@@ -24,6 +26,8 @@ int32_t rowLength(IntArray* row) { return isNull(row) ? 0 : row->length; }
 Game::MenuStatics Game::menuStatics = {0, 0, 1, -1, 1, 1};
 
 void Game::initMenuStates() {
+    menuStatics = {0, 0, 1, -1, 1, 1};
+    layouts.s_menuCursor = kFirstItem;
     stateUpdates[kStateMenu] = [](Game*) {
         if (overlayStatics.gameSubState == 0) updateMenu();
         else updateMenuAnimated();
@@ -137,6 +141,7 @@ void Game::setMenu(int32_t menu, int32_t enterState, int32_t selection) {
     LayoutStatics& l = layouts;
     selection = takeMenuSelection(selection);
     if (selection < 0) pushMenuItemHistory();
+    if (host::traceStates()) mrc_log("menu %d -> %d (selection %d)", l.s_menu, menu, selection);
     l.s_menu = menu;
     l.s_menuTransition = l.s_menuPanelCentreY = menuStatics.transitionEnd = 0;
     menuStatics.panelNumber = 1;
@@ -188,6 +193,9 @@ void Game::setMenu(int32_t menu, int32_t enterState, int32_t selection) {
     }
     if (selection >= 0) setMenuCursor(selection);
     if (menu == 7 && !isModeOne()) setMenuCursor(0);
+    // A cursor left by another row (or never set) starts on the first item.
+    const int32_t n = rowLength(menuRowOf(menu));
+    if (l.s_menuCursor < kFirstItem || l.s_menuCursor > n - 3) l.s_menuCursor = kFirstItem;
 }
 
 void Game::runMenuPhases(bool mainMenu) {
