@@ -184,4 +184,48 @@ TEST_F(MenusTest, ATitleKeyOpensTheMainMenu) {
     EXPECT_EQ(Game::layouts.s_menu, 0);
 }
 
+TEST_F(MenusTest, PagesTurnWithTheKeysAndBackReturnsToTheirItem) {
+    Game::tables.s_hasSavedGame = 1;
+    open(7);
+    for (int i = 0; i < 3; ++i) press(kDown);
+    ASSERT_EQ(item(), 4);
+    press(kConfirm);
+    press(0);
+    ASSERT_EQ(ov.gameState, Game::kStateSubmenu);
+    ASSERT_EQ(ov.gameSubState, 0);
+    Game::menuStatics.lastPage = 2;
+    auto page = [&](int32_t keys) {
+        in.keysPressed = keys;
+        Game::stateUpdates[Game::kStateSubmenu](game);
+        EXPECT_EQ(in.keysPressed, keys) << "the keys are restored";
+        in.keysPressed = 0;
+        return Game::menuStatics.listCursor;
+    };
+    EXPECT_EQ(page(kLeft), 2) << "back from the first page wraps to the last";
+    EXPECT_EQ(page(kConfirm), 0);
+    EXPECT_EQ(page(0x40000), 1) << "the left soft key turns the page like confirm";
+    page(kRightSoft);
+    EXPECT_EQ(ov.gameState, 4);
+    EXPECT_EQ(Game::layouts.s_menu, 7);
+    EXPECT_EQ(item(), 4) << "back on the information item";
+}
+
+TEST_F(MenusTest, WithoutPromotionHooksThePromotionStateEndsAtOnce) {
+    open(0);
+    Game::setState(Game::kStatePromo, 0);
+    Game::stateUpdates[Game::kStatePromo](game);
+    EXPECT_EQ(ov.gameState, 4);
+    // A hook that answers 21 for a chosen entry ends it too; below it the screen stays.
+    static int32_t answer;
+    Game::promoHooks.update = [](int32_t) { return answer; };
+    for (int32_t a : {20, 21}) {
+        answer = a;
+        state(4, 0);
+        Game::setState(Game::kStatePromo, 0);
+        Game::stateUpdates[Game::kStatePromo](game);
+        EXPECT_EQ(ov.gameState, a >= 21 ? 4 : Game::kStatePromo) << a;
+    }
+    Game::promoHooks.update = nullptr;
+}
+
 }  // namespace
