@@ -671,7 +671,11 @@ public:
     static void enterState();
     static void updateAnimList(int32_t n);
     static void moveLayoutElement(int32_t layout, int32_t element, int32_t dx, int32_t dy);
-    // Sound cues: a request on the first channel, and every sound stopped.
+    // Sound cues: a request on the first channel, and every sound stopped; game events mapped
+    // to sounds, gated by the effects or the music switch.
+    static int32_t soundForEvent(int32_t event);
+    static void playSoundForEvent(int32_t event);
+    static void playMusic(int32_t event, int32_t ignored);
     static void requestSound(int32_t index);
     static void stopAllSounds();
     // The sub-menu pages (state 10).

@@ -295,16 +295,6 @@ void Game::updateMenuInput() {
     }
 }
 
-void Game::stopAllSounds() {
-    WM_JSound* sound = flowStatics.sound;
-    if (!isNull(sound)) sound->forEachSound();
-}
-
-void Game::requestSound(int32_t index) {
-    WM_JSound* sound = flowStatics.sound;
-    if (!isNull(sound)) sound->playRequest(0, index, 1, 100);
-}
-
 bool Game::toggleSoundItem() {
     LayoutStatics& l = layouts;
     if (l.s_menu != 7 && l.s_menu != 15) return false;
@@ -319,7 +309,7 @@ bool Game::toggleSoundItem() {
         JArray::setInt(row, 3, menuStatics.musicOn ? 77 : 78);
         if (!menuStatics.musicOn) stopAllSounds();
         else if (l.s_menu == 15) requestSound(2);
-        else requestSound(5);  // the menu music
+        else playMusic(5, 1);  // the menu music
     } else {
         return false;
     }

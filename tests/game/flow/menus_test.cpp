@@ -228,4 +228,13 @@ TEST_F(MenusTest, WithoutPromotionHooksThePromotionStateEndsAtOnce) {
     Game::promoHooks.update = nullptr;
 }
 
+TEST_F(MenusTest, GameEventsMapOntoTheSoundBank) {
+    const struct {
+        int32_t event, sound;
+    } cases[] = {{5, 0}, {6, 1}, {7, 2}, {10, 3}, {11, 3}, {12, 3}, {13, 5}, {14, 5}, {15, 9}, {16, 10},
+                 {17, 4}, {18, 8}, {20, 6}, {21, 7}, {22, 11}, {8, -1}, {9, -1}, {19, -1}, {23, -1},
+                 {30, -1}, {31, -1}, {-1, -1}, {0, -1}};
+    for (const auto& c : cases) EXPECT_EQ(Game::soundForEvent(c.event), c.sound) << c.event;
+}
+
 }  // namespace
