@@ -8,6 +8,7 @@
 #include "host/core/clock.h"
 #include "host/core/log.h"
 #include "platform/lcdui/graphics.h"
+#include "platform/lcdui/image.h"
 #include "runtime/core/arrays.h"
 
 namespace {
@@ -37,6 +38,10 @@ void Game::initMenuStates() {
     statePaints[kStateTitle] = [](Game*, Graphics* g) { paintTitle(g); };
     stateUpdates[kStateSubmenu] = [](Game*) { updateSubmenu(); };
     statePaints[kStateSubmenu] = [](Game*, Graphics* g) { paintSubmenu(g); };
+    // Level set-up keeps the picture of the screen that entered it until the level code runs.
+    statePaints[5] = [](Game*, Graphics* g) {
+        if (!isNull(stateStatics.bufferImage)) g->drawImage(stateStatics.bufferImage, 0, 0, 20);
+    };
     stateUpdates[kStatePromo] = [](Game*) { updatePromo(); };
     statePaints[kStatePromo] = [](Game*, Graphics* g) {
         if (promoHooks.paintOverlay) promoHooks.paintOverlay(g);
