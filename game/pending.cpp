@@ -34,8 +34,6 @@ void Game::drawWrappedBackground(Graphics*, int32_t, int32_t, int32_t, int32_t) 
 
 void Game::pauseTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::pauseTimersOfType23Objects"); }
 void Game::resumeTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::resumeTimersOfType23Objects"); }
-void Game::setMenu(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::setMenu"); }
-void Game::setMenuCursor(int32_t) { GAME_NOT_BUILT_YET("Game::setMenuCursor"); }
 void Game::reopenOptionList() { GAME_NOT_BUILT_YET("Game::reopenOptionList"); }
 bool Game::touchZone(int32_t) {
     GAME_NOT_BUILT_YET("Game::touchZone");
@@ -47,7 +45,6 @@ int32_t Game::menuItemAt(int32_t, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::menuItemAt");
     return -1;
 }
-void Game::menuAction(int32_t) { GAME_NOT_BUILT_YET("Game::menuAction"); }
 void Game::checkInteraction() { GAME_NOT_BUILT_YET("Game::checkInteraction"); }
 int32_t Game::playerAction() {
     GAME_NOT_BUILT_YET("Game::playerAction");
@@ -66,6 +63,23 @@ int32_t Game::indexOfKindKey(int32_t) {
     return -1;
 }
 void Game::resetObjectSlots(ASprite*) { GAME_NOT_BUILT_YET("Game::resetObjectSlots"); }
+void Game::updateAnimatedTiles() { GAME_NOT_BUILT_YET("Game::updateAnimatedTiles"); }
+void Game::refreshUpgradeTableValues() { GAME_NOT_BUILT_YET("Game::refreshUpgradeTableValues"); }
+void Game::setPlayerAnimState() { GAME_NOT_BUILT_YET("Game::setPlayerAnimState"); }
+bool Game::getUpgradeValue(int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::getUpgradeValue");
+    return false;
+}
+int32_t Game::getUpgradeCounterGap(int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::getUpgradeCounterGap");
+    return 0;
+}
+void Game::addUpgradeProgress(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addUpgradeProgress"); }
+void Game::paintHudPanel(Graphics*, int32_t, int32_t, bool) { GAME_NOT_BUILT_YET("Game::paintHudPanel"); }
+int32_t CObject::addToGauge(CObject*, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("CObject::addToGauge");
+    return 0;
+}
 
 // Object queries, target bookkeeping and the map cell repaint that the cell probes
 // call. Each answers through its seam when one is set (game/flow/pending_seams.h).
@@ -175,27 +189,6 @@ bool Game::isWithinTableLimitOnLayer(CObject*, CObject*, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::isWithinTableLimitOnLayer");
     return false;
 }
-void Game::updateAnimatedTiles() { GAME_NOT_BUILT_YET("Game::updateAnimatedTiles"); }
-void Game::refreshUpgradeTableValues() { GAME_NOT_BUILT_YET("Game::refreshUpgradeTableValues"); }
-bool Game::isMusicOn() {
-    GAME_NOT_BUILT_YET("Game::isMusicOn");
-    return false;
-}
-void Game::setPlayerAnimState() { GAME_NOT_BUILT_YET("Game::setPlayerAnimState"); }
-bool Game::getUpgradeValue(int32_t, int32_t) {
-    GAME_NOT_BUILT_YET("Game::getUpgradeValue");
-    return false;
-}
-int32_t Game::getUpgradeCounterGap(int32_t, int32_t) {
-    GAME_NOT_BUILT_YET("Game::getUpgradeCounterGap");
-    return 0;
-}
-void Game::addUpgradeProgress(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addUpgradeProgress"); }
-void Game::paintHudPanel(Graphics*, int32_t, int32_t, bool) { GAME_NOT_BUILT_YET("Game::paintHudPanel"); }
-int32_t CObject::addToGauge(CObject*, int32_t, int32_t) {
-    GAME_NOT_BUILT_YET("CObject::addToGauge");
-    return 0;
-}
 void Game::drawMenuFrame(Graphics*) { GAME_NOT_BUILT_YET("Game::drawMenuFrame"); }
 void Game::paintPopupTimeBar(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupTimeBar"); }
 void Game::paintPopupRow(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupRow"); }
@@ -274,4 +267,7 @@ int32_t Game::getUpgradeLevel(int32_t item) {
     GAME_NOT_BUILT_YET("Game::getUpgradeLevel");
     auto seam = mrc::levelPartSeams().getUpgradeLevel;
     return seam ? seam(item) : 0;
+
 }
+void Game::repaintBackgroundBuffer() { GAME_NOT_BUILT_YET("Game::repaintBackgroundBuffer"); }
+void Game::resetLevel(int32_t) { GAME_NOT_BUILT_YET("Game::resetLevel"); }

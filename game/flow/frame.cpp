@@ -38,6 +38,7 @@ void Game::initStateTables() {
     stateUpdates[kStateGameplay] = [](Game*) { updateGameplay(0); };
     stateUpdates[kStateNotice] = [](Game*) { updateNotice(); };
     stateUpdates[kStateQuit] = [](Game*) { quitGame(); };
+    initMenuStates();
     // The other screens (title, menus, level set-up and play, the full-screen states, the
     // promotion screen) enter their own entries as they are built.
 }

@@ -12,6 +12,7 @@
 #include "game/flow/game_state_statics.h"
 #include "game/flow/game_statics.h"
 #include "game/flow/layout_statics.h"
+
 #include "game/flow/paint_statics.h"
 #include "game/flow/world_statics.h"
 #include "game/objects/level_setup_statics.h"
@@ -44,6 +45,13 @@ public:
                             Object* message) = nullptr;
         void (*park)() = nullptr;
         void (*unpark)() = nullptr;
+        // The promotion state (19): entered, stepped with the frame's keys (an answer of 21 or
+        // more is the chosen entry), painted; the loaded entries and whether any matches.
+        void (*enter)() = nullptr;
+        int32_t (*update)(int32_t keysPressed) = nullptr;
+        void (*paintOverlay)(Graphics* g) = nullptr;
+        int32_t (*countLoaded)() = nullptr;
+        bool (*anyEntryMatches)() = nullptr;
     };
     static PromoHooks promoHooks;
 
@@ -303,6 +311,7 @@ public:
     static constexpr int32_t kStateTitle = 3;
     static constexpr int32_t kStateMenu = 4;
     static constexpr int32_t kStateSubmenu = 10;
+    static constexpr int32_t kStatePromo = 19;
     static constexpr int32_t kStateNotice = 11;
     static constexpr int32_t kStateQuit = 99;
     static constexpr int32_t kStateSlots = 100;  // states 0..99 index the dispatch tables
@@ -704,8 +713,74 @@ public:
     static void initPathFinding();
     static void releasePathFinder();
 
+
     // The digits of `text` at its even indexes (minus '0') into `digits`, as many as it holds.
     static void readPropertyDigits(String* text, IntArray* digits);
+
+    // The menu system: opening with history and preparation, the per-frame update, keys, soft
+    // keys, item actions, the sound options and the sub-menu screens.
+    struct MenuStatics {
+        int32_t selection;      // the item index last given to setMenuCursor
+        int32_t transitionEnd;  // the opening counter's end, the panel's height
+        int32_t panelNumber;    // 1 without a panel
+        int32_t layoutId;       // layout of the open menu, -1 none
+        uint8_t musicOn, soundEffectsOn;
+        // The sub-menu pages: the list cursor and its last page, the scrolling text's position
+        // and end (14 fraction bits).
+        int32_t listCursor, lastPage, scrollY, scrollEnd;
+    };
+    static MenuStatics menuStatics;
+    static void initMenuStates();
+    static void pushMenuItemHistory();
+    static int32_t popMenuHistory();
+    static bool isInGameMenu();
+    static void refreshPromoEntry();
+    static void preparePauseMenu();
+    static void prepareOptionsMenu();
+    static void prepareInGameOptionsMenu();
+    static void preparePromoMenu();
+    static void prepareMenu(int32_t menu);
+    static int32_t buildItemMenu();
+    static void openUpgradeMenu();
+    static void runMenuPhases(bool mainMenu);
+    static void updateMenu();
+    static void updateMenuAnimated();
+    static void updateMainMenuInput();
+    static void updateMenuInput();
+    static void moveMenuCursor(int32_t step);
+    static void confirmMenuItem();
+    static void menuSoftKey(int32_t action);
+    static bool toggleSoundItem();
+    static bool isTouchControlsItem();
+    static void toggleTouchControls();
+    static void startNewGame();
+    static void enterMenuState(int32_t kind);
+    static void enterLevelSetup(int32_t reason);
+    static void enterState();
+    static void updateAnimList(int32_t n);
+    static void moveLayoutElement(int32_t layout, int32_t element, int32_t dx, int32_t dy);
+    // Sound cues: a request on the first channel, and every sound stopped; game events mapped
+    // to sounds, gated by the effects or the music switch.
+    static int32_t soundForEvent(int32_t event);
+    static void playSoundForEvent(int32_t event);
+    static void playMusic(int32_t event, int32_t ignored);
+    static void requestSound(int32_t index);
+    static void stopAllSounds();
+    // The sub-menu pages (state 10).
+    static void openScrollingTextPage();
+    static void paintLayout11AndReset();
+    static void paintLayoutAndResetCursor();
+    static void handleCursorKeys();
+    static void updateSubmenu();
+    static void paintSubmenu(Graphics* g);
+    // The promotion state (19): through the hooks; without them it ends at once.
+    static void updatePromo();
+    // The title screen (state 3).
+    static void updateTitle();
+    static void paintTitle(Graphics* g);
+    // Built by later work (game/pending.cpp for now).
+    static void repaintBackgroundBuffer();
+    static void resetLevel(int32_t mode);
 };
 
 namespace mrc {
