@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "game/flow/pending_seams.h"
+#include "runtime/core/application.h"
+#include "runtime/core/static_class.h"
 #include "tests/game/world_fixture.h"
 
 namespace mrc::test {
@@ -36,6 +38,8 @@ protected:
         calls().clear();
         objectEdges().clear();
         hits().clear();
+        // The fixture lives on the heap, out of the collector's sight.
+        ApplicationImpl::getApplication()->staticClass->addRoot(&layer);
         standardLevel();
 
         auto& seams = gamePendingSeams();

@@ -564,3 +564,103 @@ TEST_F(ApproachTest, BlockedFarAwaySendsSevenThenStillAims) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MotionTest, SegmentsAimFromOffsetEnds) {
+    ShortArray* table = om()->newShortArray(181);
+    for (int32_t i = 0; i <= 180; ++i) table->elements()[i] = static_cast<int16_t>(i);
+    Game::mathStatics.angleTable = table;
+    auto& g = CObject::segments;
+    g.s_segmentStart[0] = 0;
+    g.s_segmentStart[1] = 0;
+    g.s_segmentEnd[0] = 100;
+    g.s_segmentEnd[1] = 0;
+    g.s_segmentIndex = 1;
+    auto* row = static_cast<IntArray*>(CObject::statics.s_slotTriples->elements()[1]);
+    row->elements()[0] = 3;  // 140 px
+    row->elements()[2] = 8;  // 140 px
+    CObject* o = object(1, 5, {{26, 9}}, 50, 7, 7);
+    o->aimBetweenPoints();
+    EXPECT_EQ(g.s_segmentAngle, 0);
+    EXPECT_EQ(o->param(26), 0);
+    EXPECT_EQ(g.s_segmentFrom[0], 90 * 140 >> 8);  // sin(90)
+    EXPECT_EQ(g.s_segmentFrom[1], 0);               // sin(0)
+    EXPECT_EQ(g.s_segmentTo[0], 100 + (90 * 140 >> 8));
+    EXPECT_EQ(g.s_segmentTo[1], 180 * 140 >> 8);
+    EXPECT_EQ(g.s_segmentDirection[0], o->param(22));
+    EXPECT_GT(g.s_segmentDirection[0], 0);
+    EXPECT_GT(g.s_segmentDirection[1], 0);
+    EXPECT_EQ(px(o), 0);  // back at the start
+    // Start kind 0 and end kind 0: the plain points, the instance left at the start.
+    row->elements()[0] = 0;
+    row->elements()[2] = 0;
+    o->aimBetweenPoints();
+    EXPECT_EQ(g.s_segmentFrom[0], 0);
+    EXPECT_EQ(g.s_segmentTo[0], 100);
+    EXPECT_NEAR(g.s_segmentDirection[0], 16384, 8);
+    EXPECT_EQ(g.s_segmentDirection[1], 0);
+}
+
+TEST_F(MotionTest, DirectionsToPointsAndObjects) {
+    CObject* o = object(1, 5, {}, 50, 100, 100);
+    EXPECT_EQ(o->directionTo(nullptr, 13, 50, 90), kRight);
+    EXPECT_EQ(o->directionTo(nullptr, 13, 150, 90), kLeft);
+    EXPECT_EQ(o->directionTo(nullptr, 13, 95, 50), kDown);
+    EXPECT_EQ(o->directionTo(nullptr, 13, 95, 150), kUp);
+    Game::stateStatics.playMode = 2;
+    EXPECT_EQ(o->directionTo(nullptr, 13, 95, 50), kRight);
+    CObject::statics.s_inputDirection = kUp;
+    EXPECT_EQ(o->directionTo(object(2, 0, {}), 1, 0, 0), kUp);
+    EXPECT_EQ(o->directionTo(object(3, 5, {{CObject::PARAM_KIND, 9}, {CObject::PARAM_FACING, kLeft}}), 1, 0, 0), kDown);
+    EXPECT_EQ(o->directionTo(object(4, 5, {{CObject::PARAM_KIND, 2}, {CObject::PARAM_FACING, kLeft}}), 1, 0, 0), kLeft);
+    EXPECT_EQ(o->directionTo(object(5, 85, {}), 1, 0, 0), kLeft);
+    EXPECT_EQ(o->directionTo(object(6, 7, {}), 1, 0, 0), 0);
+}
+
+TEST_F(MotionTest, ViewMarginsStepsAndNearbyTemplates) {
+    Game::mathStatics.cameraX = 0;
+    Game::mathStatics.cameraY = 0;
+    struct Case {
+        int32_t x, y;
+        bool near;
+    };
+    for (const Case& c : {Case{900, 100, true}, Case{901, 100, false}, Case{-100, 100, true}, Case{-101, 100, false},
+                          Case{100, 540, true}, Case{100, 541, false}, Case{100, -60, true}, Case{100, -61, false}}) {
+        EXPECT_EQ(object(1, 5, {}, 50, c.x, c.y)->isNearView(), c.near) << c.x << "," << c.y;
+    }
+    EXPECT_FALSE(object(1, 5, {{0, -1}}, 50, 10, 10)->isNearView());
+
+    CObject* o = object(1, 5, {{19, 16384}, {20, -16384}}, 50, 100, 100);
+    o->stepAlongVelocity(50);
+    EXPECT_EQ(px(o), 105);
+    EXPECT_EQ(py(o), 95);
+    o->setParam(CObject::PARAM_BOX_KIND, 2);
+    o->clearTargetAndStep(50);
+    EXPECT_EQ(px(o), 110);
+    EXPECT_EQ(py(o), 95);
+    EXPECT_EQ(o->param(22), -1);
+
+    Game::objects.s_actionRecords = om()->newObjectArray(kClass_ObjectArray, 1);
+    Game::objects.s_actionRecords->elements()[0] = shortRecords({{{14, 40}}}, 16);
+    CObject* stepper = object(2, 5, {{CObject::PARAM_FACING, kLeft}, {CObject::PARAM_SUBSTATE, 4}}, 50, 100, 100);
+    stepper->startStepInFacing();
+    EXPECT_EQ(stepper->param(CObject::PARAM_SUBSTATE), 0);
+    EXPECT_EQ(stepper->param(22), 60);
+    EXPECT_EQ(stepper->param(23), 100);
+    EXPECT_EQ(stepper->param(19), -16384);
+
+    ObjectArray* templates = om()->newObjectArray(kClass_CObject, 3);
+    Game::objects.s_templates = templates;
+    templates->elements()[0] = object(10, 80, {{9, 10}}, 50, 120, 0);
+    templates->elements()[1] = object(11, 81, {{9, 10}}, 50, 100, 0);
+    templates->elements()[2] = object(12, 80, {{9, 10}}, 50, 81, 0);
+    CObject::statics.s_interactionMode = 0;
+    EXPECT_EQ(o->findNearType80(), templates->elements()[0]);  // o is at 110: 10 px away
+    o->m_sprite->setPosition(100, 100);
+    EXPECT_EQ(o->findNearType80(), templates->elements()[2]);  // 20 px is too far; type 81 does not count
+    CObject::statics.s_interactionMode = 1;
+    EXPECT_EQ(o->findNearType80(), nullptr);
+}
+
+}  // namespace
