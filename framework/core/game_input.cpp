@@ -51,9 +51,10 @@ void GameInput::onPointerReleased(Canvas* canvas, int32_t x, int32_t y) {
         s.pointerDown = 0;
         s.pointerDragged = 0;
     }
-    s.pointerReleased = 1;
+    // The position before the flag: a frame that sees the release pending reads where it was.
     s.pointerReleaseX = x;
     s.pointerReleaseY = y;
+    s.pointerReleased = 1;
     if (gameState() == kStatePromotion && inputHooks.promotionActivate != nullptr) inputHooks.promotionActivate(x, y);
     if (canvas != nullptr) canvas->keyReleased(s.lastKeyCode);
     s.lastKeyCode = kNoLastKeyCode;

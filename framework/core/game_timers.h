@@ -6,6 +6,7 @@
 // only.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "runtime/core/object.h"
@@ -20,7 +21,9 @@ public:
 
     struct TimerStatics {
         Long64Array* timerTable;
-        int64_t gameTime;  // the frame clock: the tick count at the start of the frame
+        // The frame clock: the tick count at the start of the frame. Written by the frame on the game
+        // thread, read also by the canvas's hideNotify, which pauses the timers on the UI thread.
+        std::atomic<int64_t> gameTime;
         MRC_REF_FIELDS(&TimerStatics::timerTable);
     };
     static TimerStatics timerStatics;

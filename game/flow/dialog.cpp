@@ -13,12 +13,6 @@ constexpr int32_t kSoftKeyTable = 6;
 constexpr int32_t kRightBottom = 40;
 constexpr int32_t kLeftBottom = 36;
 
-ASprite* slot(ObjectArray* sprites, int32_t i) {
-    if (isNull(sprites) || i < 0 || i >= sprites->length) return nullptr;
-    auto* s = static_cast<ASprite*>(sprites->elements()[i]);
-    return isNull(s) ? nullptr : s;
-}
-
 }  // namespace
 
 void Game::drawDialogBox(Graphics* g, int32_t x, int32_t y, int32_t w, int32_t h, int32_t fill, int32_t border,
@@ -39,7 +33,7 @@ void Game::drawDialogBox(Graphics* g, int32_t x, int32_t y, int32_t w, int32_t h
     }
     const int32_t d = stateStatics.dialogArrow;
     if (d < 0 || d > 7 || stateStatics.dialogExtent > boxHeight) return;
-    ASprite* arrows = slot(stateStatics.sprites, kArrowSprite);
+    ASprite* arrows = spriteIn(stateStatics.sprites, kArrowSprite);
     if (arrows == nullptr) return;
     const int32_t ax = d >= 3 && d <= 6 ? x + w : x;
     const int32_t ay = d == 0 || d == 7 || d == 5 || d == 6 ? y + boxHeight : y;
@@ -48,12 +42,12 @@ void Game::drawDialogBox(Graphics* g, int32_t x, int32_t y, int32_t w, int32_t h
 }
 
 void Game::drawSoftKeyLabel(Graphics* g, int32_t text, int32_t flags) {
-    ASprite* font = slot(stateStatics.fonts, 0);
+    ASprite* font = spriteIn(stateStatics.fonts, 0);
     if (font == nullptr) return;
     const int32_t saved = font->getPalette();
     font->setPalette(0);
     const bool right = (flags & 4) != 0;
-    drawStringInBox(g, stateStatics.fonts, slot(stateStatics.sprites, 3), kSoftKeyTable, text, 0, right ? 798 : 2, 478,
+    drawStringInBox(g, stateStatics.fonts, spriteIn(stateStatics.sprites, 3), kSoftKeyTable, text, 0, right ? 798 : 2, 478,
                     right ? kRightBottom : kLeftBottom);
     if (saved < font->paletteCount) font->setPalette(saved);
 }
@@ -68,12 +62,12 @@ void Game::drawString(Graphics* g, ObjectArray* fonts, int32_t /*mode*/, int32_t
         t.textRevealTick = 0;
         t.textCachedPack = pack;
         t.textCachedString = string;
-        if (ASprite* f = slot(fonts, font)) t.textLineSpacing = f->getLineSpacing();
+        if (ASprite* f = spriteIn(fonts, font)) t.textLineSpacing = f->getLineSpacing();
     }
     const int32_t start = getTextStart(pack, string);
     const int32_t length = getTextLength(pack, string, start);
     if (start < 0 || length < 0 || pack < 0 || isNull(t.textPackData) || pack >= t.textPackData->length) return;
     auto* data = static_cast<ByteArray*>(t.textPackData->elements()[pack]);
     if (isNull(data)) return;
-    drawStringWrapped(g, fonts, slot(stateStatics.sprites, 3), data, start, length, x, y, w, h, page, anchor);
+    drawStringWrapped(g, fonts, spriteIn(stateStatics.sprites, 3), data, start, length, x, y, w, h, page, anchor);
 }

@@ -19,6 +19,7 @@ constexpr int32_t kCrossArm = 5;
 }  // namespace
 
 void Game::fillGradient(Graphics* g, int32_t x, int32_t y, int32_t w, int32_t h, int32_t from, int32_t to) {
+    if (noGraphics(g)) return;
     int32_t strip = std::max(w / 8, 10);
     int32_t v[4], d[4];
     for (int k = 0; k < 4; ++k) {
@@ -42,10 +43,12 @@ void Game::fillScreen(int32_t colour) {
 }
 
 void Game::drawBufferImage(Graphics* g) {
+    if (noGraphics(g)) return;
     if (!isNull(stateStatics.bufferImage)) g->drawImage(stateStatics.bufferImage, 0, 0, 0);
 }
 
 void Game::repaintDirtyRects(Graphics* g) {
+    if (noGraphics(g)) return;
     StateStatics& s = stateStatics;
     Long64Array* list = s.dirtyRects;
     int32_t count = isNull(list) ? 0 : std::min(s.dirtyCount, list->length);
@@ -60,6 +63,7 @@ void Game::repaintDirtyRects(Graphics* g) {
 }
 
 void Game::drawOverlayImageAlpha(Graphics* g, int32_t alpha, int32_t) {
+    if (noGraphics(g)) return;
     Image* picture = stateStatics.overlayImage;
     IntArray* buffer = ASprite::effectBuffer();
     if (isNull(picture) || isNull(buffer)) return;
@@ -76,7 +80,7 @@ void Game::drawOverlayImageAlpha(Graphics* g, int32_t alpha, int32_t) {
 }
 
 void Game::drawDebugCross(Graphics* g, ASpriteInstance* instance, int32_t colour) {
-    if (isNull(instance)) return;
+    if (isNull(instance) || noGraphics(g)) return;
     int32_t x = (instance->x - mathStatics.cameraX) >> 14, y = (instance->y - mathStatics.cameraY) >> 14;
     g->setColor(colour);
     g->drawLine(x - kCrossArm, y, x + kCrossArm, y);

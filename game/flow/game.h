@@ -16,6 +16,7 @@
 #include "game/objects/level_setup_statics.h"
 #include "game/objects/path_finding.h"
 
+
 class ASprite;
 class ASpriteInstance;
 class CObject;
@@ -226,6 +227,8 @@ public:
     //   8. the alternative palettes of the event actions;
     //   9. the platform flags (their start value stays: nothing reads them from the device).
     static void initResources();
+    // Slot i of a sprite table; null for an empty slot or one outside the table.
+    static ASprite* spriteIn(ObjectArray* sprites, int32_t slot);
     static void startSequence(ObjectArray* script, bool enterLoading, int32_t progressFrom, int32_t progressTo);
     static void startLoadingStep(int32_t list, bool enterLoading);
     void updateStartup();
@@ -399,6 +402,8 @@ public:
     static void paintLayoutFrame(Graphics* g, int32_t frame, int32_t flags);
     // text at (x, y) in font 0, or font 1 when second is set, into this frame's Graphics.
     static void drawStringAt(bool second, String* text, int32_t x, int32_t y);
+    // True, reported as a null access, when there is no Graphics to draw into.
+    static bool noGraphics(Graphics* g);
     // Slot n of the sprite table, or null.
     static ASprite* spriteSlot(int32_t n);
 
@@ -560,6 +565,7 @@ public:
     static PathFindingStatics pathFinding;
     static void initPathFinding();
     static void releasePathFinder();
+
 
     // The digits of `text` at its even indexes (minus '0') into `digits`, as many as it holds.
     static void readPropertyDigits(String* text, IntArray* digits);

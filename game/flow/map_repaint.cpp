@@ -50,6 +50,12 @@ ASpriteInstance* objectInstance(Object* object) {
 
 }  // namespace
 
+bool Game::noGraphics(Graphics* g) {
+    if (!isNull(g)) return false;
+    mrc::ApplicationImpl::getApplication()->reportError("NullPointer");
+    return true;
+}
+
 ASprite* Game::spriteSlot(int32_t n) { return elementOf<ASprite>(stateStatics.sprites, n); }
 
 void Game::repaintMapBuffer(ObjectArray* layers, ObjectArray* sprites, int32_t x, int32_t y) {
@@ -74,7 +80,7 @@ void Game::repaintMapBuffer(ObjectArray* layers, ObjectArray* sprites, int32_t x
 
 void Game::paintClippedFrame(Graphics* g, ObjectArray* layer, ASprite* sprite, int32_t x, int32_t y,
                              int32_t screenX, int32_t screenY, int32_t w, int32_t h) {
-    if (isNull(layer) || isNull(g)) return;
+    if (isNull(layer) || noGraphics(g)) return;
     int32_t cx = g->getClipX(), cy = g->getClipY(), cw = g->getClipWidth(), ch = g->getClipHeight();
     g->setClip(screenX, screenY, w, h);
     int32_t c1 = std::min((x + w) / kCell, layer->length - 1);

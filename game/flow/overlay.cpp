@@ -48,6 +48,7 @@ void Game::createOverlayBuffer() {
 }
 
 void Game::fillVerticalGradient(Graphics* g, int32_t x, int32_t y, int32_t w, int32_t h, int32_t from, int32_t to) {
+    if (noGraphics(g)) return;
     int32_t cx = g->getClipX(), cy = g->getClipY(), cw = g->getClipWidth(), ch = g->getClipHeight();
     if (h >= 1) {
         g->setClip(-1000, -1000, 2000, 2000);
@@ -68,6 +69,7 @@ void Game::fillVerticalGradient(Graphics* g, int32_t x, int32_t y, int32_t w, in
 
 void Game::fillHorizontalGradient(Graphics* g, int32_t x, int32_t y, int32_t w, int32_t h, int32_t from,
                                   int32_t to) {
+    if (noGraphics(g)) return;
     if (w < 1) return;
     Channels c(from, to, w);
     for (int32_t column = x; column < x + w; ++column, c.step()) {
@@ -82,6 +84,7 @@ void Game::fillHorizontalGradient(Graphics* g, int32_t x, int32_t y, int32_t w, 
 
 void Game::drawTranslucentBox(Graphics* g, int32_t rgb, int32_t opacity, int32_t max, int32_t value, int32_t x,
                               int32_t y, int32_t w, int32_t h, int32_t padX, int32_t padY, int32_t flags) {
+    if (noGraphics(g)) return;
     IntArray* box = layoutBox(max, value, x, y, w, h, padX, padY, flags);
     if (isNull(box) || box->length < 4) return;
     int32_t alpha = (opacity * 255 / 100) >> 14;
@@ -148,6 +151,7 @@ void Game::allocLevelBuffers() {
 }
 
 void Game::paintScreenEffect(Graphics* g) {
+    if (noGraphics(g)) return;
     PaintStatics& s = paintStatics;
     IntArray* params = s.s_sceneEffect;
     if (isNull(params) || params->length < 17 || isNull(s.s_regionImage) || isNull(s.s_regionPixels) ||
@@ -234,6 +238,7 @@ int32_t Game::cellFlagColour(int32_t value) {
 }
 
 void Game::paintCollisionOverlay(Graphics* g, int32_t mask) {
+    if (noGraphics(g)) return;
     ObjectArray* grid = levelView.s_levelGrid;
     if (isNull(grid)) return;
     int32_t cx = mathStatics.cameraX >> 14, cy = mathStatics.cameraY >> 14;

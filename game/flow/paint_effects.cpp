@@ -89,7 +89,7 @@ IntArray* Game::paintEffectRow(int32_t row) {
 void Game::drawRGBColumnBand(Graphics* g, int32_t x, int32_t y, IntArray* pixels, int32_t w, int32_t h) {
     IntArray* band = paintEffectRow(kRowBand);
     IntArray* out = ASprite::effectBuffer();
-    if (isNull(pixels) || isNull(out) || w < 1 || h < 1) return;
+    if (noGraphics(g) || isNull(pixels) || isNull(out) || w < 1 || h < 1) return;
     int32_t n = w * h;
     if (n > pixels->length || n > out->length) {
         arrayAccessOk(n > pixels->length ? pixels : out, std::min(pixels->length, out->length));
@@ -119,6 +119,7 @@ void Game::paintEffectSpriteFrame(Graphics* g) {
 }
 
 void Game::paintGradientEdges(Graphics* g, int32_t x, int32_t y, int32_t w, int32_t h) {
+    if (noGraphics(g)) return;
     IntArray* e = paintEffectRow(kRowEdges);
     int32_t a = rowValue(e, 0), b = rowValue(e, 1);
     switch (rowValue(e, 2)) {
@@ -193,7 +194,7 @@ void Game::paintScreenSmear(Graphics* g) {
 
     IntArray* buffer = ASprite::statics.effectPixelBuffer;
     Image* picture = stateStatics.overlayImage;
-    if (isNull(buffer) || isNull(picture)) return;
+    if (isNull(buffer) || isNull(picture) || noGraphics(g)) return;
     int32_t strength = level % 128;
     int32_t rowsHeld = buffer->length / kScreenWidth;
     if (rowsHeld < 1) return;
@@ -269,6 +270,7 @@ void Game::paintGlow(Graphics* g) {
 }
 
 void Game::drawGlow(Graphics* g, int32_t x, int32_t y, int32_t w, int32_t h, int32_t kh, int32_t kv, int32_t gain) {
+    if (noGraphics(g)) return;
     IntArray* buffer = ASprite::effectBuffer();
     if (isNull(buffer)) return;
     int32_t destination = 2 * paintStatics.s_glowSourceOffset;

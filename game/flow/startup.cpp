@@ -6,6 +6,7 @@
 #include "framework/sprite/sprite_instance.h"
 #include "game/flow/game.h"
 #include "host/core/clock.h"
+#include "host/core/log.h"
 #include "platform/lcdui/graphics.h"
 #include "platform/lcdui/image.h"
 #include "runtime/core/application.h"
@@ -21,12 +22,6 @@ constexpr int32_t kTapAction = 16;
 
 mrc::ObjectManager* om() { return mrc::ApplicationImpl::getApplication()->objectManager; }
 
-ASprite* spriteAt(ObjectArray* sprites, int32_t slot) {
-    if (isNull(sprites) || slot < 0 || slot >= sprites->length) return nullptr;
-    auto* s = static_cast<ASprite*>(sprites->elements()[slot]);
-    return isNull(s) ? nullptr : s;
-}
-
 ASpriteInstance* emblem() {
     ObjectArray* instances = Game::stateStatics.hudInstances;
     if (isNull(instances) || instances->length == 0) return nullptr;
@@ -40,12 +35,26 @@ bool isTapPoint(Object* step) {
            command->elements()[1] == kTapAction;
 }
 
+// A list run within one frame; a wait for a key could never end here (the keys are read between
+// frames), so it ends the run instead of hanging the game.
 void runToCompletion() {
-    while ((Game::loadStep() & Game::kLoadFinished) == 0) {
+    for (;;) {
+        const int32_t status = Game::loadStep();
+        if ((status & Game::kLoadFinished) != 0) return;
+        if ((status & Game::kLoadWaitKey) != 0) {
+            mrc_log("Game::updateStartup: a start-up list waits for a key; it is left there");
+            return;
+        }
     }
 }
 
 }  // namespace
+
+ASprite* Game::spriteIn(ObjectArray* sprites, int32_t slot) {
+    if (isNull(sprites) || slot < 0 || slot >= sprites->length) return nullptr;
+    auto* s = static_cast<ASprite*>(sprites->elements()[slot]);
+    return isNull(s) ? nullptr : s;
+}
 
 void Game::initResources() {
     StateStatics& s = stateStatics;
@@ -154,7 +163,7 @@ void Game::updateStartup() {
                 b->setColor(0x000000);
                 b->fillRect(0, 0, kScreenWidth, kScreenHeight);
                 drawString(b, s.fonts, 0, 4, 0, 0, 0, 50, 700, kScreenHeight, 0, kTop | kHCenter);
-                if (ASprite* sprite = spriteAt(s.sprites, kStartupSprite)) {
+                if (ASprite* sprite = spriteIn(s.sprites, kStartupSprite)) {
                     ASprite::setGraphics(b);
                     sprite->paintFrame(kStartupSpriteFrame, 0, 0, 0);
                 }
@@ -217,7 +226,7 @@ void Game::paintBossGauge(Graphics* g) {
     StateStatics& s = stateStatics;
     const int32_t max = s.loadProgressTotal;
     const int32_t value = s.loadProgressBase + s.loadIndex;
-    if (ASprite* sprite = spriteAt(s.sprites, kGaugeSprite); sprite != nullptr && sprite->moduleCount > 0) {
+    if (ASprite* sprite = spriteIn(s.sprites, kGaugeSprite); sprite != nullptr && sprite->moduleCount > 0) {
         drawGauge(g, sprite, 0, kScreenHeight, kScreenWidth, max, value);
         return;
     }

@@ -149,7 +149,10 @@ ASprite* Game::loadSprite(ASprite* sprite, int32_t pack, int32_t entry, int32_t 
             if (isNull(data)) mrc_log("Game::loadSprite: pack %d has no entry %d", pack, entry);
             else sprite->load(data, 0);
         }
-        if (openPack) closePack();
+        if (openPack) {
+            closePack();
+            flowStatics.s_loadPack = -1;  // closed: the next read opens it again
+        }
     }
     const int32_t mode = flags & ~kKeepRawData;
     const int32_t first = palette >= 0 ? palette : 0;

@@ -59,6 +59,20 @@ TEST_F(VeltranoStart, StartUpEndsOnTheLoadingPictureWithItsNoticeAndGauge) {
     EXPECT_GE(fill, 4) << "the gauge's fill at its left end";
 }
 
+TEST_F(VeltranoStart, FixedStepStartUpsRepeatFrameForFrame) {
+    auto hashes = [&](const char* name) {
+        RunResult r = game("", {"--frames", "50", "--frame-hashes", shot(name).string()});
+        EXPECT_EQ(r.exitCode, 0) << r.output;
+        std::ifstream in(shot(name));
+        Lines lines;
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    };
+    Lines first = hashes("a.txt");
+    EXPECT_EQ(first.size(), 51u);
+    EXPECT_EQ(hashes("b.txt"), first);
+}
+
 // The pen during start-up and loading: the UI thread's events against the game thread's frames
 // (also under the thread sanitizer). Taps on the loading screen count as fire; the run goes on.
 TEST_F(VeltranoStart, PenEventsDuringStartUpAreTakenByTheFrames) {

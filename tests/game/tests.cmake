@@ -18,3 +18,10 @@ add_test(NAME GameObjectsAndSaves.UnderCollectionStress
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=CObjectTest.*:SaveGamesTest.*:ObjectListsTest.*)
 set_tests_properties(GameObjectsAndSaves.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
+
+# The loader and the start-up under the same stress: the sprites, instances, text tables and
+# scripts they build stay reachable while the next allocation collects and compacts.
+add_test(NAME GameLoading.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=LoaderTest.*:StartupTest.*)
+set_tests_properties(GameLoading.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)

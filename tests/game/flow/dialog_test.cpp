@@ -5,6 +5,7 @@
 #include "platform/lcdui/graphics.h"
 #include "platform/lcdui/image.h"
 #include "tests/game/game_fixture.h"
+#include "tools/formats/dot_font.h"
 #include "tools/formats/text_pack.h"
 
 namespace {
@@ -92,6 +93,32 @@ TEST_F(DialogTest, TheSameStringKeepsTheRevealStateAnotherRestartsIt) {
     EXPECT_EQ(Game::textStatics.textRevealCursor, 0) << "another string restarts";
     EXPECT_EQ(Game::textStatics.textCachedString, 1);
     EXPECT_EQ(Game::textStatics.textFont, 0);
+}
+
+TEST_F(DialogTest, SoftKeyLabelsSitInTheBottomCornersInPaletteZero) {
+    ASprite* font = newSprite(formats::dotMatrixFont(2, {0x0000FF, 0xFF0000}));
+    for (int32_t p = 0; p < 2; ++p) font->buildModuleCache(p, 0, -1, -1, -1, ASprite::kCacheImages);
+    st.fonts->elements()[0] = font;
+    Game::textStatics.glyphTable = bytes(formats::dotFontGlyphTable());
+    Game::loadTextPack(6, bytes(formats::textPack({"BACK", "MENU"})));
+    auto* full = javax_microedition_lcdui_Image::createBlankImage(800, 480);
+    for (int32_t flags : {4, 0}) {
+        Game::Graphics* g = full->getGraphics();
+        g->setColor(0xFFFFFF);
+        g->fillRect(0, 0, 800, 480);
+        font->setPalette(1);
+        Game::drawSoftKeyLabel(g, 1, flags);
+        std::array<int32_t, 4> box = inkBox(full, 0xFFFF);
+        EXPECT_GT(box[2], 20) << flags;
+        if (flags & 4) EXPECT_GT(box[0], 700) << "right corner";
+        else EXPECT_LT(box[0], 10) << "left corner";
+        EXPECT_GT(box[1] + box[3], 460) << "at the bottom";
+        const std::vector<uint16_t> px = pixelsOf(full);
+        bool blue = false;
+        for (uint16_t v : px) blue |= v == 0x001F;
+        EXPECT_TRUE(blue) << "drawn in palette 0";
+        EXPECT_EQ(font->getPalette(), 1) << "the palette is put back";
+    }
 }
 
 }  // namespace

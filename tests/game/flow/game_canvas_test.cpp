@@ -1,6 +1,7 @@
 // The game canvas without a shell: its constructor's property digits, palette flag, promotion set-up
-// and sound manager; its key events; its pause and resume notifications; its frame hook; and its
-// registration as the class the MIDlet creates.
+// and sound manager; its key events; its pause and resume notifications; its frames; and its
+// registration as the class the MIDlet creates. Frames run in a state of no screen whose update
+// records them.
 #include <gtest/gtest.h>
 
 #include <vector>

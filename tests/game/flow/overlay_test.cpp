@@ -259,3 +259,29 @@ TEST_F(Overlay, CollisionOverlayOutlinesTheFlaggedCellsInView) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Overlay, PaintersWithoutAGraphicsDrawNothing) {
+    useEffectBuffer(800 * 4);
+    Game::allocLevelBuffers();
+    Game::setFlags(0x80);
+    IntArray* pixels = ints({0xFFFFFFFF});
+    Game::fillVerticalGradient(nullptr, 0, 0, 5, 5, 0, 0);
+    Game::fillHorizontalGradient(nullptr, 0, 0, 5, 5, 0, 0);
+    Game::drawTranslucentBox(nullptr, 0, 0, 1, 1, 0, 0, 5, 5, 0, 0, 0);
+    Game::fillGradient(nullptr, 0, 0, 5, 5, 0, 0);
+    Game::repaintDirtyRects(nullptr);
+    Game::drawOverlayImageAlpha(nullptr, 0, 0);
+    Game::drawBufferImage(nullptr);
+    Game::drawRGBColumnBand(nullptr, 0, 0, pixels, 1, 1);
+    Game::paintGradientEdges(nullptr, 0, 0, 5, 5);
+    Game::paintScreenSmear(nullptr);
+    Game::drawGlow(nullptr, 0, 0, 5, 5, 1, 1, 1);
+    Game::paintScreenEffect(nullptr);
+    Game::paintCollisionOverlay(nullptr, 0xFFFF);
+    EXPECT_TRUE(log.contains("NullPointer"));
+    EXPECT_EQ(app()->getPendingException(), nullptr);
+}
+
+}  // namespace

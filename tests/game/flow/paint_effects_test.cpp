@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <tuple>
 #include <vector>
@@ -275,6 +276,65 @@ TEST_F(PaintEffects, GradientEdgesByFacing) {
         Game::paintGradientEdges(image->getGraphics(), 20, 20, 20, 6);
         EXPECT_EQ(inkBox(image), c.ink) << c.facing;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PaintEffects, GlintFollowsPixelCachedModulesThroughThePainter) {
+    useEffectBuffer(4096);
+    SpriteData d;
+    d.modules = {{ModuleKind::Image, 12, 3, 0, 0, 0, std::vector<uint8_t>(36, 1), std::nullopt}};
+    d.frames = {{{{0, 0, 0, 0}}, {}, std::nullopt}};
+    d.animations = {{{0, 1, 0, 0, 0}}};
+    d.palettes = {{0x00000000, 0xFF400000}, {0x00000000, 0xFF400000}};
+    ASprite* sprite = newSprite(d);
+    sprite->buildModuleCache(0, 0, -1, -1, -1, ASprite::kCachePixels);
+    sprite->buildModuleCache(1, 0, -1, -1, -1, ASprite::kCacheImages);
+    Game::paintEffectRow(2)->elements()[0] = 2 << 14;
+    Game::paintEffectRow(2)->elements()[1] = 6;
+    Game::setFlags(0x4);
+    Image* image = screen(40, 10);
+    sprite->paintAFrameWithGraphics(image->getGraphics(), 0, 0, 10, 2, 0);
+    EXPECT_EQ(at(image, 10 + 5, 3), 0xFFFF);             // the band's centre: white
+    EXPECT_EQ(at(image, 10 + 1, 3), rgb(0x400000));     // outside it: the module
+    // An image-cached palette gets no glint.
+    sprite->setPalette(1);
+    Image* plain = screen(40, 10);
+    sprite->paintAFrameWithGraphics(plain->getGraphics(), 0, 0, 10, 2, 0);
+    EXPECT_EQ(at(plain, 10 + 5, 3), rgb(0x400000));
+}
+
+TEST_F(PaintEffects, GlowPulsesWithTheFrameTime) {
+    useEffectBuffer(49152);
+    ShortArray* table = om()->newShortArray(181);
+    for (int32_t d = 0; d <= 180; ++d)
+        table->elements()[d] = int16_t(std::lround(256 * std::sin(d * 3.14159265358979 / 180)));
+    GameMath::mathStatics.angleTable = table;
+    Image* background = screen();
+    Game::stateStatics.bufferImage = background;
+    Graphics* bg = background->getGraphics();
+    bg->setColor(0x606060);
+    bg->fillRect(100, 100, 60, 20);
+    int32_t* r = Game::paintStatics.s_glowRect->elements();
+    r[0] = 100, r[1] = 100, r[2] = 160, r[3] = 120;
+    Game::captureGlowFromRect();
+    Game::stateStatics.frameTime = 40;
+    std::vector<std::vector<uint16_t>> pulse;
+    for (int32_t frame = 0; frame < 50; ++frame) {
+        Image* target = screen();
+        Game::paintGlow(target->getGraphics());
+        std::vector<uint16_t> around;  // light spilled beside and above the grey, and on it
+        for (int32_t x : {86, 95, 130}) around.push_back(at(target, x, 110));
+        around.push_back(at(target, 130, 99));
+        pulse.push_back(around);
+    }
+    EXPECT_EQ(Game::paintStatics.s_glowTime, 2000);
+    // A one-second period; within it the picture changes.
+    for (int32_t k = 0; k < 25; ++k) EXPECT_EQ(pulse[std::size_t(k)], pulse[std::size_t(k + 25)]) << k;
+    EXPECT_NE(pulse[0], pulse[12]);
+    GameMath::mathStatics.angleTable = nullptr;
 }
 
 }  // namespace

@@ -161,4 +161,28 @@ TEST_F(StartupTest, TheEmblemIsRepaintedThroughItsDirtyRectangle) {
     EXPECT_EQ(pixelsOf(screen)[240 * 800 + 400], 0xFFFF) << "the white buffer back under it";
 }
 
+TEST_F(StartupTest, StartUpSubStepsLoadTheirListsWithinTheFrame) {
+    // Sub-step 1: the resources, list 0 started without entering loading.
+    preset(0, script({{10}, {10}, {6, 1, 3}}));
+    state(1, 1);
+    game->updateStartup();
+    EXPECT_EQ(ov.gameState, 1);
+    EXPECT_EQ(ov.gameSubState, 2);
+    EXPECT_EQ(st.loadScript, ov.eventActions->elements()[0]);
+    // Sub-step 2: the whole list in this frame; its own command sets sub-step 3.
+    game->updateStartup();
+    EXPECT_EQ(ov.gameSubState, 3);
+    EXPECT_TRUE(isNull(st.loadScript));
+    // Sub-step 3 without an emblem goes on to the notice.
+    game->updateStartup();
+    EXPECT_EQ(ov.gameSubState, 4);
+    EXPECT_EQ(pixelsOf(st.bufferImage)[0], 0xFFFF);
+    // A list that waits for a key cannot finish within a frame: the run stops there.
+    preset(1, script({{10}, {18, 16}, {10}}));
+    game->updateStartup();
+    EXPECT_EQ(ov.gameSubState, 5);
+    EXPECT_EQ(st.loadIndex, 1) << "left at the wait";
+    EXPECT_EQ(pixelsOf(st.bufferImage)[0], 0) << "the notice's black background";
+}
+
 }  // namespace

@@ -18,6 +18,7 @@
 #include "tools/formats/archive_file.h"
 #include "tools/formats/constants_file.h"
 #include "tools/formats/pack_file.h"
+#include "tools/formats/sprite_file.h"
 #include "tools/formats/text_pack.h"
 
 namespace {
@@ -210,6 +211,20 @@ TEST_F(LoaderTest, ASpriteWithoutItsRawDataIsReadAgain) {
     Game::getSprite(2, 8, 1, -1, 10, sprites);
     EXPECT_EQ(openPackName(), opened) << "a sprite that kept its data is loaded: nothing is read";
     EXPECT_TRUE(kept->hasCachedPalette(0));
+}
+
+TEST_F(LoaderTest, ASpriteLoadedWithItsOwnPackLeavesNoPackOpen) {
+    ASprite* sprite = Game::loadSprite(nullptr, 2, 1, -1, ASprite::kCacheImages, true);
+    ASSERT_NE(sprite, nullptr);
+    EXPECT_GT(sprite->moduleCount, 0);
+    EXPECT_TRUE(sprite->hasCachedPalette(0));
+    EXPECT_EQ(openPackName(), nullptr);
+    EXPECT_EQ(GameStatics::flowStatics.s_loadPack, -1);
+    // The loader's next read of that pack (in a script that was running) opens it again.
+    st.loadScript = script({{1, 2, 0}});
+    st.loadIndex = 0;
+    Game::loadStep();
+    EXPECT_EQ(bytesOf(Game::textStatics.glyphTable).size(), formats::spriteFile(smallSprite(0xFF0000)).size());
 }
 
 TEST_F(LoaderTest, TextPacksThatDoNotHoldTheirTablesLoadNothing) {
