@@ -561,6 +561,10 @@ public:
     static ObjectArray* buildShortTable3(ByteArray* a, ByteArray* b);
     static int32_t getUpgradeLevel(int32_t item);
 
+    // ---- Object painting aids ----
+    static void paintObjectBoxes(Graphics* g, int32_t camX, int32_t camY, CObject* o, int32_t colour);
+    static void createEffectInstances();
+
     // ---- Route finder over the 50 x 30 route window, and its route tables ----
     static PathFindingStatics pathFinding;
     static void initPathFinding();

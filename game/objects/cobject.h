@@ -11,6 +11,7 @@
 
 class ASprite;
 class ASpriteInstance;
+class javax_microedition_lcdui_Graphics;
 
 class CObject : public Object {
 public:
@@ -481,6 +482,15 @@ public:
     static bool isFinishedByAction(CObject* o);
     static CObject* findLastFinishable(CObject* o);
     static CObject* findReadyGroupMember(CObject* o);
+
+    // ---- part paths from the sprite, frame rectangles and painting aids ----
+    static constexpr int32_t kEffectInstanceSprite = 35;
+    // Per animation and part, the part's position at each anim-frame and its speed toward the
+    // next one, in the range entries from params[69] on.
+    void buildPartPaths();
+    // Rectangle record k of the current anim-frame as (x, y, w, h) in the sprite's shared rectangle.
+    IntArray* getFrameRectRecord(int32_t k);
+    static void paintColourRect(javax_microedition_lcdui_Graphics* g, IntArray* record, int32_t x, int32_t y);
 
     // ---- factories of objects with grown params, of an owner's parts and children ----
     // Inline creation: fields zeroed, an instance without sprite at (0, 0), no start animation.

@@ -14,7 +14,9 @@ struct LevelSetupStatics {
     IntArray* s_eventFlagList;   // the event flags raised since the switches last looked
     int32_t s_eventFlagCount;
     int32_t s_levelSetupKind;  // 4: a set-up that keeps the previous layer tables
-    MRC_REF_FIELDS(&LevelSetupStatics::s_typeRecords, &LevelSetupStatics::s_eventFlagList);
+    ObjectArray* s_kindAnchors;  // short[2] per kind: the anchor (x, y) in pixels
+    MRC_REF_FIELDS(&LevelSetupStatics::s_typeRecords, &LevelSetupStatics::s_eventFlagList,
+                   &LevelSetupStatics::s_kindAnchors);
 };
 
 namespace mrc {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 
 #include "framework/config/qxlib_config.h"
 #include "framework/core/qxlib.h"
@@ -10,6 +11,7 @@
 #include "runtime/core/object_manager.h"
 #include "runtime/core/static_class.h"
 #include "runtime/lang/construct.h"
+#include "runtime/lang/string.h"
 #include "runtime/lang/system.h"
 
 QXLibPathFinding::Statics QXLibPathFinding::statics;
@@ -58,7 +60,11 @@ void QXLibPathFinding::init(int32_t width, int32_t height, ByteArray* grid, int3
                             int32_t costDiagonal, int32_t costTurn, int32_t neighbours, int32_t blockMask) {
     assertWith(neighbours == 4 || neighbours == 8, kNotFourOrEightText);
     const int64_t cells = static_cast<int64_t>(width) * height;
-    assertWith(width >= 0 && height >= 0 && cells < cellLimit(), kNotFourOrEightText);
+    if (width < 0 || height < 0 || cells >= cellLimit()) {
+        const std::string text = "path finding: a grid of " + std::to_string(width) + " x " + std::to_string(height) +
+                                 " cells needs fewer than " + std::to_string(cellLimit());
+        QXLib::Assert(false, mrc::newString(text.c_str()));
+    }
     m_width = width;
     m_height = height;
     m_grid = grid;

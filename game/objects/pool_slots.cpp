@@ -224,7 +224,10 @@ void Game::loadLevelPart(ObjectArray* list, int32_t part, int32_t gridPart) {
                             entry);
         JArray::setRef(grids.s_layerGrids, picked->param(16), grid);
     }
+    // Closed: the loader's next read must open its pack again.
     closePack();
+    flowStatics.s_loadPack = -1;
+    flowStatics.s_loadPackEntry = -1;
 }
 
 // ---- tile-aligned areas -------------------------------------------------------------------------------

@@ -25,3 +25,10 @@ add_test(NAME GameLoading.UnderCollectionStress
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=LoaderTest.*:StartupTest.*)
 set_tests_properties(GameLoading.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
+
+# The factories allocate several arrays in a row and the route finder its node arrays: checked
+# with a collection and compaction at every allocation.
+add_test(NAME GameFactoriesAndRoutes.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=ObjectFactoriesTest.*:PathFindingTest.*:LayerSlotsTest.*:PoolSlotsTest.*:PartPathsTest.*)
+set_tests_properties(GameFactoriesAndRoutes.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)

@@ -6,6 +6,7 @@
 
 #include "framework/config/qxlib_config.h"
 #include "game/objects/path_finding.h"
+#include "runtime/core/static_class.h"
 #include "runtime/lang/construct.h"
 #include "tests/game/world_fixture.h"
 
@@ -17,7 +18,6 @@ class PathFindingTest : public mrc::test::WorldTest {
 protected:
     void SetUp() override {
         WorldTest::SetUp();
-        mrc::registerPathFinding();
         QXLibPathFinding::clinit();
     }
 
@@ -72,7 +72,11 @@ protected:
     QXLibPathFinding* m_finder = nullptr;
 };
 
-TEST_F(PathFindingTest, NeighbourTableHoldsTheStepsInOrder) {
+TEST_F(PathFindingTest, TheInitialiserSlotFillsTheNeighbourTableInOrder) {
+    // The game's registration puts the finder's initialiser in its start-up slot.
+    auto initialiser = mrc::StaticClass::setInitialiser(mrc::StaticInit::PathFindingNeighbours, nullptr);
+    mrc::StaticClass::setInitialiser(mrc::StaticInit::PathFindingNeighbours, initialiser);
+    EXPECT_EQ(initialiser, &QXLibPathFinding::clinit);
     ASSERT_NE(QXLibPathFinding::statics.s_neighbours, nullptr);
     const int32_t* s = QXLibPathFinding::statics.s_neighbours->elements();
     EXPECT_EQ(std::vector<int32_t>(s, s + 16),
@@ -187,6 +191,17 @@ TEST_F(PathFindingTest, UnreachableGoalsGiveNoRoute) {
         EXPECT_EQ(f->m_pathLast, -1) << c.what;
         EXPECT_EQ(f->getPathLength(), 0) << c.what;
     }
+}
+
+TEST_F(PathFindingTest, AGridBeyondTheNodeLimitIsRefused) {
+    // 100 x 90 cells do not fit the 9000 nodes: the assertion is logged and no search runs.
+    QXLibPathFinding* f = mrc::newConstructed<QXLibPathFinding>();
+    f->init(100, 90, om()->newByteArray(9000), 10, 14, 0, 4, -1);
+    f->findPath(0, 0, 0, 1, 0);
+    EXPECT_EQ(f->getPathLength(), 0);
+    f->init(100, 89, om()->newByteArray(8900), 10, 14, 0, 4, -1);
+    f->findPath(0, 0, 0, 99, 88);
+    EXPECT_EQ(f->getPathLength(), 99 + 88 + 1);
 }
 
 TEST_F(PathFindingTest, GameSetUpPlansAcrossTheRouteWindow) {
