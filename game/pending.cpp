@@ -10,7 +10,10 @@
 
 // The object's timers: the type-23 timer keeps params[7] as it is.
 void CObject::initTimers() { GAME_NOT_BUILT_YET("CObject::initTimers"); }
-void CObject::releaseTimers() { GAME_NOT_BUILT_YET("CObject::releaseTimers"); }
+
+// The HUD's gauge services.
+void Game::restartTimerOf() { GAME_NOT_BUILT_YET("Game::restartTimerOf"); }
+void Game::addToCounter(int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addToCounter"); }
 
 void Game::setPlayerState(int32_t, int32_t, CObject*) { GAME_NOT_BUILT_YET("Game::setPlayerState"); }
 void Game::setObjectAiMode(CObject*, int32_t) { GAME_NOT_BUILT_YET("Game::setObjectAiMode"); }

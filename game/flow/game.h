@@ -12,6 +12,7 @@
 #include "game/flow/game_state_statics.h"
 #include "game/flow/game_statics.h"
 #include "game/flow/paint_statics.h"
+#include "game/flow/hud_gauge_statics.h"
 #include "game/flow/world_statics.h"
 #include "game/objects/level_setup_statics.h"
 #include "game/objects/path_finding.h"
@@ -570,6 +571,15 @@ public:
     static void initPathFinding();
     static void releasePathFinder();
 
+    // ---- Gauges: the HUD's gauge statics, the refill scan and depth keys ----
+    static HudGaugeStatics hudGauges;
+    // The slot at which gauge kind's refill schedule has spent counter + delta down to its limit.
+    static int32_t scanCyclicTableForLimit(int32_t kind, int32_t delta);
+    // 0 for a type-87 object whose params[10] is 5; else (y >> 14) * 256 + (x >> 14).
+    static int32_t objectDepthKey(CObject* o);
+    // HUD services, built by later work (game/pending.cpp for now).
+    static void restartTimerOf();
+    static void addToCounter(int32_t kind, int32_t amount);
 
     // The digits of `text` at its even indexes (minus '0') into `digits`, as many as it holds.
     static void readPropertyDigits(String* text, IntArray* digits);

@@ -510,8 +510,23 @@ public:
 
     // Sets up the object's own timer (type 23 keeps its id in params[7]).
     void initTimers();
-    // Frees the object's timers.
+
+    // ---- gauges, refill schedules, power values and the object's timers ----
+
+    // Adds delta to gauge kind 0-2; true when the value hit a bound (kind 1 overflows into params[20]).
+    static bool addToGauge(CObject* o, int32_t kind, int32_t delta);
+    // Sets gauge kind to value, clamped or carried as addToGauge does; restarts the HUD gauge timer.
+    static bool setGauge(CObject* o, int32_t kind, int32_t value);
+    // The 500-ms step of the three refill schedules; full gauges drop their schedule.
+    static void stepRefillSchedule();
+    static int32_t getTypeProperty(CObject* o);
+    // Stops the timers params[28], [29], [35], [47] and frees the route slot params[48].
     void releaseTimers();
+    // Stops the level timer.
+    static void clearSlot();
+    static bool isLevelTimerElapsed(int32_t ms);
+    // -1 without a level timer.
+    static int32_t getLevelTimerElapsed();
 
     // The static initialiser.
     static void clinit();
