@@ -519,6 +519,8 @@ public:
     static bool setGauge(CObject* o, int32_t kind, int32_t value);
     // The 500-ms step of the three refill schedules; full gauges drop their schedule.
     static void stepRefillSchedule();
+    // The refill display of a type 0 (health) or 1 (gauge 2) object: rate over the animation's time.
+    static void startRefillDisplay(CObject* o);
     static int32_t getTypeProperty(CObject* o);
     // Stops the timers params[28], [29], [35], [47] and frees the route slot params[48].
     void releaseTimers();

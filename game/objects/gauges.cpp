@@ -131,6 +131,24 @@ void CObject::stepRefillSchedule() {
     s.s_cyclicPosition = (s.s_cyclicPosition + 1) % kScheduleSlots;
 }
 
+void CObject::startRefillDisplay(CObject* o) {
+    const int32_t which = o->param(0);
+    if (which != 0 && which != 1) return;
+    CObject* player = Game::objects.s_player;
+    if (isNull(player) || isNull(o->m_sprite)) return;
+    const int32_t kind = which == 0 ? 0 : 2;
+    const int32_t value = player->getGaugeValue(kind);
+    const int32_t divisor = (player->getGaugeMax(kind) - value) >> 14;
+    // A full (or overfull) gauge has nothing to show and no rate to divide by.
+    if (divisor <= 0) return;
+    const int64_t duration = static_cast<int64_t>(o->m_sprite->getAnimDuration()) * 1000 / 16;
+    Statics& s = statics;
+    s.s_refillDisplayKind = kind;
+    s.s_refillDisplayStart = value;
+    s.s_refillDisplayRate = static_cast<int32_t>((duration << 14) / divisor);
+    if (s.s_refillDisplayTimer >= 0) Game::restartTimer(s.s_refillDisplayTimer);
+}
+
 int32_t Game::scanCyclicTableForLimit(int32_t kind, int32_t delta) {
     const CObject::Statics& s = CObject::statics;
     // No schedule exists for another kind: nothing to spend.

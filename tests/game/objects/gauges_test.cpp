@@ -194,4 +194,35 @@ TEST_F(GaugesTest, TypePropertiesDepthKeysAndTheLevelTimer) {
     EXPECT_FALSE(Game::isTimerSet(id));
 }
 
+TEST_F(GaugesTest, RefillDisplayStartsOnlyWithRoomToFill) {
+    CObject::Statics& s = CObject::statics;
+    s.s_refillDisplayKind = -1;
+    s.s_refillDisplayRate = 77;
+    s.s_refillDisplayTimer = Game::timerAlloc();
+    clock.advance(300);
+    GameTimers::updateGameTime();
+    // Health full to the last fixed-point unit: nothing to divide by, nothing starts.
+    player->setParam(17, 100 << 14);
+    player->setParam(13, 100 << 14);
+    CObject* health = object(4, 40, {{0, 0}});
+    CObject::startRefillDisplay(health);
+    EXPECT_EQ(s.s_refillDisplayKind, -1);
+    EXPECT_EQ(s.s_refillDisplayRate, 77);
+    EXPECT_EQ(Game::getTimerElapsed(s.s_refillDisplayTimer), 300);
+    // Another params[0] is no refill.
+    CObject::startRefillDisplay(object(4, 40, {{0, 2}}));
+    EXPECT_EQ(s.s_refillDisplayKind, -1);
+    // Room left: kind 0 from the player's value, the timer from now.
+    player->setParam(13, 60 << 14);
+    CObject::startRefillDisplay(health);
+    EXPECT_EQ(s.s_refillDisplayKind, 0);
+    EXPECT_EQ(s.s_refillDisplayStart, 60 << 14);
+    EXPECT_EQ(Game::getTimerElapsed(s.s_refillDisplayTimer), 0);
+    // Params[0] 1 shows gauge 2.
+    player->setParam(18, 30 << 14);
+    CObject::startRefillDisplay(object(4, 40, {{0, 1}}));
+    EXPECT_EQ(s.s_refillDisplayKind, 2);
+    EXPECT_EQ(s.s_refillDisplayStart, 5);
+}
+
 }  // namespace
