@@ -4,6 +4,7 @@
 
 #include "game/flow/game.h"
 #include "game/flow/pending_seams.h"
+#include "game/objects/action_seams.h"
 #include "game/objects/cobject.h"
 #include "game/objects/factory_seams.h"
 #include "game/objects/motion_seams.h"
@@ -14,6 +15,23 @@ void CObject::initTimers() { GAME_NOT_BUILT_YET("CObject::initTimers"); }
 // The HUD's gauge services.
 void Game::restartTimerOf() { GAME_NOT_BUILT_YET("Game::restartTimerOf"); }
 void Game::addToCounter(int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addToCounter"); }
+
+// The sound services of the player's actions.
+namespace mrc {
+ActionSeams& actionSeams() {
+    static ActionSeams seams;
+    return seams;
+}
+}  // namespace mrc
+
+void Game::playSoundForEvent(int32_t event) {
+    GAME_NOT_BUILT_YET("Game::playSoundForEvent");
+    if (auto seam = mrc::actionSeams().playSoundForEvent) seam(event);
+}
+void Game::requestEffectSound(int32_t sound) {
+    GAME_NOT_BUILT_YET("Game::requestEffectSound");
+    if (auto seam = mrc::actionSeams().requestEffectSound) seam(sound);
+}
 
 void Game::setPlayerState(int32_t, int32_t, CObject*) { GAME_NOT_BUILT_YET("Game::setPlayerState"); }
 void Game::setObjectAiMode(CObject*, int32_t) { GAME_NOT_BUILT_YET("Game::setObjectAiMode"); }

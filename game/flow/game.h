@@ -580,6 +580,10 @@ public:
     // HUD services, built by later work (game/pending.cpp for now).
     static void restartTimerOf();
     static void addToCounter(int32_t kind, int32_t amount);
+    // The event's sound, when sound effects are on (built by later work).
+    static void playSoundForEvent(int32_t event);
+    // Sound `sound` at volume 100 once, when sound effects are on (built by later work).
+    static void requestEffectSound(int32_t sound);
 
     // The digits of `text` at its even indexes (minus '0') into `digits`, as many as it holds.
     static void readPropertyDigits(String* text, IntArray* digits);

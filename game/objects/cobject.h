@@ -522,6 +522,8 @@ public:
     // The refill display of a type 0 (health) or 1 (gauge 2) object: rate over the animation's time.
     static void startRefillDisplay(CObject* o);
     static int32_t getTypeProperty(CObject* o);
+    // Starts player action kind k (-1: none): the combo window, the key reset and the sound cue.
+    static void startAction(int32_t k);
     // Stops the timers params[28], [29], [35], [47] and frees the route slot params[48].
     void releaseTimers();
     // Stops the level timer.
