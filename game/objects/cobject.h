@@ -522,6 +522,13 @@ public:
     // The refill display of a type 0 (health) or 1 (gauge 2) object: rate over the animation's time.
     static void startRefillDisplay(CObject* o);
     static int32_t getTypeProperty(CObject* o);
+    // An action record's rectangle (pixels) for an actor at pixel (x, y) with anchor offset
+    // (ox, oy) and a facing; all zero for a facing that is not one of the four.
+    struct ActionRect {
+        int32_t x, y, w, h;
+    };
+    static ActionRect placeActionRect(int32_t x, int32_t y, int32_t ox, int32_t oy, ShortArray* record,
+                                      int32_t facing);
     // Starts player action kind k (-1: none): the combo window, the key reset and the sound cue.
     static void startAction(int32_t k);
     // Stops the timers params[28], [29], [35], [47] and frees the route slot params[48].

@@ -113,3 +113,27 @@ TEST_F(PlayerActionsTest, ComboWindowClosesAfter500Ms) {
 }
 
 }  // namespace
+
+namespace {
+
+class ActionAreasTest : public mrc::test::WorldTest {};
+
+TEST_F(ActionAreasTest, RectanglesByFacing) {
+    ShortArray* record = om()->newShortArray(9);
+    const int16_t values[] = {10, -4, 30, 8};
+    for (int32_t i = 0; i < 4; ++i) JArray::setShort(record, i, values[i]);
+    // Actor at (100, 200), anchor offset (6, -20): anchor point (106, 180).
+    struct Case {
+        int32_t facing, x, y, w, h;
+    };
+    for (const Case& c : {Case{4112, 110, 196, 30, 8}, Case{1032, 72, 196, 30, 8}, Case{16388, 102, 184, 8, 30},
+                          Case{258, 102, 146, 8, 30}, Case{1290, 0, 0, 0, 0}}) {
+        const CObject::ActionRect r = CObject::placeActionRect(100, 200, 6, -20, record, c.facing);
+        EXPECT_EQ(r.x, c.x) << c.facing;
+        EXPECT_EQ(r.y, c.y) << c.facing;
+        EXPECT_EQ(r.w, c.w) << c.facing;
+        EXPECT_EQ(r.h, c.h) << c.facing;
+    }
+}
+
+}  // namespace
