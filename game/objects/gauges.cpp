@@ -21,6 +21,18 @@ bool isGaugeKind(int32_t kind) { return kind >= 0 && kind <= 2; }
 // Whether the object's params reach index i (objects of other kinds carry fewer).
 bool hasParam(CObject* o, int32_t i) { return !isNull(o->m_params) && i < o->m_params->length; }
 
+// A value below 0: kind 1 borrows one overflow while it has one; otherwise the value stops at 0
+// and the bound is reported.
+bool underflow(CObject* o, int32_t kind, int32_t maximum, int64_t& value) {
+    if (kind == 1 && o->param(20) > 0) {
+        o->setParam(20, o->param(20) - 1);
+        value += maximum;
+        return false;
+    }
+    value = 0;
+    return true;
+}
+
 }  // namespace
 
 // ---- Gauges ----
@@ -63,13 +75,7 @@ bool CObject::addToGauge(CObject* o, int32_t kind, int32_t delta) {
             }
         }
     } else if (value < 0) {
-        if (kind == 1 && o->param(20) > 0) {
-            o->setParam(20, o->param(20) - 1);
-            value += maximum;
-        } else {
-            value = 0;
-            hitBound = true;
-        }
+        hitBound = underflow(o, kind, maximum, value);
     }
     o->setParam(gaugeIndex(kind), static_cast<int32_t>(value));
     Game::restartTimerOf();
@@ -80,14 +86,10 @@ bool CObject::setGauge(CObject* o, int32_t kind, int32_t value) {
     bool hitBound = false;
     if (isGaugeKind(kind)) {
         const int32_t maximum = o->param(gaugeMaxIndex(kind));
+        int64_t v = value;
         if (value < 0) {
-            if (kind == 1 && o->param(20) > 0) {
-                o->setParam(20, o->param(20) - 1);
-                value += maximum;
-            } else {
-                value = 0;
-                hitBound = true;
-            }
+            hitBound = underflow(o, kind, maximum, v);
+            value = static_cast<int32_t>(v);
         } else if (value > maximum) {
             if (kind != 1) {
                 value = maximum;
