@@ -538,6 +538,11 @@ public:
     static bool isLevelTimerElapsed(int32_t ms);
     // -1 without a level timer.
     static int32_t getLevelTimerElapsed();
+    // True while the platform is on screen; otherwise frees the particle entry params[7].
+    static bool releaseEmitterUnlessLanding(CObject* o);
+    // Fixed-argument forms.
+    static void placeLinkedFrame4(CObject* o, int32_t a, int32_t b, int32_t c) { o->placeLinkedFrame(a, b, c, 4); }
+    static void setProperty72Default(CObject* o, int32_t v) { o->setParam18(v, -1); }
 
     // The static initialiser.
     static void clinit();

@@ -215,3 +215,12 @@ int32_t CObject::getLevelTimerElapsed() {
     const int32_t timer = Game::objects.s_levelTimer;
     return timer < 0 ? -1 : Game::getTimerElapsed(timer);
 }
+
+bool CObject::releaseEmitterUnlessLanding(CObject* o) {
+    if (o->isPlatformOnScreen()) return true;
+    if (o->param(7) >= 0) {
+        Game::clearEntry(o->param(7));
+        o->setParam(7, -1);
+    }
+    return false;
+}

@@ -225,4 +225,12 @@ TEST_F(GaugesTest, RefillDisplayStartsOnlyWithRoomToFill) {
     EXPECT_EQ(s.s_refillDisplayStart, 5);
 }
 
+TEST_F(GaugesTest, AnEmitterOffItsPlatformLetsGoOfItsParticle) {
+    CObject* o = object(2, 20, {{7, 3}});
+    EXPECT_FALSE(CObject::releaseEmitterUnlessLanding(o));
+    EXPECT_EQ(o->param(7), -1);
+    EXPECT_FALSE(CObject::releaseEmitterUnlessLanding(o));
+    EXPECT_EQ(o->param(7), -1);
+}
+
 }  // namespace
