@@ -10,7 +10,6 @@
 
 // The object's timers: the type-23 timer keeps params[7] as it is.
 void CObject::initTimers() { GAME_NOT_BUILT_YET("CObject::initTimers"); }
-void CObject::releaseTimers() { GAME_NOT_BUILT_YET("CObject::releaseTimers"); }
 int32_t CObject::getFacingTile() {
     GAME_NOT_BUILT_YET("CObject::getFacingTile");
     return 0;
@@ -19,10 +18,12 @@ int32_t CObject::getDrawOrderKey() {
     GAME_NOT_BUILT_YET("CObject::getDrawOrderKey");
     return 0;
 }
-int32_t Game::objectDepthKey(CObject*) {
-    GAME_NOT_BUILT_YET("Game::objectDepthKey");
-    return 0;
-}
+
+
+// The HUD's gauge services.
+void Game::restartTimerOf() { GAME_NOT_BUILT_YET("Game::restartTimerOf"); }
+void Game::addToCounter(int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addToCounter"); }
+
 
 void Game::setPlayerState(int32_t, int32_t, CObject*) { GAME_NOT_BUILT_YET("Game::setPlayerState"); }
 void Game::setObjectAiMode(CObject*, int32_t) { GAME_NOT_BUILT_YET("Game::setObjectAiMode"); }
@@ -76,10 +77,6 @@ int32_t Game::getUpgradeCounterGap(int32_t, int32_t) {
 }
 void Game::addUpgradeProgress(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addUpgradeProgress"); }
 void Game::paintHudPanel(Graphics*, int32_t, int32_t, bool) { GAME_NOT_BUILT_YET("Game::paintHudPanel"); }
-int32_t CObject::addToGauge(CObject*, int32_t, int32_t) {
-    GAME_NOT_BUILT_YET("CObject::addToGauge");
-    return 0;
-}
 
 // Object queries, target bookkeeping and the map cell repaint that the cell probes
 // call. Each answers through its seam when one is set (game/flow/pending_seams.h).

@@ -1,6 +1,7 @@
 // Sound cues: game events mapped onto the sound bank, each entry point gated by its switch.
 #include "framework/sound/sound_manager.h"
 #include "game/flow/game.h"
+#include "game/objects/action_seams.h"
 
 namespace {
 // Sound index by event code 0..22; -1 plays nothing.
@@ -12,7 +13,15 @@ int32_t Game::soundForEvent(int32_t event) {
     return kEventSounds[event];
 }
 
+namespace mrc {
+ActionSeams& actionSeams() {
+    static ActionSeams seams;
+    return seams;
+}
+}  // namespace mrc
+
 void Game::playSoundForEvent(int32_t event) {
+    if (auto seam = mrc::actionSeams().playSoundForEvent) seam(event);
     const int32_t sound = soundForEvent(event);
     if (menuStatics.soundEffectsOn && sound >= 0) requestSound(sound);
 }
@@ -20,6 +29,11 @@ void Game::playSoundForEvent(int32_t event) {
 void Game::playMusic(int32_t event, int32_t) {
     const int32_t sound = soundForEvent(event);
     if (menuStatics.musicOn && sound >= 0) requestSound(sound);
+}
+
+void Game::requestEffectSound(int32_t sound) {
+    if (auto seam = mrc::actionSeams().requestEffectSound) seam(sound);
+    if (menuStatics.soundEffectsOn && sound >= 0) requestSound(sound);
 }
 
 void Game::requestSound(int32_t index) {
