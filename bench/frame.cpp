@@ -10,10 +10,13 @@
 //   of two tile layers painted into the background buffer, the view copied to the screen in up
 //   to four pieces), 30 or 60 sprite frames of keyed and translucent modules, a line of
 //   bitmap-font text with a counter.
-// - sdl: the same pixels moved by SDL: one 800 × 480 RGB565 blit, the same module images and
-//   glyphs as colour-keyed RGB565 or blended ARGB4444 surfaces at the same places
-//   (untransformed), and SDL_ConvertPixels of the frame to ARGB8888 as the present.
-// - present: the display's present alone, and SDL's conversion alone.
+// - sdl: the same pixels moved by SDL on its fast paths: one 800 × 480 RGB565 blit, the same
+//   module images and glyphs as colour-keyed RGB565 surfaces with RLE or as ARGB8888 surfaces
+//   blended into RGB565, at the same places (untransformed).
+// - present: apart from the frames: the display's present alone against SDL_ConvertPixels of
+//   the frame to ARGB8888.
+// The closing table pairs paint_N/ours (the game frame without its present) with paint_N/sdl_fast
+// and present/ours with present/sdl_convert; info/... are the whole frames, present included.
 // Counters: fps, frame_time (seconds); `collections` run inside the timed frames.
 #include <benchmark/benchmark.h>
 
@@ -56,6 +59,7 @@
 #include "tools/formats/constants_file.h"
 #include "tools/formats/sprite_file.h"
 #include "tools/formats/text_pack.h"
+#include "bench/ratio_report.h"
 
 namespace {
 
@@ -361,14 +365,16 @@ void frameCounters(benchmark::State& state) {
     state.counters["frame_time"] = benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void BM_Frame(benchmark::State& state, void (*frame)(Game*)) {
+// The whole frame as the game thread runs it, or its paint alone (without the present).
+void BM_Frame(benchmark::State& state, void (*frame)(Game*), bool present) {
     g_actorCount = int(state.range(0));
     // A state of no screen runs the frame under test as its update.
     GameOverlay::overlayStatics.gameState = kBenchState;
     Game::stateUpdates[kBenchState] = frame;
     uint64_t collections = om()->collections();
     for (auto _ : state) {
-        impl()->flushScreen();
+        if (present) impl()->flushScreen();
+        else impl()->application->paintCurrent();
         benchmark::ClobberMemory();
     }
     state.counters["collections"] = double(om()->collections() - collections);
@@ -381,16 +387,26 @@ void BM_Present(benchmark::State& state) {
     frameCounters(state);
 }
 
-// An SDL surface over the pixel store of one of the sprite's cached module images, keyed or
-// blended as its pixel type says.
-SDL_Surface* moduleSurface(ASprite* sprite, int module) {
+// An SDL surface of one of the sprite's cached module images in the form SDL blits fastest: a
+// keyed RGB565 surface with RLE, or the translucent ones as ARGB8888 (kept in `store`).
+SDL_Surface* moduleSurface(ASprite* sprite, int module, std::vector<std::vector<uint32_t>>& store) {
     auto* slots = static_cast<ObjectArray*>(sprite->moduleImageCache->elements()[0]);
     auto* image = static_cast<Image*>(slots->elements()[module]);
-    bool blended = image->pixelType == mrc::gfx::kArgb4444;
+    if (image->pixelType == mrc::gfx::kArgb4444) {
+        std::vector<uint32_t>& px = store.emplace_back();
+        const uint16_t* in = image->pixels16();
+        for (int y = 0; y < image->height; ++y)
+            for (int x = 0; x < image->width; ++x)
+                px.push_back(mrc::gfx::argb4444ToArgb(in[std::size_t(y * image->stride / 2 + x)]));
+        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), image->width, image->height, 32, image->width * 4,
+                                                            SDL_PIXELFORMAT_ARGB8888);
+        SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_BLEND);
+        return s;
+    }
     SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(image->pixels16(), image->width, image->height, 16, image->stride,
-                                                        blended ? SDL_PIXELFORMAT_ARGB4444 : SDL_PIXELFORMAT_RGB565);
-    if (blended) SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_BLEND);
-    else SDL_SetColorKey(s, SDL_TRUE, mrc::gfx::kColorKey);
+                                                        SDL_PIXELFORMAT_RGB565);
+    SDL_SetColorKey(s, SDL_TRUE, mrc::gfx::kColorKey);
+    SDL_SetSurfaceRLE(s, 1);
     return s;
 }
 
@@ -410,7 +426,7 @@ void BM_SdlPresent(benchmark::State& state) {
     frameCounters(state);
 }
 
-void BM_SdlFrame(benchmark::State& state) {
+void BM_SdlFrame(benchmark::State& state, bool present) {
     int actorCount = int(state.range(0));
     if (SDL_Init(0) != 0) {
         state.SkipWithError("SDL_Init");
@@ -424,9 +440,11 @@ void BM_SdlFrame(benchmark::State& state) {
     SDL_Surface* background = SDL_CreateRGBSurfaceWithFormatFrom(buffer->pixels16(), kScreenW, kScreenH, 16,
                                                                  buffer->stride, SDL_PIXELFORMAT_RGB565);
     std::vector<SDL_Surface*> modules, glyphs;
-    for (int m = 0; m < kActorModules; ++m) modules.push_back(moduleSurface(g_level.actors, m));
+    std::vector<std::vector<uint32_t>> store;
+    store.reserve(std::size_t(kActorModules) + 256);  // the surfaces point into it
+    for (int m = 0; m < kActorModules; ++m) modules.push_back(moduleSurface(g_level.actors, m, store));
     auto* font = static_cast<ASprite*>(g_level.fonts->elements()[0]);
-    for (int m = 1; m < font->moduleCount; ++m) glyphs.push_back(moduleSurface(font, m));
+    for (int m = 1; m < font->moduleCount; ++m) glyphs.push_back(moduleSurface(font, m, store));
     std::vector<int> hudGlyphs;  // glyph module of each character of the line; spaces draw nothing
     std::vector<int32_t> codes = glyphCodes();
     for (char c : std::string(kHudText))
@@ -449,7 +467,7 @@ void BM_SdlFrame(benchmark::State& state) {
             SDL_BlitSurface(glyphs[std::size_t(glyph)], nullptr, screen, &at);
             x += 9;
         }
-        sdlPresent(screenPixels, presented);
+        if (present) sdlPresent(screenPixels, presented);
         benchmark::ClobberMemory();
     }
     frameCounters(state);
@@ -459,13 +477,19 @@ void BM_SdlFrame(benchmark::State& state) {
     SDL_FreeSurface(screen);
 }
 
-void actorCounts(benchmark::internal::Benchmark* b) { b->Arg(30)->Arg(60)->Unit(benchmark::kMicrosecond); }
-
-BENCHMARK_CAPTURE(BM_Frame, empty, &keysOnlyFrame)->Arg(0)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_Frame, game, &gameFrame)->Apply(actorCounts);
-BENCHMARK(BM_SdlFrame)->Apply(actorCounts);
-BENCHMARK(BM_Present)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_SdlPresent)->Unit(benchmark::kMicrosecond);
+void registerAll() {
+    using benchmark::RegisterBenchmark;
+    RegisterBenchmark("info/empty_frame", BM_Frame, &keysOnlyFrame, true)->Arg(0)->Unit(benchmark::kMicrosecond);
+    for (int actors : {30, 60}) {
+        std::string n = std::to_string(actors);
+        RegisterBenchmark(("paint_" + n + "/ours").c_str(), BM_Frame, &gameFrame, false)->Arg(actors)->Unit(benchmark::kMicrosecond);
+        RegisterBenchmark(("paint_" + n + "/sdl_fast").c_str(), BM_SdlFrame, false)->Arg(actors)->Unit(benchmark::kMicrosecond);
+        RegisterBenchmark(("info/frame_" + n + "_ours").c_str(), BM_Frame, &gameFrame, true)->Arg(actors)->Unit(benchmark::kMicrosecond);
+        RegisterBenchmark(("info/frame_" + n + "_sdl_fast").c_str(), BM_SdlFrame, true)->Arg(actors)->Unit(benchmark::kMicrosecond);
+    }
+    RegisterBenchmark("present/ours", BM_Present)->Unit(benchmark::kMicrosecond);
+    RegisterBenchmark("present/sdl_convert", BM_SdlPresent)->Unit(benchmark::kMicrosecond);
+}
 
 }  // namespace
 
@@ -477,7 +501,9 @@ int main(int argc, char** argv) {
         stopProgram();
         return 1;
     }
-    benchmark::RunSpecifiedBenchmarks();
+    registerAll();
+    bench::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     stopProgram();
     benchmark::Shutdown();
     return 0;

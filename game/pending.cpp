@@ -5,6 +5,8 @@
 #include "game/flow/game.h"
 #include "game/flow/pending_seams.h"
 #include "game/objects/cobject.h"
+#include "game/objects/factory_seams.h"
+#include "game/objects/motion_seams.h"
 
 // The object's timers: the type-23 timer keeps params[7] as it is.
 void CObject::initTimers() { GAME_NOT_BUILT_YET("CObject::initTimers"); }
@@ -48,7 +50,6 @@ int32_t Game::playerAction() {
     GAME_NOT_BUILT_YET("Game::playerAction");
     return -1;
 }
-void Game::turnPlayer(int32_t) { GAME_NOT_BUILT_YET("Game::turnPlayer"); }
 int32_t Game::selectedObjectType() {
     GAME_NOT_BUILT_YET("Game::selectedObjectType");
     return -1;
@@ -79,6 +80,7 @@ int32_t CObject::addToGauge(CObject*, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("CObject::addToGauge");
     return 0;
 }
+
 
 // Object queries, target bookkeeping and the map cell repaint that the cell probes
 // call. Each answers through its seam when one is set (game/flow/pending_seams.h).
@@ -129,6 +131,65 @@ void Game::paintMapCells(javax_microedition_lcdui_Graphics* g, int32_t left, int
     GAME_NOT_BUILT_YET("Game::paintMapCells");
     if (auto seam = mrc::gamePendingSeams().paintMapCells) seam(g, left, top, right, bottom, column, row, variant);
 }
+
+// Services of the player's state machine, the object behaviours and the level's movement rules
+// that the animation choices and the movement toward targets call.
+namespace mrc {
+MotionSeams& motionSeams() {
+    static MotionSeams seams;
+    return seams;
+}
+}  // namespace mrc
+
+void CObject::onEvent(int32_t event, CObject* o) {
+    GAME_NOT_BUILT_YET("CObject::onEvent");
+    if (auto seam = mrc::motionSeams().onEvent) seam(event, o);
+}
+int32_t CObject::clampMoveToBlocked(CObject* o, int32_t offsetX, int32_t offsetY, int32_t w, int32_t h,
+                                    int32_t code, int32_t mask, int32_t flag) {
+    GAME_NOT_BUILT_YET("CObject::clampMoveToBlocked");
+    auto seam = mrc::motionSeams().clampMoveToBlocked;
+    return seam ? seam(o, offsetX, offsetY, w, h, code, mask, flag) : 0;
+}
+void CObject::followPathStep(int32_t, int32_t) { GAME_NOT_BUILT_YET("CObject::followPathStep"); }
+bool CObject::canMoveWithBodyBox() {
+    GAME_NOT_BUILT_YET("CObject::canMoveWithBodyBox");
+    auto seam = mrc::motionSeams().canMoveWithBodyBox;
+    return seam ? seam(this) : false;
+}
+void CObject::chooseAttack(CObject* target, int32_t mode) {
+    GAME_NOT_BUILT_YET("CObject::chooseAttack");
+    if (auto seam = mrc::motionSeams().chooseAttack) seam(this, target, mode);
+}
+int32_t CObject::getMoveDirectionCode(CObject*, CObject*) {
+    GAME_NOT_BUILT_YET("CObject::getMoveDirectionCode");
+    return 0;
+}
+void Game::getReverseFacing() { GAME_NOT_BUILT_YET("Game::getReverseFacing"); }
+int32_t Game::clampPlayerMove(CObject*, int32_t, int32_t, int32_t step) {
+    GAME_NOT_BUILT_YET("Game::clampPlayerMove");
+    return step;
+}
+int32_t Game::clampPlayerMoveAlt(CObject*, int32_t, int32_t, int32_t step) {
+    GAME_NOT_BUILT_YET("Game::clampPlayerMoveAlt");
+    return step;
+}
+bool Game::isWithinRadius(int32_t, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::isWithinRadius");
+    return false;
+}
+bool Game::isWithinRadiusOnLayer(CObject*, CObject*, int32_t, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::isWithinRadiusOnLayer");
+    return false;
+}
+bool Game::isWithinTableLimit(CObject*, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::isWithinTableLimit");
+    return false;
+}
+bool Game::isWithinTableLimitOnLayer(CObject*, CObject*, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::isWithinTableLimitOnLayer");
+    return false;
+}
 void Game::drawMenuFrame(Graphics*) { GAME_NOT_BUILT_YET("Game::drawMenuFrame"); }
 void Game::paintPopupTimeBar(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupTimeBar"); }
 void Game::paintPopupRow(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupRow"); }
@@ -148,6 +209,65 @@ CObject* Game::placeNewObject(int32_t, int32_t, int32_t, int32_t, int32_t, int32
 int32_t CObject::runScript(Object*, int32_t, int32_t count, ObjectArray*, CObject*) {
     GAME_NOT_BUILT_YET("CObject::runScript");
     return count;
+}
+
+
+// The level data's parameter blocks, range entries and action records, and the path segments,
+// that the object factories call.
+
+namespace mrc {
+FactorySeams& factorySeams() {
+    static FactorySeams seams;
+    return seams;
+}
+}  // namespace mrc
+
+IntArray* Game::createFromTemplate(IntArray* params, bool copy) {
+    GAME_NOT_BUILT_YET("Game::createFromTemplate");
+    auto seam = mrc::factorySeams().createFromTemplate;
+    return seam ? seam(params, copy) : nullptr;
+}
+void Game::setRangeEntry(int32_t n, int32_t x, int32_t y, IntArray* values) {
+    GAME_NOT_BUILT_YET("Game::setRangeEntry");
+    if (auto seam = mrc::factorySeams().setRangeEntry) seam(n, x, y, values);
+}
+int32_t CObject::parseActionData(CObject* o, int32_t kind, ByteArray* data, int32_t offset) {
+    GAME_NOT_BUILT_YET("CObject::parseActionData");
+    auto seam = mrc::factorySeams().parseActionData;
+    return seam ? seam(o, kind, data, offset) : offset;
+}
+void CObject::applyPathSegment(CObject* o) {
+    GAME_NOT_BUILT_YET("CObject::applyPathSegment");
+    if (auto seam = mrc::factorySeams().applyPathSegment) seam(o);
+}
+
+// The popup item masks that the switches' event flags choose.
+void Game::setPopupItemMaskA(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupItemMaskA"); }
+void Game::setPopupItemMaskB(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupItemMaskB"); }
+void Game::setPopupItemMaskC(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupItemMaskC"); }
+
+// The level data readers and the upgrade levels that the level parts and the strength test use.
+namespace mrc {
+LevelPartSeams& levelPartSeams() {
+    static LevelPartSeams seams;
+    return seams;
+}
+}  // namespace mrc
+
+ObjectArray* Game::buildShortTable(ObjectArray* templ, ByteArray* bytes) {
+    GAME_NOT_BUILT_YET("Game::buildShortTable");
+    auto seam = mrc::levelPartSeams().buildShortTable;
+    return seam ? seam(templ, bytes) : nullptr;
+}
+ObjectArray* Game::buildShortTable3(ByteArray* a, ByteArray* b) {
+    GAME_NOT_BUILT_YET("Game::buildShortTable3");
+    auto seam = mrc::levelPartSeams().buildShortTable3;
+    return seam ? seam(a, b) : nullptr;
+}
+int32_t Game::getUpgradeLevel(int32_t item) {
+    GAME_NOT_BUILT_YET("Game::getUpgradeLevel");
+    auto seam = mrc::levelPartSeams().getUpgradeLevel;
+    return seam ? seam(item) : 0;
 }
 void Game::repaintBackgroundBuffer() { GAME_NOT_BUILT_YET("Game::repaintBackgroundBuffer"); }
 void Game::resetLevel(int32_t) { GAME_NOT_BUILT_YET("Game::resetLevel"); }

@@ -7,8 +7,13 @@
 #include "host/core/log.h"
 #include "platform/media/manager.h"
 #include "platform/media/player.h"
+#include "runtime/core/synchronized.h"
 #include "runtime/io/byte_array_input_stream.h"
 #include "runtime/lang/string.h"
+#include "runtime/lang/thread.h"
+
+#include <atomic>
+#include <optional>
 
 QXLibPlayer::Statics QXLibPlayer::statics;
 
@@ -35,7 +40,56 @@ const char* typeText(int32_t id) {
     return id >= 0 && id < 4 ? types[id] : WM_JSound::kOtherType;
 }
 
+// The channel thread reads soundThread while the game thread may end it.
+std::atomic_ref<Object*> soundThreadRef() { return std::atomic_ref<Object*>(S().soundThread); }
+
+java_lang_Thread* soundThread() {
+    Object* thread = soundThreadRef().load(std::memory_order_acquire);
+    return isNull(thread) ? nullptr : static_cast<java_lang_Thread*>(thread);
+}
+
+// The rings' lock while the channel thread exists (the thread's Runnable); none otherwise, as
+// then only the game thread touches them.
+class RingLock {
+public:
+    RingLock() {
+        if (java_lang_Thread* t = soundThread(); t && !isNull(t->target)) m_lock.emplace(t->target);
+    }
+
+private:
+    std::optional<mrc::Synchronized> m_lock;
+};
+
 }  // namespace
+
+void* QXLibPlayer::getInterface(int32_t interfaceId) {
+    if (interfaceId == mrc::kClass_java_lang_Runnable) return static_cast<java_lang_Runnable*>(this);
+    return Object::getInterface(interfaceId);
+}
+
+bool QXLibPlayer::createSoundThread() {
+    if (soundThread()) return true;
+    auto* body = mrc::newObject<QXLibPlayer>();
+    if (!body) return false;
+    java_lang_Thread* thread = mrc::newThread(body);
+    if (!thread) return false;
+    soundThreadRef().store(thread, std::memory_order_release);
+    return true;
+}
+
+java_lang_Thread* QXLibPlayer::endSoundThread() {
+    java_lang_Thread* thread = soundThread();
+    soundThreadRef().store(nullptr, std::memory_order_release);
+    return thread;
+}
+
+void QXLibPlayer::sndThreadLoop() {
+    while (soundThread()) {
+        sndUpdate();
+        int32_t rate = S().ticksPerSecond;
+        java_lang_Thread::sleep(1000 / (rate > 0 ? rate : 1));
+    }
+}
 
 void QXLibPlayer::resetTiming() {
     int32_t frame = QXLibConfig::statics.FRAME_TIME_MS;
@@ -87,6 +141,7 @@ int32_t QXLibPlayer::slotBase(int32_t channel, int32_t r) { return (channel * kR
 
 void QXLibPlayer::sndQueueCommand(int32_t channel, int32_t code, int32_t a, int32_t b, int32_t c, int32_t d) {
     if (!S().initialised) return;
+    RingLock lock;
     if (!validChannel(channel)) {
         mrc_log("QXLibPlayer::sndQueueCommand: no channel %d", channel);
         return;
@@ -129,8 +184,13 @@ void QXLibPlayer::stopAllSoundChannels(bool gamePaused) {
 }
 
 void QXLibPlayer::stopCurrentPlayer() {
-    // No update thread is ever created, so the threaded case has nothing to start.
-    if (!threaded()) sndUpdate();
+    if (!threaded()) {
+        sndUpdate();
+        return;
+    }
+    // Threaded: the channel thread drains the rings; it is started on first need.
+    java_lang_Thread* thread = soundThread();
+    if (thread && !java_lang_Thread::isAlive(thread)) thread->start();
 }
 
 void QXLibPlayer::sndTick(bool gamePaused) {
@@ -159,6 +219,11 @@ int64_t QXLibPlayer::ticks() { return host::tickCount64(); }
 
 void QXLibPlayer::sndUpdate() {
     if (!soundOn() || !S().initialised) return;
+    RingLock lock;
+    drainChannels();
+}
+
+void QXLibPlayer::drainChannels() {
     for (int32_t c = 0; c < S().channelCount && validChannel(c); ++c) {
         int32_t& state = S().channelState->elements()[c];
         if (state == Playing && !isSoundPlaying(c)) state = Prepared;

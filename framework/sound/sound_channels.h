@@ -10,10 +10,17 @@
 #include "runtime/core/arrays.h"
 #include "runtime/core/class_ids.h"
 #include "runtime/core/object.h"
+#include "runtime/lang/runnable.h"
 
-class QXLibPlayer {
+class java_lang_Thread;
+
+// The object form is only the channel thread's Runnable (and the lock of its rings); the layer
+// itself is static.
+class QXLibPlayer : public Object, public java_lang_Runnable {
 public:
-    static constexpr uint16_t kClassId = mrc::kClass_QXLibPlayer;
+    MRC_CLASS(QXLibPlayer, Object);
+    void* getInterface(int32_t interfaceId) override;
+    void run() override { sndThreadLoop(); }
     static constexpr int32_t kRingSize = 7;
     static constexpr int32_t kCommandInts = 5;
 
@@ -55,6 +62,16 @@ public:
     // Allocates the tables for `soundCount` sounds and sets `initialised`; nothing in the shipped
     // game calls it.
     static bool initialise(int32_t soundCount);
+    // Creates the channel thread (not started: stopCurrentPlayer starts it, as the threaded
+    // configuration asks); nothing in the shipped game calls it. While it exists the rings are
+    // changed under its Runnable's monitor. False when the heap is exhausted.
+    static bool createSoundThread();
+    // Lets the channel thread's loop end after its current pass; the thread, or null. Join it
+    // before touching the channels again: without the thread the rings are not locked.
+    static java_lang_Thread* endSoundThread();
+    // The channel thread's body: while soundThread exists, an update pass, then a sleep of one
+    // tick (1000 / ticksPerSecond ms).
+    static void sndThreadLoop();
 
     // ---- queueing (QXLib's entry points) ----
 
@@ -90,4 +107,5 @@ public:
 
 private:
     static bool validChannel(int32_t channel);
+    static void drainChannels();
 };

@@ -1,7 +1,9 @@
 // Checked reads of sprite tables for the painter and the look-ups: an index outside the array
 // raises ArrayIndexOutOfBoundsException as the pending exception, a missing array is reported
 // ("NullPointer"); either way the read gives 0 and `ok` turns false, so the caller stops before
-// using it.
+// using it. With `once` set (the painter's per-paint flag) only the first failure of a paint
+// raises or reports; later ones fail quietly, so bad data repeated over many leaves costs one
+// exception and one log line.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +14,16 @@ namespace mrc::sprite {
 
 struct Checked {
     bool ok = true;
+    bool* once = nullptr;
 
     bool in(JArray* a, int32_t i) {
-        if (arrayAccessOk(a, i)) return true;
+        if (once && *once) {
+            if (!isNull(a) && i >= 0 && i < a->length && a->data) return true;
+        } else if (arrayAccessOk(a, i)) {
+            return true;
+        } else if (once) {
+            *once = true;
+        }
         ok = false;
         return false;
     }

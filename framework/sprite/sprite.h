@@ -64,8 +64,12 @@ public:
     static constexpr int32_t kMaxPalettes = 8;
     static constexpr int32_t kMappingSlots = 10;
     static constexpr int32_t kSharedPixelBufferSize = 49152;
-    // Nested frames deeper than this are not painted (a frame that contains itself).
+    // Nested frames deeper than this are not painted; a frame already on the nesting path (one
+    // that contains itself) is skipped at once.
     static constexpr int32_t kMaxNesting = 16;
+    // Frame modules one paint visits at most: distinct frames that each nest the next several
+    // times multiply to far more than any picture holds.
+    static constexpr int32_t kMaxPaintSteps = 1 << 16;
 
     struct Statics {
         IntArray* sharedPixelBuffer;  // int[49152], the decoding target; allocated on first decode
@@ -77,6 +81,11 @@ public:
         IntArray* sharedRect;         // int[4]: x, y, w, h of the rectangle queries
         ByteArray* lastRectRecord;    // the rectangle record read last
         int32_t nesting;              // depth of nested frames being painted
+        int32_t nestingPath[kMaxNesting];  // the frames being painted, outermost first
+        int32_t paintDepth;           // open PaintScopes; the outermost one is one paint
+        bool paintFaulted;            // a table read of this paint has raised: later ones stay quiet
+        bool paintNestingTraced;      // this paint has traced a frame that contains itself or nests too deep
+        int32_t paintSteps;           // frame modules this paint has visited
         MRC_REF_FIELDS(&Statics::sharedPixelBuffer, &Statics::effectPixelBuffer, &Statics::transformTable,
                        &Statics::currentGraphics, &Statics::sharedRect, &Statics::lastRectRecord);
     };
@@ -152,6 +161,23 @@ public:
     void releaseUnusedModuleImages(int32_t p, ByteArray* used);
 
     // ---- painting (into statics.currentGraphics; x and y in pixels) ----
+
+    // One paint: every painter entry opens one, and a caller that paints many parts as one
+    // picture (a line of text) opens one around them. A bad table index raises and a frame that
+    // contains itself or nests too deep is traced once per outermost scope, which also ends after
+    // kMaxPaintSteps frame modules.
+    class PaintScope {
+    public:
+        PaintScope() {
+            if (statics.paintDepth++ == 0) {
+                statics.paintFaulted = statics.paintNestingTraced = false;
+                statics.paintSteps = 0;
+            }
+        }
+        ~PaintScope() { --statics.paintDepth; }
+        PaintScope(const PaintScope&) = delete;
+        PaintScope& operator=(const PaintScope&) = delete;
+    };
 
     static void setGraphics(Graphics* g) { statics.currentGraphics = g; }
     void paintAFrame(int32_t anim, int32_t aframe, int32_t x, int32_t y, int32_t flags);

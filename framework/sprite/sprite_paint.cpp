@@ -15,6 +15,12 @@ using mrc::sprite::slotOrNull;
 
 namespace {
 
+// Table reads inside a paint raise once per paint (see Checked::once).
+Checked paintChecked() {
+    auto& st = ASprite::statics;
+    return Checked{true, st.paintDepth > 0 ? &st.paintFaulted : nullptr};
+}
+
 void report(const char* tag) { mrc::ApplicationImpl::getApplication()->reportError(tag); }
 
 constexpr int32_t kMarkerColour = 0xFF00FF;     // outline module: the game's attachment
@@ -35,7 +41,7 @@ constexpr int32_t kEffectGrey = 0x1000;
 }  // namespace
 
 bool ASprite::readAFrame(int32_t anim, int32_t aframe, AFrame& out) {
-    Checked c;
+    Checked c = paintChecked();
     int32_t i = c.s(animFirstFrame, anim) + aframe;
     if (!c.ok) return false;
     out.flags = c.b(aframeFlags, i);
@@ -46,6 +52,7 @@ bool ASprite::readAFrame(int32_t anim, int32_t aframe, AFrame& out) {
 }
 
 void ASprite::paintAFrame(int32_t anim, int32_t aframe, int32_t x, int32_t y, int32_t flags) {
+    PaintScope paint;
     AFrame a;
     if (!readAFrame(anim, aframe, a)) return;
     x = (flags & kFlipX) ? x - a.offsetX : x + a.offsetX;
@@ -60,20 +67,37 @@ void ASprite::paintAFrameWithGraphics(Graphics* g, int32_t anim, int32_t aframe,
 }
 
 void ASprite::paintFrame(int32_t frame, int32_t x, int32_t y, int32_t flags) {
-    Checked c;
+    PaintScope paint;
+    Checked c = paintChecked();
     int32_t count = c.ub(frameModuleCount, frame);
     if (!c.ok || count == 0) return;
-    if (statics.nesting >= kMaxNesting) {
-        mrc_log("ASprite::paintFrame: frame %d nested deeper than %d frames", frame, kMaxNesting);
+    // A frame inside itself would repeat its fan-out at every level up to the depth limit.
+    int32_t* path = statics.nestingPath;
+    if (std::find(path, path + statics.nesting, frame) != path + statics.nesting) {
+        if (!statics.paintNestingTraced) mrc_log("ASprite::paintFrame: frame %d contains itself; skipped", frame);
+        statics.paintNestingTraced = true;
         return;
     }
-    ++statics.nesting;
+    if (statics.nesting >= kMaxNesting) {
+        if (!statics.paintNestingTraced)
+            mrc_log("ASprite::paintFrame: frame %d nested deeper than %d frames", frame, kMaxNesting);
+        statics.paintNestingTraced = true;
+        return;
+    }
+    path[statics.nesting++] = frame;
     for (int32_t i = 0; i < count; ++i) paintFModule(frame, i, x, y, flags);
     --statics.nesting;
 }
 
 void ASprite::paintFModule(int32_t frame, int32_t i, int32_t x, int32_t y, int32_t flags) {
-    Checked c;
+    PaintScope paint;
+    if (++statics.paintSteps > kMaxPaintSteps) {
+        if (statics.paintSteps == kMaxPaintSteps + 1)
+            mrc_log("ASprite::paintFModule: paint ended after %d frame modules", kMaxPaintSteps);
+        statics.paintSteps = kMaxPaintSteps + 2;  // stays past the limit without wrapping
+        return;
+    }
+    Checked c = paintChecked();
     int32_t j = c.s(frameFirstModule, frame) + i;
     if (!c.ok) return;
     int32_t ff = c.b(fmFlags, j);
@@ -148,7 +172,8 @@ void ASprite::paintFModule(int32_t frame, int32_t i, int32_t x, int32_t y, int32
 }
 
 void ASprite::drawModule(int32_t module, int32_t x, int32_t y, int32_t flags) {
-    Checked c;
+    PaintScope paint;
+    Checked c = paintChecked();
     if (currentMapping >= 0) {
         if (auto* map = static_cast<ShortArray*>(slotOrNull(moduleMappings, currentMapping))) module = c.s(map, module);
     }
@@ -167,7 +192,8 @@ void ASprite::drawModule(int32_t module, int32_t x, int32_t y, int32_t flags) {
 
     Graphics* g = statics.currentGraphics;
     if (isNull(g)) {
-        report("NullPointer");
+        if (!statics.paintFaulted) report("NullPointer");
+        statics.paintFaulted = true;
         return;
     }
     int32_t cx = g->getClipX(), cy = g->getClipY(), cw = g->getClipWidth(), ch = g->getClipHeight();

@@ -399,6 +399,7 @@ void Run::drawChar(ASprite* f, int32_t code) {
 }
 
 void Run::draw(int32_t start, int32_t end, int32_t x, int32_t y) {
+    ASprite::PaintScope paint;  // the run is one picture: bad glyph data raises and traces once
     auto& s = st();
     ASprite* f = fontAt(m_fonts, s.textFont);
     if (!f) return;

@@ -15,6 +15,8 @@
 
 #include "game/flow/paint_statics.h"
 #include "game/flow/world_statics.h"
+#include "game/objects/level_setup_statics.h"
+#include "game/objects/path_finding.h"
 
 class ASprite;
 class ASpriteInstance;
@@ -624,6 +626,91 @@ public:
                                          int32_t w, int32_t h);
     static void paintMapCells(javax_microedition_lcdui_Graphics* g, int32_t left, int32_t top, int32_t right,
                               int32_t bottom, int32_t column, int32_t row, bool variant);
+
+    // ---- Directions, player animation and movement: the item points and kind boxes ----
+    struct MotionTableStatics {
+        ObjectArray* s_itemOffsets;  // short[2] per item: the hand point (x, y), pixels
+        ObjectArray* s_kindBoxes;    // per kind short[2][4]: (x, y, w, h); record 1 in play mode 2
+        ObjectArray* s_itemTableB;   // short[][][]: the level's item table B
+        MRC_REF_FIELDS(&MotionTableStatics::s_itemOffsets, &MotionTableStatics::s_kindBoxes,
+                       &MotionTableStatics::s_itemTableB);
+    };
+    static MotionTableStatics motionTables;
+    static int32_t remapKeys(int32_t keys);
+    static int32_t itemAnimOffset(int32_t base, int32_t item, int32_t p);
+    static int32_t itemAnimOffsetB(int32_t base, int32_t item, int32_t p);
+    static void updateTriggerList(ObjectArray* list);
+    // Built by later work (game/pending.cpp for now).
+    static void getReverseFacing();
+    static int32_t clampPlayerMove(CObject* o, int32_t a, int32_t b, int32_t step);
+    static int32_t clampPlayerMoveAlt(CObject* o, int32_t a, int32_t b, int32_t step);
+    static bool isWithinRadius(int32_t a, int32_t b, int32_t c);
+    static bool isWithinRadiusOnLayer(CObject* o, CObject* other, int32_t a, int32_t b, int32_t c);
+    static bool isWithinTableLimit(CObject* o, int32_t a, int32_t b);
+    static bool isWithinTableLimitOnLayer(CObject* o, CObject* other, int32_t a, int32_t b);
+
+    // ---- Object factories of the level records, and the six pools of reusable objects ----
+    static LevelSetupStatics levelSetup;
+    static constexpr int32_t kChildCount = 19;
+    static constexpr int32_t kFirstChildId = 16384;
+    // Params lengthened by the type's extra slots for types 80-88 (the caller's array is kept
+    // for the other types).
+    static CObject* createObjectFromDef(int32_t id, int32_t type, int32_t x, int32_t y, IntArray* params);
+    static int32_t extraParamSlots(int32_t type);
+    // Stored at `index` of the type-18 list.
+    static void createObjectWithParams(int32_t id, int32_t type, int32_t x, int32_t y, IntArray* templ,
+                                       int32_t index, int32_t value);
+    static CObject* createObjectSimple(int32_t x, int32_t y, IntArray* templ);
+    // A type-10 object centred in the record's rectangle.
+    static CObject* createObjectWithArray(int32_t x, int32_t y, IntArray* record);
+    static CObject* createObjectWithParams7(int32_t id, int32_t x, int32_t y, IntArray* templ);
+    // A copy of `list` with record[5] hidden type-5 objects appended, ids counter + 1 onward.
+    static ObjectArray* createObjectFromList(int32_t generator, ObjectArray* list, int32_t id, int32_t x, int32_t y,
+                                             IntArray* record, int32_t counter);
+    static ObjectArray* createObjectPool20();
+    static ObjectArray* createObjectPoolB(int32_t id);
+    static ObjectArray* createObjectPoolC();
+    static ObjectArray* createObjectPool10();
+    static ObjectArray* createObjectPool15();
+    static ObjectArray* createObjectPool30();
+    static void resetObjectArray(ObjectArray* objects);
+    // Built by later work (game/pending.cpp for now).
+    static IntArray* createFromTemplate(IntArray* params, bool copy);
+    static void setRangeEntry(int32_t n, int32_t x, int32_t y, IntArray* values);
+
+    // ---- Layer links and record ids resolved into list indices ----
+    static void resolveLinkIds(ObjectArray* list);
+    static void remapRecordId(ByteArray* data, int32_t kind, int32_t offset);
+    // Built by later work (game/pending.cpp for now).
+    static void setPopupItemMaskA(int32_t mask);
+    static void setPopupItemMaskB(int32_t mask);
+    static void setPopupItemMaskC(int32_t mask);
+
+    // ---- Pool slots, layer members, level-part tables, tile-aligned areas, list release ----
+    static constexpr int32_t kAreaRecordCode = 28;
+    static int32_t findFreeDirectionalSlot();
+    static int32_t findFreeTableSlot();
+    static int32_t findFreeProjectileSlot();
+    static int32_t findFreeTileSlot();
+    static int32_t addLayerMember(CObject* o, int32_t n);
+    // Layer templates of `part` and grids of `gridPart`, read in ascending key order.
+    static void loadLevelPart(ObjectArray* objects, int32_t part, int32_t gridPart);
+    // Returns the position after the object's area record.
+    static int32_t alignObjectToTile(ByteArray* data, int32_t position, CObject* o);
+    static void releaseObjectList(ObjectArray* list, bool freeSprites);
+    // Built by later work (game/pending.cpp for now).
+    static ObjectArray* buildShortTable(ObjectArray* templ, ByteArray* bytes);
+    static ObjectArray* buildShortTable3(ByteArray* a, ByteArray* b);
+    static int32_t getUpgradeLevel(int32_t item);
+
+    // ---- Object painting aids ----
+    static void paintObjectBoxes(Graphics* g, int32_t camX, int32_t camY, CObject* o, int32_t colour);
+    static void createEffectInstances();
+
+    // ---- Route finder over the 50 x 30 route window, and its route tables ----
+    static PathFindingStatics pathFinding;
+    static void initPathFinding();
+    static void releasePathFinder();
 
     // The digits of `text` at its even indexes (minus '0') into `digits`, as many as it holds.
     static void readPropertyDigits(String* text, IntArray* digits);

@@ -286,6 +286,9 @@ void registerGameStatics() {
     StaticClass::setInitialiser(StaticInit::Game, &GameStatics::clinit);
     registerObjectClasses();
     registerCellGridStatics();
+    registerPathFinding();
+    registerLevelSetupStatics();
+    StaticClass::registerStatics("Game.motion", &Game::motionTables);
 }
 
 }  // namespace mrc

@@ -212,7 +212,8 @@ void CObject::clinit() {
     s.s_cyclicPosition = 0;
     s.s_cyclicCounters = om()->newIntArray(3);
     s.s_shadowIndex = -1;
-    s.s_layerMaps = s.s_layerSlotKinds = s.s_layerGroupValues = s.s_layerGroupKeys = s.s_layerMembers = nullptr;
+    s.s_layerMaps = s.s_layerGroupValues = s.s_layerMembers = nullptr;
+    s.s_layerSlotKinds = s.s_layerGroupKeys = nullptr;
     s.s_heldObject = nullptr;
     s.s_effectObject = nullptr;
     s.s_pendingRelease = 0;

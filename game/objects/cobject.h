@@ -11,6 +11,7 @@
 
 class ASprite;
 class ASpriteInstance;
+class javax_microedition_lcdui_Graphics;
 
 class CObject : public Object {
 public:
@@ -93,9 +94,9 @@ public:
         int32_t s_shadowIndex;
         // Layer tables, allocated per level.
         ObjectArray* s_layerMaps;
-        ObjectArray* s_layerSlotKinds;
+        ByteArray* s_layerSlotKinds;  // per slot its template key; 255 for an unshared object's slot
         ObjectArray* s_layerGroupValues;
-        ObjectArray* s_layerGroupKeys;
+        ByteArray* s_layerGroupKeys;  // per group number its group key
         ObjectArray* s_layerMembers;
         CObject* s_heldObject;    // attached to the player
         CObject* s_effectObject;  // grabbed by the player
@@ -126,6 +127,17 @@ public:
                        &Statics::s_heldObject, &Statics::s_effectObject, &Statics::s_debugRect);
     };
     static Statics statics;
+
+    // Two-point segment aiming: the segment kind, its end points and the results (pixels; the
+    // direction a unit vector, the angle degrees << 14). No references.
+    struct SegmentStatics {
+        int32_t s_segmentIndex;
+        int32_t s_segmentStart[2], s_segmentEnd[2];
+        int32_t s_segmentFrom[2], s_segmentTo[2];
+        int32_t s_segmentDirection[2];
+        int32_t s_segmentAngle;
+    };
+    static SegmentStatics segments;
 
     // ---- fields, in order ----
 
@@ -287,6 +299,212 @@ public:
     int32_t checkUnlocked(int32_t fallback);
     int32_t getBaseType();
     int32_t getBaseDistance();
+
+    // ---- directions, ballistic motion, pulses and the player's animation offsets ----
+    static int32_t oppositeDirectionOrSame(int32_t d);
+    static int32_t directionIndex(int32_t d);
+    static int32_t facingOffsetX(int32_t d);
+    static int32_t negatedItemOffsetX(int32_t v);
+    static int32_t negatedItemOffsetY(int32_t v);
+    // This is the player: the direction from its item point to the other object's centre.
+    int32_t directionToObject(CObject* other);
+    static int32_t getAnimForDirection(int32_t k, CObject* o);
+    static void startArc();
+    static void startFall();
+    static void startShortFall();
+    static void integrateVelocity();
+    static void updatePulse(int32_t t);
+    static int32_t stateAnimOffset9(int32_t base, int32_t p);
+    static int32_t stateAnimOffset21(int32_t base, int32_t p);
+    static int32_t stateAnimOffset25(int32_t base, int32_t p);
+
+    // ---- actor animation: restarts, selectors, end-of-animation chains, barriers, switches ----
+    // Restart on n: animation, frame, times, loops -1, ended flag, step +1, last frame.
+    static void restartInstance(ASpriteInstance* instance, int32_t n);
+    // Nothing when n is the current animation or past the sprite's animations.
+    static void guardedRestart(ASpriteInstance* instance, int32_t n);
+    void setAnim(int32_t n);
+    void setAnimLooped(int32_t n);
+    void setAnimIndex(int32_t n);
+    void setAnim2();
+    void setAnim58();
+    void setAnimVariant(int32_t n);
+    void setAnimVariant6();
+    void setAnimVariant6B();
+    void setAnim12();
+    void setAnim17();
+    void setAnim20();
+    void setAnim7();
+    void setAnimVariant9();
+    void setAnimVariant15();
+    void setAnimVariant19();
+    void setAnimTo12();
+    void setAnimTo17();
+    void setAnim0();
+    void setAnim14Or16();
+    void setAnim76();
+    void restartAnim();
+    void setAnimFacing(int32_t base);
+    void setAnimFacing1();
+    void setAnimFacing0();
+    void setAnimOffset(int32_t state, int32_t base);
+    void setAnimOffsetB(int32_t state, int32_t base);
+    void setStateIfChanged(int32_t state, int32_t base);
+    void setSpriteEntry3();
+    void placeLinked(int32_t base, int32_t offset, int32_t x, int32_t y, int32_t side);
+    void placeLinkedAnim(int32_t base, int32_t offset, int32_t side);
+    void faceLeftAnim();
+    void faceRightAnim();
+    void setActorAnim(int32_t record);
+    static void selectAnimByState(CObject* o, int32_t offset);
+    static void setAnimForDirection(CObject* o, int32_t base);
+    static void animForDirection();
+    static int32_t showDirectionEffect(int32_t bits);
+    static void linkedCheck(CObject* o);
+    void onStateAnim();
+    void ifAnim14();
+    void ifAnim17();
+    void ifAnim18();
+    void finishOnce();
+    static void updateLinkedEffect();
+    static bool isFrameEmpty(CObject* o);
+    void syncInstance();
+    static void updateAnimOnce(ASpriteInstance* instance);
+    static void setFrameByPercent(ASpriteInstance* instance, int32_t percent);
+    static void animateUnlessPhase(CObject* o);
+    static void updateGroup(ObjectArray* list);
+    void setBarrierMode(int32_t m);
+    void updateBarrierMode();
+    void hitBarrier(int32_t damage, int32_t unused, int32_t kind);
+    void clearGridUnderBarrier();
+    void setSwitchPhase(int32_t p);
+    void setPlatePhase(int32_t p);
+    void setState2();
+    void setState2B();
+    void setSwitchPressed();
+    void stopParamTimer();
+    void setPlateDown();
+    void setPlateUp();
+    void updateBlockedPhase();
+    void onHit(int32_t kind);
+    void restoreActorAnim();
+    void restoreActorAnimB();
+    void updateFlags();
+
+    // ---- the player's animation, facing and speeds ----
+    static void selectAnimation(ASpriteInstance* instance, int32_t offset);
+    static void selectAnimationAuto(ASpriteInstance* instance) { selectAnimation(instance, -1); }
+    static int32_t setPlayerAnimFromPair(CObject* o, int32_t n, int32_t loops);
+    static int32_t itemAnimBase(int32_t base, int32_t kind, int32_t d);
+    // Item offsets into the second sprite's numbering and the overlay bases, by item.
+    static int32_t itemNumberOffset(int32_t item);
+    static int32_t itemOverlayBase(int32_t item);
+    static void setInput(int32_t direction);
+    static void restartTimer(CObject* o, int32_t direction);
+    static void turnPlayer(int32_t kind, CObject* o);
+    static void setJumpSpeeds();
+    static void setTargetSpeed(ASpriteInstance* instance, CObject* target, int32_t id);
+    static int32_t clampPlayerStep(CObject* o, int32_t a, int32_t b, int32_t step);
+
+    // ---- object state changes, animation by mode and random choices ----
+    void startDeath();
+    void startScriptedFrame();
+    void setAnimFromState(int32_t m);
+    void lastFrameA();
+    void lastFrameB();
+    void lastFrameC();
+    int32_t chooseRandomAction();
+    void detachFromTable();
+    void setPaintEffectParams(int32_t a, int32_t b);
+
+    // ---- movement toward targets ----
+    void moveTowards(int32_t x, int32_t y, int32_t i, int32_t j, int32_t flags);
+    void moveToPoint(int32_t x, int32_t y, int32_t flags);
+    void stepAlongVelocity(int32_t speed);
+    void clearTargetAndStep(int32_t speed);
+    void setTargetInfo(int32_t x, int32_t y, int32_t d2);
+    void orbitTarget(int32_t x, int32_t y, int32_t speed, int32_t d2);
+    void aimAlongAxisAtPlayer();
+    void startStepInFacing();
+    void aimBetweenPoints();
+    bool isNearView();
+    bool isWithinTouchRadius(CObject* other, int32_t a, int32_t b, int32_t c);
+    bool isWithinReach(CObject* other, int32_t a, int32_t b);
+    int32_t directionTo(CObject* other, int32_t kind, int32_t x, int32_t y);
+    void setFrameByProgress(int32_t total, int32_t done);
+    CObject* findNearType80();
+    int32_t moveWithCollision(int32_t offsetX, int32_t offsetY, int32_t w, int32_t h, int32_t direction,
+                              int32_t mask, int32_t flag);
+    void moveOnTouch(int32_t x, int32_t y);
+    void moveTo(int32_t x, int32_t y);
+    void sameRowCheck(CObject* other, int32_t x0);
+    void updateBehaviour(CObject* target, int32_t mode);
+    // Built by later work (game/pending.cpp for now).
+    static void onEvent(int32_t event, CObject* o);
+    static int32_t clampMoveToBlocked(CObject* o, int32_t offsetX, int32_t offsetY, int32_t w, int32_t h,
+                                      int32_t code, int32_t mask, int32_t flag);
+    void followPathStep(int32_t x, int32_t y);
+    bool canMoveWithBodyBox();
+    void chooseAttack(CObject* target, int32_t mode);
+    static int32_t getMoveDirectionCode(CObject* o, CObject* other);
+
+    // ---- layer template slots, member lists and per-kind object tables ----
+    static constexpr int32_t kLayerKeys = 110;   // template keys 0-109
+    static constexpr int32_t kLayerGroups = 20;  // group keys 0-19
+    static constexpr int32_t kLayerMembers = 25;
+    static constexpr int32_t kKindRowLength = 30;
+    static constexpr int32_t kUnsharedSlot = 255;
+    static constexpr int32_t kOtherEventBits = 0x5D3E;
+    static void assignKindSlots(ObjectArray* layers);
+    static Object* lookupKeyedValue(int32_t k);
+    static int32_t indexOfKey(int32_t k);
+    static int32_t countKeysExcept(int32_t a, int32_t b);
+    ObjectArray* getLayerGrid();
+    int32_t getLayerWidth();
+    int32_t getLayerHeight();
+    static void removeMemberById(int32_t id, int32_t k);
+    static void removeFromOwnList(CObject* o, CObject* layer);
+    static bool anyUsesKind(ObjectArray* list, int32_t n, int32_t b, int32_t a, int32_t k);
+    static int32_t nextDistinctGroup(int32_t b, ObjectArray* list, int32_t start, int32_t a);
+    void sealLinkedLayers();
+    static void allocTypeLists();
+    void clearKindRows();
+    int32_t countKindEntries();
+    int32_t countNeighbours();
+    static int32_t findFreeInPool15();
+    void setSlotValue(int32_t i, int32_t t);
+    static void patchRecord(ByteArray* data, int32_t kind, int32_t offset, ObjectArray* listA, ObjectArray* listB);
+    void consumeEventFlags(int32_t mask);
+
+    // ---- group tables: free slots, the strength test and ready members ----
+    static int32_t addToGroupSlot(CObject* o, CObject* owner);
+    static int32_t addToGroupUnique(CObject* o, CObject* owner);
+    static bool isFinishedByAction(CObject* o);
+    static CObject* findLastFinishable(CObject* o);
+    static CObject* findReadyGroupMember(CObject* o);
+
+    // ---- part paths from the sprite, frame rectangles and painting aids ----
+    static constexpr int32_t kEffectInstanceSprite = 35;
+    // Per animation and part, the part's position at each anim-frame and its speed toward the
+    // next one, in the range entries from params[69] on.
+    void buildPartPaths();
+    // Rectangle record k of the current anim-frame as (x, y, w, h) in the sprite's shared rectangle.
+    IntArray* getFrameRectRecord(int32_t k);
+    static void paintColourRect(javax_microedition_lcdui_Graphics* g, IntArray* record, int32_t x, int32_t y);
+
+    // ---- factories of objects with grown params, of an owner's parts and children ----
+    // Inline creation: fields zeroed, an instance without sprite at (0, 0), no start animation.
+    static CObject* newBare(int32_t id, int32_t type, IntArray* params);
+    static CObject* newWithFourExtraParams(int32_t id, int32_t type, int32_t x, int32_t y, IntArray* params);
+    static CObject* newWithOneExtraParam(int32_t id, int32_t type, int32_t x, int32_t y, IntArray* params);
+    CObject* createPartsA(int32_t value);
+    CObject* createPartsB(int32_t value);
+    CObject* createPartsC(int32_t value);
+    // 19 type-50 children at objects[firstIndex...], each after the range entries it owns.
+    void createChildren(IntArray* counts, ObjectArray* objects, int32_t firstIndex, int32_t firstRange);
+    // Built by later work (game/pending.cpp for now).
+    static int32_t parseActionData(CObject* o, int32_t kind, ByteArray* data, int32_t offset);
+    static void applyPathSegment(CObject* o);
 
     // ---- built by later work (game/pending.cpp for now) ----
 

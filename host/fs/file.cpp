@@ -185,12 +185,42 @@ bool rename(std::string_view fromDevicePath, std::string_view toDevicePath) {
     return true;
 }
 
+namespace {
+
+// replaceFile's temporary beside `name`: "." + name + "." + the six characters mkstemp picks.
+constexpr std::size_t kTempTail = 7;
+
+std::string temporaryName(const stdfs::path& target) { return "." + target.filename().string() + ".XXXXXX"; }
+
+}  // namespace
+
+int removeLeftoverTemporaries(std::string_view devicePath, const std::function<bool(std::string_view name)>& owned) {
+    auto folder = savedFolderOf(devicePath);
+    if (!folder) return 0;
+    std::vector<stdfs::path> stale;
+    std::error_code ec;
+    for (stdfs::directory_iterator it(*folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (name.size() < 2 + kTempTail || name[0] != '.' || name[name.size() - kTempTail] != '.') continue;
+        if (!it->is_regular_file(ec)) continue;
+        if (owned(std::string_view(name).substr(1, name.size() - 1 - kTempTail))) stale.push_back(it->path());
+    }
+    int removed = 0;
+    for (const stdfs::path& path : stale) {
+        if (checkStep(WriteStep::Remove, path) != Fault::None || ::unlink(path.c_str()) != 0) continue;
+        mrc_log("fs: removed %s, left by an interrupted save", path.c_str());
+        ++removed;
+    }
+    if (removed) syncFolder(*folder);
+    return removed;
+}
+
 bool replaceFile(std::string_view devicePath, const void* data, std::size_t size) {
     auto target = resolveForWrite(devicePath);
     if (!target) return false;
     stdfs::path folder = target->parent_path();
     if (checkStep(WriteStep::Open, *target) != Fault::None) return false;
-    std::string temp = (folder / ("." + target->filename().string() + ".XXXXXX")).string();
+    std::string temp = (folder / temporaryName(*target)).string();
     int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         mrc_log("fs: cannot create a file beside %s: %s", target->c_str(), std::strerror(errno));

@@ -81,6 +81,11 @@ inline bool replaceFile(std::string_view devicePath, const std::vector<uint8_t>&
     return replaceFile(devicePath, bytes.data(), bytes.size());
 }
 
+// Removes the temporary files that replaceFile leaves when a crash stops it, beside the device
+// path's file in the save folder, for the real file names `owned` accepts (as replaceFile named
+// them; compare with asciiLower). Each removal is a Remove step. The number removed.
+int removeLeftoverTemporaries(std::string_view devicePath, const std::function<bool(std::string_view name)>& owned);
+
 // ---- Fault injection (tests) ----------------------------------------------------------------
 
 // Asked before every write step, with the real file it touches.

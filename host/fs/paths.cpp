@@ -146,6 +146,12 @@ std::optional<stdfs::path> resolveSaved(std::string_view devicePath) {
     return walk(folders().save, *parts, parts->size(), false);
 }
 
+std::optional<stdfs::path> savedFolderOf(std::string_view devicePath) {
+    auto parts = installRelativeParts(devicePath);
+    if (!parts || parts->empty()) return std::nullopt;
+    return walk(folders().save, *parts, parts->size() - 1, true);
+}
+
 std::optional<stdfs::path> resolveForWrite(std::string_view devicePath) {
     auto parts = installRelativeParts(devicePath);
     if (!parts || parts->empty()) return std::nullopt;

@@ -51,6 +51,9 @@ std::optional<std::filesystem::path> resolveSaved(std::string_view devicePath);
 // folder itself always. Nothing for an unmapped path or a folder the device lacks.
 std::optional<std::filesystem::path> resolveForWrite(std::string_view devicePath);
 
+// The save folder's own folder that holds the device path's file, if it has that folder.
+std::optional<std::filesystem::path> savedFolderOf(std::string_view devicePath);
+
 // ASCII letters A-Z folded to lower case, the only folding the device's file names know.
 std::string asciiLower(std::string_view text);
 

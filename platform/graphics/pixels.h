@@ -14,6 +14,11 @@ namespace mrc::gfx {
 // The colour key of type 1 images: magenta, never drawn.
 inline constexpr uint16_t kColorKey = 0xF81F;
 
+// The largest image of this device: past it no size is an image, and every size computation
+// stays inside 32 bits.
+inline constexpr int64_t kMaxImagePixels = int64_t(1) << 26;
+inline constexpr uint32_t kMaxImageWidth = 1u << 20;
+
 // Image pixel types. Types 3 and above are byte stores that are allocated but never drawn.
 enum PixelType : int32_t { kRgb565 = 0, kRgb565Keyed = 1, kArgb4444 = 2, kIndexed8 = 3 };
 

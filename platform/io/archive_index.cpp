@@ -123,14 +123,16 @@ std::optional<std::vector<uint8_t>> ArchiveIndex::readEntry(std::string_view arc
     }
     auto file = host::fs::File::open(archivePath, host::fs::File::Mode::Read);
     if (!file || !file->seek(e.offset, host::fs::File::Origin::Begin)) return std::nullopt;
-    std::vector<uint8_t> bytes(static_cast<std::size_t>(e.size));
+    // The declared size is only a claim: never allocate past what the file holds after the offset.
+    int64_t held = std::max<int64_t>(0, file->size() - e.offset);
+    std::vector<uint8_t> bytes(static_cast<std::size_t>(std::min<int64_t>(e.size, held)));
     std::size_t got = 0;
     while (got < bytes.size()) {
         std::size_t n = file->read(bytes.data() + got, bytes.size() - got);
         if (n == 0) break;
         got += n;
     }
-    if (got < bytes.size()) {
+    if (got < std::size_t(e.size)) {
         mrc_log("data archive entry %d runs past the end of the archive: %zu of %d bytes", index, got, e.size);
         bytes.resize(got);
     }

@@ -19,11 +19,9 @@ namespace {
 mrc::ObjectManager* om() { return ApplicationImpl::getApplication()->objectManager; }
 void report(const char* tag) { ApplicationImpl::getApplication()->reportError(tag); }
 
-// Sizes past this many pixels are no image of this device; refusing them keeps every size
-// computation inside 32 bits.
-constexpr int64_t kMaxPixels = int64_t(1) << 26;
-
-bool sizeAllowed(int64_t w, int64_t h) { return w > 0 && h > 0 && w * h <= kMaxPixels && w < (1 << 20); }
+bool sizeAllowed(int64_t w, int64_t h) {
+    return w > 0 && h > 0 && w * h <= gfx::kMaxImagePixels && w < gfx::kMaxImageWidth;
+}
 
 }  // namespace
 

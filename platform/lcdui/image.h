@@ -1,5 +1,5 @@
 // javax.microedition.lcdui.Image: a 16-bit pixel store (types 0 RGB565, 1 RGB565 keyed with
-// 0xF816, 2 ARGB4444) or a byte store (types 3 and above, allocated but never drawn), made from
+// 0xF81F, 2 ARGB4444) or a byte store (types 3 and above, allocated but never drawn), made from
 // PNG data, ARGB arrays, as a blank mutable image, or as the screen image over the display's
 // frame buffer.
 //

@@ -116,6 +116,9 @@ void Store::RecordStore(String* storePath, bool exists) {
     opened = 1;
     path = storePath;
     lastId = 0;
+    // A save stopped by a crash leaves its temporary file: only this store's own are removed.
+    std::optional<rms::RecordStoreFiles> own;
+    if (files(own)) own->removeLeftovers();
     if (!exists) {
         if (javax_microedition_io_File::kAvailableSize < 0) raiseFull();
         return;
@@ -226,6 +229,7 @@ void Store::deleteRecord(int32_t id) {
     if (at < 0 || !files(f)) return;
     // A failed write is traced by the files; the record then stays, on disk and here.
     if (f->remove(id)) records->removeElementAt(at);
+    else raiseStoreFailure();
 }
 
 ByteArray* Store::getRecord(int32_t id) {

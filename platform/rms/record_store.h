@@ -66,7 +66,8 @@ public:
     // java_lang_IndexOutOfBoundsException and adds nothing.
     int32_t addRecord(ByteArray* data, int32_t offset, int32_t numBytes);
     void setRecord(int32_t id, ByteArray* newData, int32_t offset, int32_t numBytes);
-    // An id not in the store is no error. A failure is traced, not raised; the record then stays.
+    // An id not in the store is no error. A delete that cannot be written raises
+    // javax_microedition_rms_RecordStoreException; the record then stays, on disk and here.
     void deleteRecord(int32_t id);
     // A new array of the record's bytes; null when its file is missing.
     ByteArray* getRecord(int32_t id);

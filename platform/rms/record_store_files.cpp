@@ -11,6 +11,12 @@ namespace mrc::rms {
 
 namespace {
 
+// The last part of a device path: its file name.
+std::string devicePathName(std::string_view path) {
+    std::size_t slash = path.find_last_of("\\/");
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
 void putI32(std::vector<uint8_t>& out, int32_t v) {
     auto u = static_cast<uint32_t>(v);
     out.insert(out.end(), {uint8_t(u >> 24), uint8_t(u >> 16), uint8_t(u >> 8), uint8_t(u)});
@@ -87,26 +93,33 @@ bool RecordStoreFiles::writeIndex(const StoreIndex& state) {
 
 bool RecordStoreFiles::writeIndex() { return writeIndex(m_state); }
 
+bool RecordStoreFiles::writeRecord(int32_t id, const std::vector<uint8_t>& data) {
+    if (host::fs::replaceFile(recordPath(id), data)) return true;
+    mrc_log("record store: cannot write %s", recordPath(id).c_str());
+    return false;
+}
+
 std::optional<int32_t> RecordStoreFiles::add(const std::vector<uint8_t>& data) {
     StoreIndex next = m_state;
     int32_t id = ++next.lastId;
     next.ids.push_back(id);
-    if (!host::fs::replaceFile(recordPath(id), data)) {
-        mrc_log("record store: cannot write %s", recordPath(id).c_str());
+    if (!writeRecord(id, data)) return std::nullopt;
+    if (!writeIndex(next)) {
+        // Unlisted, the file would only hold room the next save needs.
+        if (!host::fs::remove(recordPath(id))) mrc_log("record store: cannot remove %s", recordPath(id).c_str());
         return std::nullopt;
     }
-    if (!writeIndex(next)) return std::nullopt;
     m_state = std::move(next);
     return id;
 }
 
 RecordStatus RecordStoreFiles::set(int32_t id, const std::vector<uint8_t>& data) {
     if (!contains(id)) return RecordStatus::InvalidId;
-    if (!host::fs::replaceFile(recordPath(id), data)) {
-        mrc_log("record store: cannot write %s", recordPath(id).c_str());
-        return RecordStatus::WriteFailed;
-    }
-    return writeIndex() ? RecordStatus::Ok : RecordStatus::WriteFailed;
+    std::optional<std::vector<uint8_t>> old = read(id);
+    if (!writeRecord(id, data)) return RecordStatus::WriteFailed;
+    if (writeIndex()) return RecordStatus::Ok;
+    if (old) writeRecord(id, *old);
+    return RecordStatus::WriteFailed;
 }
 
 bool RecordStoreFiles::remove(int32_t id) {
@@ -114,11 +127,38 @@ bool RecordStoreFiles::remove(int32_t id) {
     if (at == m_state.ids.rend()) return true;
     StoreIndex next = m_state;
     next.ids.erase(next.ids.begin() + (std::prev(at.base()) - m_state.ids.begin()));
-    if (!writeIndex(next)) return false;
+    if (!writeIndex(next)) {
+        // Perhaps a full disk: the record's own room lets the smaller index be written.
+        std::optional<std::vector<uint8_t>> kept = read(id);
+        if (!kept || kept->empty() || !writeRecord(id, {})) return false;
+        if (!writeIndex(next)) {
+            writeRecord(id, *kept);
+            return false;
+        }
+        m_state = std::move(next);
+        return true;
+    }
     m_state = std::move(next);
     if (!host::fs::replaceFile(recordPath(id), nullptr, 0))
         mrc_log("record store: cannot empty %s", recordPath(id).c_str());
     return true;
+}
+
+int RecordStoreFiles::removeLeftovers() {
+    // Real names as replaceFile gave them: the index's, and "<index><separator><id><suffix>".
+    std::string index = host::fs::asciiLower(devicePathName(m_indexPath));
+    std::string records = index + host::fs::asciiLower(m_recordSeparator);
+    std::string suffix = host::fs::asciiLower(m_suffix);
+    return host::fs::removeLeftoverTemporaries(m_indexPath, [&](std::string_view real) {
+        std::string name = host::fs::asciiLower(real);
+        if (name == index) return true;
+        if (name.size() <= records.size() + suffix.size() || name.compare(0, records.size(), records) != 0 ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+            return false;
+        std::string_view id = std::string_view(name).substr(records.size(), name.size() - records.size() - suffix.size());
+        if (!id.empty() && id.front() == '-') id.remove_prefix(1);
+        return !id.empty() && std::all_of(id.begin(), id.end(), [](char c) { return c >= '0' && c <= '9'; });
+    });
 }
 
 bool RecordStoreFiles::destroy() {

@@ -58,13 +58,20 @@ public:
     bool contains(int32_t id) const;
 
     // Writes the record file, then the index listing it. The new id, or nothing when either file
-    // could not be written: then the state is as before and the id is not used up.
+    // could not be written: then the state is as before, the id is not used up and the record
+    // file written is removed again (a full disk keeps its room).
     std::optional<int32_t> add(const std::vector<uint8_t>& data);
-    // Replaces the record file, then rewrites the index.
+    // Replaces the record file, then rewrites the index. When the index cannot be written the
+    // record's old bytes are put back, as far as the disk allows.
     RecordStatus set(int32_t id, const std::vector<uint8_t>& data);
     // Writes the index without the id, then empties its record file (the file stays). An id not in
-    // the store is no error. False when the index could not be written: the record is kept.
+    // the store is no error. When the index cannot be written (a full disk has no room for its new
+    // copy), the record file is emptied first to make room and the index written again; if that
+    // fails too the record's bytes are put back. False then: the record is kept.
     bool remove(int32_t id);
+    // Removes the temporary files an interrupted save of this store left beside its index and
+    // record files; no other file. The number removed.
+    int removeLeftovers();
     // Rewrites the index from the state.
     bool writeIndex();
     // Deletes every record from the last to the first, then empties the index file.
@@ -76,6 +83,7 @@ public:
 
 private:
     bool writeIndex(const StoreIndex& state);
+    bool writeRecord(int32_t id, const std::vector<uint8_t>& data);
 
     std::string m_indexPath;
     std::string m_recordSeparator;

@@ -26,3 +26,9 @@ set_tests_properties(FrameworkSound.UnderCollectionStress PROPERTIES
 add_test(NAME FrameworkCanvas.UiThreadAgainstFrames
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=CanvasKeyThreads.*:GameCanvas*.*)
 set_tests_properties(FrameworkCanvas.UiThreadAgainstFrames PROPERTIES LABELS "${name};tsan" TIMEOUT 60)
+
+# The sound channels' own thread draining the rings against the game thread's queueing; also
+# under the thread sanitizer.
+add_test(NAME FrameworkSound.ChannelThread
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=SoundChannels.*)
+set_tests_properties(FrameworkSound.ChannelThread PROPERTIES LABELS "${name};tsan" TIMEOUT 60)

@@ -5,18 +5,18 @@ add_test(NAME GameStatics.UnderCollectionStress
 set_tests_properties(GameStatics.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
 
-# Objects, their parameter growers and the saves with a collection at every allocation: no
-# element pointer may be held across one, and every image and table must stay reachable.
-add_test(NAME GameObjectsAndSaves.UnderCollectionStress
-         COMMAND $<TARGET_FILE:${name}> --gtest_filter=CObjectTest.*:SaveGamesTest.*:ObjectListsTest.*)
-set_tests_properties(GameObjectsAndSaves.UnderCollectionStress PROPERTIES
-                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
-
 # The glow and the perspective plane keep offsets into the shared pixel buffers, never element
 # pointers across an allocation: checked with a collection and compaction at every allocation.
 add_test(NAME GamePaint.GlowAndPlaneUnderCollectionStress
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=PaintEffects.Glow*:Plane.*:PaintEffects.Filter*)
 set_tests_properties(GamePaint.GlowAndPlaneUnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
+
+# Objects, their parameter growers and the saves with a collection at every allocation: no
+# element pointer may be held across one, and every image and table must stay reachable.
+add_test(NAME GameObjectsAndSaves.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=CObjectTest.*:SaveGamesTest.*:ObjectListsTest.*)
+set_tests_properties(GameObjectsAndSaves.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
 
 # The loader and the start-up under the same stress: the sprites, instances, text tables and
@@ -26,9 +26,23 @@ add_test(NAME GameLoading.UnderCollectionStress
 set_tests_properties(GameLoading.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
 
+# Motion, animation choices and movement toward targets: sprites and layers stay reachable while
+# the next allocation collects.
+add_test(NAME GameMotion.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=MotionTest.*:MoveToTest.*:ApproachTest.*:AnimationTest.*:PlayerAnimationTest.*:ActorUpdateTest.*)
+set_tests_properties(GameMotion.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
+
 # The definitions reader allocates records and instances while it walks the set's bytes: it
 # indexes them on every read, checked with a collection and compaction at every allocation.
 add_test(NAME GameLayouts.UnderCollectionStress
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=LayoutTest.TheLayoutAction*:LayoutTest.LevelSprites*:MenuPaintTest.*)
 set_tests_properties(GameLayouts.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
+
+# The factories allocate several arrays in a row and the route finder its node arrays: checked
+# with a collection and compaction at every allocation.
+add_test(NAME GameFactoriesAndRoutes.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=ObjectFactoriesTest.*:PathFindingTest.*:LayerSlotsTest.*:PoolSlotsTest.*:PartPathsTest.*)
+set_tests_properties(GameFactoriesAndRoutes.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)

@@ -2,6 +2,8 @@
 
 #include "framework/config/qxlib_config.h"
 #include "framework/sound/sound_channels.h"
+#include "runtime/core/synchronized.h"
+#include "runtime/lang/thread.h"
 #include "tests/framework/sound/sound_fixture.h"
 
 namespace {
@@ -56,6 +58,46 @@ TEST_F(SoundChannels, TheShippedLayerIsDormant) {
     EXPECT_TRUE(isNull(Q::statics.commandQueue));
     EXPECT_EQ(Q::getChannel(0), -1);
     EXPECT_FALSE(Q::isSoundPlaying(0));
+}
+
+TEST_F(SoundChannels, TheChannelThreadDrainsTheRingsWhenSwitchedOn) {
+    ASSERT_NE(QXLibConfig::statics.SOUND_THREADED, 0);
+    bringToLife();
+    Q::stopCurrentPlayer();  // as configured: no thread, nothing to start, nothing drained
+    EXPECT_TRUE(isNull(Q::statics.soundThread));
+
+    ASSERT_TRUE(Q::createSoundThread());
+    auto* thread = static_cast<java_lang_Thread*>(Q::statics.soundThread);
+    EXPECT_FALSE(java_lang_Thread::isAlive(thread));
+    // Reads of the channels share the rings' lock with the thread.
+    auto stateOf = [&](int32_t channel) {
+        mrc::Synchronized lock(thread->target);
+        return std::pair{Q::statics.channelState->elements()[channel], Q::statics.queueCount->elements()[channel]};
+    };
+    auto waitFor = [&](int32_t channel, int32_t state) {
+        for (int i = 0; i < 20000 && stateOf(channel) != std::pair{state, 0}; ++i) java_lang_Thread::sleep(1);
+        return stateOf(channel);
+    };
+
+    Q::sndQueueCommand(0, Q::Play, 1, 1, 3, 4);  // the Ogg sound
+    Q::stopCurrentPlayer();                        // starts the thread, which drains the ring
+    EXPECT_TRUE(java_lang_Thread::isAlive(thread));
+    EXPECT_EQ(waitFor(0, Q::Playing), (std::pair{int32_t(Q::Playing), 0}));
+    {
+        mrc::Synchronized lock(thread->target);
+        EXPECT_EQ(Q::getChannel(0), 1);
+        ASSERT_NE(playerOn(0), nullptr);
+        EXPECT_EQ(playerOn(0)->getState(), Player::STARTED);
+    }
+    Q::stopAllSoundChannels(false);  // queued only: the thread stops the player
+    EXPECT_EQ(waitFor(0, Q::Idle), (std::pair{int32_t(Q::Idle), 0}));
+    Q::stopCurrentPlayer();  // alive: not started twice
+    EXPECT_TRUE(java_lang_Thread::isAlive(thread));
+
+    EXPECT_EQ(Q::endSoundThread(), thread);
+    thread->join();
+    EXPECT_FALSE(java_lang_Thread::isAlive(thread));
+    EXPECT_EQ(playerOn(0)->getState(), Player::PREFETCHED);
 }
 
 TEST_F(SoundChannels, RingIndicesAndSlots) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
+#include <string>
 
 #include "platform/graphics/pixels.h"
 #include "tests/framework/framework_fixture.h"
@@ -83,6 +85,17 @@ protected:
         s->fmOffsetX->elements()[j] = static_cast<int16_t>(x);
         s->fmOffsetY->elements()[j] = static_cast<int16_t>(y);
         s->fmFlags->elements()[j] = static_cast<int8_t>(flags);
+    }
+
+    std::size_t logCount(const std::string& needle) const {
+        std::vector<std::string> lines = log.lines();
+        return std::size_t(std::count_if(lines.begin(), lines.end(),
+                                         [&](const std::string& l) { return l.find(needle) != std::string::npos; }));
+    }
+    static std::vector<uint8_t> hexBytes(const std::string& hex) {
+        std::vector<uint8_t> out;
+        for (std::size_t i = 0; i + 1 < hex.size(); i += 2) out.push_back(uint8_t(std::stoi(hex.substr(i, 2), nullptr, 16)));
+        return out;
     }
 
     static inline std::vector<std::string> s_calls;
@@ -299,12 +312,106 @@ TEST_F(SpritePainting, MappingsReplaceModules) {
 }
 
 TEST_F(SpritePainting, NestingEndsAtALimit) {
-    ASprite* s = newSprite(paintSprite());
-    screen(10, 10);
+    // Frames 0-19 each nest the next one, which a paint of frame 0 follows 16 deep only.
+    SpriteData d;
+    d.modules = {{ModuleKind::Filled, 1, 1, 0, 0, 0x336699, {}, std::nullopt}};
+    for (int32_t k = 0; k < 20; ++k) d.frames.push_back({{{0, 1, 0, 0}, {k + 1, 1, 0, 0x10}}, {}, std::nullopt});
+    d.frames.push_back({{{0, 1, 0, 0}}, {}, std::nullopt});
+    d.paletteSection = false;
+    ASprite* s = newSprite(d);
+    Image* target = screen(40, 4);
     log.clear();
-    s->paintFrame(3, 0, 0, 0);
-    EXPECT_TRUE(log.contains("nested deeper than 16"));
+    s->paintFrame(0, 0, 0, 0);
+    EXPECT_EQ(logCount("nested deeper than 16"), 1u);
     EXPECT_EQ(ASprite::statics.nesting, 0);
+    EXPECT_EQ(inkBox(target, kBackground), (std::array<int32_t, 4>{1, 0, 16, 1}));
+}
+
+TEST_F(SpritePainting, AFrameInsideItselfIsSkippedAndTracedOncePerPaint) {
+    // Frame 0 holds a filled module and itself three times: followed to the depth limit that is
+    // 3^16 paints; frame 1 reaches frame 0 through itself and frame 0.
+    SpriteData d;
+    d.modules = {{ModuleKind::Filled, 2, 2, 0, 0, 0x336699, {}, std::nullopt}};
+    d.frames = {{{{0, 0, 0, 0}, {0, 3, 0, 0x10}, {0, 6, 0, 0x10}, {0, 9, 0, 0x10}}, {}, std::nullopt},
+                {{{1, 0, 0, 0x10}, {0, 0, 4, 0x10}}, {}, std::nullopt}};
+    d.animations = {{{1, 1, 0, 0, 0}}};
+    d.paletteSection = false;
+    ASprite* s = newSprite(d);
+    Image* target = screen(20, 10);
+    log.clear();
+    s->paintFrame(0, 0, 0, 0);
+    EXPECT_EQ(inkBox(target, kBackground), (std::array<int32_t, 4>{0, 0, 2, 2}));
+    EXPECT_EQ(logCount("frame 0 contains itself"), 1u);
+    s->paintAFrame(0, 0, 0, 0, 0);
+    EXPECT_EQ(inkBox(target, kBackground), (std::array<int32_t, 4>{0, 0, 2, 6}));
+    EXPECT_EQ(logCount("contains itself"), 2u);
+    EXPECT_EQ(measureFrame(s, 1, 0, 0, 0), (std::array<int32_t, 4>{0, 4, 2, 6}));
+    EXPECT_EQ(ASprite::statics.nesting, 0);
+    EXPECT_EQ(app()->getPendingException(), nullptr);
+
+    // The fuzzer's sprite of self-nesting frames, as found.
+    std::vector<uint8_t> found = hexBytes(
+        "0000010000000100fe0000ff0004040300000000000010000000000010000000000010010003000000000000");
+    ASprite* fuzzed = mrc::newObject<ASprite>();
+    fuzzed->load(bytes(found), 0);
+    for (int32_t frame = 0; frame < 2; ++frame) {
+        fuzzed->paintFrame(frame, 5, 5, 0);
+        measureFrame(fuzzed, frame, 0, 0, 0);
+    }
+    fuzzed->paintAFrame(0, 0, 5, 5, 0);
+    EXPECT_EQ(ASprite::statics.nesting, 0);
+    app()->clearPendingException();
+}
+
+TEST_F(SpritePainting, AChainOfFramesNestingTheNextManyTimesEndsAtAStepLimit) {
+    // Frames 0-14 each hold the next one four times: 4^15 leaves, though no frame holds itself.
+    SpriteData d;
+    d.modules = {{ModuleKind::Filled, 1, 1, 0, 0, 0x336699, {}, std::nullopt}};
+    for (int32_t k = 0; k < 15; ++k) {
+        SpriteFrame f;
+        for (int16_t j = 0; j < 4; ++j) f.modules.push_back({k + 1, j, 0, 0x10});
+        d.frames.push_back(f);
+    }
+    d.frames.push_back({{{0, 0, 0, 0}}, {}, std::nullopt});
+    d.paletteSection = false;
+    ASprite* s = newSprite(d);
+    screen(80, 4);
+    log.clear();
+    s->paintFrame(0, 0, 0, 0);
+    EXPECT_EQ(logCount("paint ended after 65536 frame modules"), 1u);
+    // Measuring is a paint too: it ends at the limit with what it reached, short of the 46 columns.
+    std::array<int32_t, 4> bounds = measureFrame(s, 0, 0, 0, 0);
+    EXPECT_EQ(bounds[0], 0);
+    EXPECT_GT(bounds[2], 1);
+    EXPECT_LT(bounds[2], 46);
+    EXPECT_EQ(logCount("paint ended"), 2u);
+    EXPECT_EQ(ASprite::statics.nesting, 0);
+}
+
+TEST_F(SpritePainting, AModuleOutsideTheTablesRaisesOncePerPaint) {
+    // Frame 0 names module 7 of a one-module sprite; frame 1 holds frame 0 eight times.
+    SpriteData d;
+    d.modules = {{ModuleKind::Filled, 2, 2, 0, 0, 0x336699, {}, std::nullopt}};
+    d.frames = {{{{7, 0, 0, 0}, {0, 0, 0, 0}}, {}, std::nullopt}, {{}, {}, std::nullopt}};
+    for (int16_t k = 0; k < 8; ++k) d.frames[1].modules.push_back({0, int16_t(k * 3), 0, 0x10});
+    d.paletteSection = false;
+    ASprite* s = newSprite(d);
+    Image* target = screen(30, 4);
+    auto objectsMadeBy = [&](int32_t frame) {
+        app()->clearPendingException();
+        int32_t before = om()->objectCount();
+        s->paintFrame(frame, 0, 0, 0);
+        EXPECT_TRUE(pending(mrc::kClass_java_lang_ArrayIndexOutOfBoundsException));
+        return om()->objectCount() - before;
+    };
+    int32_t one = objectsMadeBy(0);
+    int32_t eight = objectsMadeBy(1);
+    if (!std::getenv("MRC_GC_STRESS")) {
+        EXPECT_EQ(eight, one) << "one exception for the whole paint";
+    }
+    // The good module of every copy is still painted.
+    EXPECT_EQ(inkBox(target, kBackground), (std::array<int32_t, 4>{0, 0, 23, 2}));
+    app()->clearPendingException();
 }
 
 TEST_F(SpritePainting, BadIndicesDrawNothing) {

@@ -306,6 +306,24 @@ TEST_F(TextEngine, CharactersWithoutAGlyphTakeASpace) {
     EXPECT_EQ(app()->getPendingException(), nullptr);
 }
 
+TEST_F(TextEngine, AGlyphThatNestsItsOwnFontFrameIsPaintedOnce) {
+    // Glyph 'a' of font 0 becomes frame 0 nested: the frame of all glyphs, 'a' among them.
+    ASprite* f = font(0);
+    int32_t j = f->frameFirstModule->elements()[0] + GameBase::textStatics.glyphTable->elements()['a'];
+    f->fmModule->elements()[j] = 0;
+    f->fmFlags->elements()[j] = ASprite::kNestedFrame;
+    loadPack(kPack, {"aaaa"});
+    Image* image = Image::createBlankImage(400, 40);
+    log.clear();
+    GameBase::drawStringInBox(image->getGraphics(), fonts, icons, kPack, 0, 0, 10, 4, 0);
+    std::vector<std::string> lines = log.lines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.find("contains itself") != std::string::npos; }),
+              1);
+    EXPECT_NE(inkBox(image)[2], 0);
+    EXPECT_EQ(ASprite::statics.nesting, 0);
+}
+
 // ---- drawing ----
 
 TEST_F(TextEngine, AnchorsPlaceTheLine) {

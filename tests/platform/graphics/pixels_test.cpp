@@ -71,6 +71,30 @@ TEST(PixelFillRect, HugeRectanglesStayInsideTheTarget) {
     EXPECT_TRUE(t.guardsIntact());
 }
 
+TEST(PixelFillRect, VectorFillsCoverExactlyTheSpanAtEveryAlignmentAndLength) {
+    // Spans of 0-100 pixels from every start inside two vector widths, in a 140-pixel row, with
+    // colours of two equal and of two different bytes (memset and the vector stores).
+    for (uint32_t colour : {0xFF123456u, 0xFF000000u}) {
+        uint16_t pixel = argbToRgb565(colour);
+        for (int32_t x = 0; x < 33; ++x)
+            for (int32_t w = 0; w <= 100; ++w) {
+                PixelTarget t(140, 2, 0x7BEF);
+                fillRect(t.canvas(), x, 1, w, 1, colour);
+                for (int32_t i = 0; i < 140; ++i) {
+                    ASSERT_EQ(t.at(i, 0), 0x7BEF);
+                    ASSERT_EQ(t.at(i, 1), i >= x && i < x + w ? pixel : 0x7BEF) << x << " " << w << " " << i;
+                }
+                ASSERT_TRUE(t.guardsIntact());
+            }
+    }
+    // Whole rows of a store without padding fill as one run.
+    PixelTarget t(64, 5, 0x7BEF);
+    fillRect(t.clipped(0, 1, 64, 4), -3, -3, 100, 100, kWhite);
+    for (int32_t y = 0; y < 5; ++y)
+        for (int32_t x = 0; x < 64; ++x) ASSERT_EQ(t.at(x, y), y >= 1 && y < 4 ? 0xFFFF : 0x7BEF) << x << " " << y;
+    EXPECT_TRUE(t.guardsIntact());
+}
+
 // ---- lines and outlines ---------------------------------------------------------------------
 
 struct LineCase {

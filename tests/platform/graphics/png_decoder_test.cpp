@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <random>
 
 #include "host/core/log.h"
@@ -234,6 +236,57 @@ TEST(PngDecoder, CorruptAndRandomBytesFailCleanly) {
         attempt(junk);
     }
     EXPECT_LT(decoded, 20);  // a flipped bit in an ancillary place may still decode
+}
+
+// A PNG built chunk by chunk: the signature, then (type, payload) with their CRCs.
+std::vector<uint8_t> chunks(const std::vector<std::pair<const char*, std::vector<uint8_t>>>& list) {
+    std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    auto be32 = [&](uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(v >> shift));
+    };
+    for (const auto& [type, payload] : list) {
+        be32(uint32_t(payload.size()));
+        std::size_t start = out.size();
+        out.insert(out.end(), type, type + 4);
+        out.insert(out.end(), payload.begin(), payload.end());
+        be32(uint32_t(crc32(0, out.data() + start, uInt(out.size() - start))));
+    }
+    return out;
+}
+std::vector<uint8_t> ihdr(uint32_t w, uint32_t h, uint8_t colorType) {
+    return {uint8_t(w >> 24), uint8_t(w >> 16), uint8_t(w >> 8), uint8_t(w), uint8_t(h >> 24), uint8_t(h >> 16),
+            uint8_t(h >> 8), uint8_t(h), 8, colorType, 0, 0, 0};
+}
+
+TEST(PngDecoder, OnlyTheFirstHeaderCountsAndHugeHeadersAreRefusedBeforeTheirRows) {
+    host::LogCapture log;
+    // One IDAT row of a 1 × 1 RGB image (filter byte, three samples), compressed.
+    std::vector<uint8_t> raw = {0, 200, 100, 50}, idat(64);
+    uLongf packed = idat.size();
+    ASSERT_EQ(compress(idat.data(), &packed, raw.data(), raw.size()), Z_OK);
+    idat.resize(packed);
+
+    // The fuzzer's shape: a huge first header, which libpng decodes, and a 1 × 1 one after it.
+    std::vector<uint8_t> huge = chunks({{"IHDR", ihdr(30000, 30000, 6)}, {"IDAT", idat}, {"IHDR", ihdr(1, 1, 2)},
+                                        {"IEND", {}}});
+    PngHeader h;
+    ASSERT_TRUE(readPngHeader(huge.data(), huge.size(), h));
+    EXPECT_EQ(h.width, 30000);
+    EXPECT_EQ(h.height, 30000);
+    PixelTarget t(1, 1);
+    EXPECT_FALSE(decodePng(huge.data(), huge.size(), t.pixels(), 1, 1, t.pitch(), kRgb565));
+    EXPECT_TRUE(log.contains("larger than any image allowed"));
+    EXPECT_TRUE(t.guardsIntact());
+
+    // A 1 × 1 image with a second header after its data decodes as the first one says.
+    std::vector<uint8_t> second = chunks({{"IHDR", ihdr(1, 1, 2)}, {"IDAT", idat}, {"IHDR", ihdr(30000, 30000, 6)},
+                                          {"IEND", {}}});
+    ASSERT_TRUE(readPngHeader(second.data(), second.size(), h));
+    EXPECT_EQ(h.width, 1);
+    EXPECT_EQ(h.height, 1);
+    decodePng(second.data(), second.size(), t.pixels(), 1, 1, t.pitch(), kRgb565);
+    EXPECT_EQ(t.at(0, 0), rgb(200, 100, 50));
+    EXPECT_TRUE(t.guardsIntact());
 }
 
 TEST(PngDecoder, WritesOnlyInsideTheStoreGiven) {

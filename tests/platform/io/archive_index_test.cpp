@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "host/core/log.h"
 #include "platform/io/archive_index.h"
 #include "tools/formats/archive_file.h"
@@ -101,6 +103,21 @@ TEST_F(ArchiveIndexTest, EntryRunningPastTheEndComesBackShort) {
     EXPECT_EQ(index.readEntry(kArchive, 2), Bytes{});
     EXPECT_EQ(index.readEntry(kArchive, 3), std::nullopt);
     EXPECT_TRUE(capture.contains("has offset -5"));
+}
+
+TEST_F(ArchiveIndexTest, ADeclaredSizeAllocatesNoMoreThanTheFileHolds) {
+    // The fuzzer's 13-byte archive: one unnamed entry at offset 0 claiming 0x46800000 bytes.
+    const Bytes found = {0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46, 0x80, 0x00, 0x00, 0x2A};
+    std::ofstream(dataDir() / "data.bar", std::ios::binary).write(reinterpret_cast<const char*>(found.data()),
+                                                                  std::streamsize(found.size()));
+    ArchiveIndex index = ArchiveIndex::load(kArchive);
+    ASSERT_EQ(index.entries().size(), 1u);
+    host::LogCapture capture;
+    auto bytes = index.readEntry(kArchive, 0);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(*bytes, found);
+    EXPECT_LE(bytes->capacity(), found.size());
+    EXPECT_TRUE(capture.contains("runs past the end of the archive: 13 of 1182793728 bytes"));
 }
 
 TEST_F(ArchiveIndexTest, TruncatedIndexEndsAtTheLastCompleteRecord) {

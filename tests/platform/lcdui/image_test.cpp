@@ -59,6 +59,12 @@ TEST_F(ImageTest, PngDataBecomesAnImmutableImageOfTheRightType) {
     rgba.height = 1;
     rgba.colorType = PNG_COLOR_TYPE_RGBA;
     rgba.samples = {255, 0, 0, 128};
+    // Grey with alpha keeps its alpha: ARGB4444 like RGBA.
+    PngPicture greyAlpha;
+    greyAlpha.width = 2;
+    greyAlpha.height = 1;
+    greyAlpha.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
+    greyAlpha.samples = {200, 255, 50, 0};
     PngPicture magenta;
     magenta.width = 2;
     magenta.height = 1;
@@ -73,6 +79,7 @@ TEST_F(ImageTest, PngDataBecomesAnImmutableImageOfTheRightType) {
     } cases[] = {
         {palette, gfx::kRgb565Keyed, {0xFFFF, gfx::kColorKey, 0xFFFF}},
         {rgba, gfx::kArgb4444, {0x8F00}},
+        {greyAlpha, gfx::kArgb4444, {0xFCCC, 0x0333}},
         {magenta, gfx::kRgb565Keyed, {gfx::kColorKey, 0x0000}},
         {plain, gfx::kRgb565, {0xFFFF, 0x0000}},
     };
@@ -120,6 +127,14 @@ TEST_F(ImageTest, BadPngDataFailsCleanly) {
     ASSERT_NE(cut, nullptr);
     EXPECT_EQ(cut->width, 8);
     EXPECT_TRUE(log.contains("decodePng: data ends before the image"));
+    // A second header after the data does not resize the image libpng decodes by the first.
+    std::vector<uint8_t> twice = png;
+    const uint8_t second[] = {0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 1, 0, 0, 0, 1, 8, 2, 0, 0, 0, 0, 0, 0, 0};
+    twice.insert(twice.end() - 12, std::begin(second), std::end(second));
+    Image* first = Image::createImage(bytes(twice), 0, int32_t(twice.size()));
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->width, 8);
+    EXPECT_EQ(first->height, 8);
     // A header announcing an absurd size.
     std::vector<uint8_t> huge = png;
     huge[16] = 0x7F;  // width 0x7F000008

@@ -2,6 +2,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <fstream>
 #include <functional>
 #include <map>
 
@@ -219,10 +221,67 @@ TEST_F(RecordStoreFilesTest, FailedAddDoesNotUseUpTheId) {
 TEST_F(RecordStoreFilesTest, FailedDeleteKeepsTheRecord) {
     RecordStoreFiles s = store();
     ASSERT_EQ(s.add(bytesOf("keep")), 1);
-    host::fs::failWriteStep(0);
+    // The index cannot be written at all: the record is put back as it was.
+    host::fs::setFaultHook([](host::fs::WriteStep step, const std::filesystem::path& file) {
+        return step == host::fs::WriteStep::Open && file.filename() == "rms_game.dat" ? Fault::Fail : Fault::None;
+    });
     EXPECT_FALSE(s.remove(1));
+    host::fs::clearFaults();
     EXPECT_EQ(s.state(), (StoreIndex{1, {1}}));
     EXPECT_EQ(reopened().read(1), bytesOf("keep"));
+    // Failing once (no room for the new index), it empties the record to make room and retries.
+    host::fs::failWriteStep(0);
+    EXPECT_TRUE(s.remove(1));
+    EXPECT_EQ(s.state(), (StoreIndex{1, {}}));
+    EXPECT_EQ(reopened().state(), (StoreIndex{1, {}}));
+    EXPECT_EQ(saved("rms_game.dat_1.dat"), Bytes{});
+}
+
+TEST_F(RecordStoreFilesTest, AFailedAddOrSetTakesBackWhatItWrote) {
+    RecordStoreFiles s = store();
+    ASSERT_EQ(s.add(bytesOf("one")), 1);
+    host::fs::failWriteStep(4);  // the index, after the record file's four steps
+    EXPECT_EQ(s.add(bytesOf("two")), std::nullopt);
+    EXPECT_FALSE(savedExists("rms_game.dat_2.dat"));
+    host::fs::clearFaults();
+    host::fs::failWriteStep(4);
+    EXPECT_EQ(s.set(1, bytesOf("ONE, longer")), RecordStatus::WriteFailed);
+    host::fs::clearFaults();
+    EXPECT_EQ(saved("rms_game.dat_1.dat"), bytesOf("one"));
+    EXPECT_EQ(test_support::folderEntries(saveDir()), (std::vector<std::string>{"rms_game.dat", "rms_game.dat_1.dat"}));
+}
+
+TEST_F(RecordStoreFilesTest, OpeningRemovesOnlyTheStoresOwnLeftovers) {
+    RecordStoreFiles s = store();
+    ASSERT_EQ(s.add(bytesOf("one")), 1);
+    // Crashes in the middle of each kind of save leave their temporary files.
+    host::fs::failWriteStep(1, Fault::Crash);  // the record file's write
+    EXPECT_EQ(s.add(bytesOf("two")), std::nullopt);
+    host::fs::clearFaults();
+    host::fs::failWriteStep(5, Fault::Crash);  // the index's write
+    EXPECT_EQ(s.set(1, bytesOf("ONE")), RecordStatus::WriteFailed);
+    host::fs::clearFaults();
+    RecordStoreFiles other = store(u"Other");
+    ASSERT_EQ(other.add(bytesOf("x")), 1);
+    host::fs::failWriteStep(1, Fault::Crash);
+    EXPECT_EQ(other.add(bytesOf("y")), std::nullopt);
+    host::fs::clearFaults();
+    // Files that only look alike, or belong to nobody, stay.
+    for (const char* name : {".rms_game.dat_x.dat.abcdef", ".rms_game.dat.abc", "rms_game.dat.abcdef",
+                             ".rms_game.datx.abcdef", ".notes.txt.abcdef"})
+        std::ofstream(saveDir() / name) << "keep";
+    std::vector<std::string> before = test_support::folderEntries(saveDir());
+    ASSERT_EQ(before.size(), 12u);
+
+    host::LogCapture log;
+    EXPECT_EQ(s.removeLeftovers(), 2);
+    EXPECT_TRUE(log.contains("left by an interrupted save"));
+    std::vector<std::string> after = test_support::folderEntries(saveDir());
+    EXPECT_EQ(after.size(), 10u);
+    for (const std::string& name : after) EXPECT_FALSE(name.rfind(".rms_game.dat.", 0) == 0 && name.size() == 20) << name;
+    EXPECT_EQ(std::count_if(after.begin(), after.end(), [](const std::string& n) { return n.rfind(".rms_other", 0) == 0; }), 1);
+    EXPECT_EQ(s.removeLeftovers(), 0);
+    EXPECT_EQ(reopened().state(), (StoreIndex{1, {1}}));
 }
 
 TEST_F(RecordStoreFilesTest, RecordSurvivesTheProcessThatWroteIt) {
