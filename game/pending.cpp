@@ -199,8 +199,6 @@ void Game::paintPopupIconFrame(Graphics*, int32_t, int32_t, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::paintPopupIconFrame");
 }
 void Game::allocIdSlotTables(int32_t) { GAME_NOT_BUILT_YET("Game::allocIdSlotTables"); }
-void Game::setPopupTargetById(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupTargetById"); }
-void Game::activatePopup() { GAME_NOT_BUILT_YET("Game::activatePopup"); }
 CObject* Game::placeNewObject(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
                               int32_t) {
     GAME_NOT_BUILT_YET("Game::placeNewObject");
@@ -241,10 +239,6 @@ void CObject::applyPathSegment(CObject* o) {
     if (auto seam = mrc::factorySeams().applyPathSegment) seam(o);
 }
 
-// The popup item masks that the switches' event flags choose.
-void Game::setPopupItemMaskA(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupItemMaskA"); }
-void Game::setPopupItemMaskB(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupItemMaskB"); }
-void Game::setPopupItemMaskC(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupItemMaskC"); }
 
 // The level data readers and the upgrade levels that the level parts and the strength test use.
 namespace mrc {
