@@ -327,6 +327,7 @@ public:
     static constexpr int32_t kStateTitle = 3;
     static constexpr int32_t kStateMenu = 4;
     static constexpr int32_t kStateSubmenu = 10;
+    static constexpr int32_t kStatePromo = 19;
     static constexpr int32_t kStateNotice = 11;
     static constexpr int32_t kStateQuit = 99;
     static constexpr int32_t kStateSlots = 100;  // states 0..99 index the dispatch tables
@@ -739,6 +740,9 @@ public:
         int32_t panelNumber;    // 1 without a panel
         int32_t layoutId;       // layout of the open menu, -1 none
         uint8_t musicOn, soundEffectsOn;
+        // The sub-menu pages: the list cursor and its last page, the scrolling text's position
+        // and end (14 fraction bits).
+        int32_t listCursor, lastPage, scrollY, scrollEnd;
     };
     static MenuStatics menuStatics;
     static void initMenuStates();
@@ -773,6 +777,15 @@ public:
     // Sound cues: a request on the first channel, and every sound stopped.
     static void requestSound(int32_t index);
     static void stopAllSounds();
+    // The sub-menu pages (state 10).
+    static void openScrollingTextPage();
+    static void paintLayout11AndReset();
+    static void paintLayoutAndResetCursor();
+    static void handleCursorKeys();
+    static void updateSubmenu();
+    static void paintSubmenu(Graphics* g);
+    // The promotion state (19): through the hooks; without them it ends at once.
+    static void updatePromo();
     // The title screen (state 3).
     static void updateTitle();
     static void paintTitle(Graphics* g);

@@ -23,10 +23,10 @@ int32_t rowAt(IntArray* row, int32_t i) { return JArray::getInt(row, i); }
 int32_t rowLength(IntArray* row) { return isNull(row) ? 0 : row->length; }
 }  // namespace
 
-Game::MenuStatics Game::menuStatics = {0, 0, 1, -1, 1, 1};
+Game::MenuStatics Game::menuStatics = {0, 0, 1, -1, 1, 1, 0, 0, 0, 0};
 
 void Game::initMenuStates() {
-    menuStatics = {0, 0, 1, -1, 1, 1};
+    menuStatics = {0, 0, 1, -1, 1, 1, 0, 0, 0, 0};
     layouts.s_menuCursor = kFirstItem;
     stateUpdates[kStateMenu] = [](Game*) {
         if (overlayStatics.gameSubState == 0) updateMenu();
@@ -35,6 +35,12 @@ void Game::initMenuStates() {
     statePaints[kStateMenu] = [](Game*, Graphics* g) { paintMenu(g, true); };
     stateUpdates[kStateTitle] = [](Game*) { updateTitle(); };
     statePaints[kStateTitle] = [](Game*, Graphics* g) { paintTitle(g); };
+    stateUpdates[kStateSubmenu] = [](Game*) { updateSubmenu(); };
+    statePaints[kStateSubmenu] = [](Game*, Graphics* g) { paintSubmenu(g); };
+    stateUpdates[kStatePromo] = [](Game*) { updatePromo(); };
+    statePaints[kStatePromo] = [](Game*, Graphics* g) {
+        if (promoHooks.paintOverlay) promoHooks.paintOverlay(g);
+    };
 }
 
 bool Game::isMusicOn() { return menuStatics.musicOn != 0; }
@@ -422,5 +428,8 @@ void Game::enterMenuState(int32_t kind) {
     overlayStatics.gameSubState = kind;
     s.redraw = 1;
     s.stateTicks = 0;
+    if (kind == 0) paintLayout11AndReset();
+    else if (kind == 1) openScrollingTextPage();
+    else paintLayoutAndResetCursor();
     pushMenuItemHistory();
 }

@@ -223,18 +223,22 @@ std::vector<uint8_t> layoutsPack() {
 }
 
 std::vector<std::string> menuLabels() {
+    // Item ids are their labels; an option item's next id is its "off" label.
     static const std::map<int, const char*> texts = {
-        {2, "Play"}, {3, "Options"}, {4, "Help"}, {6, "Quit"}, {7, "Resume"}, {8, "Restart level"},
-        {9, "Continue"}, {10, "Yes"}, {11, "No"}, {12, "Are you sure?"}, {13, "Progress will be lost."},
-        {16, "Main menu"}, {25, "Sound"}, {26, "On"}, {27, "Off"}, {28, "Help"},
+        {1, "Press any key"}, {2, "New game"}, {3, "Options"}, {4, "Information"}, {5, "About"}, {6, "Quit"},
+        {7, "Resume"}, {8, "Main menu"}, {9, "Continue"}, {10, "Yes"}, {11, "No"}, {12, "Are you sure?"},
+        {13, "Play with sound?"}, {16, "Erase progress"}, {25, "You have fallen"}, {26, "Try again"},
+        {27, "Back to the map"}, {28, "Chapters"},
         {29, "Moving"}, {30, "Jumping"}, {31, "Fighting"}, {32, "Items"}, {33, "Upgrades"}, {34, "The map"},
         {35, "Saving"}, {36, "Energy"}, {37, "Points"}, {38, "Doors"}, {39, "Switches"}, {40, "Enemies"},
-        {41, "Secrets"}, {42, "Controls"}, {44, "Restart this level?"}, {45, "Return to the main menu?"},
+        {41, "Secrets"}, {42, "Level complete"}, {44, "Take the challenge level?"}, {45, "Leave this level?"},
         {46, "Upgrades"}, {48, "Sword"}, {49, "Shield"}, {50, "Boots"}, {51, "Amulet"}, {52, "Lantern"},
         {54, "Strength"}, {55, "Speed"}, {57, "Hold to buy"}, {58, "Level %0"}, {60, "Complete"},
         {63, "Settings"}, {64, "Music"}, {66, "Effects"}, {68, "Vibration"}, {69, "Language"},
-        {70, "Reset progress"}, {71, "Credits"}, {73, "About"}, {75, "Options"}, {77, "Back"},
-        {79, "Map"}, {86, "Quit the game?"}, {96, "Continue"}, {97, "New game"}, {105, "More games"},
+        {70, "Reset progress"}, {71, "Credits"}, {73, "About"}, {75, "Effects: on"}, {76, "Effects: off"},
+        {77, "Music: on"}, {78, "Music: off"}, {79, "Statistics"}, {86, "Your saved progress will be lost."},
+        {96, "More games"}, {97, "New games"}, {98, "More games"}, {99, "More games"},
+        {105, "Touch controls: on"}, {106, "Touch controls: off"},
     };
     std::vector<std::string> out(110, "");
     for (const auto& [id, text] : texts) out[std::size_t(id)] = text;

@@ -189,16 +189,19 @@ TEST_F(StateMachineTest, ResumeStepByState) {
         EXPECT_EQ(in.keyLockFrames.load(), 0);
         EXPECT_EQ(st.redraw, 1);
         EXPECT_EQ(!GameTimers::isTimerBelowMinusTwo(timer), c.timersResumed) << c.state;
-        EXPECT_EQ(count("Game::setMenu"), c.pauseMenus) << c.state;
+        EXPECT_EQ(ov.gameState == 4 && ov.gameSubState == 1 && Game::layouts.s_menu == 1, c.pauseMenus == 1)
+            << c.state;
     }
     // Menus that return to their first item.
     for (int32_t menu : {14, 6, 2, 3, 4, 5, 8, 1, 0}) {
         state(4, menu);
-        test::g_pendingCalls.clear();
+        Game::layouts.s_menu = menu;
+        Game::layouts.s_menuCursor = 3;
+        Game::layouts.s_menuPhase = 1;
         GameStatics::flowStatics.pendingResume = 1;
         game->updateState();
         const bool expected = menu != 1 && menu != 0;
-        EXPECT_EQ(count("Game::setMenuCursor"), expected ? 1 : 0) << menu;
+        EXPECT_EQ(Game::layouts.s_menuCursor, expected ? 4 : 3) << menu;
     }
 }
 

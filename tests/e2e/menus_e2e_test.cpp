@@ -1,0 +1,65 @@
+// veltrano on the sample data end to end: the title waits for a key, the main menu leads to the
+// options, whose toggles relabel their items, back returns to the main menu, and quit with its
+// confirmation ends the run cleanly.
+#include "tests/e2e/veltrano_run.h"
+#include "tools/sample_data/sample_data.h"
+
+namespace {
+
+using namespace e2e;
+
+class VeltranoMenus : public VeltranoRun {
+protected:
+    void SetUp() override {
+        VeltranoRun::SetUp();
+        ASSERT_TRUE(sample_data::buildArchive().save(m_dir / "data" / formats::kArchiveFileName));
+    }
+    RunResult game(const std::string& script, std::vector<std::string> more) {
+        more.insert(more.begin(), {"--headless", "--fixed-step", "33", "--trace-states"});
+        return run(VELTRANO_EXECUTABLE, args(script, std::move(more)), env());
+    }
+    std::filesystem::path shot(const char* name) { return m_dir / name; }
+    // Pixels of ink (light text) in the box.
+    static int ink(const Screenshot& s, int x0, int y0, int x1, int y1) {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) n += ((s.at(x, y) >> 8) & 0xFF) > 0xB0;
+        return n;
+    }
+};
+
+// Frames: the title appears at frame 38; the options panel opens within 30 frames.
+constexpr const char* kToOptions = "50 key tap RETURN\n55 key tap DOWN\n58 key tap DOWN\n61 key tap RETURN\n";
+
+TEST_F(VeltranoMenus, TheTitleWaitsForAKey) {
+    // Frame 83 falls in the prompt's shown half of its blink.
+    RunResult r = game("83 close\n", {"--screenshot", shot("title.png").string()});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(r.inOrder({"state 2.0 -> 3.1"})) << r.output;
+    EXPECT_EQ(r.count("menu 0 -> 0"), 0u) << "no menu without a key";
+    Screenshot s(shot("title.png"));
+    EXPECT_GT(ink(s, 300, 195, 500, 225), 30) << "the prompt";
+}
+
+TEST_F(VeltranoMenus, OptionsShowTheHighlightedMusicItem) {
+    RunResult r = game(std::string(kToOptions) + "110 close\n", {"--screenshot", shot("options.png").string()});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(r.inOrder({"menu 0 -> 0", "menu 0 -> 7"})) << r.output;
+    Screenshot s(shot("options.png"));
+    const uint32_t bar = s.at(20, 216), panel = s.at(400, 400);
+    EXPECT_NE(bar, panel) << "the highlight bar across the first item";
+    EXPECT_GT(ink(s, 300, 205, 500, 230), 30) << "the music item's label";
+}
+
+TEST_F(VeltranoMenus, TogglesBackQuitAndConfirmEndTheRun) {
+    const std::string script = std::string(kToOptions) +
+                               "100 key tap LEFT\n105 key tap DOWN\n110 key tap LEFT\n115 key tap LEFT\n"
+                               "120 key tap F2\n125 key tap UP\n128 key tap UP\n131 key tap UP\n134 key tap RETURN\n"
+                               "170 key tap UP\n175 key tap RETURN\n2000 close\n";
+    RunResult r = game(script, {});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(r.inOrder({"menu 0 -> 7", "menu 7 -> 0 (selection 2)", "menu 0 -> 2", "state 4.2 -> 99.0"}))
+        << r.output;
+}
+
+}  // namespace

@@ -1,0 +1,231 @@
+// The menu system on the table built at start-up: wrap-around, hidden and skipped items, the
+// confirmations' first item, the option toggles, both histories, the title's key and the actions
+// that change the state.
+#include <gtest/gtest.h>
+
+#include "game/flow/game.h"
+#include "game/objects/cobject.h"
+#include "runtime/core/arrays.h"
+#include "tests/game/game_fixture.h"
+
+namespace {
+
+using namespace mrc;
+
+constexpr int32_t kUp = 0x102, kDown = 0x4004, kLeft = 0x408, kConfirm = 0x820, kRightSoft = 0x80000;
+
+class MenusTest : public test::GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        Game::initStateTables();
+        game = newGame();
+        Game::tables.s_hasSavedGame = 0;
+    }
+    // One frame of the menu state with these keys pressed.
+    void press(int32_t keys) {
+        in.keysPressed = keys;
+        Game::stateUpdates[Game::kStateMenu](game);
+        in.keysPressed = 0;
+    }
+    // Opens the menu and lets its opening counter run out.
+    void open(int32_t menu) {
+        Game::setMenu(menu, 1, -1);
+        for (int i = 0; i < 100 && Game::layouts.s_menuPhase == 0; ++i) press(0);
+        ASSERT_EQ(Game::layouts.s_menuPhase, 1);
+    }
+    static int32_t item() {
+        return JArray::getInt(static_cast<IntArray*>(JArray::getRef(Game::flowStatics.s_menuTable, Game::layouts.s_menu)),
+                              Game::layouts.s_menuCursor);
+    }
+    Game* game = nullptr;
+    GameInput::Statics& in = GameInput::inputStatics;
+};
+
+TEST_F(MenusTest, TheMainMenuWrapsBothWays) {
+    open(0);
+    EXPECT_EQ(item(), 2);
+    press(kUp);
+    EXPECT_EQ(item(), 6) << "up from the first item goes to the last";
+    press(kDown);
+    EXPECT_EQ(item(), 2) << "down from the last goes to the first";
+    press(kDown);
+    EXPECT_EQ(item(), 9);
+}
+
+TEST_F(MenusTest, EveryConfirmationOpensOnNo) {
+    for (int32_t menu : {2, 3, 4, 5, 6, 11, 12, 14}) {
+        Game::layouts.s_menuCursor = 3;
+        Game::setMenu(menu, 1, -1);
+        EXPECT_EQ(item(), 11) << menu;
+    }
+}
+
+TEST_F(MenusTest, TheEraseItemIsSkippedOnlyWithoutASavedGame) {
+    for (int32_t saved : {0, 1}) {
+        Game::tables.s_hasSavedGame = saved;
+        open(7);
+        EXPECT_EQ(item(), Game::menuStatics.musicOn ? 77 : 78);
+        press(kDown);
+        press(kDown);
+        EXPECT_EQ(item(), saved ? 16 : 4) << saved;
+        press(kUp);
+        press(kUp);
+        press(kUp);
+        EXPECT_EQ(item(), 4) << "up wraps from the first item to the last, " << saved;
+    }
+}
+
+TEST_F(MenusTest, ThePauseMenuHidesUpgradesWhenNoneIsOwned) {
+    state(7, 0);
+    open(1);
+    EXPECT_EQ(item(), 7);
+    press(kDown);
+    EXPECT_EQ(item(), 79) << "the hidden upgrades entry is passed over";
+}
+
+TEST_F(MenusTest, ATogglePressedTwiceRestoresFlagAndLabel) {
+    open(7);
+    for (int32_t cursor : {3, 4}) {
+        Game::layouts.s_menuCursor = cursor;
+        const int32_t label = item();
+        const uint8_t music = Game::menuStatics.musicOn, effects = Game::menuStatics.soundEffectsOn;
+        press(kLeft);
+        EXPECT_EQ(item(), label + 1) << cursor;
+        EXPECT_NE(cursor == 3 ? Game::menuStatics.musicOn : Game::menuStatics.soundEffectsOn,
+                  cursor == 3 ? music : effects);
+        press(kConfirm);
+        EXPECT_EQ(item(), label) << cursor;
+        EXPECT_EQ(Game::menuStatics.musicOn, music);
+        EXPECT_EQ(Game::menuStatics.soundEffectsOn, effects);
+        EXPECT_EQ(Game::layouts.s_menuPhase, 1) << "a toggle never runs the item";
+    }
+}
+
+TEST_F(MenusTest, BackReturnsToTheItemThatOpenedTheMenu) {
+    open(0);
+    press(kDown);
+    press(kDown);
+    ASSERT_EQ(item(), 3);
+    press(kConfirm);
+    press(0);
+    ASSERT_EQ(Game::layouts.s_menu, 7);
+    press(kRightSoft);
+    EXPECT_EQ(ov.gameState, 4);
+    EXPECT_EQ(Game::layouts.s_menu, 0);
+    EXPECT_EQ(item(), 3) << "back on options";
+}
+
+TEST_F(MenusTest, BothHistoriesWrapAfterTenPushes) {
+    state(4, 0);
+    Game::layouts.s_menu = 0;
+    const int32_t stateStart = ov.stateHistoryIndex, menuStart = ov.menuHistoryIndex;
+    for (int i = 0; i < 10; ++i) {
+        Game::layouts.s_menuCursor = 3 + i % 4;
+        Game::setMenu(0, 1, -1);
+    }
+    EXPECT_EQ(ov.stateHistoryIndex, stateStart);
+    EXPECT_EQ(ov.menuHistoryIndex, menuStart);
+    Game::layouts.s_menuCursor = 5;
+    Game::setMenu(7, 1, -1);
+    EXPECT_EQ(Game::popMenuHistory(), 2) << "the newest entry is the item left last";
+    EXPECT_EQ(Game::popMenuHistory(), (9 % 4)) << "then the one before it";
+}
+
+TEST_F(MenusTest, ConfirmingContinueWithoutASaveKeepsTheMenu) {
+    open(0);
+    press(kDown);
+    press(kConfirm);
+    press(0);
+    EXPECT_EQ(ov.gameState, 4);
+    EXPECT_EQ(Game::layouts.s_menuPhase, 1);
+    press(kDown);
+    EXPECT_EQ(item(), 3) << "the menu still answers keys";
+}
+
+TEST_F(MenusTest, ActionsByTheirEffects) {
+    // Quit, then yes: the game ends.
+    open(0);
+    press(kUp);
+    press(kConfirm);
+    press(0);
+    ASSERT_EQ(Game::layouts.s_menu, 2);
+    for (int i = 0; i < 100 && Game::layouts.s_menuPhase == 0; ++i) press(0);
+    press(kUp);
+    ASSERT_EQ(item(), 10);
+    press(kConfirm);
+    press(0);
+    EXPECT_EQ(ov.gameState, Game::kStateQuit);
+    // A new game without a save enters level set-up.
+    open(0);
+    press(kConfirm);
+    press(0);
+    EXPECT_EQ(ov.gameState, 5);
+    EXPECT_EQ(ov.gameSubState, 0);
+    // The sound prompt: no turns both options off and shows the title waiting for a key.
+    open(5);
+    press(kConfirm);
+    press(0);
+    EXPECT_EQ(Game::menuStatics.musicOn, 0);
+    EXPECT_EQ(Game::menuStatics.soundEffectsOn, 0);
+    EXPECT_EQ(ov.gameState, Game::kStateTitle);
+    EXPECT_EQ(ov.gameSubState, 1);
+}
+
+TEST_F(MenusTest, ATitleKeyOpensTheMainMenu) {
+    state(3, 1);
+    in.keysPressed = 0;
+    Game::stateUpdates[Game::kStateTitle](game);
+    EXPECT_EQ(ov.gameState, 3) << "the title waits";
+    in.keysPressed = kConfirm;
+    Game::stateUpdates[Game::kStateTitle](game);
+    EXPECT_EQ(ov.gameState, 4);
+    EXPECT_EQ(ov.gameSubState, 0);
+    EXPECT_EQ(Game::layouts.s_menu, 0);
+}
+
+TEST_F(MenusTest, PagesTurnWithTheKeysAndBackReturnsToTheirItem) {
+    Game::tables.s_hasSavedGame = 1;
+    open(7);
+    for (int i = 0; i < 3; ++i) press(kDown);
+    ASSERT_EQ(item(), 4);
+    press(kConfirm);
+    press(0);
+    ASSERT_EQ(ov.gameState, Game::kStateSubmenu);
+    ASSERT_EQ(ov.gameSubState, 0);
+    Game::menuStatics.lastPage = 2;
+    auto page = [&](int32_t keys) {
+        in.keysPressed = keys;
+        Game::stateUpdates[Game::kStateSubmenu](game);
+        EXPECT_EQ(in.keysPressed, keys) << "the keys are restored";
+        in.keysPressed = 0;
+        return Game::menuStatics.listCursor;
+    };
+    EXPECT_EQ(page(kLeft), 2) << "back from the first page wraps to the last";
+    EXPECT_EQ(page(kConfirm), 0);
+    EXPECT_EQ(page(0x40000), 1) << "the left soft key turns the page like confirm";
+    page(kRightSoft);
+    EXPECT_EQ(ov.gameState, 4);
+    EXPECT_EQ(Game::layouts.s_menu, 7);
+    EXPECT_EQ(item(), 4) << "back on the information item";
+}
+
+TEST_F(MenusTest, WithoutPromotionHooksThePromotionStateEndsAtOnce) {
+    open(0);
+    Game::setState(Game::kStatePromo, 0);
+    Game::stateUpdates[Game::kStatePromo](game);
+    EXPECT_EQ(ov.gameState, 4);
+    // A hook that answers 21 for a chosen entry ends it too; below it the screen stays.
+    static int32_t answer;
+    Game::promoHooks.update = [](int32_t) { return answer; };
+    for (int32_t a : {20, 21}) {
+        answer = a;
+        state(4, 0);
+        Game::setState(Game::kStatePromo, 0);
+        Game::stateUpdates[Game::kStatePromo](game);
+        EXPECT_EQ(ov.gameState, a >= 21 ? 4 : Game::kStatePromo) << a;
+    }
+    Game::promoHooks.update = nullptr;
+}
+
+}  // namespace
