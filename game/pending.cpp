@@ -78,6 +78,7 @@ int32_t Game::getUpgradeCounterGap(int32_t, int32_t) {
 void Game::addUpgradeProgress(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addUpgradeProgress"); }
 void Game::paintHudPanel(Graphics*, int32_t, int32_t, bool) { GAME_NOT_BUILT_YET("Game::paintHudPanel"); }
 
+
 // Object queries, target bookkeeping and the map cell repaint that the cell probes
 // call. Each answers through its seam when one is set (game/flow/pending_seams.h).
 namespace mrc {
@@ -195,8 +196,6 @@ void Game::paintPopupIconFrame(Graphics*, int32_t, int32_t, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::paintPopupIconFrame");
 }
 void Game::allocIdSlotTables(int32_t) { GAME_NOT_BUILT_YET("Game::allocIdSlotTables"); }
-void Game::setPopupTargetById(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupTargetById"); }
-void Game::activatePopup() { GAME_NOT_BUILT_YET("Game::activatePopup"); }
 CObject* Game::placeNewObject(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
                               int32_t) {
     GAME_NOT_BUILT_YET("Game::placeNewObject");
@@ -237,10 +236,6 @@ void CObject::applyPathSegment(CObject* o) {
     if (auto seam = mrc::factorySeams().applyPathSegment) seam(o);
 }
 
-// The popup item masks that the switches' event flags choose.
-void Game::setPopupItemMaskA(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupItemMaskA"); }
-void Game::setPopupItemMaskB(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupItemMaskB"); }
-void Game::setPopupItemMaskC(int32_t) { GAME_NOT_BUILT_YET("Game::setPopupItemMaskC"); }
 
 // The level data readers and the upgrade levels that the level parts and the strength test use.
 namespace mrc {

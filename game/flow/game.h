@@ -12,6 +12,7 @@
 #include "game/flow/game_state_statics.h"
 #include "game/flow/game_statics.h"
 #include "game/flow/layout_statics.h"
+#include "game/flow/popup_statics.h"
 
 #include "game/flow/paint_statics.h"
 #include "game/flow/hud_gauge_statics.h"
@@ -176,6 +177,21 @@ public:
     // Built by later work (game/pending.cpp for now).
     static void setAllAbilityFlags();
     // ---- interface layouts: records, accessors, painting and the definition loader ----
+    // ---- popup records: the table (made at start-up, cleared at level set-up), filling, showing, removing ----
+    static PopupStatics popups;
+    static void initPopups();
+    // A free record becomes current (state 1, fields -1, style 0); -1 (traced) when all are open.
+    static int32_t openPopup();
+    static void setPopupArg1(int32_t value);
+    static void setPopupArg2(int32_t value);
+    static void setPopupArg3(int32_t value);
+    static void setPopupStyle(int32_t style);
+    static int32_t getPopupItemMaskB();
+    static void resumePopup(int32_t index);
+    static void removePopup(int32_t index);
+    static void clearPopups(bool release);
+    // Once per gameplay update: the time bar's marker runs; a counter reaching its total goes.
+    static void updatePopupGoal();
     static LayoutStatics layouts;
     static constexpr int32_t kLayoutCount = 21;
     static constexpr int32_t kDefinitionsPackText = 404;
@@ -723,6 +739,7 @@ public:
     // HUD services, built by later work (game/pending.cpp for now).
     static void restartTimerOf();
     static void addToCounter(int32_t kind, int32_t amount);
+
 
     // The digits of `text` at its even indexes (minus '0') into `digits`, as many as it holds.
     static void readPropertyDigits(String* text, IntArray* digits);

@@ -83,6 +83,7 @@ void Game::initResources() {
     // 5.
     createOverlayBuffer();
     // 6. (popup records, level objects)
+    initPopups();
     initPaintEffects();
     // 7.
     s.kindCounts = om()->newByteArray(15);

@@ -124,23 +124,27 @@ TEST_F(LayerSlotsTest, EventFlagsChooseThePopupMaskAndAreConsumed) {
     struct Case {
         Ints flags;
         int32_t mask;
-        const char* popup;
+        int32_t field;     // the current popup's mask field that takes the mask (15 A, 16 B, 17 C)
+        int32_t selector;  // its item frame selector
         int32_t hits;
     };
     const Case cases[] = {
-        {{}, 0x40, "Game::setPopupItemMaskA", 0},
-        {{0x1}, 0x40, "Game::setPopupItemMaskA", 0},          // neither the mask nor another event
-        {{0x2, 0x40, 0x41}, 0x40, "Game::setPopupItemMaskB", 2},
-        {{0x2}, 0x40, "Game::setPopupItemMaskC", 0},           // another event was seen
+        {{}, 0x40, 15, -1, 0},
+        {{0x1}, 0x40, 15, -1, 0},  // neither the mask nor another event
+        {{0x2, 0x40, 0x41}, 0x40, 16, 1, 2},
+        {{0x2}, 0x40, 17, 0, 0},  // another event was seen
     };
+    Game::initPopups();
+    ASSERT_EQ(Game::openPopup(), 0);
+    auto* popup = static_cast<IntArray*>(Game::layouts.s_popups->elements()[0]);
     for (const Case& c : cases) {
         CObject* o = CObject::create(1, 20, 0, 0, params(25, {{19, 3}}));
         Game::levelSetup.s_eventFlagList = om()->newIntArray(8);
         for (size_t i = 0; i < c.flags.size(); ++i) Game::levelSetup.s_eventFlagList->elements()[i] = c.flags[i];
         Game::levelSetup.s_eventFlagCount = static_cast<int32_t>(c.flags.size());
-        g_pending.clear();
         o->consumeEventFlags(c.mask);
-        EXPECT_EQ(g_pending, std::vector<std::string>{c.popup});
+        for (int32_t f = 15; f <= 17; ++f) EXPECT_EQ(popup->elements()[f], f == c.field ? c.mask : 0) << f;
+        EXPECT_EQ(popup->elements()[19], c.selector);
         EXPECT_EQ(o->param(19), 3 + c.hits);
         EXPECT_EQ(Game::levelSetup.s_eventFlagCount, 0);
     }
