@@ -4,13 +4,13 @@
 
 #include "game/flow/game.h"
 #include "game/flow/pending_seams.h"
+#include "game/objects/action_seams.h"
 #include "game/objects/cobject.h"
 #include "game/objects/factory_seams.h"
 #include "game/objects/motion_seams.h"
 
 // The object's timers: the type-23 timer keeps params[7] as it is.
 void CObject::initTimers() { GAME_NOT_BUILT_YET("CObject::initTimers"); }
-void CObject::releaseTimers() { GAME_NOT_BUILT_YET("CObject::releaseTimers"); }
 int32_t CObject::getFacingTile() {
     GAME_NOT_BUILT_YET("CObject::getFacingTile");
     return 0;
@@ -19,9 +19,27 @@ int32_t CObject::getDrawOrderKey() {
     GAME_NOT_BUILT_YET("CObject::getDrawOrderKey");
     return 0;
 }
-int32_t Game::objectDepthKey(CObject*) {
-    GAME_NOT_BUILT_YET("Game::objectDepthKey");
-    return 0;
+
+
+// The HUD's gauge services.
+void Game::restartTimerOf() { GAME_NOT_BUILT_YET("Game::restartTimerOf"); }
+void Game::addToCounter(int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addToCounter"); }
+
+// The sound services of the player's actions.
+namespace mrc {
+ActionSeams& actionSeams() {
+    static ActionSeams seams;
+    return seams;
+}
+}  // namespace mrc
+
+void Game::playSoundForEvent(int32_t event) {
+    GAME_NOT_BUILT_YET("Game::playSoundForEvent");
+    if (auto seam = mrc::actionSeams().playSoundForEvent) seam(event);
+}
+void Game::requestEffectSound(int32_t sound) {
+    GAME_NOT_BUILT_YET("Game::requestEffectSound");
+    if (auto seam = mrc::actionSeams().requestEffectSound) seam(sound);
 }
 
 void Game::setPlayerState(int32_t, int32_t, CObject*) { GAME_NOT_BUILT_YET("Game::setPlayerState"); }
@@ -192,10 +210,6 @@ int32_t Game::getUpgradeCounterGap(int32_t, int32_t) {
 }
 void Game::addUpgradeProgress(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addUpgradeProgress"); }
 void Game::paintHudPanel(Graphics*, int32_t, int32_t, bool) { GAME_NOT_BUILT_YET("Game::paintHudPanel"); }
-int32_t CObject::addToGauge(CObject*, int32_t, int32_t) {
-    GAME_NOT_BUILT_YET("CObject::addToGauge");
-    return 0;
-}
 void Game::drawMenuFrame(Graphics*) { GAME_NOT_BUILT_YET("Game::drawMenuFrame"); }
 void Game::paintPopupTimeBar(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupTimeBar"); }
 void Game::paintPopupRow(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupRow"); }

@@ -13,9 +13,11 @@
 #include "game/flow/game_statics.h"
 #include "game/flow/layout_statics.h"
 #include "game/flow/paint_statics.h"
+#include "game/flow/hud_gauge_statics.h"
 #include "game/flow/world_statics.h"
 #include "game/objects/level_setup_statics.h"
 #include "game/objects/path_finding.h"
+
 
 class ASprite;
 class ASpriteInstance;
@@ -536,7 +538,6 @@ public:
     // The object's key in the per-frame display lists: by paint priority and x (layered), else
     // by position.
     static int32_t objectAnchorY(CObject* o, bool layered);
-    static int32_t objectDepthKey(CObject* o);
     // Debug: CObject's debug rectangle outlined in view; the ids of the objects in view.
     static void drawDebugRect(Graphics* g, int32_t colour);
     static void paintWorldLabels(Graphics* g, ObjectArray* objects);
@@ -703,6 +704,20 @@ public:
     static PathFindingStatics pathFinding;
     static void initPathFinding();
     static void releasePathFinder();
+
+    // ---- Gauges: the HUD's gauge statics, the refill scan and depth keys ----
+    static HudGaugeStatics hudGauges;
+    // The slot at which gauge kind's refill schedule has spent counter + delta down to its limit.
+    static int32_t scanCyclicTableForLimit(int32_t kind, int32_t delta);
+    // 0 for a type-87 object whose params[10] is 5; else (y >> 14) * 256 + (x >> 14).
+    static int32_t objectDepthKey(CObject* o);
+    // HUD services, built by later work (game/pending.cpp for now).
+    static void restartTimerOf();
+    static void addToCounter(int32_t kind, int32_t amount);
+    // The event's sound, when sound effects are on (built by later work).
+    static void playSoundForEvent(int32_t event);
+    // Sound `sound` at volume 100 once, when sound effects are on (built by later work).
+    static void requestEffectSound(int32_t sound);
 
     // The digits of `text` at its even indexes (minus '0') into `digits`, as many as it holds.
     static void readPropertyDigits(String* text, IntArray* digits);

@@ -510,18 +510,43 @@ public:
 
     // Sets up the object's own timer (type 23 keeps its id in params[7]).
     void initTimers();
-    // Frees the object's timers.
+
+    // ---- gauges, refill schedules, power values and the object's timers ----
+
+    // Adds delta to gauge kind 0-2; true when the value hit a bound (kind 1 overflows into params[20]).
+    static bool addToGauge(CObject* o, int32_t kind, int32_t delta);
+    // Sets gauge kind to value, clamped or carried as addToGauge does; restarts the HUD gauge timer.
+    static bool setGauge(CObject* o, int32_t kind, int32_t value);
+    // The 500-ms step of the three refill schedules; full gauges drop their schedule.
+    static void stepRefillSchedule();
+    // The refill display of a type 0 (health) or 1 (gauge 2) object: rate over the animation's time.
+    static void startRefillDisplay(CObject* o);
+    static int32_t getTypeProperty(CObject* o);
+    // An action record's rectangle (pixels) for an actor at pixel (x, y) with anchor offset
+    // (ox, oy) and a facing; all zero for a facing that is not one of the four.
+    struct ActionRect {
+        int32_t x, y, w, h;
+    };
+    static ActionRect placeActionRect(int32_t x, int32_t y, int32_t ox, int32_t oy, ShortArray* record,
+                                      int32_t facing);
+    // Starts player action kind k (-1: none): the combo window, the key reset and the sound cue.
+    static void startAction(int32_t k);
+    // Stops the timers params[28], [29], [35], [47] and frees the route slot params[48].
     void releaseTimers();
     // Draw-order keys of the player (its facing tile) and of type-69 objects.
     int32_t getFacingTile();
     int32_t getDrawOrderKey();
-    // Adds to gauge k of the object; 0 when it took the amount.
-    static int32_t addToGauge(CObject* o, int32_t k, int32_t amount);
     // The load script of the object (built by later work); and of every object of a mode.
     static int32_t runScript(Object* loader, int32_t mode, int32_t count, ObjectArray* list, CObject* o);
     static int32_t runScriptList(Object* loader, int32_t mode, int32_t count, ObjectArray* list, ObjectArray* objects);
     // Types 1 and 15, once a frame: the type-15 scroll, the switched object's timed state.
     static void updateCycleAndTimer(int32_t type, IntArray* params);
+
+    // Stops the level timer.
+    static void clearSlot();
+    static bool isLevelTimerElapsed(int32_t ms);
+    // -1 without a level timer.
+    static int32_t getLevelTimerElapsed();
 
     // The static initialiser.
     static void clinit();
