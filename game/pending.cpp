@@ -289,3 +289,6 @@ int32_t Game::getUpgradeLevel(int32_t item) {
     auto seam = mrc::levelPartSeams().getUpgradeLevel;
     return seam ? seam(item) : 0;
 }
+
+// The view centre of the flag list.
+void Game::computeViewCenter() { GAME_NOT_BUILT_YET("Game::computeViewCenter"); }

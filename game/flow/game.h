@@ -719,6 +719,16 @@ public:
     // Sound `sound` at volume 100 once, when sound effects are on (built by later work).
     static void requestEffectSound(int32_t sound);
 
+    // ---- Object operations: placing, the event-script timer, the flag list ----
+    // Position (x, y) in fixed point; targets and footprints follow the move. Null does nothing.
+    static void placeObject(CObject* o, int32_t x, int32_t y);
+    // True (and the timer freed) once the event scripts' timer has run ms milliseconds.
+    static bool timerDone(int32_t ms);
+    // Sets (set == 1) or clears a bit of the flag list, counting it in category 0, 1 or 2.
+    static void setFlagBits(int32_t entry, int32_t bit, int32_t set, int32_t category);
+    // The view's centre from the flag list (built by later work).
+    static void computeViewCenter();
+
     // The digits of `text` at its even indexes (minus '0') into `digits`, as many as it holds.
     static void readPropertyDigits(String* text, IntArray* digits);
 };
