@@ -12,6 +12,7 @@
 #include "game/flow/game_state_statics.h"
 #include "game/flow/game_statics.h"
 #include "game/flow/layout_statics.h"
+#include "game/flow/object_operation_statics.h"
 #include "game/flow/paint_statics.h"
 #include "game/flow/hud_gauge_statics.h"
 #include "game/flow/world_statics.h"
@@ -728,6 +729,17 @@ public:
     static void setFlagBits(int32_t entry, int32_t bit, int32_t set, int32_t category);
     // The view's centre from the flag list (built by later work).
     static void computeViewCenter();
+
+    // ---- Timed modifiers: interaction values raised for a while ----
+    static ObjectOperationStatics operations;
+    static constexpr int32_t kTimedModifierRecords = 30;
+    // All records free.
+    static void initTimedModifiers();
+    // Records amount, added to s_interactionLoad[a][b] by the caller, for giving back when its
+    // duration runs out; gives it back at once when no timer is free.
+    static void addTimedModifier(int32_t a, int32_t b, int32_t amount);
+    // Gives back every modifier whose duration has run out; once per gameplay frame.
+    static void updateEffects();
 
     // The digits of `text` at its even indexes (minus '0') into `digits`, as many as it holds.
     static void readPropertyDigits(String* text, IntArray* digits);
