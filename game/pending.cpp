@@ -24,7 +24,6 @@ int32_t CObject::getDrawOrderKey() {
 void Game::restartTimerOf() { GAME_NOT_BUILT_YET("Game::restartTimerOf"); }
 void Game::addToCounter(int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addToCounter"); }
 
-
 void Game::setPlayerState(int32_t, int32_t, CObject*) { GAME_NOT_BUILT_YET("Game::setPlayerState"); }
 void Game::setObjectAiMode(CObject*, int32_t) { GAME_NOT_BUILT_YET("Game::setObjectAiMode"); }
 void Game::setAllAbilityFlags() { GAME_NOT_BUILT_YET("Game::setAllAbilityFlags"); }
@@ -263,3 +262,7 @@ int32_t Game::getUpgradeLevel(int32_t item) {
 }
 void Game::repaintBackgroundBuffer() { GAME_NOT_BUILT_YET("Game::repaintBackgroundBuffer"); }
 void Game::resetLevel(int32_t) { GAME_NOT_BUILT_YET("Game::resetLevel"); }
+
+
+// The view centre of the flag list.
+void Game::computeViewCenter() { GAME_NOT_BUILT_YET("Game::computeViewCenter"); }

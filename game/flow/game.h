@@ -14,6 +14,8 @@
 #include "game/flow/layout_statics.h"
 #include "game/flow/popup_statics.h"
 
+
+#include "game/flow/object_operation_statics.h"
 #include "game/flow/paint_statics.h"
 #include "game/flow/hud_gauge_statics.h"
 #include "game/flow/world_statics.h"
@@ -740,6 +742,27 @@ public:
     static void restartTimerOf();
     static void addToCounter(int32_t kind, int32_t amount);
 
+
+    // ---- Object operations: placing, the event-script timer, the flag list ----
+    // Position (x, y) in fixed point; targets and footprints follow the move. Null does nothing.
+    static void placeObject(CObject* o, int32_t x, int32_t y);
+    // True (and the timer freed) once the event scripts' timer has run ms milliseconds.
+    static bool timerDone(int32_t ms);
+    // Sets (set == 1) or clears a bit of the flag list, counting it in category 0, 1 or 2.
+    static void setFlagBits(int32_t entry, int32_t bit, int32_t set, int32_t category);
+    // The view's centre from the flag list (built by later work).
+    static void computeViewCenter();
+
+    // ---- Timed modifiers: interaction values raised for a while ----
+    static ObjectOperationStatics operations;
+    static constexpr int32_t kTimedModifierRecords = 30;
+    // All records free.
+    static void initTimedModifiers();
+    // Records amount, added to s_interactionLoad[a][b] by the caller, for giving back when its
+    // duration runs out; gives it back at once when no timer is free.
+    static void addTimedModifier(int32_t a, int32_t b, int32_t amount);
+    // Gives back every modifier whose duration has run out; once per gameplay frame.
+    static void updateEffects();
 
     // The digits of `text` at its even indexes (minus '0') into `digits`, as many as it holds.
     static void readPropertyDigits(String* text, IntArray* digits);

@@ -288,6 +288,7 @@ void registerGameStatics() {
     registerCellGridStatics();
     registerPathFinding();
     registerLevelSetupStatics();
+    registerObjectOperationStatics();
     StaticClass::registerStatics("Game.motion", &Game::motionTables);
 }
 

@@ -553,6 +553,7 @@ public:
     static void placeLinkedFrame4(CObject* o, int32_t a, int32_t b, int32_t c) { o->placeLinkedFrame(a, b, c, 4); }
     static void setProperty72Default(CObject* o, int32_t v) { o->setParam18(v, -1); }
 
+
     // The static initialiser.
     static void clinit();
 };

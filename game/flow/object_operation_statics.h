@@ -1,0 +1,24 @@
+// Game's timed modifiers: values of the interaction tables raised for a while and given back
+// when their timer runs out.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/core/object.h"
+
+class ByteArray;
+class ObjectArray;
+
+struct ObjectOperationStatics {
+    ByteArray* s_timedModifiers;   // 30 records of (table a, entry b, amount, timer id); a 255: free
+    int32_t s_timedModifierCount;  // records in use
+    ObjectArray* s_interactionLoad;     // byte[][]: the modified values, [a][b]
+    ObjectArray* s_modifierDurations;   // short[][]: their durations in ms, [a][b]
+    MRC_REF_FIELDS(&ObjectOperationStatics::s_timedModifiers, &ObjectOperationStatics::s_interactionLoad,
+                   &ObjectOperationStatics::s_modifierDurations);
+};
+
+namespace mrc {
+// Registers the block with StaticClass; idempotent.
+void registerObjectOperationStatics();
+}  // namespace mrc
