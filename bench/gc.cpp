@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/ratio.h"
+#include "bench/ratio_report.h"
 
 #include "runtime/core/application.h"
 #include "runtime/core/array_base.h"
@@ -281,19 +281,18 @@ BENCHMARK(BM_Mark_Walk)->Apply(shapes);
 
 int main(int argc, char** argv) {
     GC_INIT();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    // Real (wall) time: the ratios are of elapsed time.
+    bench::RatioReporter reporter;
+    if (!bench::runBenchmarks(argc, argv, reporter)) return 1;
+    constexpr bench::Clock kReal = bench::Clock::Real;
     const char* names[] = {"list", "tree", "wide", "mix"};
     for (int64_t bytes : {int64_t{1} << 20, int64_t{3} << 20}) {
         for (int shape : {kList, kTree, kWide, kMix}) {
             std::string args = "/shape:" + std::to_string(shape) + "/bytes:" + std::to_string(bytes);
-            double ours = reporter.time("BM_BuildCollect_Runtime" + args);
-            double boehm = reporter.time("BM_BuildCollect_Boehm" + args);
-            double mark = reporter.time("BM_Mark_Runtime" + args);
-            double plain = reporter.time("BM_Mark_Walk" + args);
+            double ours = reporter.time("BM_BuildCollect_Runtime" + args, kReal);
+            double boehm = reporter.time("BM_BuildCollect_Boehm" + args, kReal);
+            double mark = reporter.time("BM_Mark_Runtime" + args, kReal);
+            double plain = reporter.time("BM_Mark_Walk" + args, kReal);
             if (ours > 0 && boehm > 0)
                 std::printf("build+collect %s %lld KB: runtime / Boehm = %.2f\n", names[shape],
                             static_cast<long long>(bytes >> 10), ours / boehm);

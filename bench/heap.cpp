@@ -6,14 +6,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <memory>
 #include <queue>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "bench/ratio.h"
+#include "bench/ratio_report.h"
 #include "host/core/log.h"
 #include "runtime/heap/memory_manager.h"
 
@@ -193,17 +192,16 @@ BENCHMARK(BM_Compaction_Alloc)
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    // Real (wall) time: the ratios are of elapsed time.
+    bench::RatioReporter reporter;
+    if (!bench::runBenchmarks(argc, argv, reporter)) return 1;
     double malloc = 0;
-    for (const auto& [name, time] : reporter.times) {
-        if (name.starts_with("BM_GameMix_Malloc")) malloc = time;
+    for (const std::string& name : reporter.names()) {
+        if (name.starts_with("BM_GameMix_Malloc")) malloc = reporter.time(name, bench::Clock::Real);
     }
-    for (const auto& [name, time] : reporter.times) {
+    for (const std::string& name : reporter.names()) {
         if (malloc > 0 && name.starts_with("BM_GameMix_MemoryManager")) {
+            double time = reporter.time(name, bench::Clock::Real);
             std::printf("time of %s / time of malloc: %.2f\n", name.c_str(), time / malloc);
         }
     }

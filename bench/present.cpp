@@ -8,10 +8,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <map>
-#include <string>
 #include <vector>
 
+#include "bench/ratio_report.h"
 #include "host/headless/headless_window.h"
 #include "host/window/geometry.h"
 
@@ -65,32 +64,16 @@ BENCHMARK(BM_FrameCopy)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HeadlessPresent)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HeadlessPresentHashed)->Unit(benchmark::kMicrosecond);
 
-// Prints the table as usual and keeps each case's time per iteration: the run itself, or the
-// median when only aggregates are reported.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")
-                times[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    const double copy = reporter.times["BM_FrameCopy"];
+    // Real (wall) time: the ratios are of elapsed time.
+    bench::RatioReporter reporter;
+    if (!bench::runBenchmarks(argc, argv, reporter)) return 1;
+    const double copy = reporter.time("BM_FrameCopy", bench::Clock::Real);
     for (const char* name : {"BM_HeadlessPresent", "BM_HeadlessPresentHashed"}) {
-        if (copy > 0 && reporter.times.count(name))
-            std::printf("time of %s / time of a frame copy: %.2f\n", name, reporter.times[name] / copy);
+        double time = reporter.time(name, bench::Clock::Real);
+        if (copy > 0 && time > 0) std::printf("time of %s / time of a frame copy: %.2f\n", name, time / copy);
     }
     return 0;
 }
