@@ -4,6 +4,7 @@
 #include "framework/core/ketra_krvd.h"
 #include "game/flow/game.h"
 #include "game/flow/game_statics.h"
+#include "platform/app/platform_classes.h"
 #include "platform/net/connections.h"
 #include "runtime/io/io_classes.h"
 #include "runtime/util/util_classes.h"
@@ -13,6 +14,7 @@ namespace mrc {
 void wireVeltrano() {
     registerIoClasses();
     registerUtilClasses();
+    registerPlatformClasses();
     net::registerConnectionSchemes();
     registerFrameworkStatics();
     registerGameStatics();

@@ -2,6 +2,10 @@
 
 #include "framework/core/game_hooks.h"
 #include "framework/core/qxlib.h"
+#include "framework/sound/sound_manager.h"
+#include "framework/sound/sound_pack.h"
+#include "framework/sprite/sprite.h"
+#include "framework/sprite/sprite_instance.h"
 #include "host/core/log.h"
 #include "platform/lcdui/displayable.h"
 #include "runtime/core/application.h"
@@ -67,6 +71,11 @@ namespace mrc {
 
 void registerFrameworkClasses() {
     NewInstanceFactory::add<KetraKRVD>();
+    NewInstanceFactory::add<ASprite>();
+    NewInstanceFactory::add<ASpriteInstance>();
+    NewInstanceFactory::add<WM_JSound>();
+    NewInstanceFactory::add<WM_JSound_IO>();
+    NewInstanceFactory::add<WM_JSound_SND>();
     StaticClass::registerStatics("KetraKRVD", &KetraKRVD::statics);
 }
 

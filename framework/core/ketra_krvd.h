@@ -25,6 +25,7 @@ public:
 };
 
 namespace mrc {
-// The MIDlet's class factory and its block of statics; idempotent.
+// The class factories of the MIDlet, the sprites and the sound classes, and the MIDlet's block of
+// statics; idempotent.
 void registerFrameworkClasses();
 }  // namespace mrc

@@ -7,20 +7,9 @@
 #include "runtime/lang/string.h"
 #include "runtime/lang/string_buffer.h"
 #include "runtime/lang/thread.h"
-#include "runtime/lang/throwable.h"
 #include "runtime/util/timer.h"
 
 namespace mrc {
-
-namespace {
-
-// Every exception class shares Throwable's layout: the factory stamps the id.
-template <uint16_t Id>
-void addThrowable() {
-    NewInstanceFactory::setFactory(Id, [] { return static_cast<Object*>(newThrowable(Id)); });
-}
-
-}  // namespace
 
 void registerLangClasses() {
     NewInstanceFactory::add<Object>();
