@@ -99,6 +99,10 @@ public:
     static void releaseLevelGrid();
     static void clearSparks();
     static void sortDisplayList(int32_t lo, int32_t hi);
+    // Zeroes the counts of the per-frame lists; with clear also nulls every entry of their six arrays.
+    static void clearObjectLists(bool clear);
+    // Gives the sprites of map layers 0 and 1 their palettes from the level header.
+    static void applyLayerPalettes();
     static void clearShotInstances();
     static int32_t getSpriteSlot(int32_t group, int32_t index);
     static void applySpriteToObject(CObject* o);

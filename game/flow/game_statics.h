@@ -66,6 +66,15 @@ public:
         ObjectArray* objectPool30;
         ObjectArray* objectPool60B;
         ObjectArray* objectPool200;
+        // The counts of the per-frame lists (display list, hit list = objectPool40, type-0 list =
+        // objectPool15, special list = objectPool20B; the layer objects in view are
+        // Game::grids.s_viewObjects), type-5 objects among the hit list, type-20 objects listed.
+        int32_t s_displayCount;
+        int32_t s_hitListACount;
+        int32_t s_type0Count;
+        int32_t s_specialCount;
+        int32_t s_frontType5Count;
+        int32_t s_type20Count;
         ByteArray* s_levelProgress;   // byte[1280]: the copy kept for save record 4
         ByteArray* s_doneObjectBits;  // byte[10]
         ByteArray* s_type29Values;    // byte[40]

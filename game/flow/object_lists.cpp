@@ -2,6 +2,8 @@
 // painter's display-list sort, the collectible tallies kept for the save game, and small
 // per-object parameter operations shared by many behaviours. Look-ups answer -1 or null rather
 // than failing.
+#include <initializer_list>
+
 #include "framework/sprite/sprite.h"
 #include "framework/sprite/sprite_instance.h"
 #include "game/flow/game.h"
@@ -263,6 +265,23 @@ void Game::clearShotInstances() {
 }
 
 // Quicksort by sort key, partitioning as the game always did: equal keys keep no order.
+void Game::clearObjectLists(bool clear) {
+    FlowStatics& f = flowStatics;
+    f.s_displayCount = 0;
+    f.s_hitListACount = 0;
+    f.s_type0Count = 0;
+    f.s_specialCount = 0;
+    f.s_frontType5Count = 0;
+    f.s_type20Count = 0;
+    grids.s_viewObjectCount = 0;
+    if (!clear) return;
+    for (ObjectArray* list : {f.s_displayList, f.objectPool40, f.objectPool15, grids.s_viewObjects, f.objectPool20B,
+                              f.objectPool60A}) {
+        if (isNull(list)) continue;
+        for (int32_t i = 0; i < list->length; ++i) JArray::setRef(list, i, nullptr);
+    }
+}
+
 void Game::sortDisplayList(int32_t lo, int32_t hi) {
     ObjectArray* list = flowStatics.s_displayList;
     if (lo >= hi) return;
@@ -395,6 +414,25 @@ void Game::shareSpriteData(int32_t source, int32_t from, int32_t to, bool direct
 }
 
 // ---- emitter slots and routes ----
+
+void Game::applyLayerPalettes() {
+    ByteArray* header = levelView.s_levelHeader;
+    ByteArray* slots = GameTiles::tileStatics.mapLayerSprite;
+    ObjectArray* sprites = stateStatics.sprites;
+    if (isNull(header) || isNull(slots) || isNull(sprites)) return;
+    auto apply = [&](int32_t layer, int32_t headerIndex) {
+        if (layer >= slots->length || headerIndex >= header->length) return;
+        int32_t slot = uint8_t(slots->elements()[layer]);
+        if (slot >= sprites->length) return;
+        Object* o = sprites->elements()[slot];
+        if (isNull(o) || o->classId() != ASprite::kClassId) return;
+        auto* sprite = static_cast<ASprite*>(o);
+        int32_t palette = header->elements()[headerIndex];
+        if (palette < sprite->paletteCount) sprite->currentPalette = palette;
+    };
+    apply(0, 2);
+    if (GameTiles::tileStatics.mapLayerCount >= 2) apply(1, 10);
+}
 
 void Game::freeSlotRecord(int32_t slot) {
     GameObjectStatics& g = objects;

@@ -363,4 +363,79 @@ TEST_F(ObjectListsTest, EmitterSlotsAndTheirDrawKeys) {
     EXPECT_EQ(static_cast<CObject*>(g.s_emitterPool->elements()[0])->param(0), -1);
 }
 
+TEST_F(ObjectListsTest, ClearingTheObjectListsZeroesTheCountsAndNullsOnlyOnRequest) {
+    Game::FlowStatics& f = Game::flowStatics;
+    Game::grids.s_viewObjects = om()->newObjectArray(mrc::kClass_CObject, 20);
+    std::vector<ObjectArray*> lists = {f.s_displayList, f.objectPool40,   f.objectPool15, Game::grids.s_viewObjects,
+                                       f.objectPool20B, f.objectPool60A};
+    auto fill = [&] {
+        for (ObjectArray* a : lists) {
+            a->elements()[0] = object(1, 5);
+            a->elements()[a->length - 1] = object(2, 5);
+        }
+        f.s_displayCount = 7;
+        f.s_hitListACount = 3;
+        f.s_type0Count = 1;
+        f.s_specialCount = 2;
+        f.s_frontType5Count = 3;
+        f.s_type20Count = 4;
+        Game::grids.s_viewObjectCount = 5;
+    };
+    auto counts = [&] {
+        return Ints{f.s_displayCount,    f.s_hitListACount, f.s_type0Count, f.s_specialCount,
+                    f.s_frontType5Count, f.s_type20Count,   Game::grids.s_viewObjectCount};
+    };
+
+    fill();
+    Game::clearObjectLists(false);
+    EXPECT_EQ(counts(), Ints(7, 0));
+    for (ObjectArray* a : lists) {
+        EXPECT_NE(a->elements()[0], nullptr);
+        EXPECT_NE(a->elements()[a->length - 1], nullptr);
+    }
+
+    fill();
+    Game::clearObjectLists(true);
+    EXPECT_EQ(counts(), Ints(7, 0));
+    for (ObjectArray* a : lists)
+        for (int32_t i = 0; i < a->length; ++i) EXPECT_EQ(a->elements()[i], nullptr) << a->length << " " << i;
+
+    Game::grids.s_viewObjects = nullptr;  // a missing list is skipped
+    Game::clearObjectLists(true);
+    EXPECT_EQ(f.s_displayList->elements()[0], nullptr);
+}
+
+TEST_F(ObjectListsTest, LayerSpritesTakeTheHeaderPalettesTheyHave) {
+    ObjectArray* sprites = om()->newObjectArray(mrc::kClass_ASprite, 4);
+    Game::stateStatics.sprites = sprites;
+    for (int32_t i = 0; i < 4; ++i) sprites->elements()[i] = mrc::newObject<ASprite>();
+    auto* layer0 = static_cast<ASprite*>(sprites->elements()[3]);
+    auto* layer1 = static_cast<ASprite*>(sprites->elements()[1]);
+    layer0->paletteCount = 3;
+    layer1->paletteCount = 2;
+    GameTiles::tileStatics.mapLayerSprite = bytes({3, 1});
+    GameTiles::tileStatics.mapLayerCount = 1;
+    Game::levelView.s_levelHeader = bytes({0, 0, 2, 0, 0, 0, 100, 100, 0, 0, 1});
+
+    Game::applyLayerPalettes();  // one layer: layer 1's sprite is left alone
+    EXPECT_EQ(layer0->currentPalette, 2);
+    EXPECT_EQ(layer1->currentPalette, 0);
+
+    GameTiles::tileStatics.mapLayerCount = 2;
+    Game::applyLayerPalettes();
+    EXPECT_EQ(layer0->currentPalette, 2);
+    EXPECT_EQ(layer1->currentPalette, 1);
+
+    Game::levelView.s_levelHeader = bytes({0, 0, 3, 0, 0, 0, 100, 100, 0, 0, 2});  // at the palette counts: kept
+    Game::applyLayerPalettes();
+    EXPECT_EQ(layer0->currentPalette, 2);
+    EXPECT_EQ(layer1->currentPalette, 1);
+
+    Game::levelView.s_levelHeader = bytes({0, 0, 0, 0, 0, 0, 100, 100, 0, 0, 0});
+    Game::applyLayerPalettes();
+    EXPECT_EQ(layer0->currentPalette, 0);
+    EXPECT_EQ(layer1->currentPalette, 0);
+    for (int32_t i : {0, 2}) EXPECT_EQ(static_cast<ASprite*>(sprites->elements()[i])->currentPalette, 0);
+}
+
 }  // namespace
