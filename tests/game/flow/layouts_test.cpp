@@ -15,7 +15,7 @@
 #include "platform/lcdui/graphics.h"
 #include "platform/lcdui/image.h"
 #include "runtime/core/static_class.h"
-#include "tests/game/game_fixture.h"
+#include "tests/game/archive_game_fixture.h"
 #include "tests/support/temp_folder.h"
 #include "tools/formats/archive_file.h"
 #include "tools/formats/constants_file.h"
@@ -49,18 +49,12 @@ formats::SpriteData blockSprite() {
     return s;
 }
 
-class LayoutTest : public test::GameTest {
+class LayoutTest : public test::ArchiveGameTest {
 protected:
+    LayoutTest() : ArchiveGameTest("veltrano-layouts") {}
+
     void SetUp() override {
-        m_previous = host::fs::folders();
-        std::filesystem::create_directories(m_root / "data");
-        platform::initFiles(m_root / "data", m_root / "save");
-        GameTest::SetUp();
-        saveData();
-        app()->staticClass->loadConstants();
-        GameStatics::clinit();
-        Game::initResources();
-        game = newGame();
+        ArchiveGameTest::SetUp();
         auto* sprite = newObject<ASprite>();
         std::vector<uint8_t> bytes = formats::spriteFile(blockSprite());
         ByteArray* data = om()->newByteArray(int32_t(bytes.size()));
@@ -69,12 +63,7 @@ protected:
         sprite->buildModuleCache(0, 0, -1, -1, -1, ASprite::kCacheImages);
         st.sprites->elements()[3] = sprite;
     }
-    void TearDown() override {
-        GameTest::TearDown();
-        host::fs::setFolders(m_previous);
-    }
-
-    void saveData() {
+    void saveData() override {
         std::vector<std::string> constants(538);
         constants[Game::kPackPathText] = "/pk/";
         constants[Game::kDefinitionsPackText] = "/pk/defs";
@@ -141,12 +130,6 @@ protected:
         Game::flowStatics.s_layoutSelection->elements()[kTestLayout] = -1;
     }
     static constexpr int32_t kTestLayout = 19;
-
-    Game* game = nullptr;
-    test_support::TempFolder m_root{"veltrano-layouts"};
-
-private:
-    host::fs::Folders m_previous;
 };
 
 TEST_F(LayoutTest, TheLayoutActionReadsEachSetIntoRecordsDefaultsAndInstances) {

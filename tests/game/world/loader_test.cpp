@@ -13,7 +13,7 @@
 #include "platform/lcdui/graphics.h"
 #include "platform/lcdui/image.h"
 #include "runtime/core/static_class.h"
-#include "tests/game/game_fixture.h"
+#include "tests/game/archive_game_fixture.h"
 #include "tests/support/temp_folder.h"
 #include "tools/formats/archive_file.h"
 #include "tools/formats/constants_file.h"
@@ -43,26 +43,12 @@ std::vector<uint8_t> entryBytes(int tag, std::size_t size) {
     return b;
 }
 
-class LoaderTest : public test::GameTest {
+class LoaderTest : public test::ArchiveGameTest {
 protected:
-    void SetUp() override {
-        m_previous = host::fs::folders();
-        std::filesystem::create_directories(m_root / "data");
-        platform::initFiles(m_root / "data", m_root / "save");
-        GameTest::SetUp();
-        saveData();
-        app()->staticClass->loadConstants();
-        GameStatics::clinit();  // the pack names come from the constants
-        Game::initResources();
-        game = newGame();
-    }
-    void TearDown() override {
-        GameTest::TearDown();
-        host::fs::setFolders(m_previous);
-    }
+    LoaderTest() : ArchiveGameTest("veltrano-loader") {}
 
     // Pack i is "/pk/p<i>": pack 0 texts, pack 1 twelve plain entries, pack 2 sprites.
-    void saveData() {
+    void saveData() override {
         std::vector<std::string> constants(538);
         constants[Game::kPackPathText] = "/pk/";
         for (int i = 0; i < 28; ++i) constants[std::size_t(510 + i)] = "p" + std::to_string(i);
@@ -89,12 +75,6 @@ protected:
         return {p, p + b->length};
     }
     static Object* openPackName() { return GameBase::statics.packName; }
-
-    Game* game = nullptr;
-    test_support::TempFolder m_root{"veltrano-loader"};
-
-private:
-    host::fs::Folders m_previous;
 };
 
 TEST_F(LoaderTest, APackIsOpenedAgainOnlyForAnEntryNotAheadOfTheLastOneRead) {
