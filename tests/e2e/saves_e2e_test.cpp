@@ -14,7 +14,7 @@ protected:
         ASSERT_TRUE(sample_data::buildArchive().save(m_dir / "data" / formats::kArchiveFileName));
     }
     std::filesystem::path save() const { return m_dir / "save"; }
-    RunResult veltrano() { return run(VELTRANO_EXECUTABLE, args("", {"--headless", "--frames", "3"}), env()); }
+    RunResult veltrano() { return run(VELTRANO_EXECUTABLE, args("", {"--headless", "--fixed-step", "33", "--frames", "3"}), env()); }
 };
 
 TEST_F(VeltranoSaves, FirstStartCreatesTheRecordsAndTheSecondReadsThem) {
