@@ -266,3 +266,6 @@ void Game::resetLevel(int32_t) { GAME_NOT_BUILT_YET("Game::resetLevel"); }
 
 // The view centre of the flag list.
 void Game::computeViewCenter() { GAME_NOT_BUILT_YET("Game::computeViewCenter"); }
+
+// The particle system: launching particles.
+void Game::emitParticles(int32_t) { GAME_NOT_BUILT_YET("Game::emitParticles"); }

@@ -16,6 +16,7 @@
 
 
 #include "game/flow/object_operation_statics.h"
+#include "game/flow/particle_statics.h"
 #include "game/flow/paint_statics.h"
 #include "game/flow/hud_gauge_statics.h"
 #include "game/flow/world_statics.h"
@@ -756,6 +757,14 @@ public:
     static void setFlagBits(int32_t entry, int32_t bit, int32_t set, int32_t category);
     // The view's centre from the flag list (built by later work).
     static void computeViewCenter();
+
+    // ---- Particle emitters ----
+    static ParticleStatics particles;
+    static constexpr int32_t kParticleSlots = 150;  // particle records per emitter
+    // One frame of emitter n: its life, its particles' motion, its emissions, its release.
+    static void updateParticleEmitter(int32_t n);
+    // Launches the next particles of emitter n (the particle system's).
+    static void emitParticles(int32_t n);
 
     // ---- Timed modifiers: interaction values raised for a while ----
     static ObjectOperationStatics operations;

@@ -289,6 +289,7 @@ void registerGameStatics() {
     registerPathFinding();
     registerLevelSetupStatics();
     registerObjectOperationStatics();
+    registerParticleStatics();
     StaticClass::registerStatics("Game.motion", &Game::motionTables);
 }
 
