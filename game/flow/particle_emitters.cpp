@@ -14,7 +14,7 @@ using mrc::jdiv;
 using mrc::jmul;
 using mrc::jsub;
 
-ParticleStatics Game::particles{nullptr, nullptr, nullptr, Game::kParticleSlots, 0};
+ParticleStatics Game::particles;
 
 namespace {
 
@@ -90,9 +90,6 @@ void Game::updateParticleEmitter(int32_t n) {
 namespace mrc {
 
 void registerParticleStatics() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
     StaticClass::registerStatics("Game.particles", &Game::particles);
 }
 
