@@ -270,6 +270,8 @@ void GameStatics::clinit() {
     // Objects, tables and saves.
     Game::initWorldStatics();
     Game::initLayoutStatics();
+    Game::initPromptStatics();
+    Game::initObjectOperations();
     GameStateStatics::initStateStatics();
 }
 
@@ -289,6 +291,7 @@ void registerGameStatics() {
     registerPathFinding();
     registerLevelSetupStatics();
     registerObjectOperationStatics();
+    registerPromptStatics();
     StaticClass::registerStatics("Game.motion", &Game::motionTables);
 }
 
