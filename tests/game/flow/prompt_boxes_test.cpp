@@ -3,10 +3,13 @@
 // after a resume), and the loading tips.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <map>
 #include <string>
 
 #include "framework/core/game_math.h"
 #include "framework/sprite/sprite_instance.h"
+#include "platform/graphics/pixels.h"
 #include "platform/lcdui/graphics.h"
 #include "platform/lcdui/image.h"
 #include "tests/game/game_fixture.h"
@@ -264,5 +267,56 @@ TEST_F(PromptBoxesTest, LoadingTipsDrawTipNThenARandomOne) {
         EXPECT_EQ(Game::textStatics.textCachedString, int32_t((next >> 16) % 20)) << seed;
     }
 }
+
+namespace bottom_panel {
+
+// A sprite whose frame f is one filled rectangle (or nothing).
+formats::SpriteData rectangles(int frames, const std::map<int, std::array<int, 5>>& rects) {
+    formats::SpriteData s;
+    s.palettes = {{0}};
+    s.modules.push_back({formats::ModuleKind::Filled, 1, 1, 0, 0, 0x00000000u, {}, {}});
+    for (int f = 0; f < frames; ++f) {
+        auto it = rects.find(f);
+        if (it == rects.end()) {
+            s.frames.push_back({{{0, 0, 0, 0}}, {}, {}});
+            continue;
+        }
+        const auto [x, y, w, h, colour] = it->second;
+        s.modules.push_back({formats::ModuleKind::Filled, w, h, 0, 0, 0xFF000000u | uint32_t(colour), {}, {}});
+        s.frames.push_back({{{int32_t(s.modules.size() - 1), int16_t(x), int16_t(y), 0}}, {}, {}});
+    }
+    return s;
+}
+
+TEST_F(PromptBoxesTest, TheBottomPanelSitsOnTheSoftKeyStripWithThePortraitAbove) {
+    constexpr int kTop = 0xFF0000, kArea = 0x00FF00, kFace = 0x0000FF;
+    st.sprites->elements()[4] = newSprite(rectangles(2, {{0, {0, 0, 200, 12, kTop}}, {1, {0, 0, 200, 100, kArea}}}));
+    st.sprites->elements()[17] = newSprite(rectangles(5, {{4, {0, -19, 100, 19, 0x808080}}}));
+    st.sprites->elements()[3] = newSprite(rectangles(97, {{87, {0, -2, 30, 2, 0x404040}}, {96, {0, -20, 20, 20, kFace}}}));
+    // Speaker 0: portrait 95 + 1, name text 0 of group 5.
+    Game::objects.s_speakers = om()->newObjectArray(kClass_IntArray, 1);
+    IntArray* speaker = om()->newIntArray(2);
+    speaker->elements()[0] = 1;
+    Game::objects.s_speakers->elements()[0] = speaker;
+    Game::loadTextPack(5, bytes(formats::textPack({"MIRA"})));
+    Game::loadTextPack(kGroup, bytes(formats::textPack({"SHORT"})));
+    Game::openMenuSimple(0, kGroup, 0, true, true);
+    p.s_promptFonts = st.fonts;
+    p.s_promptSpeaker = 0;
+    p.s_promptHeight = 100;
+    Game::paintPromptBox(screen->getGraphics());
+    // Text line 461 - 100 - 19 = 342, panel top 342 - 12 = 330.
+    const uint16_t top = gfx::argbToRgb565(0xFF000000u | kTop), area = gfx::argbToRgb565(0xFF000000u | kArea);
+    const uint16_t face = gfx::argbToRgb565(0xFF000000u | kFace);
+    auto at = [&](int x, int y) { return pixelsOf(screen)[std::size_t(y * 800 + x)]; };
+    EXPECT_EQ(at(150, 330), top);
+    EXPECT_EQ(at(150, 341), top);
+    EXPECT_EQ(at(150, 342), area);
+    EXPECT_EQ(at(5, 315), face) << "the portrait above the panel's top";
+    EXPECT_NE(at(5, 309), face);
+    EXPECT_TRUE(p.s_promptLastPage) << "one page: its last";
+}
+
+}  // namespace bottom_panel
 
 }  // namespace
