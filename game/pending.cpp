@@ -34,7 +34,6 @@ void Game::drawWrappedBackground(Graphics*, int32_t, int32_t, int32_t, int32_t) 
 
 void Game::pauseTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::pauseTimersOfType23Objects"); }
 void Game::resumeTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::resumeTimersOfType23Objects"); }
-void Game::reopenOptionList() { GAME_NOT_BUILT_YET("Game::reopenOptionList"); }
 bool Game::touchZone(int32_t) {
     GAME_NOT_BUILT_YET("Game::touchZone");
     return false;
@@ -186,7 +185,6 @@ bool Game::isWithinTableLimitOnLayer(CObject*, CObject*, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::isWithinTableLimitOnLayer");
     return false;
 }
-void Game::drawMenuFrame(Graphics*) { GAME_NOT_BUILT_YET("Game::drawMenuFrame"); }
 void Game::paintPopupTimeBar(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupTimeBar"); }
 void Game::paintPopupRow(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupRow"); }
 void Game::applyLevelObject(Graphics*) { GAME_NOT_BUILT_YET("Game::applyLevelObject"); }
@@ -262,6 +260,14 @@ int32_t Game::getUpgradeLevel(int32_t item) {
 }
 void Game::repaintBackgroundBuffer() { GAME_NOT_BUILT_YET("Game::repaintBackgroundBuffer"); }
 void Game::resetLevel(int32_t) { GAME_NOT_BUILT_YET("Game::resetLevel"); }
+void Game::activateMarkedEntry(int32_t) { GAME_NOT_BUILT_YET("Game::activateMarkedEntry"); }
+void Game::selectItem(CObject*, int32_t, int32_t, bool) { GAME_NOT_BUILT_YET("Game::selectItem"); }
+void CObject::randomWander(CObject*, int32_t) { GAME_NOT_BUILT_YET("CObject::randomWander"); }
+void CObject::detach(CObject*) { GAME_NOT_BUILT_YET("CObject::detach"); }
+bool Game::updateProgressFade() {
+    GAME_NOT_BUILT_YET("Game::updateProgressFade");
+    return false;
+}
 
 
 // The view centre of the flag list.

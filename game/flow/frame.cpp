@@ -37,6 +37,7 @@ void Game::initStateTables() {
     statePaints[kStateLoading] = [](Game*, Graphics* g) { paintLoading(g); };
     stateUpdates[kStateGameplay] = [](Game*) { updateGameplay(0); };
     stateUpdates[kStateNotice] = [](Game*) { updateNotice(); };
+    statePaints[kStateNotice] = [](Game*, Graphics* g) { paintOverlay(g); };
     stateUpdates[kStateQuit] = [](Game*) { quitGame(); };
     initMenuStates();
     // The other screens (title, menus, level set-up and play, the full-screen states, the

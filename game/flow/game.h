@@ -13,6 +13,7 @@
 #include "game/flow/game_statics.h"
 #include "game/flow/layout_statics.h"
 #include "game/flow/popup_statics.h"
+#include "game/flow/prompt_statics.h"
 
 
 #include "game/flow/object_operation_statics.h"
@@ -757,6 +758,25 @@ public:
     static void setFlagBits(int32_t entry, int32_t bit, int32_t set, int32_t category);
     // The view's centre from the flag list (built by later work).
     static void computeViewCenter();
+    // Start values of the object operations' state (no detach pending).
+    static void initObjectOperations();
+    // A pick-up (type 16) the player touched: counted, animated, its gains added to the gauges.
+    static void collectPickup(CObject* o);
+    // The running event script, its selected object and its timer let go.
+    static void resetScriptState();
+    // Releases the cinematic track of the selected object (types 1 and 3).
+    static void checkSelectedObject();
+    // Steers o at the target point (x, y): along x only while params[40] is set; then one step.
+    static void hitObject(CObject* o, int32_t x, int32_t y, int32_t flags);
+    static void clearHit(CObject* o, int32_t x, int32_t y, int32_t value, int32_t speed);
+    // The scene effect's target line (element 0, 14 fraction bits) from the player or a and b.
+    static void trackObject(int32_t mode, bool vertical, int32_t a, int32_t b, bool animate);
+    // The meter's frame at the scene effect's percentage.
+    static void setMeterFrame(CObject* o);
+    static void resetInteraction(CObject* o);
+    // Built by later work (game/pending.cpp for now).
+    static void activateMarkedEntry(int32_t track);
+    static void selectItem(CObject* o, int32_t item, int32_t next, bool keepOverlay);
 
     // ---- Particle emitters ----
     static ParticleStatics particles;
@@ -846,6 +866,36 @@ public:
     // Built by later work (game/pending.cpp for now).
     static void repaintBackgroundBuffer();
     static void resetLevel(int32_t mode);
+
+    // ---- prompt boxes: the bottom panel, the framed box, the upgrade hints, the loading tips ----
+    static PromptStatics prompts;
+    static void initPromptStatics();
+    // Opens a framed box on the text (600 wide): flags 1 shifts it 300 left, 2 centres it on y.
+    // Returns the text's page count.
+    static int32_t layoutMenuItems(int32_t font, int32_t group, int32_t text, int32_t x, int32_t y, int32_t arrow,
+                                   bool paged, bool open, int32_t lineHeight, int32_t flags);
+    static int32_t openMenuSimple(int32_t font, int32_t group, int32_t text, bool paged, bool open);
+    static int32_t openPromptAt(int32_t font, int32_t group, int32_t text, int32_t x, int32_t y, int32_t arrow,
+                                bool paged, bool open);
+    // The two-answer question of the command at scriptPos (answer ids at + 6 and + 8).
+    static void openMenuLayout(ObjectArray* fonts, int32_t font, int32_t palette, int32_t group, int32_t text,
+                               int32_t textArg, int32_t speaker, int32_t scriptPos);
+    static void paintPromptBox(Graphics* g);
+    static void paintPromptText(Graphics* g, int32_t font, int32_t group, int32_t text, int32_t x, int32_t y,
+                                int32_t w, int32_t h, int32_t fill, int32_t border, int32_t style, int32_t flags);
+    // The box of the event-script command under the script cursor.
+    static void handleMenuCommand(Graphics* g);
+    // Menu 10's five hints (layout 10, elements 46-50), then the panel back in column 0.
+    static void openOptionList();
+    static void updateOptionList();
+    static void nextHint();
+    static void paintOptionList(Graphics* g);
+    static void paintOverlay(Graphics* g);
+    // Loading tips: a random one of texts 0-19 of group 3; tip 22 + n (0 <= n < 14) first.
+    static void randomEntry(Graphics* g);
+    static void selectEntry(Graphics* g, int32_t n);
+    // Built by later work (game/pending.cpp for now): the fade that paces the hints.
+    static bool updateProgressFade();
 };
 
 namespace mrc {

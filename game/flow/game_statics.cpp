@@ -270,6 +270,8 @@ void GameStatics::clinit() {
     // Objects, tables and saves.
     Game::initWorldStatics();
     Game::initLayoutStatics();
+    Game::initPromptStatics();
+    Game::initObjectOperations();
     GameStateStatics::initStateStatics();
 }
 
@@ -290,6 +292,8 @@ void registerGameStatics() {
     registerLevelSetupStatics();
     registerObjectOperationStatics();
     registerParticleStatics();
+
+    registerPromptStatics();
     StaticClass::registerStatics("Game.motion", &Game::motionTables);
 }
 

@@ -285,6 +285,11 @@ void Game::confirmMenuItem() {
 }
 
 void Game::updateMenuInput() {
+    // While the upgrade panel's hints run, the fade paces them and no key is read.
+    if (layouts.s_menu == kUpgradeMenu && layouts.s_upgradeMode == 2) {
+        if (updateProgressFade()) nextHint();
+        return;
+    }
     IntArray* row = menuRowOf(layouts.s_menu);
     const int32_t n = rowLength(row), keys = inputStatics.keysPressed;
     if (keys & kUp) moveMenuCursor(-1);

@@ -1,5 +1,5 @@
-// Game's timed modifiers: values of the interaction tables raised for a while and given back
-// when their timer runs out.
+// Game's timed modifiers (values of the interaction tables raised for a while and given back
+// when their timer runs out) and the small state of the other object operations.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include "runtime/core/object.h"
 
 class ByteArray;
+class CObject;
 class ObjectArray;
 
 struct ObjectOperationStatics {
@@ -14,8 +15,16 @@ struct ObjectOperationStatics {
     int32_t s_timedModifierCount;  // records in use
     ObjectArray* s_interactionLoad;     // byte[][]: the modified values, [a][b]
     ObjectArray* s_modifierDurations;   // short[][]: their durations in ms, [a][b]
+    CObject* s_lastPickup;              // the pick-up collected last
+    // The pending interaction: two flags, its object and the attached object to let go (-1 none).
+    bool s_interactionPending[2];
+    CObject* s_interactionObject;
+    int32_t s_detachIndex;
+    int32_t s_progressStep, s_lastProgressStep;  // a moving object's progress, thirds of its distance
+    int32_t s_meterHold;  // while not 0 the meter does not follow the scene effect's percentage
     MRC_REF_FIELDS(&ObjectOperationStatics::s_timedModifiers, &ObjectOperationStatics::s_interactionLoad,
-                   &ObjectOperationStatics::s_modifierDurations);
+                   &ObjectOperationStatics::s_modifierDurations, &ObjectOperationStatics::s_lastPickup,
+                   &ObjectOperationStatics::s_interactionObject);
 };
 
 namespace mrc {

@@ -1,6 +1,9 @@
 // Small operations the world, the event scripts and the per-type behaviours run on objects:
-// placing, the event-script timer and the flag list with its three counters.
+// placing, the event-script timer and reset, the flag list with its three counters, pick-ups,
+// timed modifiers, hit steering, the scene effect's target line, the meter, the progress step and
+// the pending interaction.
 #include "framework/core/game_timers.h"
+#include "framework/sprite/sprite.h"
 #include "framework/sprite/sprite_instance.h"
 #include "game/flow/game.h"
 #include "game/objects/cobject.h"
@@ -127,6 +130,136 @@ void Game::updateEffects() {
         --s.s_timedModifierCount;
         --seen;
     }
+}
+
+// ---- pick-ups, the event script, steering ----
+
+void Game::initObjectOperations() {
+    ObjectOperationStatics& s = operations;
+    s.s_lastPickup = nullptr;
+    s.s_interactionPending[0] = s.s_interactionPending[1] = false;
+    s.s_interactionObject = nullptr;
+    s.s_detachIndex = -1;
+    s.s_progressStep = s.s_lastProgressStep = 0;
+    s.s_meterHold = 0;
+}
+
+void Game::collectPickup(CObject* o) {
+    if (isNull(o)) return;
+    const int32_t index = o->param(2);
+    auto* record = index == -1 ? nullptr : static_cast<ShortArray*>(JArray::getRef(levelSetup.s_typeRecords, index));
+    if (isNull(record)) record = nullptr;
+    auto field = [record](int32_t i) { return static_cast<int32_t>(JArray::getShort(record, i)); };
+    if (record != nullptr) {
+        JArray::setShort(record, 14, field(14) + 1);
+        if (ASpriteInstance* s = o->m_sprite; !isNull(s)) {
+            s->setAnimLoop(field(3) + 1, -1);
+            if (!isNull(s->sprite) && field(13) < s->sprite->paletteCount) s->sprite->setPalette(field(13));
+        }
+    }
+    o->setParam(3, -1);
+    operations.s_lastPickup = o;
+    // A pick-up without a record adds nothing to the gauges.
+    if (record != nullptr && !isNull(objects.s_player))
+        for (int32_t k = 0; k < 3; ++k) CObject::addToGauge(objects.s_player, k, field(9 + k) << 14);
+    o->setParam(10, 1);
+}
+
+void Game::resetScriptState() {
+    LayoutStatics& l = layouts;
+    l.s_scriptIndex = -1;
+    prompts.s_scriptPos = 0;
+    prompts.s_scriptCommandsLeft = 0;
+    objects.s_selectedObject = nullptr;
+    stopTimer(l.s_scriptTimer);
+    l.s_scriptTimer = -1;
+}
+
+void Game::checkSelectedObject() {
+    CObject* o = objects.s_selectedObject;
+    if (isNull(o) || (o->m_type != 1 && o->m_type != 3)) return;
+    activateMarkedEntry(o->param(16));
+}
+
+// The speed is moveTowards' flags: bit 0 steers away from the point.
+void Game::hitObject(CObject* o, int32_t x, int32_t y, int32_t flags) {
+    if (isNull(o)) return;
+    if (o->param(40) != 0) setDirectionTowardsX(o, x, 19, 20, flags);
+    else o->moveTowards(x, y, 19, 20, flags);
+    o->stepAlongVelocity(getPackedSigned(o->param(3), 20));
+}
+
+void Game::clearHit(CObject* o, int32_t x, int32_t y, int32_t value, int32_t speed) {
+    if (isNull(o)) return;
+    if (o->param(40) != 0) o->clearTargetAndStep(value);
+    else o->orbitTarget(x, y, value, speed);
+}
+
+void Game::trackObject(int32_t mode, bool vertical, int32_t a, int32_t b, bool animate) {
+    CObject* player = objects.s_player;
+    if (isNull(player) || isNull(player->m_sprite)) return;
+    int32_t line;
+    int32_t anim = -1;
+    if (mode == 0 && vertical) {
+        // Up from the player's cell to the first cell with a bit of the mask, in the current room.
+        int32_t ox = 0, oy = 0;
+        auto* room = static_cast<CObject*>(overlayStatics.currentRoom);
+        if (!isNull(room) && !isNull(room->m_sprite)) {
+            ox = room->m_sprite->x >> 14;
+            oy = room->m_sprite->y >> 14;
+        }
+        const int32_t c = ((player->m_sprite->x >> 14) - ox) / kCellSize;
+        int32_t r = ((player->m_sprite->y >> 14) - oy) / kCellSize;
+        while (r >= 0 && !testTableBit(c, r, 0x69A)) --r;
+        line = oy + kCellSize * r + kCellSize * player->param(9);
+        anim = 0;
+    } else if (mode == 0) {
+        line = a + 16 * player->param(7) + 1;
+        anim = 13;
+    } else if (vertical) {
+        line = a + b;
+    } else {
+        line = a + kCellSize * player->param(9) + b;
+        anim = 0;
+    }
+    JArray::setInt(tables.s_sceneEffect, 0, line << 14);
+    if (animate && anim >= 0) CObject::setPlayerAnimFromPair(player, anim, -1);
+}
+
+void Game::setMeterFrame(CObject* o) {
+    if (isNull(o) || isNull(o->m_sprite) || isNull(o->m_sprite->sprite)) return;
+    int32_t percent = 0;
+    if (overlayStatics.gameState == 7 && overlayStatics.gameSubState == 4 && operations.s_meterHold == 0)
+        percent = percentOfMax();
+    else if (stateStatics.playMode != 0 && stateStatics.playMode != 1)
+        percent = 100;
+    ASpriteInstance* s = o->m_sprite;
+    s->aframe = s->sprite->getAnimFrame(s->anim, percent);
+}
+
+void CObject::updateProgressStep(CObject* o) {
+    if (isNull(o)) return;
+    ObjectOperationStatics& s = Game::operations;
+    s.s_progressStep = (o->param(14) >> 14) / 3;
+    if (s.s_progressStep - s.s_lastProgressStep > 6) {
+        randomWander(o, 6);
+        s.s_lastProgressStep = s.s_progressStep;
+    }
+}
+
+void Game::resetInteraction(CObject* o) {
+    ObjectOperationStatics& s = operations;
+    s.s_interactionPending[0] = s.s_interactionPending[1] = false;
+    if (objects.s_currentItem == 4) {
+        selectItem(o, 4, objects.s_nextItem, true);
+        if (s.s_detachIndex >= 0) {
+            auto* held = static_cast<CObject*>(JArray::getRef(objects.s_attachedObjects, s.s_detachIndex));
+            if (!isNull(held)) CObject::detach(held);
+            s.s_detachIndex = -1;
+            if (overlayStatics.gameState == 7) setState(7, 0);
+        }
+    }
+    s.s_interactionObject = nullptr;
 }
 
 namespace mrc {

@@ -552,6 +552,11 @@ public:
     // Fixed-argument forms.
     static void placeLinkedFrame4(CObject* o, int32_t a, int32_t b, int32_t c) { o->placeLinkedFrame(a, b, c, 4); }
     static void setProperty72Default(CObject* o, int32_t v) { o->setParam18(v, -1); }
+    // The moving object's progress step (thirds of params[14]); more than 6 on, it wanders.
+    static void updateProgressStep(CObject* o);
+    // Built by later work (game/pending.cpp for now).
+    static void randomWander(CObject* o, int32_t property);
+    static void detach(CObject* o);
 
 
     // The static initialiser.

@@ -1,0 +1,32 @@
+// The sample data of the prompt boxes: the bottom panel's parts and the dialog arrows (sprite 4),
+// the name band, portrait frame and portraits of the interface sprite, the soft-key strip that
+// the panel sits on, the speakers' names with a few dialogue, answer and notice texts (text group
+// 5) and the loading tips (text group 3). Our own pictures and English.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/formats/archive_file.h"
+
+namespace sample_data {
+
+// Text group 5: the speakers' names 0-4, then the dialogue, question, answers and notice.
+inline constexpr int kSpeakerNames = 0;
+inline constexpr int kDialogueText = 10;  // a paged speech
+inline constexpr int kQuestionText = 11;
+inline constexpr int kFirstAnswerText = 12;  // and 13
+inline constexpr int kNoticeText = 14;
+std::vector<std::string> speakerTexts();
+// Text group 3: random tips 0-19 and the tips 22-35 shown while a level loads.
+std::vector<std::string> loadingTips();
+
+// The entries of an uncompressed pack (a flag byte 0, the offset count, the little-endian
+// offsets, relative and one more than the entries, then the entries' bytes); empty when damaged.
+std::vector<std::vector<uint8_t>> packEntries(const std::vector<uint8_t>& pack);
+
+// Puts the prompt art and texts into the archive's packs (after they are added).
+void addPromptData(formats::ArchiveWriter& archive);
+
+}  // namespace sample_data
