@@ -292,7 +292,6 @@ void registerGameStatics() {
     registerLevelSetupStatics();
     registerObjectOperationStatics();
     registerParticleStatics();
-
     registerPromptStatics();
     StaticClass::registerStatics("Game.motion", &Game::motionTables);
 }
