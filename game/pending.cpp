@@ -7,6 +7,7 @@
 #include "game/objects/cobject.h"
 #include "game/objects/factory_seams.h"
 #include "game/objects/motion_seams.h"
+#include "game/world/level_data_seams.h"
 
 // The object's timers: the type-23 timer keeps params[7] as it is.
 void CObject::initTimers() { GAME_NOT_BUILT_YET("CObject::initTimers"); }
@@ -266,3 +267,26 @@ void Game::resetLevel(int32_t) { GAME_NOT_BUILT_YET("Game::resetLevel"); }
 
 // The view centre of the flag list.
 void Game::computeViewCenter() { GAME_NOT_BUILT_YET("Game::computeViewCenter"); }
+
+// The event scripts and the level's message and record tables, which the cinematics and the
+// level-data linker call. Each answers through its seam when one is set (level_data_seams.h).
+namespace mrc {
+LevelDataSeams& levelDataSeams() {
+    static LevelDataSeams seams;
+    return seams;
+}
+}  // namespace mrc
+bool Game::runEventScript(int32_t n, bool clearSkip) {
+    GAME_NOT_BUILT_YET("Game::runEventScript");
+    auto seam = mrc::levelDataSeams().runEventScript;
+    return seam ? seam(n, clearSkip) : false;
+}
+int32_t Game::findMessageEntryById(int32_t id) {
+    GAME_NOT_BUILT_YET("Game::findMessageEntryById");
+    auto seam = mrc::levelDataSeams().findMessageEntryById;
+    return seam ? seam(id) : -1;
+}
+void Game::resolveRecordIdInData(ByteArray* data, int32_t offset, int32_t code) {
+    GAME_NOT_BUILT_YET("Game::resolveRecordIdInData");
+    if (auto seam = mrc::levelDataSeams().resolveRecordIdInData) seam(data, offset, code);
+}
