@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/world/level_data_seams.h"
+#include "runtime/core/static_class.h"
 #include "tests/game/world_fixture.h"
 #include "tools/formats/cinematic_block.h"
 
@@ -30,6 +31,7 @@ protected:
             g_records.push_back({offset, code});
         };
         // Keys: id 100 -> 7, id 200 -> 8.
+        app()->staticClass->addRoot(&keys);
         keys = om()->newObjectArray(mrc::kClass_IntArray, 2);
         JArray::setRef(keys, 0, JArray::fillInts(om()->newIntArray(2), {100, 7}));
         JArray::setRef(keys, 1, JArray::fillInts(om()->newIntArray(2), {200, 8}));
