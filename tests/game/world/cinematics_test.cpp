@@ -315,3 +315,24 @@ TEST_F(CinematicsTest, ScriptsOfACinematicKeepTheRunningScriptAndReturnToTheScen
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CinematicsTest, KeyFramesSetActorAnimationsAndAPlayerOverlayIsPaintedOnce) {
+    CObject* o = actor(7);
+    CObject* player = object(9, 0);
+    Game::addCinematicActor(player);
+    load({{1, {{2, 1, 7, {{0, {cineCommand(22, {3})}}, {2, {{42, {2}}}}}}, {2, 1, 9, {{0, {cineCommand(50)}}}}}}});
+    Game::stateStatics.overlayOnce = 0;
+    CObject::statics.s_cinematicAnim = -1;
+    Game::startCinematicGroup(0);
+    EXPECT_EQ(o->m_sprite->anim, 3);
+    EXPECT_EQ(Game::stateStatics.overlayOnce, 0) << "no player overlay pending";
+    frames(1);
+    EXPECT_EQ(o->m_sprite->anim, 2);
+    CObject::statics.s_cinematicAnim = 4;
+    Game::updateCinematicTrack(1);
+    EXPECT_EQ(Game::stateStatics.overlayOnce, 1);
+}
+
+}  // namespace
