@@ -27,8 +27,6 @@ constexpr int32_t kReleased = 0x8;
 constexpr int32_t kActorListFullText = 455;
 constexpr int32_t kNoActorText = 456;
 constexpr int32_t kNoActorTextEnd = 457;
-constexpr int32_t kStateLoading = 2;
-constexpr int32_t kStateGameplay = 7;
 
 mrc::Application* app() { return mrc::ApplicationImpl::getApplication(); }
 mrc::ObjectManager* om() { return app()->objectManager; }
@@ -430,13 +428,13 @@ void Game::updateCinematicTrack(int32_t track) {
 void Game::runCinematicScript(int32_t n) {
     LayoutStatics& l = layouts;
     GameOverlay::OverlayStatics& o = overlayStatics;
-    const bool saveAndRestore = l.s_scriptSkipping || o.gameState == kStateLoading || o.gameSubState == 1;
+    const bool saveAndRestore = l.s_scriptSkipping || o.gameState == Game::kStateLoading || o.gameSubState == 1;
     if (!saveAndRestore) {
         runEventScript(n, false);
         return;
     }
     const int32_t script = l.s_scriptIndex, pos = l.s_scriptPos, left = l.s_scriptLeft;
-    const bool enterCinematic = !(l.s_scriptSkipping || o.gameState == kStateLoading);
+    const bool enterCinematic = !(l.s_scriptSkipping || o.gameState == Game::kStateLoading);
     runEventScript(n, false);
     l.s_scriptIndex = script;
     l.s_scriptPos = pos;
@@ -444,7 +442,7 @@ void Game::runCinematicScript(int32_t n) {
     if (!enterCinematic) return;
     if (o.gameSubState == 5 || o.gameSubState == 2) resumeTimersOfType23Objects();
     pushState();
-    o.gameState = kStateGameplay;
+    o.gameState = Game::kStateGameplay;
     o.gameSubState = 1;
     stateStatics.redraw = 1;
 }
