@@ -7,6 +7,7 @@
 #include "game/objects/cobject.h"
 #include "game/objects/factory_seams.h"
 #include "game/objects/motion_seams.h"
+#include "game/world/level_data_seams.h"
 
 // The object's timers: the type-23 timer keeps params[7] as it is.
 void CObject::initTimers() { GAME_NOT_BUILT_YET("CObject::initTimers"); }
@@ -260,7 +261,6 @@ int32_t Game::getUpgradeLevel(int32_t item) {
 }
 void Game::repaintBackgroundBuffer() { GAME_NOT_BUILT_YET("Game::repaintBackgroundBuffer"); }
 void Game::resetLevel(int32_t) { GAME_NOT_BUILT_YET("Game::resetLevel"); }
-void Game::activateMarkedEntry(int32_t) { GAME_NOT_BUILT_YET("Game::activateMarkedEntry"); }
 void Game::selectItem(CObject*, int32_t, int32_t, bool) { GAME_NOT_BUILT_YET("Game::selectItem"); }
 void CObject::randomWander(CObject*, int32_t) { GAME_NOT_BUILT_YET("CObject::randomWander"); }
 void CObject::detach(CObject*) { GAME_NOT_BUILT_YET("CObject::detach"); }
@@ -275,3 +275,26 @@ void Game::computeViewCenter() { GAME_NOT_BUILT_YET("Game::computeViewCenter"); 
 
 // The particle system: launching particles.
 void Game::emitParticles(int32_t) { GAME_NOT_BUILT_YET("Game::emitParticles"); }
+
+// The event scripts and the level's message and record tables, which the cinematics and the
+// level-data linker call. Each answers through its seam when one is set (level_data_seams.h).
+namespace mrc {
+LevelDataSeams& levelDataSeams() {
+    static LevelDataSeams seams;
+    return seams;
+}
+}  // namespace mrc
+bool Game::runEventScript(int32_t n, bool clearSkip) {
+    GAME_NOT_BUILT_YET("Game::runEventScript");
+    auto seam = mrc::levelDataSeams().runEventScript;
+    return seam ? seam(n, clearSkip) : false;
+}
+int32_t Game::findMessageEntryById(int32_t id) {
+    GAME_NOT_BUILT_YET("Game::findMessageEntryById");
+    auto seam = mrc::levelDataSeams().findMessageEntryById;
+    return seam ? seam(id) : -1;
+}
+void Game::resolveRecordIdInData(ByteArray* data, int32_t offset, int32_t code) {
+    GAME_NOT_BUILT_YET("Game::resolveRecordIdInData");
+    if (auto seam = mrc::levelDataSeams().resolveRecordIdInData) seam(data, offset, code);
+}

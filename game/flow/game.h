@@ -21,6 +21,7 @@
 #include "game/flow/paint_statics.h"
 #include "game/flow/hud_gauge_statics.h"
 #include "game/flow/world_statics.h"
+#include "game/world/cinematic_statics.h"
 #include "game/objects/level_setup_statics.h"
 #include "game/objects/path_finding.h"
 
@@ -86,6 +87,53 @@ public:
     static int32_t listCodeToType(int32_t code);
     static int32_t findType29ById(int32_t id, int32_t start);
     static int32_t findIndex(ObjectArray* records, int32_t key);
+
+    // ---- Cinematic sequences: groups of tracks of timed key frames that drive actors ----
+    static CinematicStatics cinematics;
+    static constexpr int32_t kCineTimeUnitMs = 76;
+    // Builds the group and track tables from a block (kept, opcode 37's arguments rewritten in
+    // place); null does nothing. Returns the block.
+    static ByteArray* loadCinematicTracks(ByteArray* data);
+    static int32_t findCinematicGroup(int32_t id);
+    static int32_t getFirstTrackOfGroup(int32_t group);
+    static bool startCinematicGroup(int32_t group);
+    static void stopCinematicGroup(int32_t group);
+    static bool isCinematicGroupDone(int32_t group);
+    static void updateCinematics();
+    static void startCinematicTrack(int32_t track, bool loop);
+    static void updateCinematicTrack(int32_t track);
+    static void resetCinematicTrack(int32_t track);
+    static void resetAllCinematicTracks();
+    static void runCinematicScript(int32_t n);
+    // Releases a track waiting for the player: its actor (types 1 and 3) starts the animation
+    // kept in the flags' high half.
+    static void activateMarkedEntry(int32_t track);
+    // The actor list: filled before any track runs, in an order that fixes the actor indices.
+    static void clearCinematicActors();
+    static void gatherCinematicActors();
+    static void addCinematicActors(ObjectArray* objects);
+    static bool addCinematicActor(CObject* o);
+    static int32_t findCinematicActor(int32_t id);
+    static ASprite* getCinematicSprite(int32_t n);
+    static void clearCinematicSprites();
+
+    // ---- Level data linking: ids in level data replaced by indices after loading ----
+    // The speaker table (rows of 16-bit values) from entry 1 of the open pack.
+    static void buildGrid();
+    static void linkObjectKeys(ObjectArray* objects, ObjectArray* keys);
+    // Links every command of an event-script byte run in place.
+    static void linkEventScript(ObjectArray* keys, ByteArray* script);
+    // Link (j, k, m, f) of object i: unless params[j] is set, params[m] = the index of the id
+    // params[k] in keys; a missing id sets params[f] = 0 instead (types 24 and 29: params[m] = -1).
+    static void resolveObjectKeyParam(ObjectArray* objects, ObjectArray* keys, int32_t i, int32_t j, int32_t k,
+                                      int32_t m, int32_t f);
+    // Operand n (> 0 only) of the command at offset in script by kind: 60 an id in keys, 64 a
+    // message id, any other kind an object id among the objects of that type.
+    static void resolveIdInLevelData(ObjectArray* keys, ByteArray* script, int32_t offset, int32_t n, int32_t kind);
+    // Built by later work (game/pending.cpp for now).
+    static int32_t findMessageEntryById(int32_t id);
+    static void resolveRecordIdInData(ByteArray* data, int32_t offset, int32_t code);
+    static bool runEventScript(int32_t n, bool clearSkip);
     static bool isSpecialListedObject(CObject* o);
     static bool isScriptObjectFree();
     static bool countLevelEntries(int32_t script);
@@ -775,7 +823,6 @@ public:
     static void setMeterFrame(CObject* o);
     static void resetInteraction(CObject* o);
     // Built by later work (game/pending.cpp for now).
-    static void activateMarkedEntry(int32_t track);
     static void selectItem(CObject* o, int32_t item, int32_t next, bool keepOverlay);
 
     // ---- Particle emitters ----

@@ -293,6 +293,7 @@ void registerGameStatics() {
     registerObjectOperationStatics();
     registerParticleStatics();
     registerPromptStatics();
+    registerCinematicStatics();
     StaticClass::registerStatics("Game.motion", &Game::motionTables);
 }
 

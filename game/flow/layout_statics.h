@@ -54,6 +54,11 @@ struct LayoutStatics {
     Long64Array* s_scriptTimers;
     int32_t s_scriptIndex;
     int32_t s_scriptTimer;
+    // The running script's read position and commands left, and whether a scene is being skipped
+    // (fast-forwarded after the back key).
+    int32_t s_scriptPos;
+    int32_t s_scriptLeft;
+    bool s_scriptSkipping;
 
     // The popup table (int[10][21], made at level set-up) and its current record, -1 none.
     ObjectArray* s_popups;

@@ -168,8 +168,8 @@ void Game::collectPickup(CObject* o) {
 void Game::resetScriptState() {
     LayoutStatics& l = layouts;
     l.s_scriptIndex = -1;
-    prompts.s_scriptPos = 0;
-    prompts.s_scriptCommandsLeft = 0;
+    layouts.s_scriptPos = 0;
+    layouts.s_scriptLeft = 0;
     objects.s_selectedObject = nullptr;
     stopTimer(l.s_scriptTimer);
     l.s_scriptTimer = -1;

@@ -317,7 +317,7 @@ void Game::drawMenuFrame(Graphics* g) {
 }
 
 void Game::handleMenuCommand(Graphics* g) {
-    const int32_t command = JArray::getByte(layouts.s_scriptBytes, prompts.s_scriptPos) & 0xFF;
+    const int32_t command = JArray::getByte(layouts.s_scriptBytes, layouts.s_scriptPos) & 0xFF;
     if (command == 171 || command == 178) paintPromptBox(g);
     else if (command == 175) drawMenuFrame(g);
 }

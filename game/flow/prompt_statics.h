@@ -34,10 +34,6 @@ struct PromptStatics {
     bool s_promptDone;           // the prompt finished on its last page
     int32_t s_promptValueB;
 
-    // The running event script's cursor: its position in the script bytes and commands left.
-    int32_t s_scriptPos;
-    int32_t s_scriptCommandsLeft;
-
     MRC_REF_FIELDS(&PromptStatics::s_promptFonts);
 };
 

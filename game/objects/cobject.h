@@ -238,6 +238,8 @@ public:
     static int32_t nextSequenceStep(int32_t v);
     static int32_t countSequenceSteps(int32_t n);
     static void setCinematicPlayerAnim(int32_t code);
+    // Records on an object of type 1 or 3 (params[16]) the cinematic track that drives it.
+    static void setCinematicTrack(CObject* o, int32_t track);
     static void setStep(int32_t n);
     static void loadStepValue();
     static void setAnchorAtObject(CObject* o);

@@ -266,6 +266,16 @@ void runCommand(IntArray* c, int32_t& status) {
             endScript();
             break;
         case 8: Game::runEventActions(word(c, 1)); break;
+        case 13: {
+            // Its own pack rule: the pack opens only when another is open, the entry is read as is.
+            if (Game::flowStatics.s_loadPack != word(c, 1)) Game::openLoaderPack(word(c, 1));
+            ByteArray* data = Game::readPackEntry(word(c, 2));
+            if (isNull(data)) break;
+            Game::clearCinematicActors();
+            Game::gatherCinematicActors();
+            Game::loadCinematicTracks(data);
+            break;
+        }
         case kGameAction:
             switch (word(c, 1)) {
                 case kWaitForKey:
@@ -280,7 +290,7 @@ void runCommand(IntArray* c, int32_t& status) {
                 default: break;
             }
             break;
-        default: GAME_NOT_BUILT_YET("Game::loadStep (commands 5, 7, 9-13, 15-17, game actions)"); break;
+        default: GAME_NOT_BUILT_YET("Game::loadStep (commands 5, 7, 9-12, 15-17, game actions)"); break;
     }
 }
 

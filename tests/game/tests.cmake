@@ -46,3 +46,10 @@ add_test(NAME GameFactoriesAndRoutes.UnderCollectionStress
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=ObjectFactoriesTest.*:PathFindingTest.*:LayerSlotsTest.*:PoolSlotsTest.*:PartPathsTest.*)
 set_tests_properties(GameFactoriesAndRoutes.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
+
+# Cinematics and level linking with a collection and compaction at every allocation: the block is
+# rewritten in place and read by offset, and made actors and speaker rows stay reachable.
+add_test(NAME GameCinematics.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=CinematicsTest.*:LevelLinkingTest.*:CinematicLoadingTest.*)
+set_tests_properties(GameCinematics.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
