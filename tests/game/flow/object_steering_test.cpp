@@ -167,12 +167,20 @@ TEST_F(ObjectSteeringTest, ResettingTheScriptFreesItsTimerAndSelection) {
     l.s_scriptTimer = Game::timerAlloc();
     l.s_scriptIndex = 3;
     const int32_t timer = l.s_scriptTimer;
-    Game::objects.s_selectedObject = object(1, 1, {{16, 2}});
-    Game::checkSelectedObject();
-    EXPECT_EQ(pending("Game::activateMarkedEntry"), 1);
+    // Track 2 waits for the player: selecting a type-1 object releases it, other types hold none.
+    CinematicStatics& c = Game::cinematics;
+    c.s_cineTrackCount = 3;
+    c.s_cineTrackFlags = om()->newIntArray(3);
+    c.s_cineTrackActor = om()->newIntArray(3);
+    c.s_cineTrackActor->elements()[2] = -1;  // no actor to animate
+    constexpr int32_t kWaits = 0x4;
+    c.s_cineTrackFlags->elements()[2] = kWaits;
     Game::objects.s_selectedObject = object(2, 7, {{16, 2}});
     Game::checkSelectedObject();
-    EXPECT_EQ(pending("Game::activateMarkedEntry"), 1) << "only types 1 and 3 hold a track";
+    EXPECT_EQ(c.s_cineTrackFlags->elements()[2], kWaits) << "only types 1 and 3 hold a track";
+    Game::objects.s_selectedObject = object(1, 1, {{16, 2}});
+    Game::checkSelectedObject();
+    EXPECT_EQ(c.s_cineTrackFlags->elements()[2], 0);
     Game::resetScriptState();
     EXPECT_EQ(l.s_scriptTimer, -1);
     EXPECT_EQ(l.s_scriptIndex, -1);
