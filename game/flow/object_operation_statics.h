@@ -14,8 +14,11 @@ struct ObjectOperationStatics {
     int32_t s_timedModifierCount;  // records in use
     ObjectArray* s_interactionLoad;     // byte[][]: the modified values, [a][b]
     ObjectArray* s_modifierDurations;   // short[][]: their durations in ms, [a][b]
+    ByteArray* s_interactionCounts;     // byte[2]: entries in use per interaction group
+    ObjectArray* s_interactionCapacity;  // byte[2][10]: capacity of each entry
     MRC_REF_FIELDS(&ObjectOperationStatics::s_timedModifiers, &ObjectOperationStatics::s_interactionLoad,
-                   &ObjectOperationStatics::s_modifierDurations);
+                   &ObjectOperationStatics::s_modifierDurations, &ObjectOperationStatics::s_interactionCounts,
+                   &ObjectOperationStatics::s_interactionCapacity);
 };
 
 namespace mrc {
