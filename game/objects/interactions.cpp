@@ -71,6 +71,13 @@ int32_t hitBit(int32_t kind) {
     }
 }
 
+// The layer object whose member list is k.
+CObject* layerWithList(ObjectArray* layers, int32_t k) {
+    for (int32_t i = 0; i < length(layers); ++i)
+        if (CObject* layer = objectAt(layers, i); layer != nullptr && layer->param(20) == k) return layer;
+    return nullptr;
+}
+
 void stopObjectTimer(CObject* o, int32_t at) {
     Game::stopTimer(o->param(at));
     o->setParam(at, -1);
@@ -192,7 +199,7 @@ void CObject::checkAreaTrigger() {
     const int32_t boxY = Game::getPackedSigned(param(kRow), kBoxY);
     const int32_t left = x - w / 2, top = y - h / 2 + boxY;
     if (param(kLayer) >= 0) {
-        CObject* layer = objectAt(layers, param(kLayer));
+        CObject* layer = layerWithList(layers, param(kLayer));
         bool inside = false;
         if (layer != nullptr && !isNull(layer->m_sprite)) {
             const int32_t lx = layer->m_sprite->x >> kFixed, ly = layer->m_sprite->y >> kFixed;

@@ -271,5 +271,77 @@ TEST_F(ObjectActions, SettersOfTheEventScripts) {
               std::vector<int32_t>({6, 1, 2, -1, 1, 0}));
 }
 
+
+TEST_F(ObjectActions, AnObjectKeepsTheLayerAreaItStandsIn) {
+    // Row 3: a box of 20 x 20 lifted 8 pixels; the standing box (these objects are bound to
+    // layer areas) is 20 x 20 too.
+    packedKinds({{}, {}, {}, {{30, -8}, {31, 20}, {32, 20}, {33, 20}, {34, 20}}});
+    layer->setParam(20, 0);
+    CObject* other = object(2, Game::kLayerType, {{20, 1}}, 50, 600, 600);
+    Game::objects.s_layerObjects = list({layer, other});
+    CObject::statics.s_layerMaps = om()->newObjectArray(kClass_ObjectArray, 1);
+    CObject::statics.s_layerMaps->elements()[0] = Game::grids.s_layerGrids->elements()[0];  // 96 x 96
+    CObject::statics.s_layerMembers = om()->newObjectArray(kClass_ObjectArray, 2);
+    for (int32_t k = 0; k < 2; ++k) CObject::statics.s_layerMembers->elements()[k] = om()->newObjectArray(kClass_CObject, 3);
+    auto members = [](int32_t k) {
+        auto* a = static_cast<ObjectArray*>(CObject::statics.s_layerMembers->elements()[k]);
+        return std::vector<Object*>(a->elements(), a->elements() + a->length);
+    };
+    static CObject* container = nullptr;
+    static Strings asked;
+    asked.clear();
+    container = nullptr;
+    ApplicationImpl::getApplication()->staticClass->addRoot(&container);
+    interactionSeams().findObjectContainingRect = [](int32_t x, int32_t y, int32_t w, int32_t h, ObjectArray*,
+                                                     int32_t count) {
+        asked.push_back(join({x, y, w, h, count}));
+        return container;
+    };
+
+    // The anchor over the layer object: it joins its list and nothing more is looked at.
+    CObject* o = object(7, 5, {{3, 3}, {40, 2}, {44, -1}}, 50, 150, 120);
+    o->checkAreaTrigger();
+    EXPECT_EQ(o->param(44), 0);
+    EXPECT_EQ(members(0), std::vector<Object*>({nullptr, nullptr, o}));
+    EXPECT_TRUE(asked.empty());
+
+    // Still wholly inside (box x 140-160, y 102-122 in 100-196 x 70-166): kept. Moved out: it
+    // leaves that list and joins the layer object that holds its box.
+    Game::objects.s_layerObjects = list({other, layer});  // found by list number, not position
+    o->m_sprite->x = 300 << 14;
+    o->m_sprite->y = 200 << 14;
+    container = other;
+    o->checkAreaTrigger();
+    EXPECT_EQ(asked, Strings({join({290, 182, 20, 20, 2})}));
+    EXPECT_EQ(members(0), std::vector<Object*>({nullptr, nullptr, nullptr}));
+    EXPECT_EQ(members(1), std::vector<Object*>({nullptr, nullptr, o}));
+    EXPECT_EQ(o->param(44), 1);
+
+    // Outside every area over cells of every bit: the free-cell search tests the standing box's
+    // mask less everything but 0x2060, which has none of those bits, so it never runs.
+    container = nullptr;
+    useLevel(std::vector<std::string>(8, "XXXXXXXXXX"));
+    Game::objects.s_layerObjects = list({other, layer});
+    o->checkAreaTrigger();
+    EXPECT_EQ(o->param(44), -1);
+    EXPECT_TRUE(logged("CObject::findFreeCellAround").empty());
+}
+
+TEST_F(ObjectActions, ScriptsSelectAPopupAndDetachEffects) {
+    Game::initPopups();
+    Game::layouts.s_currentPopup = 3;
+    for (int32_t m : {3, -1, 10}) Game::selectRecordFromParams(params(30, {{22, m}}));
+    EXPECT_EQ(Game::layouts.s_currentPopup, 3);
+    Game::openPopup();  // record 0, current while filled
+    Game::layouts.s_currentPopup = 3;
+    Game::selectRecordFromParams(params(30, {{22, 0}}));
+    EXPECT_EQ(Game::layouts.s_currentPopup, 0);
+    EXPECT_EQ(static_cast<IntArray*>(Game::layouts.s_popups->elements()[0])->elements()[0], 2);  // shown
+
+    Game::objects.s_effectPool = list({object(1, 302)});
+    Game::detachEffect(0);
+    EXPECT_EQ(log(), Strings({"CObject::detach"}));
+}
+
 }  // namespace
 }  // namespace mrc::test
