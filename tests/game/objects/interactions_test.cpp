@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "framework/sprite/sprite.h"
 #include "tests/game/objects/object_actions_fixture.h"
 
 namespace mrc::test {
@@ -199,6 +200,35 @@ TEST_F(ObjectActions, EffectsLeaveByTheQuarterOfTheirAngle) {
         EXPECT_EQ(launches[0], std::vector<int32_t>({c.direction, (100 + dx[c.direction]) << 14,
                                                      (200 + dy[c.direction]) << 14}))
             << c.angle;
+    }
+}
+
+TEST_F(ObjectActions, AnEffectLaunchedIntoBlockedCellsIsUndone) {
+    static CObject* effect = nullptr;
+    ApplicationImpl::getApplication()->staticClass->addRoot(&effect);
+    interactionSeams().launchProjectile = [](int32_t, int32_t x, int32_t y) {
+        effect->m_sprite->x = x;
+        effect->m_sprite->y = y;
+        effect->setParam(0, 1);
+        effect->setParam(1, Game::timerAlloc());
+        effect->setParam(3, 5);
+        return 0;
+    };
+    CObject* source = object(1, 5, {}, 50, 100, 100);
+    for (const bool blocked : {false, true}) {
+        useLevel(std::vector<std::string>(8, blocked ? "2222222222" : ".........."));
+        effect = object(2, 302);
+        formats::SpriteData data;  // one frame of one 1 x 1 module
+        data.modules.push_back({formats::ModuleKind::Image, 1, 1, 0, 0, 0, {0}, {}});
+        data.frames.push_back({{{0, 0, 0, 0}}, {}, {}});
+        data.palettes = {{0xFF00FF00u}};
+        effect->m_sprite->sprite = newSprite(data);
+        Game::objects.s_effectPool = list({effect});
+        CObject::emitAtAngle(source->m_sprite, 0, 0);
+        const int32_t timer = blocked ? -1 : effect->param(1);
+        EXPECT_EQ(std::vector<int32_t>({effect->param(0), effect->param(1), effect->param(3)}),
+                  std::vector<int32_t>({blocked ? 0 : 1, timer, blocked ? 0 : 5}));
+        EXPECT_EQ(effect->m_sprite->sprite == nullptr, blocked);
     }
 }
 
