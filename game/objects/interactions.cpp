@@ -190,6 +190,8 @@ void CObject::checkAreaTrigger() {
     ObjectArray* layers = Game::objects.s_layerObjects;
     const int32_t x = s->x >> kFixed, y = s->y >> kFixed;
     if (CObject* under = Game::findObjectInRange(x, y, layers, 0, length(layers), false, true)) {
+        // Already in that list: storing it again would leave a copy behind when it leaves.
+        if (param(kLayer) == under->param(20)) return;
         if (Game::addLayerMember(this, under->param(20)) != 0) {
             setParam(kLayer, under->param(20));
             return;

@@ -334,9 +334,18 @@ TEST_F(ObjectActions, AnObjectKeepsTheLayerAreaItStandsIn) {
     EXPECT_EQ(o->param(44), 0);
     EXPECT_EQ(members(0), std::vector<Object*>({nullptr, nullptr, o}));
     EXPECT_TRUE(asked.empty());
+    o->checkAreaTrigger();  // once in the list is enough
+    EXPECT_EQ(members(0), std::vector<Object*>({nullptr, nullptr, o}));
 
-    // Still wholly inside (box x 140-160, y 102-122 in 100-196 x 70-166): kept. Moved out: it
-    // leaves that list and joins the layer object that holds its box.
+    // Not found under the anchor but its box (x 140-160, y 102-122) still wholly inside the area
+    // (100-196 x 70-166): kept.
+    hits()[{150, 120}] = nullptr;
+    o->checkAreaTrigger();
+    EXPECT_EQ(o->param(44), 0);
+    EXPECT_EQ(members(0), std::vector<Object*>({nullptr, nullptr, o}));
+    EXPECT_TRUE(asked.empty());
+
+    // Moved out: it leaves that list and joins the layer object that holds its box.
     Game::objects.s_layerObjects = list({other, layer});  // found by list number, not position
     o->m_sprite->x = 300 << 14;
     o->m_sprite->y = 200 << 14;
