@@ -6,6 +6,7 @@
 #include "game/flow/pending_seams.h"
 #include "game/objects/cobject.h"
 #include "game/objects/factory_seams.h"
+#include "game/objects/interaction_seams.h"
 #include "game/objects/motion_seams.h"
 #include "game/world/level_data_seams.h"
 
@@ -178,13 +179,15 @@ bool Game::isWithinRadiusOnLayer(CObject*, CObject*, int32_t, int32_t, int32_t) 
     GAME_NOT_BUILT_YET("Game::isWithinRadiusOnLayer");
     return false;
 }
-bool Game::isWithinTableLimit(CObject*, int32_t, int32_t) {
+bool Game::isWithinTableLimit(CObject* o, int32_t a, int32_t b) {
     GAME_NOT_BUILT_YET("Game::isWithinTableLimit");
-    return false;
+    auto seam = mrc::interactionSeams().isWithinTableLimit;
+    return seam ? seam(o, a, b) : false;
 }
-bool Game::isWithinTableLimitOnLayer(CObject*, CObject*, int32_t, int32_t) {
+bool Game::isWithinTableLimitOnLayer(CObject* o, CObject* other, int32_t a, int32_t b) {
     GAME_NOT_BUILT_YET("Game::isWithinTableLimitOnLayer");
-    return false;
+    auto seam = mrc::interactionSeams().isWithinTableLimitOnLayer;
+    return seam ? seam(o, other, a, b) : false;
 }
 void Game::paintPopupTimeBar(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupTimeBar"); }
 void Game::paintPopupRow(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupRow"); }
@@ -298,3 +301,58 @@ void Game::resolveRecordIdInData(ByteArray* data, int32_t offset, int32_t code) 
     GAME_NOT_BUILT_YET("Game::resolveRecordIdInData");
     if (auto seam = mrc::levelDataSeams().resolveRecordIdInData) seam(data, offset, code);
 }
+
+
+// Services of the object behaviours, the player and the world that the object actions and the
+// grabbing call.
+namespace mrc {
+InteractionSeams& interactionSeams() {
+    static InteractionSeams seams;
+    return seams;
+}
+}  // namespace mrc
+
+void Game::resetObjectAnim(int32_t, int32_t, CObject*) { GAME_NOT_BUILT_YET("Game::resetObjectAnim"); }
+CObject* Game::findObjectContainingRect(int32_t x, int32_t y, int32_t w, int32_t h, ObjectArray* list,
+                                        int32_t count) {
+    GAME_NOT_BUILT_YET("Game::findObjectContainingRect");
+    auto seam = mrc::interactionSeams().findObjectContainingRect;
+    return seam ? seam(x, y, w, h, list, count) : nullptr;
+}
+void Game::placeAtTile(int32_t x, int32_t y, int32_t kind) {
+    GAME_NOT_BUILT_YET("Game::placeAtTile");
+    if (auto seam = mrc::interactionSeams().placeAtTile) seam(x, y, kind);
+}
+int32_t Game::launchProjectile(ASprite*, int32_t direction, int32_t x, int32_t y, int32_t, int32_t, int32_t, int32_t,
+                               int32_t, int32_t, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("Game::launchProjectile");
+    auto seam = mrc::interactionSeams().launchProjectile;
+    return seam ? seam(direction, x, y) : -1;
+}
+ASprite* Game::getEmitterSprite(int32_t) {
+    GAME_NOT_BUILT_YET("Game::getEmitterSprite");
+    return nullptr;
+}
+int32_t Game::getEmitterTypeField2(int32_t) {
+    GAME_NOT_BUILT_YET("Game::getEmitterTypeField2");
+    return 0;
+}
+void Game::resetAllObjects() { GAME_NOT_BUILT_YET("Game::resetAllObjects"); }
+void Game::runOnActiveObjects(CObject*) { GAME_NOT_BUILT_YET("Game::runOnActiveObjects"); }
+void Game::updateAllObjectsB() { GAME_NOT_BUILT_YET("Game::updateAllObjectsB"); }
+void Game::initCameraFromObject(CObject*) { GAME_NOT_BUILT_YET("Game::initCameraFromObject"); }
+void CObject::fallCheck(CObject*, int32_t, int32_t) { GAME_NOT_BUILT_YET("CObject::fallCheck"); }
+void CObject::fallCheckSwim(CObject*, int32_t, int32_t) { GAME_NOT_BUILT_YET("CObject::fallCheckSwim"); }
+void CObject::findFreeCellAround(CObject*, int32_t, int32_t, int32_t, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("CObject::findFreeCellAround");
+}
+bool CObject::isFacing(CObject* o, CObject* other) {
+    GAME_NOT_BUILT_YET("CObject::isFacing");
+    auto seam = mrc::interactionSeams().isFacing;
+    return seam ? seam(o, other) : false;
+}
+void CObject::positionRelativeTo(CObject*, CObject*, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("CObject::positionRelativeTo");
+}
+void CObject::reappear() { GAME_NOT_BUILT_YET("CObject::reappear"); }
+void CObject::clearTimers() { GAME_NOT_BUILT_YET("CObject::clearTimers"); }

@@ -844,6 +844,30 @@ public:
     // Gives back every modifier whose duration has run out; once per gameplay frame.
     static void updateEffects();
 
+    // ---- Object actions of the event scripts, and the hold of a grabbed object ----
+    // Makes popup params[22] (0-9) current and activates it, unless it already is.
+    static void selectRecordFromParams(IntArray* params);
+    static void detachEffect(int32_t index);
+    // The hold raises the screen filter and the overlay bit; the release lets the filter fade.
+    static void enterHoldState(CObject* player);
+    static void leaveHoldState();
+    // The swing gauge's step; a full gauge ends the swing.
+    static void updateTimedMode(CObject* player);
+    // Built by later work (game/pending.cpp for now).
+    static void resetObjectAnim(int32_t group, int32_t entry, CObject* o);
+    static CObject* findObjectContainingRect(int32_t x, int32_t y, int32_t w, int32_t h, ObjectArray* list,
+                                             int32_t count);
+    static void placeAtTile(int32_t x, int32_t y, int32_t kind);
+    // The effect's pool index, or -1.
+    static int32_t launchProjectile(ASprite* sprite, int32_t direction, int32_t x, int32_t y, int32_t anim, int32_t a,
+                                    int32_t b, int32_t c, int32_t d, int32_t e, int32_t f, int32_t g);
+    static ASprite* getEmitterSprite(int32_t kind);
+    static int32_t getEmitterTypeField2(int32_t kind);
+    static void resetAllObjects();
+    static void runOnActiveObjects(CObject* o);
+    static void updateAllObjectsB();
+    static void initCameraFromObject(CObject* o);
+
     // The digits of `text` at its even indexes (minus '0') into `digits`, as many as it holds.
     static void readPropertyDigits(String* text, IntArray* digits);
 

@@ -22,9 +22,12 @@ struct ObjectOperationStatics {
     int32_t s_detachIndex;
     int32_t s_progressStep, s_lastProgressStep;  // a moving object's progress, thirds of its distance
     int32_t s_meterHold;  // while not 0 the meter does not follow the scene effect's percentage
+    ByteArray* s_interactionCounts;      // byte[2]: entries in use per interaction group
+    ObjectArray* s_interactionCapacity;  // byte[2][10]: capacity of each entry
     MRC_REF_FIELDS(&ObjectOperationStatics::s_timedModifiers, &ObjectOperationStatics::s_interactionLoad,
                    &ObjectOperationStatics::s_modifierDurations, &ObjectOperationStatics::s_lastPickup,
-                   &ObjectOperationStatics::s_interactionObject);
+                   &ObjectOperationStatics::s_interactionObject, &ObjectOperationStatics::s_interactionCounts,
+                   &ObjectOperationStatics::s_interactionCapacity);
 };
 
 namespace mrc {

@@ -485,6 +485,49 @@ public:
     static CObject* findLastFinishable(CObject* o);
     static CObject* findReadyGroupMember(CObject* o);
 
+    // ---- interaction entries, falls, carrying, layer areas, loot, charge and setters ----
+    // Takes the first entry of interaction group g that has room for o (below o's current entry
+    // when it holds one); 1 when one was taken, else 0.
+    static int32_t findAndOccupySlot(int32_t group, CObject* o, CObject* other);
+    // Frees o's old entry and route, then takes entry j of group g.
+    static void occupySlot(int32_t group, int32_t entry, CObject* o);
+    void releaseSlots();
+    // Once a frame while falling: 140 pixels per second in steps of at most 16, each tested.
+    void fallStep();
+    void moveCarried(int32_t dx, int32_t dy);
+    // Carries the members of the object's hit table that are neither destroyed nor removed.
+    void moveRiders(int32_t dx, int32_t dy);
+    // Keeps params[44] on the layer object whose area holds the object's box.
+    void checkAreaTrigger();
+    void dropLoot(bool doubled);
+    void takeHit(int32_t amount, CObject* source, int32_t kind);
+    // Charging states 0 idle, 1 charging, 2 full; commands 0 pay out, 1 start, 2 full. Always 1.
+    int32_t setChargeState(int32_t command, CObject* o);
+    void dropByCharge(CObject* o);
+    static void emitAtAngle(ASpriteInstance* instance, int32_t kind, int32_t angle);
+    void setStateA(int32_t mode);
+    void setModeB(int32_t mode);
+    void activate(int32_t a, int32_t b, int32_t c);
+    void startPath(int32_t path);
+
+    // ---- grabbing and holding a type-5 object ----
+    // 1 when the player grabbed the first faced, free object of the list whose box meets the
+    // player's box widened by 32 pixels.
+    static int32_t tryGrabObject(CObject* player, ObjectArray* list, int32_t count);
+    // Holds the last frame while sub-state 4's animation has ended; otherwise lets go.
+    static void updateInMode4(CObject* player);
+
+    // Built by later work (game/pending.cpp for now).
+    static void fallCheck(CObject* o, int32_t oldX, int32_t oldY);
+    static void fallCheckSwim(CObject* o, int32_t oldX, int32_t oldY);
+    static void findFreeCellAround(CObject* o, int32_t halfWidth, int32_t halfHeight, int32_t w, int32_t h,
+                                   int32_t mask);
+    static bool isFacing(CObject* o, CObject* other);
+    static void positionRelativeTo(CObject* o, CObject* other, int32_t mode, int32_t value);
+    static void detach(CObject* o);
+    void reappear();
+    void clearTimers();
+
     // ---- part paths from the sprite, frame rectangles and painting aids ----
     static constexpr int32_t kEffectInstanceSprite = 35;
     // Per animation and part, the part's position at each anim-frame and its speed toward the
@@ -558,7 +601,6 @@ public:
     static void updateProgressStep(CObject* o);
     // Built by later work (game/pending.cpp for now).
     static void randomWander(CObject* o, int32_t property);
-    static void detach(CObject* o);
 
 
     // The static initialiser.
