@@ -282,7 +282,9 @@ void CObject::die(CObject* o, ObjectArray* list, int32_t count, bool flag) {
     }
     const int32_t item = Game::objects.s_currentItem;
     if (item >= 0 && item < kItemCount && s.s_itemSequence == 0) {
-        Game::restartTimer(s.s_comboTimer);
+        // Nothing else allocates the combo window's timer: without it every start would reset it.
+        if (s.s_comboTimer < 0) s.s_comboTimer = Game::timerAlloc();
+        else Game::restartTimer(s.s_comboTimer);
         s.s_comboLevel = (s.s_comboLevel + 1) % 3;
     }
     const bool phase = s.s_actionPhase != 0;
