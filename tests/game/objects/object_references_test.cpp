@@ -7,8 +7,10 @@
 #include "framework/core/game_overlay.h"
 #include "framework/core/game_timers.h"
 #include "framework/sprite/sprite.h"
+#include "game/objects/action_seams.h"
 #include "game/objects/factory_seams.h"
 #include "game/objects/object_action_seams.h"
+#include "game/pending.h"
 #include "tests/game/world_fixture.h"
 #include "tools/formats/sprite_file.h"
 
@@ -41,6 +43,7 @@ protected:
     }
     void TearDown() override {
         objectActionSeams() = {};
+        actionSeams() = {};
         levelPartSeams() = {};
         WorldTest::TearDown();
     }
@@ -233,6 +236,70 @@ TEST_F(ObjectReferencesTest, PositionValuesFollowTheCameraAndThePlayersColumn) {
     Game::objects.s_player->m_sprite->x = 95 << 14;
     CObject::updatePosition(o);
     EXPECT_EQ(o->param(17), 2);
+}
+
+TEST_F(ObjectReferencesTest, RailModesAndTheLinkedTable) {
+    // Range records: 0 at x 40 with base 1; 1 at (100, 64).
+    Game::tables.s_rangeEntries = rows({shorts({40, 0, 1}), shorts({100, 64, 1})});
+    CObject* rail = object(8, 15, {}, 50, 7, 9);
+    Game::objects.s_type15Objects = list({object(7, 15), rail});
+    CObject* player = object(9, 0, {}, 50, 500, 300);
+    Game::objects.s_player = player;
+    CObject* o = object(1, 60, {{CObject::PARAM_MODE, 1}, {CObject::PARAM_FLAGS, 0}, {8, 1}});
+    static std::vector<std::string> calls;
+    calls.clear();
+    actionSeams().requestEffectSound = [](int32_t v) { calls.push_back("sound " + std::to_string(v)); };
+    objectActionSeams().setPlayerState = [](int32_t state, int32_t, CObject*) {
+        calls.push_back("state " + std::to_string(state));
+    };
+    CObject::statics.s_stepIndex = 3;
+    CObject::setMode2(o);
+    EXPECT_EQ(o->m_sprite->anim, 6);  // facing animation 2, second side
+    EXPECT_EQ(o->param(CObject::PARAM_FACING), 60);
+    EXPECT_EQ(CObject::statics.s_stepIndex, 0);
+    EXPECT_EQ(CObject::statics.s_stepSpeed, 280 << 14);
+    EXPECT_EQ(player->m_sprite->x, 7 << 14);
+    EXPECT_EQ(calls, std::vector<std::string>{"state 20"});  // the interaction starts
+    calls.clear();
+    CObject::setMode3(o);
+    EXPECT_EQ(o->m_sprite->anim, 7);
+    EXPECT_EQ(calls, std::vector<std::string>{"sound 10"});
+
+    CObject::updateLinkedTable(o);
+    EXPECT_EQ(rail->m_sprite->x, 100 << 14);
+    EXPECT_EQ(rail->m_sprite->y, 64 << 14);
+    EXPECT_EQ(rail->m_sprite->anim, 17);
+    o->setParam(8, 0);
+    CObject::updateLinkedTable(o);
+    EXPECT_EQ(rail->m_sprite->anim, 16);
+}
+
+TEST_F(ObjectReferencesTest, LayerKeysAreBoundOnlyInPlayModeZero) {
+    CObject* a = object(1, 50, {}, 50, 10, 20);
+    CObject* b = object(2, 50, {}, 50, 30, 40);
+    Game::objects.s_layerObjects = list({a, b});
+    std::map<int32_t, int32_t> indices;
+    for (int32_t i = 50; i < 69; ++i) indices[i] = -1;
+    indices[50] = 1;
+    indices[68] = 0;
+    CObject* o = object(3, 50, indices, 70);
+    a->m_sortKey = b->m_sortKey = -5;
+    Game::stateStatics.playMode = 2;
+    Game::bindObjectArrays(o);
+    EXPECT_EQ(a->m_sortKey, -5);
+    Game::stateStatics.playMode = 0;
+    Game::bindObjectArrays(o);
+    EXPECT_EQ(a->m_sortKey, Game::objectAnchorY(a, true));
+    EXPECT_EQ(b->m_sortKey, Game::objectAnchorY(b, true));
+}
+
+TEST_F(ObjectReferencesTest, ListIdsResolveByType) {
+    static std::vector<std::string> calls;
+    calls.clear();
+    game_pending::observer = [](const char* name) { calls.emplace_back(name); };
+    CObject::resolveListIds(list({object(1, 25), object(2, 36), object(3, 24), nullptr}));
+    game_pending::observer = nullptr;
+    EXPECT_EQ(calls, (std::vector<std::string>{"CObject::resolveObjectIdParam", "CObject::resolveEntryIdParam"}));
 }
 
 }  // namespace
