@@ -39,12 +39,11 @@ protected:
         actionSeams().requestEffectSound = [](int32_t s) { note("sound", s); };
         motionSeams().onEvent = [](int32_t e, CObject* o) { note("on event", e * 100 + o->m_id); };
         ObjectActionSeams& a = objectActionSeams();
-        a.resolveContact = [](CObject* actor, CObject*, ObjectArray*, int32_t, int32_t x, int32_t, int32_t, int32_t,
+        a.resolveContact = [](CObject*, CObject*, ObjectArray*, int32_t, int32_t, int32_t, int32_t w, int32_t h,
                               int32_t isPlayer) -> int32_t {
-            // The action is recovered from the rectangle's x: actors stand at 100 + 10 * action
-            // offsets, facing right.
-            const int32_t action = isPlayer ? 8 + (x - (actor->m_sprite->x >> 14)) : x - 100;
-            return (g_touching >> action) & 1;
+            // Record i is 4 + i long: the action is recovered from the rectangle, whatever the facing.
+            const int32_t action = (w > h ? w : h) - 4;
+            return (g_touching >> (isPlayer ? 8 + action : action)) & 1;
         };
         a.remove = [](CObject* o) { note("remove", o->m_id); };
         a.releaseGroupMembers = [](CObject* o) { note("release group", o->m_id); };
@@ -83,11 +82,11 @@ protected:
         CObject::statics.s_kindTables = om()->newObjectArray(kClass_ObjectArray, 1);
         JArray::setRef(CObject::statics.s_kindTables, 0, row);
     }
-    // A record whose rectangle, facing right, starts `offset` pixels right of its actor.
-    static ShortArray* record(int32_t offset, int32_t weight, int32_t kind = 0, int32_t field12 = 0) {
+    // Record i of an actor or item: 4 + i long, 4 wide.
+    static ShortArray* record(int32_t i, int32_t weight, int32_t kind = 0, int32_t field12 = 0) {
         ShortArray* r = om()->newShortArray(13);
-        r->elements()[0] = static_cast<int16_t>(offset);
-        r->elements()[2] = r->elements()[3] = 4;
+        r->elements()[2] = static_cast<int16_t>(4 + i);
+        r->elements()[3] = 4;
         r->elements()[4] = static_cast<int16_t>(kind);
         r->elements()[8] = static_cast<int16_t>(weight);
         r->elements()[12] = static_cast<int16_t>(field12);
@@ -370,6 +369,71 @@ TEST_F(ObjectActionsTest, SequencesStepWhileTheyHaveRoom) {
     CObject::advanceStep(o);
     EXPECT_EQ(o->param(0), 0);
     EXPECT_EQ(g_log.size(), 1u);
+}
+
+// The block is faced only along `g_facing`.
+int32_t g_facing = 0;
+
+TEST_F(ObjectActionsTest, PullBackNeedsATargetBehindAndItsArea) {
+    objectActionSeams().isFacing = [](CObject*, CObject*) { return CObject::statics.s_inputDirection == g_facing; };
+    CObject* o = object(60, 302, {}, 50, 300, 300);
+    ObjectArray* blocks = list({object(61, 5, {}, 50, 260, 300)});
+    g_facing = CObject::kLeft;
+    EXPECT_FALSE(CObject::tryPullBack(o, blocks, 1));  // area 5 misses
+    EXPECT_EQ(CObject::statics.s_inputDirection, CObject::kRight);
+    EXPECT_TRUE(g_log.empty());
+    g_touching = 1u << 13;
+    CObject::statics.s_stepIndex = 4;
+    EXPECT_TRUE(CObject::tryPullBack(o, blocks, 1));
+    EXPECT_EQ(CObject::statics.s_inputDirection, CObject::kRight);
+    EXPECT_EQ(CObject::statics.s_stepIndex, 0);
+    EXPECT_EQ(CObject::statics.s_anchorX, player->m_sprite->x);
+    EXPECT_EQ(CObject::statics.s_itemSequence, 5);
+    EXPECT_EQ(CObject::statics.s_lastActionKind, 5);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"sound 5", "remove 60"}));
+    // Nothing behind: no pull-back whatever the area.
+    g_facing = CObject::kUp;
+    EXPECT_FALSE(CObject::tryPullBack(o, blocks, 1));
+}
+
+TEST_F(ObjectActionsTest, SideStepsTryUpThenDownAndKeepTheNewInput) {
+    objectActionSeams().isFacing = [](CObject*, CObject*) { return CObject::statics.s_inputDirection == g_facing; };
+    CObject* o = object(62, 302, {}, 50, 300, 300);
+    ObjectArray* blocks = list({object(63, 5, {}, 50, 300, 340)});
+    g_facing = CObject::kDown;
+    // The repeated move misses: the input comes back.
+    EXPECT_EQ(CObject::moveWithSideStep(o, blocks, 1, 0), 0);
+    EXPECT_EQ(CObject::statics.s_inputDirection, CObject::kRight);
+    g_touching = 1u << 8;  // item area 0 touches
+    EXPECT_EQ(CObject::moveWithSideStep(o, blocks, 1, 0), 1);
+    EXPECT_EQ(CObject::statics.s_inputDirection, CObject::kDown);
+    // Ahead: the move itself succeeds.
+    g_facing = CObject::kDown;
+    EXPECT_EQ(CObject::moveWithSideStep(o, blocks, 1, 0), 1);
+    // In another play mode there is no side step.
+    CObject::statics.s_inputDirection = CObject::kRight;
+    Game::stateStatics.playMode = 2;
+    EXPECT_EQ(CObject::moveWithSideStep(o, blocks, 1, 0), 0);
+    EXPECT_EQ(CObject::statics.s_inputDirection, CObject::kRight);
+}
+
+TEST_F(ObjectActionsTest, FinishingWithTheFlagEndsAsKindFourAndRefreshesTheGauges) {
+    CObject* o = object(64, 302, {}, 50, 300, 300);
+    Game::hudGauges.s_gaugeTarget = -1;
+    Game::hudGauges.s_hudPanelHomeX = 33;
+    Game::applyDamageTo(o, nullptr, 0, true);
+    EXPECT_EQ(CObject::statics.s_itemSequence, 4);
+    EXPECT_EQ(CObject::statics.s_lastActionKind, 4);
+    EXPECT_EQ(Game::hudGauges.s_gaugeFillStep, 128);
+    EXPECT_EQ(Game::hudGauges.s_hudPanelX, 33);
+    // The move's own cue (kind 0 alone: sound 5), then the end's.
+    EXPECT_EQ(g_log, (std::vector<std::string>{"sound 5", "sound 5", "remove 64"}));
+    // A given kind starts that action instead.
+    g_log.clear();
+    neighbours(true);
+    Game::stopTimerAndApplyHit(o, nullptr, 0);
+    EXPECT_EQ(CObject::statics.s_itemSequence, 3);
+    EXPECT_EQ(g_log.back(), "remove 64");
 }
 
 }  // namespace
