@@ -9,8 +9,6 @@
 #include "game/objects/motion_seams.h"
 #include "game/objects/object_action_seams.h"
 
-// The object's timers: the type-23 timer keeps params[7] as it is.
-void CObject::initTimers() { GAME_NOT_BUILT_YET("CObject::initTimers"); }
 int32_t CObject::getFacingTile() {
     GAME_NOT_BUILT_YET("CObject::getFacingTile");
     return 0;

@@ -506,8 +506,6 @@ public:
 
     // ---- built by later work (game/pending.cpp for now) ----
 
-    // Sets up the object's own timer (type 23 keeps its id in params[7]).
-    void initTimers();
 
     // ---- gauges, refill schedules, power values and the object's timers ----
 
@@ -557,6 +555,9 @@ public:
     static int32_t getProperty(CObject* o, int32_t n);
     static void releaseSlot(CObject* o);
     static void releasePopupSlot();
+    // An enabled timed record (params[0] 1) gets its timer in params[7], its period in params[8]
+    // and, with params[5] 1, its message popup in params[9]; a disabled one lets both go.
+    void initTimers();
     static void pauseObjectTimers(CObject* o);
     static void resumeObjectTimers(CObject* o);
     static void updatePosition(CObject* o);

@@ -3,6 +3,7 @@
 // and the swing of the held object.
 #include <cstdlib>
 
+#include "framework/core/game_math.h"
 #include "framework/core/game_overlay.h"
 #include "framework/sprite/sprite_instance.h"
 #include "game/flow/game.h"
@@ -81,6 +82,30 @@ void CObject::releaseSlot(CObject* o) {
 void CObject::releasePopupSlot() {
     Game::removePopup(statics.s_popupIndex);
     statics.s_popupIndex = -1;
+}
+
+void CObject::initTimers() {
+    // A timer or message still held goes first: restarting would otherwise lose it for good.
+    if (param(9) > -1) {
+        Game::removePopup(param(9));
+        setParam(9, -1);
+    }
+    if (param(7) >= 0) {
+        Game::stopTimer(param(7));
+        setParam(7, -1);
+    }
+    if (param(0) != 1) return;
+    setParam(7, Game::timerAlloc());
+    int32_t period = param(1) * 1000;
+    if (param(2) > 0) period += GameMath::random() % param(2);
+    setParam(8, period);
+    if (param(5) != 1) return;
+    setParam(9, Game::openPopup());
+    Game::setPopupStyle(0);
+    Game::setPopupArg1(1);
+    Game::setPopupArg2(0);
+    Game::setPopupArg3(param(8));
+    Game::activatePopup();
 }
 
 void CObject::pauseObjectTimers(CObject* o) {

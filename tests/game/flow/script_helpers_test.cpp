@@ -103,16 +103,17 @@ TEST_F(ScriptHelpersTest, ScriptParamsBySoundAndTimer) {
         list({object(1, 34, {{7, 3}}), object(2, 23), object(3, 34, {{7, 1}}), object(4, 31)});
     g_pending.clear();
     Game::scriptSetObjectParam(0, 9);
-    Game::scriptSetObjectParam(1, 5);
+    Game::scriptSetObjectParam(1, 1);
     Game::scriptSetObjectParam(2, 6);
     Game::scriptSetObjectParam(3, 4);
     Game::scriptSetObjectParam(9, 4);  // no such object
     EXPECT_EQ(JArray::getInt(static_cast<CObject*>(Game::objects.s_scriptObjects->elements()[0])->m_params, 3), 9);
-    EXPECT_EQ(static_cast<CObject*>(Game::objects.s_scriptObjects->elements()[1])->param(0), 5);
+    CObject* timed = static_cast<CObject*>(Game::objects.s_scriptObjects->elements()[1]);
+    EXPECT_EQ(timed->param(0), 1);
+    EXPECT_TRUE(Game::isTimerSet(timed->param(7)));  // its timer restarted
     EXPECT_EQ(static_cast<CObject*>(Game::objects.s_scriptObjects->elements()[2])->param(3), 6);
     EXPECT_EQ(static_cast<CObject*>(Game::objects.s_scriptObjects->elements()[3])->param(0), 4);
     EXPECT_EQ(g_log, std::vector<std::string>{"sound 7"});
-    EXPECT_EQ(pendingCalls(), std::vector<std::string>{"CObject::initTimers"});
 }
 
 TEST_F(ScriptHelpersTest, PlacingABlockingObjectLiftsAndSetsItsMarks) {

@@ -206,7 +206,7 @@ TEST_F(ObjectReferencesTest, OwnedTimersPauseResumeAndRelease) {
     const int32_t own = Game::timerAlloc(), popupTimer = Game::timerAlloc();
     const int32_t popup = Game::openPopup();
     JArray::setInt(static_cast<IntArray*>(JArray::getRef(Game::layouts.s_popups, popup)), 18, popupTimer);
-    CObject* o = object(1, 23, {{7, own}, {9, popup}});
+    CObject* o = object(1, 60, {{7, own}, {9, popup}});
     CObject::pauseObjectTimers(o);
     EXPECT_TRUE(Game::isTimerBelowMinusTwo(own));
     EXPECT_TRUE(Game::isTimerBelowMinusTwo(popupTimer));
@@ -300,6 +300,45 @@ TEST_F(ObjectReferencesTest, ListIdsResolveByType) {
     CObject::resolveListIds(list({object(1, 25), object(2, 36), object(3, 24), nullptr}));
     game_pending::observer = nullptr;
     EXPECT_EQ(calls, (std::vector<std::string>{"CObject::resolveObjectIdParam", "CObject::resolveEntryIdParam"}));
+}
+
+}  // namespace
+
+namespace {
+
+class TimedRecordTest : public ObjectReferencesTest {};
+
+TEST_F(TimedRecordTest, EnabledRecordsTakeATimerAndAMessageDisabledOnesLetGo) {
+    Game::initPopups();
+    GameMath::mathStatics.randomSeed = 0;  // the next value is 15470
+    CObject* o = object(1, 60, {{0, 1}, {1, 3}, {2, 7}, {5, 1}, {7, -1}, {9, -1}});
+    o->initTimers();
+    const int32_t timer = o->param(7);
+    EXPECT_TRUE(Game::isTimerSet(timer));
+    EXPECT_EQ(o->param(8), 3000 + 15470 % 7);
+    const int32_t popup = o->param(9);
+    ASSERT_GE(popup, 0);
+    auto* record = static_cast<IntArray*>(JArray::getRef(Game::layouts.s_popups, popup));
+    EXPECT_EQ(JArray::getInt(record, 1), 1);
+    EXPECT_EQ(JArray::getInt(record, 2), 0);
+    EXPECT_EQ(JArray::getInt(record, 3), o->param(8));
+    // Restarting frees the old timer and message before taking new ones.
+    const int32_t other = Game::timerAlloc();
+    o->initTimers();
+    EXPECT_EQ(o->param(7), timer);
+    EXPECT_EQ(o->param(9), popup);
+    EXPECT_TRUE(Game::isTimerSet(other));
+    for (int32_t i = 0; i < Game::layouts.s_popups->length; ++i) {
+        if (i == popup) continue;
+        EXPECT_EQ(JArray::getInt(static_cast<IntArray*>(JArray::getRef(Game::layouts.s_popups, i)), 0), 0) << i;
+    }
+    // Disabled: the message and the timer go.
+    o->setParam(0, 0);
+    o->initTimers();
+    EXPECT_EQ(o->param(7), -1);
+    EXPECT_EQ(o->param(9), -1);
+    EXPECT_FALSE(Game::isTimerSet(timer));
+    EXPECT_EQ(JArray::getInt(record, 0), 0);  // the popup record is free
 }
 
 }  // namespace
