@@ -67,6 +67,16 @@ bool instanceOnScreen(ASpriteInstance* instance) {
     return GameMath::isRectOnScreen(x, y, w, h);
 }
 
+// The action timer freed, then the item action ends by starting action `kind`.
+void endTimedAction(CObject* o, ObjectArray* list, int32_t count, int32_t kind) {
+    int32_t& timer = CObject::statics.s_actionTimer;
+    if (timer >= 0) {
+        Game::stopTimer(timer);
+        timer = -1;
+    }
+    CObject::finishPlayerAction(o, list, count, false, 1, kind);
+}
+
 // Last action kind, action kind and a cleared phase: the start of an action without its cue.
 void beginAction(int32_t kind) {
     CObject::Statics& s = CObject::statics;
@@ -329,23 +339,9 @@ void CObject::die(CObject* o, ObjectArray* list, int32_t count, bool flag) {
     }
 }
 
-void Game::releaseSlot(CObject* o, ObjectArray* list, int32_t count) {
-    int32_t& timer = CObject::statics.s_actionTimer;
-    if (timer >= 0) {
-        stopTimer(timer);
-        timer = -1;
-    }
-    CObject::finishPlayerAction(o, list, count, false, 1, 2);
-}
+void Game::releaseSlot(CObject* o, ObjectArray* list, int32_t count) { endTimedAction(o, list, count, 2); }
 
-void Game::stopTimerAndApplyHit(CObject* o, ObjectArray* list, int32_t count) {
-    int32_t& timer = CObject::statics.s_actionTimer;
-    if (timer >= 0) {
-        stopTimer(timer);
-        timer = -1;
-    }
-    CObject::finishPlayerAction(o, list, count, false, 1, 3);
-}
+void Game::stopTimerAndApplyHit(CObject* o, ObjectArray* list, int32_t count) { endTimedAction(o, list, count, 3); }
 
 void Game::applyDamageTo(CObject* o, ObjectArray* list, int32_t count, bool flag) {
     CObject::finishPlayerAction(o, list, count, flag, 0, -1);
