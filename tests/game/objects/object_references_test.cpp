@@ -7,6 +7,7 @@
 #include "framework/core/game_overlay.h"
 #include "framework/core/game_timers.h"
 #include "framework/sprite/sprite.h"
+#include "game/flow/pending_seams.h"
 #include "game/objects/action_seams.h"
 #include "game/objects/factory_seams.h"
 #include "game/objects/object_action_seams.h"
@@ -339,6 +340,36 @@ TEST_F(TimedRecordTest, EnabledRecordsTakeATimerAndAMessageDisabledOnesLetGo) {
     EXPECT_EQ(o->param(9), -1);
     EXPECT_FALSE(Game::isTimerSet(timer));
     EXPECT_EQ(JArray::getInt(record, 0), 0);  // the popup record is free
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ObjectReferencesTest, ViewSearchesCoverTheObjectsInView) {
+    static ObjectArray* seenList;
+    static int32_t seenTo;
+    static bool seenOption, seenFirst;
+    Game::grids.s_viewObjects = list({object(1, 5), object(2, 5)});
+    Game::grids.s_viewObjectCount = 2;
+    CObject* found = object(3, 5);
+    static CObject* answer;
+    answer = found;
+    gamePendingSeams().findObjectInRange = [](int32_t, int32_t, ObjectArray* objects, int32_t from, int32_t to,
+                                              bool option, bool stopAtFirst) -> CObject* {
+        EXPECT_EQ(from, 0);
+        seenList = objects;
+        seenTo = to;
+        seenOption = option;
+        seenFirst = stopAtFirst;
+        return answer;
+    };
+    EXPECT_EQ(CObject::findObjectInView(10, 20, true), found);
+    gamePendingSeams() = {};
+    EXPECT_EQ(seenList, Game::grids.s_viewObjects);
+    EXPECT_EQ(seenTo, 2);
+    EXPECT_TRUE(seenOption);
+    EXPECT_FALSE(seenFirst);
 }
 
 }  // namespace
