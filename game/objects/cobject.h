@@ -504,9 +504,6 @@ public:
     static int32_t parseActionData(CObject* o, int32_t kind, ByteArray* data, int32_t offset);
     static void applyPathSegment(CObject* o);
 
-    // ---- built by later work (game/pending.cpp for now) ----
-
-
     // ---- gauges, refill schedules, power values and the object's timers ----
 
     // Adds delta to gauge kind 0-2; true when the value hit a bound (kind 1 overflows into params[20]).
