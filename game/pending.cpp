@@ -10,8 +10,8 @@
 #include "game/objects/motion_seams.h"
 #include "game/world/level_data_seams.h"
 
-// The object's timers: the type-23 timer keeps params[7] as it is.
-void CObject::initTimers() { GAME_NOT_BUILT_YET("CObject::initTimers"); }
+#include "game/objects/object_action_seams.h"
+
 int32_t CObject::getFacingTile() {
     GAME_NOT_BUILT_YET("CObject::getFacingTile");
     return 0;
@@ -26,7 +26,10 @@ int32_t CObject::getDrawOrderKey() {
 void Game::restartTimerOf() { GAME_NOT_BUILT_YET("Game::restartTimerOf"); }
 void Game::addToCounter(int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addToCounter"); }
 
-void Game::setPlayerState(int32_t, int32_t, CObject*) { GAME_NOT_BUILT_YET("Game::setPlayerState"); }
+void Game::setPlayerState(int32_t state, int32_t param, CObject* o) {
+    GAME_NOT_BUILT_YET("Game::setPlayerState");
+    if (auto seam = mrc::objectActionSeams().setPlayerState) seam(state, param, o);
+}
 void Game::setObjectAiMode(CObject*, int32_t) { GAME_NOT_BUILT_YET("Game::setObjectAiMode"); }
 void Game::setAllAbilityFlags() { GAME_NOT_BUILT_YET("Game::setAllAbilityFlags"); }
 
@@ -153,10 +156,6 @@ bool CObject::canMoveWithBodyBox() {
     GAME_NOT_BUILT_YET("CObject::canMoveWithBodyBox");
     auto seam = mrc::motionSeams().canMoveWithBodyBox;
     return seam ? seam(this) : false;
-}
-void CObject::chooseAttack(CObject* target, int32_t mode) {
-    GAME_NOT_BUILT_YET("CObject::chooseAttack");
-    if (auto seam = mrc::motionSeams().chooseAttack) seam(this, target, mode);
 }
 int32_t CObject::getMoveDirectionCode(CObject*, CObject*) {
     GAME_NOT_BUILT_YET("CObject::getMoveDirectionCode");
@@ -297,10 +296,6 @@ int32_t Game::findMessageEntryById(int32_t id) {
     auto seam = mrc::levelDataSeams().findMessageEntryById;
     return seam ? seam(id) : -1;
 }
-void Game::resolveRecordIdInData(ByteArray* data, int32_t offset, int32_t code) {
-    GAME_NOT_BUILT_YET("Game::resolveRecordIdInData");
-    if (auto seam = mrc::levelDataSeams().resolveRecordIdInData) seam(data, offset, code);
-}
 
 
 // Services of the object behaviours, the player and the world that the object actions and the
@@ -312,7 +307,16 @@ InteractionSeams& interactionSeams() {
 }
 }  // namespace mrc
 
-void Game::resetObjectAnim(int32_t, int32_t, CObject*) { GAME_NOT_BUILT_YET("Game::resetObjectAnim"); }
+
+// Contacts, hits, removal, the camera, sequences and sprite-module marks that the object actions
+// and the script helpers call.
+namespace mrc {
+ObjectActionSeams& objectActionSeams() {
+    static ObjectActionSeams seams;
+    return seams;
+}
+}  // namespace mrc
+
 CObject* Game::findObjectContainingRect(int32_t x, int32_t y, int32_t w, int32_t h, ObjectArray* list,
                                         int32_t count) {
     GAME_NOT_BUILT_YET("Game::findObjectContainingRect");
@@ -356,3 +360,68 @@ void CObject::positionRelativeTo(CObject*, CObject*, int32_t, int32_t) {
 }
 void CObject::reappear() { GAME_NOT_BUILT_YET("CObject::reappear"); }
 void CObject::clearTimers() { GAME_NOT_BUILT_YET("CObject::clearTimers"); }
+
+int32_t CObject::resolveContact(CObject* actor, CObject* target, ObjectArray* list, int32_t countOrMode, int32_t x,
+                                int32_t y, int32_t w, int32_t h, int32_t isPlayer) {
+    GAME_NOT_BUILT_YET("CObject::resolveContact");
+    auto seam = mrc::objectActionSeams().resolveContact;
+    return seam ? seam(actor, target, list, countOrMode, x, y, w, h, isPlayer) : 0;
+}
+int32_t CObject::onHitBy(CObject* o, CObject* other, int32_t mode, int32_t direction) {
+    GAME_NOT_BUILT_YET("CObject::onHitBy");
+    auto seam = mrc::objectActionSeams().onHitBy;
+    return seam ? seam(o, other, mode, direction) : 0;
+}
+int32_t CObject::resolveHitFromFront(CObject* o, CObject* other) {
+    GAME_NOT_BUILT_YET("CObject::resolveHitFromFront");
+    auto seam = mrc::objectActionSeams().resolveHitFromFront;
+    return seam ? seam(o, other) : 0;
+}
+void CObject::remove(CObject* o) {
+    GAME_NOT_BUILT_YET("CObject::remove");
+    if (auto seam = mrc::objectActionSeams().remove) seam(o);
+}
+void CObject::releaseGroupMembers(CObject* o) {
+    GAME_NOT_BUILT_YET("CObject::releaseGroupMembers");
+    if (auto seam = mrc::objectActionSeams().releaseGroupMembers) seam(o);
+}
+int32_t CObject::getRangeFactor(CObject* o) {
+    GAME_NOT_BUILT_YET("CObject::getRangeFactor");
+    auto seam = mrc::objectActionSeams().getRangeFactor;
+    return seam ? seam(o) : 0;
+}
+void CObject::resolveObjectIdParam(IntArray*) { GAME_NOT_BUILT_YET("CObject::resolveObjectIdParam"); }
+void CObject::resolveEntryIdParam(IntArray*) { GAME_NOT_BUILT_YET("CObject::resolveEntryIdParam"); }
+void Game::runSequence(IntArray* params, int32_t x, int32_t y) {
+    GAME_NOT_BUILT_YET("Game::runSequence");
+    if (auto seam = mrc::objectActionSeams().runSequence) seam(params, x, y);
+}
+void Game::setCameraOnObject(int32_t x, int32_t y, int32_t w, int32_t h, int32_t a, int32_t b, int32_t flag) {
+    GAME_NOT_BUILT_YET("Game::setCameraOnObject");
+    if (auto seam = mrc::objectActionSeams().setCameraOnObject) seam(x, y, w, h, a, b, flag);
+}
+void Game::updateAutoScroll(bool force) {
+    GAME_NOT_BUILT_YET("Game::updateAutoScroll");
+    if (auto seam = mrc::objectActionSeams().updateAutoScroll) seam(force);
+}
+void Game::displaceKind5Objects(ObjectArray* list, CObject* o) {
+    GAME_NOT_BUILT_YET("Game::displaceKind5Objects");
+    if (auto seam = mrc::objectActionSeams().displaceKind5Objects) seam(list, o);
+}
+void Game::copyFrameData(BoolArray* used, ASprite* sprite, int32_t frame, int32_t flag) {
+    GAME_NOT_BUILT_YET("Game::copyFrameData");
+    if (auto seam = mrc::objectActionSeams().copyFrameData) seam(used, sprite, frame, flag);
+}
+void Game::copyFrameRects(BoolArray* used, ASprite* sprite, int32_t frame) {
+    GAME_NOT_BUILT_YET("Game::copyFrameRects");
+    if (auto seam = mrc::objectActionSeams().copyFrameRects) seam(used, sprite, frame);
+}
+void Game::bindCurrentRecordToObject(CObject*) { GAME_NOT_BUILT_YET("Game::bindCurrentRecordToObject"); }
+int32_t Game::scaleBySelectedUpgrade(int32_t v) {
+    GAME_NOT_BUILT_YET("Game::scaleBySelectedUpgrade");
+    return v;
+}
+int32_t Game::updatePlayerLink(CObject*) {
+    GAME_NOT_BUILT_YET("Game::updatePlayerLink");
+    return 0;
+}

@@ -18,6 +18,8 @@
 
 #include "game/flow/object_operation_statics.h"
 #include "game/flow/particle_statics.h"
+
+#include "game/flow/object_action_statics.h"
 #include "game/flow/paint_statics.h"
 #include "game/flow/hud_gauge_statics.h"
 #include "game/flow/world_statics.h"
@@ -132,7 +134,6 @@ public:
     static void resolveIdInLevelData(ObjectArray* keys, ByteArray* script, int32_t offset, int32_t n, int32_t kind);
     // Built by later work (game/pending.cpp for now).
     static int32_t findMessageEntryById(int32_t id);
-    static void resolveRecordIdInData(ByteArray* data, int32_t offset, int32_t code);
     static bool runEventScript(int32_t n, bool clearSkip);
     static bool isSpecialListedObject(CObject* o);
     static bool isScriptObjectFree();
@@ -796,6 +797,37 @@ public:
     static void restartTimerOf();
     static void addToCounter(int32_t kind, int32_t amount);
 
+    // ---- References of loaded data, and the object actions of the event scripts ----
+    static ObjectActionStatics objectActions;
+    // The template id at the reader's position + 2 becomes its index; codes 165-167 and 181
+    // patch the record further.
+    static void resolveRecordIdInData(ByteArray* reader, int32_t code, int32_t position, ObjectArray* a,
+                                      ObjectArray* b);
+    static void bindObjectArrays(CObject* o);
+    static void releaseSlot(CObject* o, ObjectArray* list, int32_t count);
+    static void stopTimerAndApplyHit(CObject* o, ObjectArray* list, int32_t count);
+    static void applyDamageTo(CObject* o, ObjectArray* list, int32_t count, bool flag);
+    static void killObject(CObject* o);
+    static void checkTriggerZone(IntArray* p, int32_t x, int32_t y, CObject* o);
+    static void scriptSetObjectParam(int32_t i, int32_t v);
+    static void scriptPlaceObject(int32_t list, int32_t i, int32_t cx, int32_t cy, int32_t targetList,
+                                  int32_t targetIndex, int32_t side, bool attach);
+    static void resetObjectAnim(int32_t a, int32_t b, CObject* o);
+    static void applyCameraZoneAt(int32_t x, int32_t y);
+    // Marks in used (a boolean[] per sprite part) the frames the objects of a sprite slot can show.
+    static void markObjectModules(ObjectArray* used, ObjectArray* objects, int32_t slot);
+    // Built by later work (game/pending.cpp for now).
+    static void runSequence(IntArray* params, int32_t x, int32_t y);
+    static void setCameraOnObject(int32_t x, int32_t y, int32_t w, int32_t h, int32_t a, int32_t b, int32_t flag);
+    static void updateAutoScroll(bool force);
+    static void displaceKind5Objects(ObjectArray* list, CObject* o);
+    static void copyFrameData(BoolArray* used, ASprite* sprite, int32_t frame, int32_t flag);
+    static void copyFrameRects(BoolArray* used, ASprite* sprite, int32_t frame);
+    static void bindCurrentRecordToObject(CObject* o);
+    static int32_t scaleBySelectedUpgrade(int32_t v);
+    // Links the object to the player (null: drops the player's link).
+    static int32_t updatePlayerLink(CObject* o);
+
 
     // ---- Object operations: placing, the event-script timer, the flag list ----
     // Position (x, y) in fixed point; targets and footprints follow the move. Null does nothing.
@@ -854,7 +886,6 @@ public:
     // The swing gauge's step; a full gauge ends the swing.
     static void updateTimedMode(CObject* player);
     // Built by later work (game/pending.cpp for now).
-    static void resetObjectAnim(int32_t group, int32_t entry, CObject* o);
     static CObject* findObjectContainingRect(int32_t x, int32_t y, int32_t w, int32_t h, ObjectArray* list,
                                              int32_t count);
     static void placeAtTile(int32_t x, int32_t y, int32_t kind);

@@ -294,6 +294,7 @@ void registerGameStatics() {
     registerParticleStatics();
     registerPromptStatics();
     registerCinematicStatics();
+    registerObjectActionStatics();
     StaticClass::registerStatics("Game.motion", &Game::motionTables);
 }
 

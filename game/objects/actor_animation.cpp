@@ -60,7 +60,6 @@ void CObject::setAnim58() {
 
 void CObject::setAnimVariant(int32_t n) { setAnim(n + 16 * param(PARAM_FLAGS)); }
 void CObject::setAnimVariant6() { setAnimVariant(6); }
-void CObject::setAnimVariant6B() { setAnimVariant(6); }
 void CObject::setAnimVariant9() { setAnimVariant(9); }
 void CObject::setAnimVariant15() { setAnimVariant(15); }
 void CObject::setAnimVariant19() { setAnimVariant(19); }

@@ -332,7 +332,6 @@ public:
     void setAnim58();
     void setAnimVariant(int32_t n);
     void setAnimVariant6();
-    void setAnimVariant6B();
     void setAnim12();
     void setAnim17();
     void setAnim20();
@@ -447,7 +446,6 @@ public:
                                       int32_t code, int32_t mask, int32_t flag);
     void followPathStep(int32_t x, int32_t y);
     bool canMoveWithBodyBox();
-    void chooseAttack(CObject* target, int32_t mode);
     static int32_t getMoveDirectionCode(CObject* o, CObject* other);
 
     // ---- layer template slots, member lists and per-kind object tables ----
@@ -551,11 +549,6 @@ public:
     static int32_t parseActionData(CObject* o, int32_t kind, ByteArray* data, int32_t offset);
     static void applyPathSegment(CObject* o);
 
-    // ---- built by later work (game/pending.cpp for now) ----
-
-    // Sets up the object's own timer (type 23 keeps its id in params[7]).
-    void initTimers();
-
     // ---- gauges, refill schedules, power values and the object's timers ----
 
     // Adds delta to gauge kind 0-2; true when the value hit a bound (kind 1 overflows into params[20]).
@@ -602,6 +595,56 @@ public:
     // Built by later work (game/pending.cpp for now).
     static void randomWander(CObject* o, int32_t property);
 
+
+    // ---- references, timers and placement values of objects ----
+    // The power of an object's hit (the player's: its item's action record n, upgraded).
+    static int32_t getProperty(CObject* o, int32_t n);
+    static void releaseSlot(CObject* o);
+    static void releasePopupSlot();
+    // An enabled timed record (params[0] 1) gets its timer in params[7], its period in params[8]
+    // and, with params[5] 1, its message popup in params[9]; a disabled one lets both go.
+    void initTimers();
+    static void pauseObjectTimers(CObject* o);
+    static void resumeObjectTimers(CObject* o);
+    static void updatePosition(CObject* o);
+    static void computeLinkOffset(CObject* o);
+    static void resolveListIds(ObjectArray* list);
+    // The first of the first count entries of list that is a type-5 object the object faces
+    // with the player's input set to direction for the test.
+    static bool hasFacingTarget(CObject* o, int32_t direction, ObjectArray* list, int32_t count);
+    static CObject* findObjectInView(int32_t a, int32_t b, bool flag);
+    static void setMode2(CObject* o);
+    static void setMode3(CObject* o);
+    static void updateLinkedTable(CObject* o);
+    // The held object's swing toward the target its range factor sets.
+    static void updateHeld(CObject* o);
+    // The HUD's gauge display brought forward (a gauge changed).
+    static void refreshGaugeDisplay();
+
+    // ---- action areas, attacks and the player's item actions ----
+    static bool testActionArea(CObject* actor, CObject* target, int32_t action, int32_t mode);
+    static bool testPlayerActionArea(CObject* o, ObjectArray* list, int32_t count, int32_t action);
+    // 1 with the chosen action in params[42], or 0 when no action area touches the target.
+    int32_t chooseAttack(CObject* target, int32_t mode);
+    static int32_t attackCheck(CObject* actor, CObject* target, int32_t mode);
+    static void reactToHit(CObject* o, CObject* pushed, ObjectArray* list, int32_t count);
+    static bool tryPullBack(CObject* o, ObjectArray* list, int32_t count);
+    static int32_t useItemOnTarget(CObject* o, ObjectArray* list, int32_t count, int32_t mode);
+    static int32_t moveWithSideStep(CObject* o, ObjectArray* list, int32_t count, int32_t mode);
+    static void finishPlayerAction(CObject* o, ObjectArray* list, int32_t count, bool flag, int32_t mode,
+                                   int32_t kind);
+    static void die(CObject* o, ObjectArray* list, int32_t count, bool flag);
+    static void advanceStep(CObject* o);
+    // Built by later work (game/pending.cpp for now).
+    static int32_t resolveContact(CObject* actor, CObject* target, ObjectArray* list, int32_t countOrMode, int32_t x,
+                                  int32_t y, int32_t w, int32_t h, int32_t isPlayer);
+    static int32_t onHitBy(CObject* o, CObject* other, int32_t mode, int32_t direction);
+    static int32_t resolveHitFromFront(CObject* o, CObject* other);
+    static void remove(CObject* o);
+    static void releaseGroupMembers(CObject* o);
+    static int32_t getRangeFactor(CObject* o);
+    static void resolveObjectIdParam(IntArray* params);
+    static void resolveEntryIdParam(IntArray* params);
 
     // The static initialiser.
     static void clinit();

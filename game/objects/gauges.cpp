@@ -102,13 +102,17 @@ bool CObject::setGauge(CObject* o, int32_t kind, int32_t value) {
         }
         o->setParam(gaugeIndex(kind), value);
     }
+    refreshGaugeDisplay();
+    return hitBound;
+}
+
+void CObject::refreshGaugeDisplay() {
     HudGaugeStatics& hud = Game::hudGauges;
     if (hud.s_gaugeTimer >= 0) Game::restartTimer(hud.s_gaugeTimer);
     if (hud.s_gaugeTarget == -1) {
         hud.s_gaugeFillStep = 128;
         hud.s_hudPanelX = hud.s_hudPanelHomeX;
     }
-    return hitBound;
 }
 
 // ---- Refill schedules ----

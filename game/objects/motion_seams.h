@@ -11,7 +11,6 @@ struct MotionSeams {
     int32_t (*clampMoveToBlocked)(CObject* o, int32_t offsetX, int32_t offsetY, int32_t w, int32_t h, int32_t code,
                                   int32_t mask, int32_t flag) = nullptr;
     bool (*canMoveWithBodyBox)(CObject* o) = nullptr;
-    void (*chooseAttack)(CObject* o, CObject* target, int32_t mode) = nullptr;
     void (*onEvent)(int32_t event, CObject* o) = nullptr;
 };
 MotionSeams& motionSeams();

@@ -12,7 +12,6 @@ namespace mrc {
 struct LevelDataSeams {
     bool (*runEventScript)(int32_t n, bool clearSkip) = nullptr;
     int32_t (*findMessageEntryById)(int32_t id) = nullptr;
-    void (*resolveRecordIdInData)(ByteArray* data, int32_t offset, int32_t code) = nullptr;
 };
 
 // The one set of seams; tests reset it with `levelDataSeams() = {}`.

@@ -174,7 +174,8 @@ void Game::linkEventScript(ObjectArray* keys, ByteArray* script) {
         }
         offset = next;
         if (op >= 165 && op <= 169) {
-            resolveRecordIdInData(script, c.offset, op);
+            // The linker's only look-up table is the keys: the record's lists map through them.
+            resolveRecordIdInData(script, op, c.offset, keys, keys);
             continue;
         }
         switch (op) {

@@ -62,17 +62,16 @@ TEST_F(CObjectTest, ConstructorChoosesTheStartAnimationByType) {
 TEST_F(CObjectTest, Type23PausesItsTimerAtOnce) {
     Game::initTimers(0);
     Game::updateGameTime();
-    const int32_t timer = Game::timerAlloc();
-    ASSERT_GE(timer, 0);
-    clock.advance(500);
-    Game::updateGameTime();
-    EXPECT_FALSE(Game::isTimerBelowMinusTwo(timer));
-    CObject* o = object(1, 23, {{CObject::PARAM_LINK_ID, timer}});
+    CObject* o = object(1, 23, {{0, 1}, {1, 2}, {CObject::PARAM_LINK_ID, -1}});
     EXPECT_FALSE(animStarted(o->m_sprite));
+    const int32_t timer = o->param(CObject::PARAM_LINK_ID);
+    ASSERT_GE(timer, 0);
+    EXPECT_EQ(o->param(8), 2000);
     EXPECT_TRUE(Game::isTimerBelowMinusTwo(timer));
+    const int32_t elapsed = Game::getTimerElapsed(timer);
     clock.advance(800);
     Game::updateGameTime();
-    EXPECT_EQ(Game::getTimerElapsed(timer), 500);  // paused where it was
+    EXPECT_EQ(Game::getTimerElapsed(timer), elapsed);  // paused where it started
 }
 
 TEST_F(CObjectTest, TheOtherConstructorsSetTheirFixedValues) {

@@ -4,6 +4,7 @@
 
 #include "framework/sprite/sprite.h"
 #include "game/objects/motion_seams.h"
+#include "game/objects/object_action_seams.h"
 #include "tests/game/cell_grid_fixture.h"
 
 namespace {
@@ -25,6 +26,7 @@ protected:
     }
     void TearDown() override {
         mrc::motionSeams() = {};
+        mrc::objectActionSeams() = {};
         CellGridTest::TearDown();
     }
     static std::vector<std::pair<int32_t, CObject*>>& events() {
@@ -511,7 +513,12 @@ protected:
         recordEvents();
         useLevel(wide());
         attacks = 0;
-        mrc::motionSeams().chooseAttack = [](CObject*, CObject*, int32_t) { ++attacks; };
+        // Every action area is tested once per choice; none touches.
+        mrc::objectActionSeams().resolveContact = [](CObject*, CObject*, ObjectArray*, int32_t, int32_t, int32_t,
+                                                     int32_t, int32_t, int32_t) {
+            ++attacks;
+            return 0;
+        };
         Game::objects.s_actionRecords = om()->newObjectArray(kClass_ObjectArray, 1);
         Game::objects.s_actionRecords->elements()[0] = shortRecords({{{4, 2}}}, 20);
     }
@@ -556,7 +563,11 @@ TEST_F(ApproachTest, BlockedFarAwaySendsSevenThenStillAims) {
     EXPECT_EQ(o->param(CObject::PARAM_FACING), kRight);
     EXPECT_EQ(attacks, 1);
     // A new action of another kind ends the approach.
-    mrc::motionSeams().chooseAttack = [](CObject* a, CObject*, int32_t) { a->setParam(CObject::PARAM_SUBSTATE, 4); };
+    mrc::objectActionSeams().resolveContact = [](CObject* a, CObject*, ObjectArray*, int32_t, int32_t, int32_t, int32_t,
+                                                 int32_t, int32_t) {
+        a->setParam(CObject::PARAM_SUBSTATE, 4);
+        return 0;
+    };
     events().clear();
     o->updateBehaviour(nullptr, 0);
     ASSERT_EQ(events().size(), 2u);

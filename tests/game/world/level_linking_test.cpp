@@ -14,22 +14,13 @@ namespace {
 
 using Operands = std::vector<int16_t>;
 
-struct RecordCall {
-    int32_t offset, code;
-};
-std::vector<RecordCall> g_records;
-
 class LevelLinkingTest : public mrc::test::WorldTest {
 protected:
     void SetUp() override {
         WorldTest::SetUp();
         mrc::registerCinematicStatics();
         Game::cinematics = CinematicStatics{};
-        g_records.clear();
         mrc::levelDataSeams().findMessageEntryById = [](int32_t id) { return id + 1000; };
-        mrc::levelDataSeams().resolveRecordIdInData = [](ByteArray*, int32_t offset, int32_t code) {
-            g_records.push_back({offset, code});
-        };
         // Keys: id 100 -> 7, id 200 -> 8.
         app()->staticClass->addRoot(&keys);
         keys = om()->newObjectArray(mrc::kClass_IntArray, 2);
@@ -184,11 +175,11 @@ TEST_F(LevelLinkingTest, EventScriptOperandsAreLinkedByOpcode) {
         Game::linkEventScript(keys, script);
         EXPECT_EQ(operandsOf(script, 0), c.out) << "opcode " << c.op;
     }
-    EXPECT_TRUE(g_records.empty());
 }
 
 TEST_F(LevelLinkingTest, AScriptIsWalkedCommandByCommand) {
     Game::objects.s_type1Objects = list({object(11, 1), object(12, 1)});
+    Game::objects.s_templates = list({object(90, 80), object(100, 80)});
     std::vector<uint8_t> run;
     for (const auto& c : {command(115, {12}), command(166, {100, 100}), command(184, {100}), command(115, {11, 7})})
         run.insert(run.end(), c.begin(), c.end());
@@ -196,10 +187,9 @@ TEST_F(LevelLinkingTest, AScriptIsWalkedCommandByCommand) {
     ByteArray* script = bytes(run);
     Game::linkEventScript(keys, script);
     EXPECT_EQ(operandsOf(script, 0), (Operands{1}));
-    EXPECT_EQ(operandsOf(script, 4), (Operands{100, 100})) << "record opcodes go to their own linker";
-    ASSERT_EQ(g_records.size(), 1u);
-    EXPECT_EQ(g_records[0].offset, 4);
-    EXPECT_EQ(g_records[0].code, 166);
+    // A record opcode goes to the record linker: its template id becomes the template's index,
+    // and nothing else of the command is linked by kind.
+    EXPECT_EQ(operandsOf(script, 4), (Operands{1, 100}));
     EXPECT_EQ(operandsOf(script, 10), (Operands{7}));
     EXPECT_EQ(operandsOf(script, 14), (Operands{0, 7}));
     Game::linkEventScript(keys, nullptr);
