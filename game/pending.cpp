@@ -27,6 +27,7 @@ void Game::addToCounter(int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addToCount
 void Game::setPlayerState(int32_t, int32_t, CObject*) { GAME_NOT_BUILT_YET("Game::setPlayerState"); }
 void Game::setObjectAiMode(CObject*, int32_t) { GAME_NOT_BUILT_YET("Game::setObjectAiMode"); }
 void Game::setAllAbilityFlags() { GAME_NOT_BUILT_YET("Game::setAllAbilityFlags"); }
+void Game::rebuildInterfaceSprite() { GAME_NOT_BUILT_YET("Game::rebuildInterfaceSprite"); }
 
 void Game::drawWrappedBackground(Graphics*, int32_t, int32_t, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::drawWrappedBackground");

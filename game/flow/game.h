@@ -429,6 +429,21 @@ public:
                                bool openPack);
     static void openDataStreams();
 
+    // ---- loading starters ----
+
+    static constexpr int32_t kAngleTablePackText = 501;
+    static constexpr int32_t kLevelSelectScript = 18;
+    // Loader command 5: makes the entry readable (nothing is read); the first time also starts
+    // the sound pack; every time enables the sound object.
+    static void startSoundSet(int32_t pack, int32_t entry);
+    // The 181 angle values of entry 0 of the pack that string 501 names.
+    static void loadTable181();
+    // The interface sprite (entry 5 of pack 2) in its recorded slot, with the modules of frames
+    // 4-11 cached.
+    static void rebuildInterfaceSprite();
+    // The level selection: a loading script of its own, entered from the menus or the set-up.
+    static void openLevelSelect(int32_t mode, bool back);
+
     // ---- touch and key input ----
 
     void handlePointer();
@@ -782,6 +797,13 @@ public:
         // The sub-menu pages: the list cursor and its last page, the scrolling text's position
         // and end (14 fraction bits).
         int32_t listCursor, lastPage, scrollY, scrollEnd;
+        // The level selection's mode (1: browsing the map) and whether leaving it returns to
+        // the menu.
+        int32_t infoMode;
+        uint8_t levelSelectBack;
+        // The backlight refresh: its switch and the tick count of the last refresh.
+        uint8_t backlightKeepAlive;
+        int64_t lastBacklightTicks;
     };
     static MenuStatics menuStatics;
     static void initMenuStates();
@@ -822,6 +844,8 @@ public:
     // Sound `sound` once on the first channel, when sound effects are on.
     static void requestEffectSound(int32_t sound);
     static void stopAllSounds();
+    // Keeps the display lit: at most one flash of the backlight a second, while switched on.
+    static void refreshBacklight();
     // The sub-menu pages (state 10).
     static void openScrollingTextPage();
     static void paintLayout11AndReset();

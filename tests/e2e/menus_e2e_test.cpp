@@ -38,7 +38,7 @@ TEST_F(VeltranoMenus, TheTitleWaitsForAKey) {
     EXPECT_TRUE(r.inOrder({"state 2.0 -> 3.1"})) << r.output;
     EXPECT_EQ(r.count("menu 0 -> 0"), 0u) << "no menu without a key";
     Screenshot s(shot("title.png"));
-    EXPECT_GT(ink(s, 300, 195, 500, 225), 30) << "the prompt";
+    EXPECT_GT(ink(s, 300, 410, 500, 440), 30) << "the prompt";
 }
 
 TEST_F(VeltranoMenus, OptionsShowTheHighlightedMusicItem) {
