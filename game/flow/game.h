@@ -50,10 +50,11 @@ public:
                             Object* message) = nullptr;
         void (*park)() = nullptr;
         void (*unpark)() = nullptr;
-        // The promotion state (19): entered, stepped with the frame's keys (an answer of 21 or
-        // more is the chosen entry), painted; the loaded entries and whether any matches.
+        // The promotion state (19): entered, stepped with the frame's key code (21 up, 32 down,
+        // 23 left, 24 right, 26 back, 25 confirm, 0 none; true when the screen is done),
+        // painted; the loaded entries and whether any matches.
         void (*enter)() = nullptr;
-        int32_t (*update)(int32_t keysPressed) = nullptr;
+        bool (*update)(int32_t keyCode) = nullptr;
         void (*paintOverlay)(Graphics* g) = nullptr;
         int32_t (*countLoaded)() = nullptr;
         bool (*anyEntryMatches)() = nullptr;
@@ -823,6 +824,7 @@ public:
     static void updateMenuAnimated();
     static void updateMainMenuInput();
     static void updateMenuInput();
+    static void updateCommonMenuKeys();
     static void moveMenuCursor(int32_t step);
     static void confirmMenuItem();
     static void menuSoftKey(int32_t action);
@@ -830,6 +832,22 @@ public:
     static bool isTouchControlsItem();
     static void toggleTouchControls();
     static void startNewGame();
+    // The actions of the pause menu's resume item, the death choice (menu 8), the chapters
+    // (menu 9), the summary's offer (menu 11) and the leave-level confirmation (menu 12).
+    static void resumeFromPauseMenu();
+    static void chooseAfterDeath(int32_t item);
+    static void secondaryMenuAction(int32_t menu, int32_t item);
+    // Menu 10's keys before the common ones: the walk over (row, column) places; true when the
+    // keys were used.
+    static bool upgradeMenuKeys();
+    // After the common keys: a held confirm buys in column 0 or 1; elsewhere the hold timer
+    // restarts.
+    static void upgradeHoldRule();
+    // Built by later work (game/pending.cpp for now).
+    static void restartAtLevel(int32_t level);
+    static void paintDeathScene(Graphics* g);
+    static void selectSaveSlot(int32_t slot);
+    static void removeSelectableItem(int32_t item);
     static void enterMenuState(int32_t kind);
     static void enterLevelSetup(int32_t reason);
     static void enterState();
@@ -855,6 +873,9 @@ public:
     static void paintSubmenu(Graphics* g);
     // The promotion state (19): through the hooks; without them it ends at once.
     static void updatePromo();
+    // The promotion screen's code for the frame's keys, the first that is pressed of up, down,
+    // left, right, back and confirm.
+    static int32_t promoKeyCode(int32_t keys);
     // The title screen (state 3).
     static void updateTitle();
     static void paintTitle(Graphics* g);

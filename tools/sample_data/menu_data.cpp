@@ -142,7 +142,7 @@ std::vector<uint8_t> angleTable() {
 std::vector<std::string> pageTexts() {
     std::vector<std::string> t(21 + kPageCount);
     t[0] = "How to play";
-    t[1] = "Page %0 of %1";
+    t[1] = "Page %n of %n";
     const char* const bodies[kPageCount] = {
         "Move with the arrow keys or the pad at the lower left. Walk into doors to open them and "
         "onto ledges to climb.",
