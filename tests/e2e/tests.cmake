@@ -40,3 +40,8 @@ set_tests_properties(GameThreads.EndToEnd PROPERTIES LABELS "${name};tsan" TIMEO
 # sanitizer too.
 add_test(NAME GameStart.EndToEnd COMMAND $<TARGET_FILE:${name}> --gtest_filter=VeltranoStart.*)
 set_tests_properties(GameStart.EndToEnd PROPERTIES LABELS "${name};tsan" TIMEOUT 300)
+
+# The menus on the sample data with its sounds loaded and played (the game thread's requests
+# against the mixer's thread), under the thread sanitizer too.
+add_test(NAME MenuSounds.EndToEnd COMMAND $<TARGET_FILE:${name}> --gtest_filter=VeltranoMenus.*)
+set_tests_properties(MenuSounds.EndToEnd PROPERTIES LABELS "${name};tsan" TIMEOUT 300)
