@@ -14,6 +14,7 @@
 #include "platform/lcdui/image.h"
 #include "runtime/core/arrays.h"
 #include "tests/game/archive_game_fixture.h"
+#include "tests/game/flow/menu_keys.h"
 #include "tools/sample_data/sample_data.h"
 
 namespace {
@@ -50,16 +51,8 @@ protected:
         for (int i = 0; i < 100 && (Game::loadStep() & Game::kLoadFinished) == 0; ++i) {
         }
     }
-    void press(int32_t keys) {
-        in.keysPressed = keys;
-        Game::stateUpdates[Game::kStateMenu](game);
-        in.keysPressed = 0;
-    }
-    void open(int32_t menu) {
-        Game::setMenu(menu, 1, -1);
-        for (int i = 0; i < 100 && Game::layouts.s_menuPhase == 0; ++i) press(0);
-        ASSERT_EQ(Game::layouts.s_menuPhase, 1);
-    }
+    void press(int32_t keys) { test::pressMenuKeys(game, keys); }
+    void open(int32_t menu) { test::openMenu(game, menu); }
     static int32_t panelY(int32_t layout) {
         const int32_t panel = JArray::getInt(Game::flowStatics.s_layoutSelection, layout);
         return JArray::getShort(Game::layoutElement(layout, panel), 2);

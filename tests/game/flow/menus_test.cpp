@@ -6,6 +6,7 @@
 #include "game/flow/game.h"
 #include "game/objects/cobject.h"
 #include "runtime/core/arrays.h"
+#include "tests/game/flow/menu_keys.h"
 #include "tests/game/game_fixture.h"
 
 namespace {
@@ -23,17 +24,8 @@ protected:
         Game::tables.s_hasSavedGame = 0;
     }
     // One frame of the menu state with these keys pressed.
-    void press(int32_t keys) {
-        in.keysPressed = keys;
-        Game::stateUpdates[Game::kStateMenu](game);
-        in.keysPressed = 0;
-    }
-    // Opens the menu and lets its opening counter run out.
-    void open(int32_t menu) {
-        Game::setMenu(menu, 1, -1);
-        for (int i = 0; i < 100 && Game::layouts.s_menuPhase == 0; ++i) press(0);
-        ASSERT_EQ(Game::layouts.s_menuPhase, 1);
-    }
+    void press(int32_t keys) { test::pressMenuKeys(game, keys); }
+    void open(int32_t menu) { test::openMenu(game, menu); }
     static int32_t item() {
         return JArray::getInt(static_cast<IntArray*>(JArray::getRef(Game::flowStatics.s_menuTable, Game::layouts.s_menu)),
                               Game::layouts.s_menuCursor);
