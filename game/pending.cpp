@@ -31,7 +31,11 @@ void Game::setPlayerState(int32_t state, int32_t param, CObject* o) {
     if (auto seam = mrc::objectActionSeams().setPlayerState) seam(state, param, o);
 }
 void Game::setObjectAiMode(CObject*, int32_t) { GAME_NOT_BUILT_YET("Game::setObjectAiMode"); }
-void Game::setAllAbilityFlags() { GAME_NOT_BUILT_YET("Game::setAllAbilityFlags"); }
+void Game::rebuildInterfaceSprite() { GAME_NOT_BUILT_YET("Game::rebuildInterfaceSprite"); }
+void Game::restartAtLevel(int32_t) { GAME_NOT_BUILT_YET("Game::restartAtLevel"); }
+void Game::paintDeathScene(Graphics*) { GAME_NOT_BUILT_YET("Game::paintDeathScene"); }
+void Game::selectSaveSlot(int32_t) { GAME_NOT_BUILT_YET("Game::selectSaveSlot"); }
+void Game::removeSelectableItem(int32_t) { GAME_NOT_BUILT_YET("Game::removeSelectableItem"); }
 
 void Game::drawWrappedBackground(Graphics*, int32_t, int32_t, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("Game::drawWrappedBackground");

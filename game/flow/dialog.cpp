@@ -57,6 +57,7 @@ void Game::drawString(Graphics* g, ObjectArray* fonts, int32_t /*mode*/, int32_t
     TextStatics& t = textStatics;
     if (pack != t.textCachedPack || string != t.textCachedString) {
         t.pageIndex = 0;
+        t.textArgIndex = 0;  // the new string's first '%' argument is argument 0
         t.textFont = static_cast<int8_t>(font);
         t.textRevealCursor = 0;
         t.textRevealTick = 0;

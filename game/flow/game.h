@@ -55,10 +55,11 @@ public:
                             Object* message) = nullptr;
         void (*park)() = nullptr;
         void (*unpark)() = nullptr;
-        // The promotion state (19): entered, stepped with the frame's keys (an answer of 21 or
-        // more is the chosen entry), painted; the loaded entries and whether any matches.
+        // The promotion state (19): entered, stepped with the frame's key code (21 up, 32 down,
+        // 23 left, 24 right, 26 back, 25 confirm, 0 none; true when the screen is done),
+        // painted; the loaded entries and whether any matches.
         void (*enter)() = nullptr;
-        int32_t (*update)(int32_t keysPressed) = nullptr;
+        bool (*update)(int32_t keyCode) = nullptr;
         void (*paintOverlay)(Graphics* g) = nullptr;
         int32_t (*countLoaded)() = nullptr;
         bool (*anyEntryMatches)() = nullptr;
@@ -479,6 +480,21 @@ public:
     static ASprite* loadSprite(ASprite* sprite, int32_t pack, int32_t entry, int32_t palette, int32_t flags,
                                bool openPack);
     static void openDataStreams();
+
+    // ---- loading starters ----
+
+    static constexpr int32_t kAngleTablePackText = 501;
+    static constexpr int32_t kLevelSelectScript = 18;
+    // Loader command 5: makes the entry readable (nothing is read); the first time also starts
+    // the sound pack; every time enables the sound object.
+    static void startSoundSet(int32_t pack, int32_t entry);
+    // The 181 angle values of entry 0 of the pack that string 501 names.
+    static void loadTable181();
+    // The interface sprite (entry 5 of pack 2) in its recorded slot, with the modules of frames
+    // 4-11 cached.
+    static void rebuildInterfaceSprite();
+    // The level selection: a loading script of its own, entered from the menus or the set-up.
+    static void openLevelSelect(int32_t mode, bool back);
 
     // ---- touch and key input ----
 
@@ -913,6 +929,13 @@ public:
         // The sub-menu pages: the list cursor and its last page, the scrolling text's position
         // and end (14 fraction bits).
         int32_t listCursor, lastPage, scrollY, scrollEnd;
+        // The level selection's mode (1: browsing the map) and whether leaving it returns to
+        // the menu.
+        int32_t infoMode;
+        uint8_t levelSelectBack;
+        // The backlight refresh: its switch and the tick count of the last refresh.
+        uint8_t backlightKeepAlive;
+        int64_t lastBacklightTicks;
     };
     static MenuStatics menuStatics;
     static void initMenuStates();
@@ -932,6 +955,7 @@ public:
     static void updateMenuAnimated();
     static void updateMainMenuInput();
     static void updateMenuInput();
+    static void updateCommonMenuKeys();
     static void moveMenuCursor(int32_t step);
     static void confirmMenuItem();
     static void menuSoftKey(int32_t action);
@@ -939,6 +963,22 @@ public:
     static bool isTouchControlsItem();
     static void toggleTouchControls();
     static void startNewGame();
+    // The actions of the pause menu's resume item, the death choice (menu 8), the chapters
+    // (menu 9), the summary's offer (menu 11) and the leave-level confirmation (menu 12).
+    static void resumeFromPauseMenu();
+    static void chooseAfterDeath(int32_t item);
+    static void secondaryMenuAction(int32_t menu, int32_t item);
+    // Menu 10's keys before the common ones: the walk over (row, column) places; true when the
+    // keys were used.
+    static bool upgradeMenuKeys();
+    // After the common keys: a held confirm buys in column 0 or 1; elsewhere the hold timer
+    // restarts.
+    static void upgradeHoldRule();
+    // Built by later work (game/pending.cpp for now).
+    static void restartAtLevel(int32_t level);
+    static void paintDeathScene(Graphics* g);
+    static void selectSaveSlot(int32_t slot);
+    static void removeSelectableItem(int32_t item);
     static void enterMenuState(int32_t kind);
     static void enterLevelSetup(int32_t reason);
     static void enterState();
@@ -953,6 +993,8 @@ public:
     // Sound `sound` once on the first channel, when sound effects are on.
     static void requestEffectSound(int32_t sound);
     static void stopAllSounds();
+    // Keeps the display lit: at most one flash of the backlight a second, while switched on.
+    static void refreshBacklight();
     // The sub-menu pages (state 10).
     static void openScrollingTextPage();
     static void paintLayout11AndReset();
@@ -962,6 +1004,9 @@ public:
     static void paintSubmenu(Graphics* g);
     // The promotion state (19): through the hooks; without them it ends at once.
     static void updatePromo();
+    // The promotion screen's code for the frame's keys, the first that is pressed of up, down,
+    // left, right, back and confirm.
+    static int32_t promoKeyCode(int32_t keys);
     // The title screen (state 3).
     static void updateTitle();
     static void paintTitle(Graphics* g);

@@ -24,10 +24,10 @@ int32_t rowAt(IntArray* row, int32_t i) { return JArray::getInt(row, i); }
 int32_t rowLength(IntArray* row) { return isNull(row) ? 0 : row->length; }
 }  // namespace
 
-Game::MenuStatics Game::menuStatics = {0, 0, 1, -1, 1, 1, 0, 0, 0, 0};
+Game::MenuStatics Game::menuStatics = {0, 0, 1, -1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
 
 void Game::initMenuStates() {
-    menuStatics = {0, 0, 1, -1, 1, 1, 0, 0, 0, 0};
+    menuStatics = {0, 0, 1, -1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
     layouts.s_menuCursor = kFirstItem;
     stateUpdates[kStateMenu] = [](Game*) {
         if (overlayStatics.gameSubState == 0) updateMenu();
@@ -290,6 +290,12 @@ void Game::updateMenuInput() {
         if (updateProgressFade()) nextHint();
         return;
     }
+
+    if (!upgradeMenuKeys()) updateCommonMenuKeys();
+    upgradeHoldRule();
+}
+
+void Game::updateCommonMenuKeys() {
     IntArray* row = menuRowOf(layouts.s_menu);
     const int32_t n = rowLength(row), keys = inputStatics.keysPressed;
     if (keys & kUp) moveMenuCursor(-1);
@@ -378,7 +384,7 @@ void Game::menuAction(int32_t item) {
                 case 4: if (menu == 1 || menu == 7) enterMenuState(0); break;
                 case 5: enterMenuState(1); break;
                 case 6: if (menu == 0) open(2); else if (menu == 1) open(3); stateStatics.redraw = 1; break;
-                case 7: if (menu == 1) { restoreBackground(); popState(); resetKeys(1); } break;
+                case 7: if (menu == 1) resumeFromPauseMenu(); break;
                 case 8: if (menu == 1) { open(4); stateStatics.redraw = 1; } break;
                 case 46: if (menu == 1) { open(kUpgradeMenu); stateStatics.redraw = 1; } break;
                 case 79: if (menu == 1) enterMenuState(2); break;
@@ -407,6 +413,7 @@ void Game::menuAction(int32_t item) {
             }
             if (item == 10 || item == 11) menuSoftKey(0);
             break;
+        case 8: case 9: case 11: case 12: secondaryMenuAction(menu, item); break;
         case kUpgradeMenu:
             if (item >= 48 && item <= 52) {
                 stepUpgradePurchase();

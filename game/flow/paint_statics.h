@@ -29,6 +29,7 @@ struct PaintStatics {
     int32_t s_glowMode;  // paints only below 2
     IntArray* s_glowRect;  // int[4]: x1, y1, x2, y2 of the next glow
     int32_t s_glowModeNext;
+    uint8_t s_letterboxActive;  // the bars over the death scene (the event scripts' letterbox)
 
     MRC_REF_FIELDS(&PaintStatics::s_sceneEffect, &PaintStatics::s_regionImage, &PaintStatics::s_regionGraphics,
                    &PaintStatics::s_regionPixels, &PaintStatics::s_regionOut, &PaintStatics::s_glowRect);

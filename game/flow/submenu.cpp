@@ -12,8 +12,9 @@ constexpr int32_t kPageTexts = 2, kScrollTexts = 4;
 constexpr int32_t kConfirm = 0x820, kLeftSoft = 0x40000, kBack = 0x80000, kHash = 0x20000;
 constexpr int32_t kNext = 0x820 | 0x1010, kPrevious = 0x408;
 constexpr int32_t kScrollStart = 360 << 14;
-constexpr int32_t kScrollWidth = 780, kScrollX = 10;
-constexpr int32_t kPromoChosen = 21;  // the promotion screen's answer for a chosen entry
+constexpr int32_t kScrollWidth = 780, kScrollX = 10, kScrollHeightLimit = 0x1E000;
+constexpr int32_t kScrollText = 2, kScrollTextElement = 2;
+constexpr int32_t kMayDash = 0x100, kMayClimb = 0x80, kMayGlide = 0x200;
 constexpr int32_t kTopLeft = 20;
 }  // namespace
 
@@ -34,8 +35,9 @@ void Game::openScrollingTextPage() {
     paintLayout(buffer, kScrollLayout, 0, 0, true, -1, -1);
     drawButton(buffer, kScrollLayout, 1, -1, 0, 0, 0, 5, 0, 0, -1, -1);
     menuStatics.scrollY = kScrollStart;
-    // The text's height is not measured here: it scrolls through one screen.
-    menuStatics.scrollEnd = -(kScreenHeight << 14);
+    const int32_t height = measureTextPageHeight(stateStatics.fonts, spriteIn(stateStatics.sprites, 3), kScrollTexts,
+                                                 kScrollText, 0, kScrollWidth, kScrollHeightLimit, 0);
+    menuStatics.scrollEnd = -(height << 14);
 }
 
 void Game::handleCursorKeys() {
@@ -70,32 +72,67 @@ void Game::paintSubmenu(Graphics* g) {
     s.redraw = 0;
     const int32_t cursor = menuStatics.listCursor;
     switch (overlayStatics.gameSubState) {
-        case 0:
+        case 0: {
+            const int32_t last = menuStatics.lastPage;
             paintLayout(g, kListLayout, 0, 0, true, cursor, -1);
-            drawButtonDefault(g, kListLayout, 1, kPageTexts, cursor + 2);
+            paintLayout(g, kListLayout, 0, 0, true, -1, -1);
+            drawButtonDefault(g, kListLayout, 4, kPageTexts, 0);
+            drawButtonDefault(g, kListLayout, 6, kPageTexts, 21 + cursor);
+            drawButtonDefault(g, kListLayout, 5, kPageTexts, cursor + 2);
+            setTextArg(0, cursor + 1);
+            setTextArg(1, last + 1);
+            drawButtonDefault(g, kListLayout, 7, kPageTexts, 1);
             paintLayoutFrame(g, 2, 4);
             break;
+        }
         case 1: {
-            // The scrolling text, clipped to the page's text element.
-            ShortArray* e = layoutElement(kScrollLayout, 1);
+            // The scrolling text as openScrollingTextPage measured it, clipped to the page's
+            // text element.
+            ShortArray* e = layoutElement(kScrollLayout, kScrollTextElement);
             const int32_t cx = g->getClipX(), cy = g->getClipY(), cw = g->getClipWidth(), ch = g->getClipHeight();
             if (!isNull(e))
                 g->setClip(JArray::getShort(e, 1), JArray::getShort(e, 2), JArray::getShort(e, 3), JArray::getShort(e, 4));
-            drawString(g, s.fonts, 0, kScrollTexts, 2, 0, kScrollX, menuStatics.scrollY >> 14, kScrollWidth, 0x1E000, 0,
-                       kTopLeft);
+            drawString(g, s.fonts, 0, kScrollTexts, kScrollText, 0, kScrollX, menuStatics.scrollY >> 14, kScrollWidth,
+                       kScrollHeightLimit, 0, kTopLeft);
             g->setClip(cx, cy, cw, ch);
             break;
         }
-        case 2:
+        case 2: {
+            const int32_t flags = objects.s_playerFlags;
+            const bool shown[3] = {(flags & kMayDash) != 0, (flags & kMayClimb) != 0 && s.currentLevel != 0,
+                                   (flags & kMayGlide) != 0};
             paintLayout(g, kStatsLayout, 0, 0, true, -1, -1);
+            for (int32_t group = 0; group < 3; ++group)
+                if (shown[group]) paintLayout(g, kStatsLayout, 0, 0, true, group, -1);
             drawButtonDefault(g, kStatsLayout, 1, 0, 79);
+            const int32_t counters[3][2] = {{tables.s_counterC, 5}, {tables.s_counterA, 20}, {tables.s_counterB, 20}};
+            for (int32_t i = 0; i < 3; ++i) {
+                setTextArg(0, counters[i][0]);
+                setTextArg(1, counters[i][1]);
+                drawButtonDefault(g, kStatsLayout, 10 + i, 0, 80 + i);
+            }
+            for (int32_t i = 0; i < 3; ++i)
+                if (shown[i]) drawButtonDefault(g, kStatsLayout, 13 + i, 0, 83 + i);
             break;
+        }
         default: break;
     }
     paintLayoutFrame(g, 0, 8);
 }
 
+int32_t Game::promoKeyCode(int32_t keys) {
+    static constexpr struct {
+        int32_t mask, code;
+    } kCodes[] = {{0x102, 21}, {0x4004, 32}, {0x408, 23}, {0x1010, 24}, {kBack, 26}, {kConfirm | kLeftSoft, 25}};
+    for (const auto& c : kCodes)
+        if (keys & c.mask) return c.code;
+    return 0;
+}
+
 void Game::updatePromo() {
-    const int32_t answer = promoHooks.update ? promoHooks.update(inputStatics.keysPressed) : kPromoChosen;
-    if (answer >= kPromoChosen) menuSoftKey(0);
+    // Without the promotion screen there is nothing to show: it is done at once.
+    const bool done = promoHooks.update ? promoHooks.update(promoKeyCode(inputStatics.keysPressed)) : true;
+    if (!done) return;
+    setMenu(0, 1, -1);
+    if (isMusicOn()) requestSound(0);
 }

@@ -15,6 +15,9 @@ constexpr int32_t kTitleSprite = 15;
 constexpr int32_t kTitleLayout = 9;
 constexpr int32_t kStateLevelSetup = 5;
 constexpr int32_t kTopLeft = 20;
+// Level set-up reasons: a continued game, a level chosen on the map, a set-up that keeps the
+// loaded level parts.
+constexpr int32_t kContinue = 1, kFromMap = 2, kReusingParts = 4;
 
 void fillBufferBlack() {
     Game::Graphics* g = Game::stateStatics.bufferGraphics;
@@ -52,6 +55,20 @@ void Game::enterLevelSetup(int32_t reason) {
     if (host::traceStates()) mrc_log("level set-up, reason %d", reason);
     setState(kStateLevelSetup, 0);
     stateStatics.stateTicks = 0;
+    levelSetup.s_levelSetupKind = reason;
+    if (reason == kFromMap) {
+        // The map's choice saved the game state and the progress already; the settings follow.
+        // (Resetting the save data here, as a new game does, would lose the progress just saved.)
+        levelSetup.s_levelStartFlag = 0;
+        levelSetup.s_levelSetupKind = 0;
+        writeSettingsRecord();
+    } else if (reason != kReusingParts) {
+        levelSetup.s_levelStartFlag = 1;
+        if (reason == kContinue) {
+            initSaveData();
+            if (saves.s_openLevelSelect == 1) openLevelSelect(0, false);
+        }
+    }
     if (!isNull(flowStatics.sound)) flowStatics.sound->forEachSound();
 }
 

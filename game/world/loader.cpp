@@ -20,6 +20,7 @@ constexpr int32_t kGameAction = 18;
 constexpr int32_t kWaitForKey = 16;
 constexpr int32_t kLoadLayouts = 12;
 constexpr int32_t kLevelSprites = 15;
+constexpr int32_t kStartCue = 0, kAngleTable = 3, kMainMenu = 6, kInterfaceSprite = 11;
 constexpr int32_t kKeepRawData = ASprite::kKeepPixelData;
 
 mrc::Application* app() { return mrc::ApplicationImpl::getApplication(); }
@@ -260,9 +261,14 @@ void runCommand(IntArray* c, int32_t& status) {
             storeIn(s.hudInstances, word(c, 1), instance);
             break;
         }
+        case 5: Game::startSoundSet(word(c, 1), word(c, 2)); break;
         case 6:
             if (word(c, 2) == -1) Game::setStateOnly(word(c, 1));
             else Game::setState(word(c, 1), word(c, 2));
+            endScript();
+            break;
+        case 7:
+            Game::setMenu(word(c, 1), 1, -1);
             endScript();
             break;
         case 8: Game::runEventActions(word(c, 1)); break;
@@ -287,10 +293,22 @@ void runCommand(IntArray* c, int32_t& status) {
                     Game::refreshUpgradeTableValues();
                     break;
                 case kLevelSprites: Game::loadLevelTileSprites(); break;
+                case kStartCue: Game::runStartCue(); break;
+                case kAngleTable:
+                    Game::loadTable181();
+                    Game::flowStatics.s_loadPack = -1;  // the table's pack replaced the loader's
+                    break;
+                case kMainMenu:
+                    // The promotion screen would be entered here when one were pending; nothing
+                    // marks one, so the main menu opens with its music.
+                    Game::setMenu(0, 1, -1);
+                    Game::playMusic(5, 1);
+                    break;
+                case kInterfaceSprite: Game::rebuildInterfaceSprite(); break;
                 default: break;
             }
             break;
-        default: GAME_NOT_BUILT_YET("Game::loadStep (commands 5, 7, 9-12, 15-17, game actions)"); break;
+        default: GAME_NOT_BUILT_YET("Game::loadStep (commands 9-12, 15-17, game actions)"); break;
     }
 }
 

@@ -38,7 +38,7 @@ TEST_F(VeltranoMenus, TheTitleWaitsForAKey) {
     EXPECT_TRUE(r.inOrder({"state 2.0 -> 3.1"})) << r.output;
     EXPECT_EQ(r.count("menu 0 -> 0"), 0u) << "no menu without a key";
     Screenshot s(shot("title.png"));
-    EXPECT_GT(ink(s, 300, 195, 500, 225), 30) << "the prompt";
+    EXPECT_GT(ink(s, 300, 410, 500, 440), 30) << "the prompt";
 }
 
 TEST_F(VeltranoMenus, OptionsShowTheHighlightedMusicItem) {
@@ -63,6 +63,34 @@ TEST_F(VeltranoMenus, TogglesBackQuitAndConfirmEndTheRun) {
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_TRUE(r.inOrder({"menu 0 -> 7", "menu 7 -> 0 (selection 2)", "menu 0 -> 2", "state 4.2 -> 99.0"}))
         << r.output;
+}
+
+TEST_F(VeltranoMenus, ASavedGameShowsTheContinueMark) {
+    // The mark is a 16 x 16 gold box centred on the continue button's mark place (400, 220).
+    auto gold = [](const Screenshot& s) {
+        int n = 0;
+        for (int y = 212; y < 228; ++y)
+            for (int x = 392; x < 408; ++x) {
+                const uint32_t p = s.at(x, y);
+                n += ((p >> 16) & 0xFF) > 0xC0 && ((p >> 8) & 0xFF) > 0x90 && ((p >> 8) & 0xFF) < 0xB8 && (p & 0xFF) < 0x50;
+            }
+        return n;
+    };
+    const std::string script = "50 key tap RETURN\n70 close\n";
+    RunResult fresh = game(script, {"--screenshot", shot("fresh.png").string()});
+    ASSERT_EQ(fresh.exitCode, 0) << fresh.output;
+    ASSERT_TRUE(fresh.inOrder({"menu 0 -> 0"})) << fresh.output;
+    EXPECT_LT(gold(Screenshot(shot("fresh.png"))), 20) << "no saved game, no mark";
+    // The store the first run wrote, its settings record marked as holding a saved game.
+    const std::filesystem::path settings = m_dir / "save" / "rms_veltrano.dat_1.dat";
+    ASSERT_TRUE(std::filesystem::exists(settings)) << fresh.output;
+    std::vector<uint8_t> record = test_support::readBytes(settings);
+    ASSERT_FALSE(record.empty());
+    record[0] = 1;
+    test_support::writeBytes(settings, record);
+    RunResult saved = game(script, {"--screenshot", shot("saved.png").string()});
+    ASSERT_EQ(saved.exitCode, 0) << saved.output;
+    EXPECT_GT(gold(Screenshot(shot("saved.png"))), 100) << saved.output;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "tools/formats/dot_font.h"
 #include "tools/formats/png_file.h"
+#include "tools/sample_data/menu_data.h"
 #include "tools/sample_data/sample_data.h"
 
 namespace {
@@ -87,6 +88,38 @@ TEST(SampleData, TheArchiveHoldsWhatTheStartUpReads) {
         int w = 0, h = 0;
         EXPECT_FALSE(decode(e.data, w, h).empty());
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MenuData, TunesForTheMusicIdsAndTonesForTheEffects) {
+    const std::vector<std::vector<uint8_t>> sounds = sample_data::soundSamples();
+    ASSERT_EQ(sounds.size(), 12u);
+    for (std::size_t i = 0; i < sounds.size(); ++i) {
+        ASSERT_GE(sounds[i].size(), 44u) << i;
+        const std::string head(sounds[i].begin(), sounds[i].begin() + 4);
+        EXPECT_EQ(head, i < 3 ? "MThd" : "RIFF") << i;
+    }
+}
+
+TEST(MenuData, TheAngleTableHoldsTheSineOfEachDegreeScaledBy256) {
+    const std::vector<uint8_t> table = sample_data::angleTable();
+    ASSERT_EQ(table.size(), 2u * 181);
+    auto at = [&](int d) { return int16_t(table[std::size_t(2 * d)] | table[std::size_t(2 * d + 1)] << 8); };
+    const std::pair<int, int16_t> cases[] = {{0, 0}, {30, 128}, {90, 256}, {150, 128}, {180, 0}};
+    for (const auto& [degrees, value] : cases) EXPECT_EQ(at(degrees), value) << degrees;
+}
+
+TEST(MenuData, ThePagesHaveABodyAndAButtonEach) {
+    const std::vector<std::string> pages = sample_data::pageTexts();
+    for (int p = 0; p < sample_data::kPageCount; ++p) {
+        EXPECT_FALSE(pages[std::size_t(2 + p)].empty()) << p;
+        EXPECT_FALSE(pages[std::size_t(21 + p)].empty()) << p;
+    }
+    EXPECT_NE(pages[1].find("%n"), std::string::npos) << "the page counter takes its numbers";
+    EXPECT_FALSE(sample_data::aboutTexts("notice").at(2).empty());
 }
 
 }  // namespace

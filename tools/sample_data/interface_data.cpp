@@ -190,8 +190,37 @@ Layout upgradeLayout() {
     return l;
 }
 
-// A plain screen: a buffered frame and a label.
-Layout pageLayout(int frame) { return {sprite(400, 240, 3, frame, -1, true), label(150, 60, 500, 300)}; }
+// A page's frame: painted with the page's static part (no group, sub-id -1).
+DefinitionRecord pageFrame() {
+    DefinitionRecord r = sprite(400, 240, 3, 21, -1, true);
+    r.values[5] = -1;
+    r.values[6] = -1;
+    return r;
+}
+
+// The title: the picture (sprite 15, buffered) and the key prompt near the bottom.
+Layout titleLayout() { return {sprite(0, 0, 15, 0, -1, true), label(200, 405, 400, 40, 0, 1)}; }
+
+// The information list: the frame, the page count (a kind-7 value at 3), the title (4), the body
+// (5), the button (6) and the page counter (7).
+Layout listPageLayout(int pages) {
+    return {pageFrame(), filler(), filler(), {7, 0, 0, {int16_t(pages - 1)}}, label(120, 55, 560, 40, 0, 1),
+            label(130, 110, 540, 220), label(250, 340, 300, 44), label(120, 395, 560, 30, 0, 2)};
+}
+
+// The statistics: the frame, the title (1), the counters (10-12) and the three abilities (13-15).
+Layout statisticsLayout() {
+    Layout l(16, filler());
+    l[0] = pageFrame();
+    l[1] = label(120, 55, 560, 40, 0, 1);
+    for (int i = 0; i < 6; ++i) l[std::size_t(10 + i)] = label(150, 120 + 50 * i, 500, 40);
+    return l;
+}
+
+// The scrolling page: the frame, its heading (1) and the text's window (2).
+Layout scrollPageLayout() {
+    return {pageFrame(), label(120, 45, 560, 40, 0, 1), label(0, 100, 800, 330)};
+}
 
 }  // namespace
 
@@ -210,10 +239,10 @@ std::vector<uint8_t> layoutsPack() {
     layouts[18] = menuLayout(2, 1, -1, 3);
     layouts[19] = menuLayout(3, 2, -1, 2);
     // The title, the pages and the loading screen (its tap-point prompt at elements 2 and 3).
-    layouts[9] = pageLayout(1);
-    layouts[11] = pageLayout(21);
-    layouts[13] = pageLayout(21);
-    layouts[17] = pageLayout(21);
+    layouts[9] = titleLayout();
+    layouts[11] = listPageLayout(4);
+    layouts[13] = statisticsLayout();
+    layouts[17] = scrollPageLayout();
     layouts[16] = {filler(), filler(), sprite(400, 440, 3, 0, -1, false, 1), label(200, 430, 400, 40)};
     // The later screens' layouts: minimal sets that their features fill.
     for (int n : {6, 7, 15, 20}) layouts[std::size_t(n)] = {filler()};
@@ -233,12 +262,14 @@ std::vector<std::string> menuLabels() {
         {35, "Saving"}, {36, "Energy"}, {37, "Points"}, {38, "Doors"}, {39, "Switches"}, {40, "Enemies"},
         {41, "Secrets"}, {42, "Level complete"}, {44, "Take the challenge level?"}, {45, "Leave this level?"},
         {46, "Upgrades"}, {48, "Sword"}, {49, "Shield"}, {50, "Boots"}, {51, "Amulet"}, {52, "Lantern"},
-        {54, "Strength"}, {55, "Speed"}, {57, "Hold to buy"}, {58, "Level %0"}, {60, "Complete"},
+        {54, "Strength"}, {55, "Speed"}, {57, "Hold to buy"}, {58, "Level %n"}, {60, "Complete"},
         {63, "Settings"}, {64, "Music"}, {66, "Effects"}, {68, "Vibration"}, {69, "Language"},
         {70, "Reset progress"}, {71, "Credits"}, {73, "About"}, {75, "Effects: on"}, {76, "Effects: off"},
-        {77, "Music: on"}, {78, "Music: off"}, {79, "Statistics"}, {86, "Your saved progress will be lost."},
+        {77, "Music: on"}, {78, "Music: off"}, {79, "Statistics"},
+        {80, "Chapters reached: %n of %n"}, {81, "Relics found: %n of %n"}, {82, "Secrets found: %n of %n"},
+        {83, "You can dash"}, {84, "You can climb"}, {85, "You can glide"}, {86, "Your saved progress will be lost."},
         {96, "More games"}, {97, "New games"}, {98, "More games"}, {99, "More games"},
-        {105, "Touch controls: on"}, {106, "Touch controls: off"},
+        {105, "Touch controls: on"}, {106, "Touch controls: off"}, {107, "Veltrano"},
     };
     std::vector<std::string> out(110, "");
     for (const auto& [id, text] : texts) out[std::size_t(id)] = text;

@@ -13,6 +13,7 @@
 #include "tools/formats/sprite_file.h"
 #include "tools/formats/text_pack.h"
 #include "tools/sample_data/interface_data.h"
+#include "tools/sample_data/menu_data.h"
 #include "tools/sample_data/prompt_data.h"
 
 namespace sample_data {
@@ -184,11 +185,14 @@ formats::ArchiveWriter buildArchive() {
                     {"ui/soft_right.png", 60, 60, 5}};
     for (const auto& c : controls) archive.add(c.name, controlImage(c.w, c.h, c.symbol));
 
-    // Texts: table 4 (entry 3) holds the start-up notice; the other tables are empty for now.
+    // Texts: table 0 (entry 1) the menus' labels, table 2 (entry 2) the information pages, table 4
+    // (entry 3) the start-up notice and the scrolling text; the other tables are empty for now.
     formats::PackWriter texts;
     for (int e = 0; e <= 6; ++e)
-        texts.add(e == 1 ? formats::textPack(menuLabels())
-                         : formats::textPack({e == 3 ? std::string(kNotice) : std::string()}));
+        texts.add(e == 1   ? formats::textPack(menuLabels())
+                  : e == 2 ? formats::textPack(pageTexts())
+                  : e == 3 ? formats::textPack(aboutTexts(kNotice))
+                           : formats::textPack({std::string()}));
     archive.add(packName(kTextPack), texts.build());
 
     formats::PackWriter startup;
@@ -201,6 +205,10 @@ formats::ArchiveWriter buildArchive() {
     fonts.add(formats::dotFontGlyphTable());
     fonts.add(sprite(formats::dotMatrixFont(2, {0xF0F0F0u, 0xFFD27Au, 0x8090A0u})));
     fonts.add(sprite(formats::dotMatrixFont(3, {0xF0F0F0u})));
+    // Entry 5: the interface sprite the level loading rebuilds.
+    fonts.add(sprite(placeholderSprite()));
+    fonts.add(sprite(placeholderSprite()));
+    fonts.add(sprite(interfaceSprite()));
     archive.add(packName(kFontPack), fonts.build());
 
     // The definitions pack (the interface layouts), the level's tile sprites and their mappings.
@@ -219,9 +227,11 @@ formats::ArchiveWriter buildArchive() {
     archive.add(packName(kInterfacePack), interface.build());
 
     // Packs the first loading lists read whose content later features bring.
-    const std::map<int, int> later = {{3, 1}, {8, 7}, {22, 3}, {26, 8}};
+    const std::map<int, int> later = {{8, 7}, {22, 3}, {26, 8}};
     for (const auto& [pack, entries] : later) archive.add(packName(pack), placeholders(entries));
     addPromptData(archive);
+
+    addMenuPacks(archive);
     return archive;
 }
 

@@ -6,6 +6,7 @@
 #include "game/flow/game.h"
 #include "game/objects/cobject.h"
 #include "runtime/core/arrays.h"
+#include "tests/game/flow/menu_keys.h"
 #include "tests/game/game_fixture.h"
 
 namespace {
@@ -23,17 +24,8 @@ protected:
         Game::tables.s_hasSavedGame = 0;
     }
     // One frame of the menu state with these keys pressed.
-    void press(int32_t keys) {
-        in.keysPressed = keys;
-        Game::stateUpdates[Game::kStateMenu](game);
-        in.keysPressed = 0;
-    }
-    // Opens the menu and lets its opening counter run out.
-    void open(int32_t menu) {
-        Game::setMenu(menu, 1, -1);
-        for (int i = 0; i < 100 && Game::layouts.s_menuPhase == 0; ++i) press(0);
-        ASSERT_EQ(Game::layouts.s_menuPhase, 1);
-    }
+    void press(int32_t keys) { test::pressMenuKeys(game, keys); }
+    void open(int32_t menu) { test::openMenu(game, menu); }
     static int32_t item() {
         return JArray::getInt(static_cast<IntArray*>(JArray::getRef(Game::flowStatics.s_menuTable, Game::layouts.s_menu)),
                               Game::layouts.s_menuCursor);
@@ -215,16 +207,34 @@ TEST_F(MenusTest, WithoutPromotionHooksThePromotionStateEndsAtOnce) {
     Game::setState(Game::kStatePromo, 0);
     Game::stateUpdates[Game::kStatePromo](game);
     EXPECT_EQ(ov.gameState, 4);
-    // A hook that answers 21 for a chosen entry ends it too; below it the screen stays.
-    static int32_t answer;
-    Game::promoHooks.update = [](int32_t) { return answer; };
-    for (int32_t a : {20, 21}) {
-        answer = a;
-        state(4, 0);
-        Game::setState(Game::kStatePromo, 0);
+    EXPECT_EQ(Game::layouts.s_menu, 0);
+}
+
+TEST_F(MenusTest, ThePromotionStateTranslatesKeysAndEndsWhenTheScreenIsDone) {
+    static std::vector<int32_t> codes;
+    static bool done;
+    Game::promoHooks.update = [](int32_t code) {
+        codes.push_back(code);
+        return done;
+    };
+    const struct {
+        int32_t keys, code;
+    } cases[] = {{0x102 | kConfirm, 21}, {0x4004, 32}, {0x408, 23}, {0x1010, 24}, {kRightSoft, 26},
+                 {kConfirm, 25}, {0x40000, 25}, {0, 0}};
+    done = false;
+    for (const auto& c : cases) {
+        state(Game::kStatePromo, 0);
+        Game::inputStatics.keysPressed = c.keys;
         Game::stateUpdates[Game::kStatePromo](game);
-        EXPECT_EQ(ov.gameState, a >= 21 ? 4 : Game::kStatePromo) << a;
+        ASSERT_FALSE(codes.empty());
+        EXPECT_EQ(codes.back(), c.code) << std::hex << c.keys;
+        EXPECT_EQ(ov.gameState, Game::kStatePromo) << "not done: the screen stays";
     }
+    done = true;
+    Game::inputStatics.keysPressed = 0;
+    Game::stateUpdates[Game::kStatePromo](game);
+    EXPECT_EQ(ov.gameState, 4);
+    EXPECT_EQ(ov.gameSubState, 0) << "the main menu";
     Game::promoHooks.update = nullptr;
 }
 
