@@ -51,6 +51,7 @@ void Game::paintTitle(Graphics* g) {
 void Game::enterLevelSetup(int32_t reason) {
     if (host::traceStates()) mrc_log("level set-up, reason %d", reason);
     setState(kStateLevelSetup, 0);
+    clearPopups(false);
     stateStatics.stateTicks = 0;
     if (!isNull(flowStatics.sound)) flowStatics.sound->forEachSound();
 }
