@@ -193,13 +193,6 @@ bool Game::isWithinTableLimitOnLayer(CObject*, CObject*, int32_t, int32_t) {
     return false;
 }
 void Game::drawMenuFrame(Graphics*) { GAME_NOT_BUILT_YET("Game::drawMenuFrame"); }
-void Game::paintPopupTimeBar(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupTimeBar"); }
-void Game::paintPopupRow(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupRow"); }
-void Game::applyLevelObject(Graphics*) { GAME_NOT_BUILT_YET("Game::applyLevelObject"); }
-void Game::paintPopupMarkers(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupMarkers"); }
-void Game::paintPopupIconFrame(Graphics*, int32_t, int32_t, int32_t, int32_t) {
-    GAME_NOT_BUILT_YET("Game::paintPopupIconFrame");
-}
 void Game::allocIdSlotTables(int32_t) { GAME_NOT_BUILT_YET("Game::allocIdSlotTables"); }
 CObject* Game::placeNewObject(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
                               int32_t) {

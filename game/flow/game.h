@@ -247,7 +247,8 @@ public:
     // The current popup by its style; the popup's icon (three while HUD instance 11 shows them).
     static void paintPopup(Graphics* g);
     static void paintPopupIcon(Graphics* g, int32_t a, int32_t b);
-    // The popups' bodies: built by later work (game/pending.cpp for now).
+    // The popups' bodies: the icon row, the time bar or picture, the player placed for the camera
+    // and back, the item markers, the icon by kind.
     static void paintPopupTimeBar(Graphics* g);
     static void paintPopupRow(Graphics* g);
     static void applyLevelObject(Graphics* g);
