@@ -81,5 +81,30 @@ TEST_F(PopupPaintTest, TheRowShowsDoneIconsTheNewestAnimatedAndTheRestToDo) {
     }
 }
 
+// Sprite 21: frame f is a 2 x 2 block f * 4 px right of the player's screen position.
+TEST_F(PopupPaintTest, TheMarkersShowEachItemByTheMaskThatHasIt) {
+    formats::SpriteData d;
+    d.modules.push_back({formats::ModuleKind::Filled, 2, 2, 0, 0, kRed, {}, {}});
+    for (int f = 0; f < 8; ++f) d.frames.push_back({{{0, int16_t(f * 4), 0, 0}}, {}, {}});
+    d.palettes = {{kRed}};
+    st.sprites->elements()[21] = sprite(d);
+    ASSERT_FALSE(isNull(player->m_sprite));
+    player->m_sprite->setPosition(100, 200);
+    const int32_t* bits = Game::flowStatics.s_itemMasks->elements();
+    IntArray* r = show({{2, 1}, {15, bits[0]}, {16, bits[1]}, {17, bits[2]}, {20, 1}});
+    g_pendingCalls.clear();
+    Game::paintPopupMarkers(g);
+    std::vector<bool> frames;
+    for (int f = 0; f < 8; ++f) frames.push_back(is(100 + f * 4, 200, kRed));
+    // Item 0 by mask A: frames 0 and 3; item 1 by B: 2 and 4; item 2 by C: 1 and 5.
+    EXPECT_EQ(frames, (std::vector<bool>{true, true, true, true, true, true, false, false}));
+    EXPECT_EQ(count("Game::computeLayerOffset"), 1);
+    EXPECT_EQ(count("Game::computeLayerOffsetAlt"), 1) << "the player is put back in the world";
+    r->elements()[2] = 2;
+    clear();
+    Game::paintPopupMarkers(g);
+    EXPECT_FALSE(is(100, 200, kRed)) << "only counter kind 1 has markers";
+}
+
 }  // namespace
 }  // namespace mrc::test
