@@ -43,10 +43,7 @@ void Game::drawWrappedBackground(Graphics*, int32_t, int32_t, int32_t, int32_t) 
 
 void Game::pauseTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::pauseTimersOfType23Objects"); }
 void Game::resumeTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::resumeTimersOfType23Objects"); }
-bool Game::touchZone(int32_t) {
-    GAME_NOT_BUILT_YET("Game::touchZone");
-    return false;
-}
+
 void Game::updateGameplay(int32_t) { GAME_NOT_BUILT_YET("Game::updateGameplay"); }
 void Game::paintLayoutElement(Graphics*, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::paintLayoutElement"); }
 int32_t Game::menuItemAt(int32_t, int32_t, int32_t) {
@@ -83,7 +80,17 @@ int32_t Game::getUpgradeCounterGap(int32_t, int32_t) {
     return 0;
 }
 void Game::addUpgradeProgress(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addUpgradeProgress"); }
-void Game::paintHudPanel(Graphics*, int32_t, int32_t, bool) { GAME_NOT_BUILT_YET("Game::paintHudPanel"); }
+void Game::emitRandomParticles() { GAME_NOT_BUILT_YET("Game::emitRandomParticles"); }
+int32_t Game::getUpgradeLevelAlt(int32_t) {
+    GAME_NOT_BUILT_YET("Game::getUpgradeLevelAlt");
+    return 0;
+}
+void Game::computeLayerOffset(ASpriteInstance*, int32_t, int32_t, IntArray*) {
+    GAME_NOT_BUILT_YET("Game::computeLayerOffset");
+}
+void Game::computeLayerOffsetAlt(ASpriteInstance*, int32_t, int32_t, IntArray*) {
+    GAME_NOT_BUILT_YET("Game::computeLayerOffsetAlt");
+}
 
 
 // Object queries, target bookkeeping and the map cell repaint that the cell probes
@@ -192,13 +199,7 @@ bool Game::isWithinTableLimitOnLayer(CObject* o, CObject* other, int32_t a, int3
     auto seam = mrc::interactionSeams().isWithinTableLimitOnLayer;
     return seam ? seam(o, other, a, b) : false;
 }
-void Game::paintPopupTimeBar(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupTimeBar"); }
-void Game::paintPopupRow(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupRow"); }
-void Game::applyLevelObject(Graphics*) { GAME_NOT_BUILT_YET("Game::applyLevelObject"); }
-void Game::paintPopupMarkers(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPopupMarkers"); }
-void Game::paintPopupIconFrame(Graphics*, int32_t, int32_t, int32_t, int32_t) {
-    GAME_NOT_BUILT_YET("Game::paintPopupIconFrame");
-}
+
 void Game::allocIdSlotTables(int32_t) { GAME_NOT_BUILT_YET("Game::allocIdSlotTables"); }
 CObject* Game::placeNewObject(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
                               int32_t) {

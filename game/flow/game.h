@@ -22,6 +22,7 @@
 #include "game/flow/object_action_statics.h"
 #include "game/flow/paint_statics.h"
 #include "game/flow/hud_gauge_statics.h"
+#include "game/flow/hud_statics.h"
 #include "game/flow/world_statics.h"
 #include "game/world/cinematic_statics.h"
 #include "game/objects/level_setup_statics.h"
@@ -298,7 +299,8 @@ public:
     // The current popup by its style; the popup's icon (three while HUD instance 11 shows them).
     static void paintPopup(Graphics* g);
     static void paintPopupIcon(Graphics* g, int32_t a, int32_t b);
-    // The popups' bodies: built by later work (game/pending.cpp for now).
+    // The popups' bodies: the icon row, the time bar or picture, the player placed for the camera
+    // and back, the item markers, the icon by kind.
     static void paintPopupTimeBar(Graphics* g);
     static void paintPopupRow(Graphics* g);
     static void applyLevelObject(Graphics* g);
@@ -516,7 +518,8 @@ public:
     static void setMenuCursor(int32_t cursor);
     // Menu 10's hint sequence opened again after a resume, when it was running.
     static void reopenOptionList();
-    static bool touchZone(int32_t zone);
+    // The scrolling text's step; true when it has run through (and jumped back to 480).
+    static bool touchZone(bool keys);
     static void updateGameplay(int32_t mode);
     static bool isElementVisible(int32_t layout, int32_t element);
     static void paintLayoutElement(Graphics* g, int32_t layout, int32_t element);
@@ -843,6 +846,53 @@ public:
     static int32_t scaleBySelectedUpgrade(int32_t v);
     // Links the object to the player (null: drops the player's link).
     static int32_t updatePlayerLink(CObject* o);
+
+    // ---- In-game HUD: panels, gauges, banners and the chain counter (values with 14 fraction bits) ----
+    static HudStatics hudStatics;
+    // Start values of the block (the resources' set-up).
+    static void initHud();
+    static void paintHealthBar(Graphics* g);
+    static void paintHealthPanel(Graphics* g);
+    static void paintEnergyPanel(Graphics* g);
+    static void paintPointsGauge(Graphics* g);
+    // Once per gameplay step: the two panel animations, then the player's energy.
+    static void updateHudBars();
+    // Level start: the HUD animations, the chain and flash, layout 6's positions.
+    static void resetHudAnimations();
+    static void resetHudState();
+    static void paintHudInstance(Graphics* g);
+    static void paintTargetSign(Graphics* g);
+    static void paintRandomParticles(Graphics* g);
+    static void paintListInstance(Graphics* g, CObject* o);
+    static void paintSidePanel(Graphics* g);
+    static void paintSlidingBanner(Graphics* g);
+    // A bar box (layoutBox): the box in `fill` unless flag 16, the bar in `bar`, then the blink.
+    static void fillFramedRect(Graphics* g, int32_t fill, int32_t bar, int32_t max, int32_t value, int32_t x,
+                               int32_t y, int32_t w, int32_t h, int32_t padX, int32_t padY, int32_t flags);
+    static void countChainHit();
+    static void showChainBanner();
+    static void paintPointsPanel(Graphics* g);
+    static void paintChainCounter(Graphics* g);
+    static void paintChainBanner(Graphics* g);
+
+    // ---- Script waits, timed screen pieces and the player's energy (once a frame each) ----
+    // True when the script may go on; a true answer clears the key state.
+    static bool waitForConfirm(bool skip);
+    static bool stepGaugeRefill();
+    static void startOverlaySequence();
+    static bool checkTimerExpired();
+    static bool runTimedOverlay();
+    static void stopBlinkRect();
+    static void paintBlinkRect(Graphics* g, int32_t flags);
+    static void paintDimmedBackground(Graphics* g);
+    static void updatePanelSlide();
+    static void updatePlayerEnergy();
+    static void restoreObjectState(CObject* o);
+    // Built by later work (game/pending.cpp for now).
+    static void emitRandomParticles();
+    static int32_t getUpgradeLevelAlt(int32_t item);
+    static void computeLayerOffset(ASpriteInstance* instance, int32_t type, int32_t flag, IntArray* params);
+    static void computeLayerOffsetAlt(ASpriteInstance* instance, int32_t type, int32_t flag, IntArray* params);
 
 
     // ---- Object operations: placing, the event-script timer, the flag list ----

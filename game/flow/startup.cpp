@@ -84,6 +84,7 @@ void Game::initResources() {
     createOverlayBuffer();
     // 6. (popup records, level objects)
     initPopups();
+    initHud();
     initPaintEffects();
     // 7.
     s.kindCounts = om()->newByteArray(15);

@@ -54,6 +54,7 @@ void Game::paintTitle(Graphics* g) {
 void Game::enterLevelSetup(int32_t reason) {
     if (host::traceStates()) mrc_log("level set-up, reason %d", reason);
     setState(kStateLevelSetup, 0);
+    clearPopups(false);
     stateStatics.stateTicks = 0;
     levelSetup.s_levelSetupKind = reason;
     if (reason == kFromMap) {

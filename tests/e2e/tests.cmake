@@ -6,12 +6,18 @@ target_link_libraries(veltrano_stand_in PRIVATE promo)
 # are the real ones.
 add_executable(veltrano_game_stand_in ${PROJECT_SOURCE_DIR}/tests/support/game_stand_in_main.cpp)
 target_link_libraries(veltrano_game_stand_in PRIVATE veltrano_wiring)
+# veltrano with a test-only level set-up and gameplay step (the player, the HUD and scripted
+# events), for the runs that need a level.
+add_executable(veltrano_level_stand_in ${PROJECT_SOURCE_DIR}/tests/support/level_stand_in_main.cpp)
+target_link_libraries(veltrano_level_stand_in PRIVATE veltrano_wiring)
 add_dependencies(${name} veltrano veltrano_stand_in veltrano_game_stand_in)
+add_dependencies(${name} veltrano_level_stand_in)
 # The game's own runs build the sample data they start on.
 target_link_libraries(${name} PRIVATE sample_data)
 target_compile_definitions(${name} PRIVATE VELTRANO_EXECUTABLE="$<TARGET_FILE:veltrano>"
                                            VELTRANO_STAND_IN="$<TARGET_FILE:veltrano_stand_in>"
                                            VELTRANO_GAME_STAND_IN="$<TARGET_FILE:veltrano_game_stand_in>")
+target_compile_definitions(${name} PRIVATE VELTRANO_LEVEL_STAND_IN="$<TARGET_FILE:veltrano_level_stand_in>")
 
 # The window back end once more on a real X server: Xvfb started by xvfb-run, the x11 driver
 # required. SDL's GL and D-Bus libraries keep allocations past their unloading, which the leak

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "tools/formats/definitions_file.h"
+#include "tools/sample_data/hud_data.h"
 
 namespace sample_data {
 
@@ -75,6 +76,7 @@ SpriteData interfaceSprite() {
     s.animations.push_back({{18, 1, 0, 0, 0}});
     s.animations.push_back({{84, 1, 0, 0, 0}});
     s.animations.push_back({{94, 2, 0, 0, 0}, {84, 2, 0, 0, 0}});
+    addHudArt(s);
     return s;
 }
 
@@ -246,6 +248,7 @@ std::vector<uint8_t> layoutsPack() {
     layouts[16] = {filler(), filler(), sprite(400, 440, 3, 0, -1, false, 1), label(200, 430, 400, 40)};
     // The later screens' layouts: minimal sets that their features fill.
     for (int n : {6, 7, 15, 20}) layouts[std::size_t(n)] = {filler()};
+    layouts[6] = hudLayout();
     std::vector<std::vector<uint8_t>> sets;
     for (const Layout& l : layouts) sets.push_back(formats::definitionSet(l));
     return formats::definitionsPack(sets);

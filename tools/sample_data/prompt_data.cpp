@@ -19,7 +19,7 @@ constexpr uint32_t kGold = 0xFFE0A526u, kGoldDark = 0xFF7A5A14u, kPanel = 0xFF1B
 constexpr int kPromptSpritePack = 26, kPromptSpriteEntry = 2;  // loaded into sprite slot 4
 constexpr int kInterfaceEntry = 1, kSoftKeyEntry = 3;
 constexpr int kTipsEntry = 4, kSpeakersEntry = 5;  // text groups 3 and 5
-constexpr int kPortraits = 5;
+constexpr int kPortraits = 3;  // frames 95-97: the HUD's popup and marker frames follow
 
 std::string packFile(int p) { return std::string("pack") + (p < 10 ? "0" : "") + std::to_string(p); }
 
@@ -53,8 +53,8 @@ SpriteData promptSprite() {
 
 // A portrait: a face of bars on a coloured ground, drawn above the panel's left end.
 SpriteFrame portrait(SpriteData& s, int k) {
-    static const uint32_t grounds[kPortraits] = {0xFF3B5B8Au, 0xFF8A3B5Bu, 0xFF3B8A5Bu, 0xFF5B3B8Au, 0xFF6A6A6Au};
-    static const uint32_t skins[kPortraits] = {0xFFE8C39Eu, 0xFFD9A47Cu, 0xFFF0D0B0u, 0xFFB0C4DEu, 0xFFC8C8C8u};
+    static const uint32_t grounds[kPortraits] = {0xFF3B5B8Au, 0xFF8A3B5Bu, 0xFF3B8A5Bu};
+    static const uint32_t skins[kPortraits] = {0xFFE8C39Eu, 0xFFD9A47Cu, 0xFFF0D0B0u};
     SpriteFrame f;
     addBar(s, f, 8, -104, 96, 96, grounds[k]);
     addBar(s, f, 28, -92, 56, 64, skins[k]);
@@ -64,7 +64,7 @@ SpriteFrame portrait(SpriteData& s, int k) {
     return f;
 }
 
-// The interface sprite with the name band (7), the portrait frame (87) and portraits 95-99.
+// The interface sprite with the name band (7), the portrait frame (87) and portraits 95-97.
 SpriteData interfaceWithPortraits() {
     SpriteData s = interfaceSprite();
     s.frames[7] = SpriteFrame{};

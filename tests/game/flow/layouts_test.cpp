@@ -530,34 +530,62 @@ TEST_F(LayoutTest, PopupsPaintByStateAndStyleAndTheIconByItsAnimation) {
     ObjectArray* popups = om()->newObjectArray(kClass_IntArray, 10);
     for (int i = 0; i < 10; ++i) popups->elements()[i] = om()->newIntArray(21);
     Game::layouts.s_popups = popups;
+    Game::objects.s_player = CObject::create(1, 0, 0, 0, om()->newIntArray(30));
+    // The row places the newest icon (HUD instance 8); the markers' style places the player.
+    auto* newest = newObject<ASpriteInstance>();
+    newest->init(Game::spriteSlot(3), -50, -50, nullptr);
+    st.hudInstances->elements()[8] = newest;
+    Image* image = Image::createBlankImage(800, 480);
+    Game::Graphics* g = image->getGraphics();
     auto record = [&](int32_t state, int32_t style) {
         auto* r = static_cast<IntArray*>(Game::layouts.s_popups->elements()[2]);
-        r->elements()[0] = state;
-        r->elements()[20] = style;
+        const int32_t fields[][2] = {{0, state}, {20, style}, {2, style == 1 ? 1 : 2}, {6, 1}, {7, 1}, {10, 3}};
+        for (const auto& f : fields) r->elements()[f[0]] = f[1];
     };
     const struct {
         int32_t current, state, style;
-        std::vector<int> calls;  // time bar, row, level object, markers
-    } cases[] = {{-1, 1, 0, {0, 0, 0, 0}}, {2, 0, 0, {0, 0, 0, 0}}, {2, 4, 0, {0, 0, 0, 0}},
-                 {2, 1, 0, {1, 1, 0, 0}},  {2, 2, 1, {0, 0, 1, 1}}, {2, 3, 2, {0, 0, 0, 0}}};
+        std::vector<int> calls;  // row painted, player placed
+    } cases[] = {{-1, 1, 0, {0, 0}}, {2, 0, 0, {0, 0}}, {2, 4, 0, {0, 0}},
+                 {2, 1, 0, {1, 0}},  {2, 2, 1, {0, 2}}, {2, 3, 2, {0, 0}}};
     for (const auto& c : cases) {
         test::g_pendingCalls.clear();
+        newest->setPosition(-50, -50);
         Game::layouts.s_currentPopup = c.current;
         record(c.state, c.style);
-        Game::paintPopup(nullptr);
-        EXPECT_EQ((std::vector<int>{count("Game::paintPopupTimeBar"), count("Game::paintPopupRow"),
-                                    count("Game::applyLevelObject"), count("Game::paintPopupMarkers")}),
-                  c.calls)
+        Game::paintPopup(g);
+        EXPECT_EQ((std::vector<int>{newest->getX() != -50, count("Game::computeLayerOffset")}), c.calls)
             << c.current << " " << c.state << " " << c.style;
     }
+    Game::objects.s_player = nullptr;
+    // Icons: frames 80-88 are 2 x 2 blocks 4 px apart; frame 0 has the three places, all at 0.
+    formats::SpriteData d;
+    d.rectSection = true;
+    d.modules.push_back({formats::ModuleKind::Filled, 2, 2, 0, 0, 0xFFFF0000u, {}, {}});
+    d.frames.resize(89);
+    d.frames[0].rects = {{0, 0, 1, 1}, {0, 0, 1, 1}, {0, 0, 1, 1}};
+    for (int f = 80; f < 89; ++f) d.frames[f].modules = {{0, int16_t((f - 80) * 4), 0, 0}};
+    d.palettes = {{0xFFFF0000u}};
+    auto* iconSprite = newObject<ASprite>();
+    std::vector<uint8_t> bytes = formats::spriteFile(d);
+    ByteArray* data = om()->newByteArray(int32_t(bytes.size()));
+    std::copy(bytes.begin(), bytes.end(), reinterpret_cast<uint8_t*>(data->elements()));
+    iconSprite->load(data, 0);
+    iconSprite->buildModuleCache(0, 0, -1, -1, -1, ASprite::kCacheImages);
     auto* icon = newObject<ASpriteInstance>();
-    icon->init(Game::spriteSlot(3), 100, 400, nullptr);
+    icon->init(iconSprite, 100, 400, nullptr);
+    ASpriteInstance::showFrame(icon, 0);
     st.hudInstances->elements()[11] = icon;
+    Game::objects.s_previousItem = 3;
+    auto red = [&](int32_t x) { return image->pixels16()[90 * 800 + x] == gfx::argbToRgb565(0xFFFF0000u); };
     for (int32_t anim : {0, 63}) {
-        test::g_pendingCalls.clear();
+        g->setColor(0xFFFFFF);
+        g->fillRect(0, 0, 800, 480);
         icon->anim = anim;
-        Game::paintPopupIcon(nullptr, 1, 2);
-        EXPECT_EQ(count("Game::paintPopupIconFrame"), anim == 63 ? 3 : 1) << anim;
+        Game::paintPopupIcon(g, 1, 2);
+        // Kind 1 is frame 80, kind 3 (the previous item) 83, kind 2 88; at (120, 90).
+        EXPECT_EQ((std::vector<bool>{red(120), red(132), red(152)}),
+                  (anim == 63 ? std::vector<bool>{true, true, true} : std::vector<bool>{true, false, false}))
+            << anim;
     }
 }
 

@@ -1,0 +1,87 @@
+// The in-game HUD end to end, on the level stand-in over the sample data: the title and the main
+// menu's first item lead to its level, whose gameplay shows the health, energy and points gauges;
+// scripted damage makes the health bar flash; a counter popup shows its icons.
+#include <cstdlib>
+
+#include "tests/e2e/veltrano_run.h"
+#include "tools/sample_data/sample_data.h"
+
+namespace {
+
+using namespace e2e;
+
+// The floor the stand-in paints under the HUD.
+constexpr uint32_t kFloor = 0x2E4A2E;
+
+class VeltranoLevel : public VeltranoRun {
+protected:
+    void SetUp() override {
+        VeltranoRun::SetUp();
+        ASSERT_TRUE(sample_data::buildArchive().save(m_dir / "data" / formats::kArchiveFileName));
+    }
+    // Title at frame 38, the main menu's first item ("New game") at 55: gameplay from frame 58.
+    Screenshot level(const std::string& events, int closeAt, const char* name) {
+        std::string script = "50 key tap RETURN\n55 key tap RETURN\n";
+        script.append(std::to_string(closeAt)).append(" close\n");
+        e2e::EnvChanges changes = env();
+        changes["VELTRANO_LEVEL_EVENTS"] = events;
+        const std::filesystem::path shot = m_dir / name;
+        RunResult r = run(VELTRANO_LEVEL_STAND_IN,
+                          args(script, {"--headless", "--fixed-step", "33", "--trace-states", "--screenshot",
+                                        shot.string()}),
+                          changes);
+        EXPECT_EQ(r.exitCode, 0) << r.output;
+        EXPECT_TRUE(r.inOrder({"state 5.0 -> 7.0", "LevelStandIn level set up"})) << r.output;
+        return Screenshot(shot);
+    }
+    // Equal within the 5-6-5 bits of the picture.
+    static bool near(uint32_t p, uint32_t want) {
+        for (int shift : {0, 8, 16})
+            if (std::abs(int((p >> shift) & 0xFF) - int((want >> shift) & 0xFF)) > 8) return false;
+        return true;
+    }
+    static int red(uint32_t p) { return int(p >> 16); }
+    static int green(uint32_t p) { return int((p >> 8) & 0xFF); }
+    static int blue(uint32_t p) { return int(p & 0xFF); }
+};
+
+// Health bar at (30, 26), 100 px; energy at (30, 54); the points gauge's column at x 145-156,
+// 60 px high from y 20 (the sample data's layout 6 and interface frames).
+TEST_F(VeltranoLevel, GameplayShowsTheGaugesAndDamageMakesTheHealthBarFlash) {
+    Screenshot s = level("2 damage 300;4 points 400", 75, "damage.png");
+    ASSERT_EQ(s.width, 800);
+    const uint32_t kept = s.at(40, 30), lost = s.at(125, 30);
+    EXPECT_GT(green(kept), red(kept)) << "the kept health in green";
+    EXPECT_GT(red(lost), 0xA0) << "the lost part flashes red";
+    EXPECT_LT(green(lost), 0x40);
+    const uint32_t energy = s.at(80, 56);
+    EXPECT_GT(red(energy), 0xC0) << "the available energy, yellow to white";
+    EXPECT_GT(green(energy), 0xC0);
+    EXPECT_FALSE(near(s.at(150, 70), kFloor)) << "400 of 1000 points fill the gauge's lower 24 px";
+    EXPECT_TRUE(near(s.at(150, 50), kFloor));
+
+    Screenshot later = level("2 damage 300", 110, "after.png");
+    ASSERT_EQ(later.width, 800);
+    EXPECT_EQ(later.at(125, 30), 0u) << "the flash is over: the lost part is black";
+    EXPECT_GT(green(later.at(40, 30)), red(later.at(40, 30)));
+    EXPECT_TRUE(near(later.at(150, 70), kFloor)) << "no points";
+
+    Screenshot whole = level("", 75, "whole.png");
+    ASSERT_EQ(whole.width, 800);
+    EXPECT_LT(blue(whole.at(125, 30)), 0x40) << "full health reaches the bar's end";
+    EXPECT_GT(red(whole.at(125, 30)), 0x80);
+    EXPECT_GT(green(whole.at(125, 30)), 0x80);
+}
+
+// The popup's row: four places 60 px apart from x 430 at y 404; two of four done, the newest
+// in the second place.
+TEST_F(VeltranoLevel, ACounterPopupShowsItsIcons) {
+    Screenshot s = level("2 popup 4;6 popup 4;8 popup 4", 75, "popup.png");
+    ASSERT_EQ(s.width, 800);
+    EXPECT_TRUE(near(s.at(430, 410), 0xE0A526u)) << "the done icon (gold)";
+    EXPECT_TRUE(near(s.at(550, 410), 0x20242Cu)) << "to do (slate)";
+    EXPECT_TRUE(near(s.at(610, 410), 0x20242Cu));
+    EXPECT_TRUE(near(s.at(670, 410), kFloor)) << "four places only";
+}
+
+}  // namespace
