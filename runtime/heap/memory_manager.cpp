@@ -7,7 +7,12 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <thread>
 #include <vector>
+
+#include <linux/membarrier.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include "host/core/log.h"
 
@@ -22,6 +27,22 @@ constexpr int kCompactionPasses = 20;
 constexpr uint32_t kMaxHeapSize = 0x7FFFFFF8u;
 // Written over free space in stress mode, so that reads through stale pointers stand out.
 constexpr uint8_t kPoison = 0xDB;
+
+// Makes every running thread of the process pass a full memory barrier; false when the kernel
+// cannot, and then no heap has an owner path.
+bool asymmetricFenceWorks() {
+    static const bool works = syscall(SYS_membarrier, MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED, 0, 0) == 0;
+    return works;
+}
+
+void asymmetricFence() { syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0); }
+
+// Counts the owner path as a held lock, so that the thread is not stopped in its middle.
+inline void addHeld(host::HeldLocks& self, int32_t delta) {
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    self.count.store(self.count.load(std::memory_order_relaxed) + delta, std::memory_order_relaxed);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+}
 
 uint64_t roundUp(uint64_t n) { return (n + kAlign - 1) & ~(kAlign - 1); }
 
@@ -55,6 +76,47 @@ MemoryManager::MemoryManager(uint32_t size, bool movable)
     if (!m_base) throw std::bad_alloc();
     m_size = rounded;
     reset();
+    // Without the fence the owner path could not be left safely: a heap nobody can own.
+    if (!asymmetricFenceWorks()) m_shared.store(true);
+}
+
+// True when the calling thread owns the heap (claiming it if nobody does) and no other thread
+// uses it; then the caller works without the lock until leaveOwnerPath.
+bool MemoryManager::enterOwnerPath(host::HeldLocks& self) const {
+    const host::HeldLocks* owner = m_owner.load(std::memory_order_relaxed);
+    if (owner != &self) {
+        if (owner || m_shared.load(std::memory_order_relaxed)) return false;
+        if (!m_owner.compare_exchange_strong(owner, &self)) return false;
+    }
+    addHeld(self, 1);
+    m_ownerBusy.store(true, std::memory_order_relaxed);
+    // The other side's barrier (share) orders this store before the load below.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    if (!m_shared.load(std::memory_order_relaxed)) return true;
+    leaveOwnerPath(self);
+    return false;
+}
+
+void MemoryManager::leaveOwnerPath(host::HeldLocks& self) const {
+    m_ownerBusy.store(false, std::memory_order_release);
+    addHeld(self, -1);
+}
+
+void MemoryManager::noteLockedAccess() const {
+    if (m_shared.load(std::memory_order_acquire)) return;
+    const host::HeldLocks* me = &host::heldLocks();
+    const host::HeldLocks* owner = m_owner.load(std::memory_order_relaxed);
+    if (owner == me) return;
+    if (!owner && m_owner.compare_exchange_strong(owner, me)) return;
+    share();
+}
+
+// Ends the owner's lock-free use: after the barrier the owner either sees m_shared or is seen
+// busy, and then is waited for.
+void MemoryManager::share() const {
+    m_shared.store(true, std::memory_order_seq_cst);
+    asymmetricFence();
+    while (m_ownerBusy.load(std::memory_order_acquire)) std::this_thread::yield();
 }
 
 MemoryManager::~MemoryManager() { destroy(); }
@@ -75,7 +137,7 @@ void MemoryManager::reset() {
 }
 
 void MemoryManager::destroy() {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     std::free(m_base);
     m_base = nullptr;
     m_size = 0;
@@ -95,45 +157,45 @@ bool MemoryManager::contains(const void* p) const {
 }
 
 int32_t MemoryManager::used() const {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     return m_used;
 }
 
 int32_t MemoryManager::peak() const {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     return m_peak;
 }
 
 int32_t MemoryManager::blockCount() const {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     return m_blockCount;
 }
 
 int32_t MemoryManager::freeCount() const {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     return m_freeCount;
 }
 
 void MemoryManager::setCollectorHook(CollectorHook hook, void* context) {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     m_collectorHook = hook;
     m_collectorContext = context;
 }
 
 void MemoryManager::setCompactionHooks(WorldHook before, WorldHook after, void* context) {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     m_beforeCompaction = before;
     m_afterCompaction = after;
     m_worldContext = context;
 }
 
 void MemoryManager::setLinearSearch(bool on) {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     m_linearSearch = on;
 }
 
 void MemoryManager::setStressMode(bool on) {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     m_stress = on;
 }
 
@@ -151,13 +213,13 @@ MemoryManager::Block* MemoryManager::usedBlockOf(const void* data) const {
 }
 
 uint32_t MemoryManager::blockSize(const void* data) const {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     Block* b = usedBlockOf(data);
     return b ? static_cast<uint32_t>(-b->size - m_headerSize) : 0;
 }
 
 void MemoryManager::registerOwner(void* data, void** slot) {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     // Buffers that fell back to the process heap come here too; they never move.
     if (!m_movable || !contains(data)) return;
     Block* b = usedBlockOf(data);
@@ -300,8 +362,8 @@ void MemoryManager::indexAdd(Block* b) {
     b->link.parent = parent;
     if (first) m_binFirst[bin] = r;
     m_binBits[bin / 64] |= uint64_t{1} << (bin % 64);
-    uint32_t pr = priority(r);
-    while (b->link.parent && pr < priority(b->link.parent)) rotateUp(b, bin);
+    uint32_t pr = b->link.priority = priority(r);
+    while (b->link.parent && pr < blockOf(b->link.parent)->link.priority) rotateUp(b, bin);
 }
 
 void MemoryManager::indexRemove(Block* b) {
@@ -321,7 +383,7 @@ void MemoryManager::indexRemove(Block* b) {
     while (b->link.left && b->link.right) {
         uint32_t l = b->link.left;
         uint32_t rr = b->link.right;
-        rotateUp(blockOf(priority(l) < priority(rr) ? l : rr), bin);
+        rotateUp(blockOf(blockOf(l)->link.priority < blockOf(rr)->link.priority ? l : rr), bin);
     }
     uint32_t child = b->link.left ? b->link.left : b->link.right;
     if (child) blockOf(child)->link.parent = b->link.parent;
@@ -329,21 +391,64 @@ void MemoryManager::indexRemove(Block* b) {
     if (!m_binRoot[bin]) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
 }
 
+// Whether `b` comes last in its bin.
+bool MemoryManager::lastInBin(const Block* b) const {
+    if (b->link.right) return false;
+    uint32_t from = refOf(b);
+    for (uint32_t up = b->link.parent; up; up = blockOf(up)->link.parent) {
+        if (blockOf(up)->link.left == from) return false;
+        from = up;
+    }
+    return true;
+}
+
+// Puts `now` where `old` is in bin `bin`'s treap; the caller has made sure the order holds. The
+// priority moves along, as if `now` had always been there.
+void MemoryManager::indexReplace(Block* old, Block* now, uint32_t bin) {
+    uint32_t oldRef = refOf(old);
+    uint32_t nowRef = refOf(now);
+    auto link = old->link;
+    now->link = link;
+    if (link.left) blockOf(link.left)->link.parent = nowRef;
+    if (link.right) blockOf(link.right)->link.parent = nowRef;
+    replaceChild(link.parent ? blockOf(link.parent) : nullptr, oldRef, nowRef, bin);
+    if (m_binFirst[bin] == oldRef) m_binFirst[bin] = nowRef;
+}
+
+// Gives free block `b` a larger size, in place in the index when it stays last of its bin.
+void MemoryManager::grow(Block* b, int64_t size) {
+    if (binOf(uint64_t(size)) == binOf(uint64_t(b->size)) && lastInBin(b)) {
+        b->size = size;
+        return;
+    }
+    indexRemove(b);
+    b->size = size;
+    indexAdd(b);
+}
+
 // Marks the first `needed` bytes of free block `b` used, or all of it when the remainder would be
 // too small to be worth keeping. Returns the bytes taken; peak is the caller's business.
 uint64_t MemoryManager::take(Block* b, uint64_t needed) {
     int64_t remainder = b->size - int64_t(needed);
     int64_t taken;
-    indexRemove(b);
     setFreeStart(b, false);
     if (remainder <= int64_t(m_headerSize) + kSplitSlack) {
+        indexRemove(b);
         taken = b->size;
         --m_freeCount;
     } else {
         taken = int64_t(needed);
         Block* rest = blockAt(bytes(b) + needed);
         rest->size = remainder;
-        insertFree(rest);
+        uint32_t bin = binOf(uint64_t(b->size));
+        // The remainder sorts before the block, so where that came first it can take its place.
+        if (binOf(uint64_t(remainder)) == bin && m_binFirst[bin] == refOf(b)) {
+            indexReplace(b, rest, bin);
+        } else {
+            indexRemove(b);
+            indexAdd(rest);
+        }
+        setFreeStart(rest, true);
         ++m_blockCount;
     }
     b->size = -taken;
@@ -397,16 +502,14 @@ MemoryManager::Block* MemoryManager::firstFreeFrom(const uint8_t* p) const {
 void MemoryManager::setFreeStart(const Block* b, bool on) {
     std::size_t bit = static_cast<std::size_t>(reinterpret_cast<const uint8_t*>(b) - m_base) / kAlign;
     std::size_t word = bit / 64;
-    uint64_t mask = uint64_t{1} << (bit % 64);
-    if (on)
-        m_freeStarts[word] |= mask;
-    else
-        m_freeStarts[word] &= ~mask;
+    uint64_t* words = m_freeStarts.data();
     uint64_t wordMask = uint64_t{1} << (word % 64);
-    if (m_freeStarts[word])
-        m_freeStartWords[word / 64] |= wordMask;
-    else
-        m_freeStartWords[word / 64] &= ~wordMask;
+    if (on) {
+        words[word] |= uint64_t{1} << (bit % 64);
+        m_freeStartWords.data()[word / 64] |= wordMask;
+    } else if (!(words[word] &= ~(uint64_t{1} << (bit % 64)))) {
+        m_freeStartWords.data()[word / 64] &= ~wordMask;
+    }
 }
 
 void MemoryManager::insertFree(Block* b) {
@@ -419,26 +522,42 @@ void MemoryManager::insertFree(Block* b) {
 MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
     int64_t size = -b->size;
     m_used -= int32_t(size);
-    ++m_freeCount;
     if (m_stress && size > int64_t(sizeof(Block))) {
         std::memset(bytes(b) + sizeof(Block), kPoison, size - sizeof(Block));
     }
     uint8_t* after = bytes(b) + size;
-    if (after != end() && blockAt(after)->size > 0) {
-        Block* next = blockAt(after);
-        setFreeStart(next, false);
-        indexRemove(next);
-        size += next->size;
+    Block* next = after != end() && blockAt(after)->size > 0 ? blockAt(after) : nullptr;
+    bool belowTouches = below && bytes(below) + below->size == bytes(b);
+    if (belowTouches) {
+        if (next) {
+            setFreeStart(next, false);
+            indexRemove(next);
+            size += next->size;
+            --m_blockCount;
+            --m_freeCount;
+        }
+        grow(below, below->size + size);
         --m_blockCount;
-        --m_freeCount;
-    }
-    if (below && bytes(below) + below->size == bytes(b)) {
-        indexRemove(below);
-        below->size += size;
-        indexAdd(below);
-        --m_blockCount;
-        --m_freeCount;
         return below;
+    }
+    ++m_freeCount;
+    if (next) {
+        setFreeStart(next, false);
+        size += next->size;
+        uint32_t bin = binOf(uint64_t(next->size));
+        // Larger than the block it absorbs: where that came last, the merged block takes its place.
+        if (binOf(uint64_t(size)) == bin && lastInBin(next)) {
+            b->size = size;
+            indexReplace(next, b, bin);
+        } else {
+            indexRemove(next);
+            b->size = size;
+            indexAdd(b);
+        }
+        setFreeStart(b, true);
+        --m_blockCount;
+        --m_freeCount;
+        return b;
     }
     b->size = size;
     insertFree(b);
@@ -446,8 +565,15 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
 }
 
 int MemoryManager::free(void* p) {
-    host::CriticalSectionLock lock(m_lock);
     if (!contains(p)) return 0;
+    host::HeldLocks& self = host::heldLocks();
+    if (enterOwnerPath(self)) {
+        Block* b = usedBlockOf(p);
+        if (b) releaseBlock(b, lastFreeBelow(b));
+        leaveOwnerPath(self);
+        if (b) return 1;
+    }
+    Locked lock(*this);
     Block* b = usedBlockOf(p);
     if (!b) {
         // Claimed all the same: the caller would otherwise hand it to the process heap's free.
@@ -474,12 +600,27 @@ void MemoryManager::worldHook(WorldHook hook) {
 }
 
 void* MemoryManager::alloc(uint32_t size) {
-    host::CriticalSectionLock lock(m_lock);
+    const uint64_t needed = std::max<uint64_t>(roundUp(size) + m_headerSize, kMinBlock);
+    host::HeldLocks& self = host::heldLocks();
+    if (enterOwnerPath(self)) {
+        // Only the plain case: a block that fits at once.
+        Block* b = m_base && !m_stress ? bestFit(needed, nullptr, nullptr) : nullptr;
+        if (b) {
+            take(b, needed);
+            m_peak = std::max(m_peak, m_used);
+        }
+        leaveOwnerPath(self);
+        if (b) return bytes(b) + m_headerSize;
+    }
+    Locked lock(*this);
+    return allocLocked(needed);
+}
+
+void* MemoryManager::allocLocked(uint64_t needed) {
     if (!m_base) {
         mrc_log("MemoryManager::alloc: the heap is destroyed");
         return nullptr;
     }
-    const uint64_t needed = std::max<uint64_t>(roundUp(size) + m_headerSize, kMinBlock);
     auto worthCompacting = [&] { return uint64_t(m_used) + needed < m_size; };
 
     if (m_movable && m_stress) {
@@ -671,7 +812,7 @@ bool MemoryManager::slideAll(bool towardsEnd) {
 }
 
 bool MemoryManager::compactAll() {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     if (!m_movable) {
         mrc_log("MemoryManager::compactAll: the object heap does not move its blocks");
         return false;
@@ -683,7 +824,7 @@ bool MemoryManager::compactAll() {
 }
 
 bool MemoryManager::checkInvariants(std::string* whyNot) const {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     auto fail = [whyNot](const char* format, auto... args) {
         if (!whyNot) return false;
         if constexpr (sizeof...(args) == 0) {
@@ -780,7 +921,9 @@ bool MemoryManager::checkBin(uint32_t bin, int32_t* count, std::string* whyNot) 
             if (n->size <= 0 || binOf(uint64_t(n->size)) != bin) return fail("holds a block that is not a free block of its sizes");
             for (uint32_t c : {n->link.left, n->link.right}) {
                 if (c && uint64_t(c - 1) * 8 < m_size && blockOf(c)->link.parent != r) return fail("child links back wrongly");
-                if (c && priority(c) < priority(r)) return fail("child outranks its parent");
+                if (c && uint64_t(c - 1) * 8 < m_size && blockOf(c)->link.priority < n->link.priority) {
+                    return fail("child outranks its parent");
+                }
             }
             stack.push_back(r);
             r = n->link.left;

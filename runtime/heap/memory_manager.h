@@ -18,6 +18,7 @@
 // allocating allocate nothing.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -87,7 +88,22 @@ public:
     static constexpr uint32_t kMinBlock = 24;
 
 private:
-    // A free block's index links are granule numbers plus one (0: none), so that three fit beside
+    // The lock, after making sure the calling thread may use it (see share()).
+    class Locked {
+    public:
+        explicit Locked(const MemoryManager& heap) : m_heap(heap) {
+            heap.noteLockedAccess();
+            heap.m_lock.enter();
+        }
+        ~Locked() { m_heap.m_lock.leave(); }
+        Locked(const Locked&) = delete;
+        Locked& operator=(const Locked&) = delete;
+
+    private:
+        const MemoryManager& m_heap;
+    };
+
+    // A free block's index links are granule numbers plus one (0: none), so that they fit beside
     // the size word in the smallest block.
     struct Block {
         int64_t size;  // positive when free, negated when used; header included
@@ -96,7 +112,7 @@ private:
                 uint32_t left;
                 uint32_t right;
                 uint32_t parent;
-                uint32_t unused;
+                uint32_t priority;  // the treap's, from the address it was indexed at
             } link;        // free
             void** owner;  // used, data heap only
         };
@@ -126,6 +142,9 @@ private:
     void indexAdd(Block* b);
     void indexRemove(Block* b);
     void rotateUp(Block* x, uint32_t bin);
+    bool lastInBin(const Block* b) const;
+    void indexReplace(Block* old, Block* now, uint32_t bin);
+    void grow(Block* b, int64_t size);
     void replaceChild(Block* parent, uint32_t oldRef, uint32_t newRef, uint32_t bin);
     bool checkBin(uint32_t bin, int32_t* count, std::string* whyNot) const;
     uint64_t take(Block* b, uint64_t needed);
@@ -141,6 +160,11 @@ private:
     Block* compactSliding(uint64_t needed);
     bool slideAll(bool towardsEnd);
     void runCollector();
+    void* allocLocked(uint64_t needed);
+    bool enterOwnerPath(host::HeldLocks& self) const;
+    void leaveOwnerPath(host::HeldLocks& self) const;
+    void noteLockedAccess() const;
+    void share() const;
     void worldHook(WorldHook hook);
 
     uint8_t* m_base = nullptr;
@@ -152,6 +176,13 @@ private:
     bool m_movable;
     uint32_t m_headerSize;
     mutable host::CriticalSection m_lock;
+    // The first thread to use the heap (its held-locks record) allocates and frees without the
+    // lock while it is the only one: m_ownerBusy brackets each such operation. Another thread
+    // sets m_shared, has every running thread pass a memory barrier, and waits for the owner to
+    // leave; from then on everyone takes the lock.
+    mutable std::atomic<const host::HeldLocks*> m_owner{nullptr};
+    mutable std::atomic<bool> m_shared{false};
+    mutable std::atomic<bool> m_ownerBusy{false};
 
     CollectorHook m_collectorHook = nullptr;
     void* m_collectorContext = nullptr;
@@ -177,14 +208,14 @@ private:
 
 template <class F>
 void MemoryManager::forEachFreeBlock(F f) const {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     if (!m_base) return;
     for (Block* b = firstFree(); b; b = nextFree(b)) f(static_cast<void*>(b), static_cast<uint32_t>(b->size));
 }
 
 template <class F>
 void MemoryManager::forEachBlock(F f) const {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     if (!m_base) return;
     for (uint8_t* p = m_base; p < end();) {
         Block* b = blockAt(p);
