@@ -417,13 +417,15 @@ void ObjectManager::destroySwept() {
     // The storage goes back in address order, so that each block's neighbours in the heap are at
     // hand instead of a cache miss away. The heap's free list ends the same whatever the order.
     if (!anyInHeap) return;
+    m_sweptAddresses.clear();
     for (std::size_t w = 0; w < m_sweptBits.size(); ++w) {
         for (uint64_t bits = m_sweptBits[w]; bits; bits &= bits - 1) {
             const uintptr_t bit = w * 64 + static_cast<uintptr_t>(__builtin_ctzll(bits));
-            m_objectHeap->free(reinterpret_cast<void*>(base + bit * kStartGranule));
+            m_sweptAddresses.push_back(reinterpret_cast<void*>(base + bit * kStartGranule));
         }
         m_sweptBits[w] = 0;
     }
+    m_objectHeap->freeAscending(m_sweptAddresses.data(), m_sweptAddresses.size());
 }
 
 // ---- diagnostics --------------------------------------------------------------------------

@@ -564,6 +564,70 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
     return b;
 }
 
+// Each run of blocks to free, with the free blocks before, between and after them, becomes one
+// free block; the index sees only the result.
+void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
+    std::size_t i = 0;
+    while (i < count) {
+        Block* b = usedBlockOf(data[i]);
+        if (!b) {
+            mrc_log("MemoryManager::free: %p is not the data of a used block", data[i]);
+            ++i;
+            continue;
+        }
+        Block* start = b;
+        int32_t mergedBlocks = 0;  // blocks that end up inside the run's free block, less one
+        int32_t mergedFrees = 0;   // free blocks among them
+        Block* below = lastFreeBelow(b);
+        if (below && bytes(below) + below->size == bytes(b)) {
+            start = below;
+            indexRemove(below);
+            ++mergedBlocks;
+            ++mergedFrees;
+        }
+        uint8_t* runEnd = bytes(b);
+        for (;;) {
+            Block* u = blockAt(runEnd);
+            int64_t size = -u->size;
+            m_used -= int32_t(size);
+            if (m_stress && size > int64_t(sizeof(Block))) {
+                std::memset(runEnd + sizeof(Block), kPoison, size - sizeof(Block));
+            }
+            runEnd += size;
+            ++i;
+            if (runEnd != end() && blockAt(runEnd)->size > 0) {
+                Block* next = blockAt(runEnd);
+                setFreeStart(next, false);
+                indexRemove(next);
+                runEnd += next->size;
+                ++mergedBlocks;
+                ++mergedFrees;
+            }
+            if (i == count || runEnd == end() || static_cast<uint8_t*>(data[i]) != runEnd + m_headerSize ||
+                usedBlockOf(data[i]) != blockAt(runEnd)) {
+                break;
+            }
+            ++mergedBlocks;
+        }
+        m_blockCount -= mergedBlocks;
+        m_freeCount += 1 - mergedFrees;
+        start->size = runEnd - bytes(start);
+        if (start == b) setFreeStart(b, true);
+        indexAdd(start);
+    }
+}
+
+void MemoryManager::freeAscending(void* const* data, std::size_t count) {
+    host::HeldLocks& self = host::heldLocks();
+    if (enterOwnerPath(self)) {
+        releaseAscending(data, count);
+        leaveOwnerPath(self);
+        return;
+    }
+    Locked lock(*this);
+    releaseAscending(data, count);
+}
+
 int MemoryManager::free(void* p) {
     if (!contains(p)) return 0;
     host::HeldLocks& self = host::heldLocks();

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -43,6 +44,10 @@ public:
     void* alloc(uint32_t size);
     // 1 when `p` lies inside this heap (its block is freed), 0 otherwise.
     int free(void* p);
+    // Frees the blocks whose data starts at `data[0..count)`, in ascending address order, all
+    // inside this heap: the same as freeing each, but every run of neighbours enters the size
+    // index once, merged.
+    void freeAscending(void* const* data, std::size_t count);
     // Data heap: `slot` is the one pointer to the block whose data is `data`; compaction rewrites it.
     void registerOwner(void* data, void** slot);
     uint32_t blockSize(const void* data) const;  // usable size, 0 outside the heap
@@ -150,6 +155,7 @@ private:
     uint64_t take(Block* b, uint64_t needed);
     void insertFree(Block* b);
     Block* releaseBlock(Block* b, Block* below);
+    void releaseAscending(void* const* data, std::size_t count);
     Block* lastFreeBelow(const Block* b) const;
     Block* firstFreeFrom(const uint8_t* p) const;
     Block* nextFree(const Block* b) const { return firstFreeFrom(reinterpret_cast<const uint8_t*>(b) + 8); }
