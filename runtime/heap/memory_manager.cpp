@@ -283,6 +283,7 @@ MemoryManager::Block* MemoryManager::successor(const Block* b) const {
 MemoryManager::Block* MemoryManager::bestFit(uint64_t needed, const Block* skip1, const Block* skip2) const {
     if (m_linearSearch) return bestFitLinear(needed, skip1, skip2);
     uint32_t bin = binOf(needed);
+    if (bin >= kBins) return nullptr;  // larger than any heap
     Block* found = nullptr;
     if (bin < kExactBins) {
         // Every block of the bin has exactly the size needed.
