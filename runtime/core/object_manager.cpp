@@ -438,8 +438,8 @@ void ObjectManager::destroySwept() {
         anyInHeap = true;
     }
     m_swept.clear();
-    // The storage goes back in address order, so that each block's neighbours in the heap are at
-    // hand instead of a cache miss away. The heap's free list ends the same whatever the order.
+    // The storage goes back at once and in address order: the heap merges each run of dead
+    // neighbours before it indexes the result, and ends as if each had been freed alone.
     if (!anyInHeap) return;
     m_sweptAddresses.clear();
     for (std::size_t w = 0; w < m_sweptBits.size(); ++w) {

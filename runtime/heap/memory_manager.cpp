@@ -251,8 +251,6 @@ inline uint32_t priority(uint32_t ref) {
 
 }  // namespace
 
-// The index's order: size, then address.
-#define MRC_HEAP_BEFORE(a, b) ((a)->size < (b)->size || ((a)->size == (b)->size && (a) < (b)))
 
 MemoryManager::Block* MemoryManager::firstInBinsFrom(uint32_t bin) const {
     for (uint32_t word = bin / 64; word < kBinWords; ++word) {
@@ -352,7 +350,7 @@ void MemoryManager::indexAdd(Block* b) {
     while (*link) {
         parent = *link;
         Block* p = blockOf(parent);
-        if (MRC_HEAP_BEFORE(b, p)) {
+        if (before(b, p)) {
             link = &p->link.left;
         } else {
             link = &p->link.right;
@@ -936,7 +934,7 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
             for (uint32_t r = m_binRoot[bin]; r && !inBin;) {
                 Block* n = blockOf(r);
                 inBin = n == b;
-                r = MRC_HEAP_BEFORE(b, n) ? n->link.left : n->link.right;
+                r = before(b, n) ? n->link.left : n->link.right;
             }
             if (!inBin) return fail("free block at +%" PRIu64 " is missing from the size index", offset);
             ++frees;
@@ -995,7 +993,7 @@ bool MemoryManager::checkBin(uint32_t bin, int32_t* count, std::string* whyNot) 
         }
         const Block* n = blockOf(stack.back());
         stack.pop_back();
-        if (previous && !MRC_HEAP_BEFORE(previous, n)) return fail("blocks are out of order");
+        if (previous && !before(previous, n)) return fail("blocks are out of order");
         if (!first) first = n;
         previous = n;
         r = n->link.right;

@@ -137,6 +137,10 @@ private:
     }
     Block* blockOf(uint32_t ref) const { return reinterpret_cast<Block*>(m_base + uint64_t(ref - 1) * 8); }
     static uint32_t binOf(uint64_t size);
+    // The index's order: size, then address.
+    static bool before(const Block* a, const Block* b) {
+        return a->size < b->size || (a->size == b->size && a < b);
+    }
 
     void reset();
     Block* usedBlockOf(const void* data) const;
