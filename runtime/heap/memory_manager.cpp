@@ -77,7 +77,10 @@ MemoryManager::MemoryManager(uint32_t size, bool movable)
     m_size = rounded;
     reset();
     // Without the fence the owner path could not be left safely: a heap nobody can own.
-    if (!asymmetricFenceWorks()) m_shared.store(true);
+    if (!asymmetricFenceWorks()) {
+        m_shared.store(true);
+        m_settled.store(true);
+    }
 }
 
 // True when the calling thread owns the heap (claiming it if nobody does) and no other thread
@@ -103,7 +106,7 @@ void MemoryManager::leaveOwnerPath(host::HeldLocks& self) const {
 }
 
 void MemoryManager::noteLockedAccess() const {
-    if (m_shared.load(std::memory_order_acquire)) return;
+    if (m_settled.load(std::memory_order_acquire)) return;
     const host::HeldLocks* me = &host::heldLocks();
     const host::HeldLocks* owner = m_owner.load(std::memory_order_relaxed);
     if (owner == me) return;
@@ -112,11 +115,13 @@ void MemoryManager::noteLockedAccess() const {
 }
 
 // Ends the owner's lock-free use: after the barrier the owner either sees m_shared or is seen
-// busy, and then is waited for.
+// busy, and then is waited for. Until some thread has seen it leave, every other thread waits
+// for that itself: m_shared alone does not say that the owner is out.
 void MemoryManager::share() const {
     m_shared.store(true, std::memory_order_seq_cst);
     asymmetricFence();
     while (m_ownerBusy.load(std::memory_order_acquire)) std::this_thread::yield();
+    m_settled.store(true, std::memory_order_release);
 }
 
 MemoryManager::~MemoryManager() { destroy(); }

@@ -188,11 +188,12 @@ private:
     mutable host::CriticalSection m_lock;
     // The first thread to use the heap (its held-locks record) allocates and frees without the
     // lock while it is the only one: m_ownerBusy brackets each such operation. Another thread
-    // sets m_shared, has every running thread pass a memory barrier, and waits for the owner to
-    // leave; from then on everyone takes the lock.
+    // sets m_shared, has every running thread pass a memory barrier, waits for the owner to
+    // leave, and sets m_settled; from then on everyone takes the lock.
     mutable std::atomic<const host::HeldLocks*> m_owner{nullptr};
     mutable std::atomic<bool> m_shared{false};
     mutable std::atomic<bool> m_ownerBusy{false};
+    mutable std::atomic<bool> m_settled{false};
 
     CollectorHook m_collectorHook = nullptr;
     void* m_collectorContext = nullptr;
