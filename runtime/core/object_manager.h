@@ -147,6 +147,8 @@ private:
     // runs while the world is stopped: this is reserved before the stop like the mark stack, and
     // the destructors run once the world goes on. Only the collector (under its lock) touches it.
     std::vector<Object*> m_swept;
+    // The swept objects' storage in address order, handed back to the heap at once.
+    std::vector<void*> m_sweptAddresses;
     std::vector<DataBlock> m_fallback;
     mutable host::CriticalSection m_fallbackLock;
     mutable host::CriticalSection m_registryLock;

@@ -7,7 +7,12 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <thread>
 #include <vector>
+
+#include <linux/membarrier.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include "host/core/log.h"
 
@@ -22,6 +27,22 @@ constexpr int kCompactionPasses = 20;
 constexpr uint32_t kMaxHeapSize = 0x7FFFFFF8u;
 // Written over free space in stress mode, so that reads through stale pointers stand out.
 constexpr uint8_t kPoison = 0xDB;
+
+// Makes every running thread of the process pass a full memory barrier; false when the kernel
+// cannot, and then no heap has an owner path.
+bool asymmetricFenceWorks() {
+    static const bool works = syscall(SYS_membarrier, MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED, 0, 0) == 0;
+    return works;
+}
+
+void asymmetricFence() { syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0); }
+
+// Counts the owner path as a held lock, so that the thread is not stopped in its middle.
+inline void addHeld(host::HeldLocks& self, int32_t delta) {
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    self.count.store(self.count.load(std::memory_order_relaxed) + delta, std::memory_order_relaxed);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+}
 
 uint64_t roundUp(uint64_t n) { return (n + kAlign - 1) & ~(kAlign - 1); }
 
@@ -55,6 +76,52 @@ MemoryManager::MemoryManager(uint32_t size, bool movable)
     if (!m_base) throw std::bad_alloc();
     m_size = rounded;
     reset();
+    // Without the fence the owner path could not be left safely: a heap nobody can own.
+    if (!asymmetricFenceWorks()) {
+        m_shared.store(true);
+        m_settled.store(true);
+    }
+}
+
+// True when the calling thread owns the heap (claiming it if nobody does) and no other thread
+// uses it; then the caller works without the lock until leaveOwnerPath.
+bool MemoryManager::enterOwnerPath(host::HeldLocks& self) const {
+    const host::HeldLocks* owner = m_owner.load(std::memory_order_relaxed);
+    if (owner != &self) {
+        if (owner || m_shared.load(std::memory_order_relaxed)) return false;
+        if (!m_owner.compare_exchange_strong(owner, &self)) return false;
+    }
+    addHeld(self, 1);
+    m_ownerBusy.store(true, std::memory_order_relaxed);
+    // The other side's barrier (share) orders this store before the load below.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    if (!m_shared.load(std::memory_order_relaxed)) return true;
+    leaveOwnerPath(self);
+    return false;
+}
+
+void MemoryManager::leaveOwnerPath(host::HeldLocks& self) const {
+    m_ownerBusy.store(false, std::memory_order_release);
+    addHeld(self, -1);
+}
+
+void MemoryManager::noteLockedAccess() const {
+    if (m_settled.load(std::memory_order_acquire)) return;
+    const host::HeldLocks* me = &host::heldLocks();
+    const host::HeldLocks* owner = m_owner.load(std::memory_order_relaxed);
+    if (owner == me) return;
+    if (!owner && m_owner.compare_exchange_strong(owner, me)) return;
+    share();
+}
+
+// Ends the owner's lock-free use: after the barrier the owner either sees m_shared or is seen
+// busy, and then is waited for. Until some thread has seen it leave, every other thread waits
+// for that itself: m_shared alone does not say that the owner is out.
+void MemoryManager::share() const {
+    m_shared.store(true, std::memory_order_seq_cst);
+    asymmetricFence();
+    while (m_ownerBusy.load(std::memory_order_acquire)) std::this_thread::yield();
+    m_settled.store(true, std::memory_order_release);
 }
 
 MemoryManager::~MemoryManager() { destroy(); }
@@ -62,14 +129,12 @@ MemoryManager::~MemoryManager() { destroy(); }
 void MemoryManager::reset() {
     m_freeStarts.assign((m_size / kAlign + 63) / 64, 0);
     m_freeStartWords.assign((m_freeStarts.size() + 63) / 64, 0);
+    std::fill(std::begin(m_binRoot), std::end(m_binRoot), 0);
+    std::fill(std::begin(m_binFirst), std::end(m_binFirst), 0);
+    std::fill(std::begin(m_binBits), std::end(m_binBits), 0);
     Block* b = blockAt(m_base);
-    setFreeStart(b, true);
     b->size = m_size;
-    b->prev = nullptr;
-    b->next = nullptr;
-    m_freeHead = m_freeTail = b;
-    m_bySize.clear();
-    indexAdd(b);
+    insertFree(b);
     m_blockCount = 1;
     m_freeCount = 1;
     m_used = 0;
@@ -77,12 +142,15 @@ void MemoryManager::reset() {
 }
 
 void MemoryManager::destroy() {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     std::free(m_base);
     m_base = nullptr;
     m_size = 0;
-    m_freeHead = m_freeTail = nullptr;
-    m_bySize.clear();
+    m_freeStarts.clear();
+    m_freeStartWords.clear();
+    std::fill(std::begin(m_binRoot), std::end(m_binRoot), 0);
+    std::fill(std::begin(m_binFirst), std::end(m_binFirst), 0);
+    std::fill(std::begin(m_binBits), std::end(m_binBits), 0);
     m_blockCount = m_freeCount = 0;
     m_used = 0;
 }
@@ -94,45 +162,45 @@ bool MemoryManager::contains(const void* p) const {
 }
 
 int32_t MemoryManager::used() const {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     return m_used;
 }
 
 int32_t MemoryManager::peak() const {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     return m_peak;
 }
 
 int32_t MemoryManager::blockCount() const {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     return m_blockCount;
 }
 
 int32_t MemoryManager::freeCount() const {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     return m_freeCount;
 }
 
 void MemoryManager::setCollectorHook(CollectorHook hook, void* context) {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     m_collectorHook = hook;
     m_collectorContext = context;
 }
 
 void MemoryManager::setCompactionHooks(WorldHook before, WorldHook after, void* context) {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     m_beforeCompaction = before;
     m_afterCompaction = after;
     m_worldContext = context;
 }
 
 void MemoryManager::setLinearSearch(bool on) {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     m_linearSearch = on;
 }
 
 void MemoryManager::setStressMode(bool on) {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     m_stress = on;
 }
 
@@ -150,13 +218,13 @@ MemoryManager::Block* MemoryManager::usedBlockOf(const void* data) const {
 }
 
 uint32_t MemoryManager::blockSize(const void* data) const {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     Block* b = usedBlockOf(data);
     return b ? static_cast<uint32_t>(-b->size - m_headerSize) : 0;
 }
 
 void MemoryManager::registerOwner(void* data, void** slot) {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     // Buffers that fell back to the process heap come here too; they never move.
     if (!m_movable || !contains(data)) return;
     Block* b = usedBlockOf(data);
@@ -167,21 +235,83 @@ void MemoryManager::registerOwner(void* data, void** slot) {
     b->owner = slot;
 }
 
+uint32_t MemoryManager::binOf(uint64_t size) {
+    if (size < kExactLimit) return uint32_t(size / 8);
+    uint32_t log = 63 - uint32_t(__builtin_clzll(size));
+    return kExactBins + (log - 10) * 8 + uint32_t(size >> (log - 3) & 7);
+}
+
+namespace {
+
+// The treap's priorities: a fixed mix of the block's granule, so that the same frees and
+// allocations always build the same trees.
+inline uint32_t priority(uint32_t ref) {
+    ref ^= ref >> 16;
+    ref *= 0x7FEB352Du;
+    ref ^= ref >> 15;
+    ref *= 0x846CA68Bu;
+    ref ^= ref >> 16;
+    return ref;
+}
+
+}  // namespace
+
+
+MemoryManager::Block* MemoryManager::firstInBinsFrom(uint32_t bin) const {
+    for (uint32_t word = bin / 64; word < kBinWords; ++word) {
+        uint64_t bits = m_binBits[word];
+        if (word == bin / 64) bits &= ~uint64_t{0} << (bin % 64);
+        if (bits) return blockOf(m_binFirst[word * 64 + uint32_t(__builtin_ctzll(bits))]);
+    }
+    return nullptr;
+}
+
+// The next block in the index's order, across bins.
+MemoryManager::Block* MemoryManager::successor(const Block* b) const {
+    if (b->link.right) {
+        Block* n = blockOf(b->link.right);
+        while (n->link.left) n = blockOf(n->link.left);
+        return n;
+    }
+    uint32_t from = refOf(b);
+    for (uint32_t up = b->link.parent; up; up = blockOf(up)->link.parent) {
+        if (blockOf(up)->link.left == from) return blockOf(up);
+        from = up;
+    }
+    return firstInBinsFrom(binOf(uint64_t(b->size)) + 1);
+}
+
 // Smallest free block of at least `needed` bytes, the lowest address among equal sizes. `skip1`
 // and `skip2` are passed over (compaction's own blocks).
 MemoryManager::Block* MemoryManager::bestFit(uint64_t needed, const Block* skip1, const Block* skip2) const {
     if (m_linearSearch) return bestFitLinear(needed, skip1, skip2);
-    for (auto it = m_bySize.lower_bound({needed, nullptr}); it != m_bySize.end(); ++it)
-        if (it->second != skip1 && it->second != skip2) return it->second;
-    return nullptr;
+    uint32_t bin = binOf(needed);
+    if (bin >= kBins) return nullptr;  // larger than any heap
+    Block* found = nullptr;
+    if (bin < kExactBins) {
+        // Every block of the bin has exactly the size needed.
+        found = firstInBinsFrom(bin);
+    } else {
+        for (uint32_t r = m_binRoot[bin]; r;) {
+            Block* n = blockOf(r);
+            if (uint64_t(n->size) >= needed) {
+                found = n;
+                r = n->link.left;
+            } else {
+                r = n->link.right;
+            }
+        }
+        if (!found) found = firstInBinsFrom(bin + 1);
+    }
+    while (found && (found == skip1 || found == skip2)) found = successor(found);
+    return found;
 }
 
-// The same choice by walking the address-ordered list: the first of equal sizes; an exact fit
-// ends the walk.
+// The same choice by walking the free blocks in address order: the first of equal sizes; an
+// exact fit ends the walk.
 MemoryManager::Block* MemoryManager::bestFitLinear(uint64_t needed, const Block* skip1, const Block* skip2) const {
     Block* best = nullptr;
-    for (Block* b = m_freeHead; b; b = b->next) {
-        if (b->size == 0) break;
+    for (Block* b = firstFree(); b; b = nextFree(b)) {
         if (b == skip1 || b == skip2 || uint64_t(b->size) < needed) continue;
         if (uint64_t(b->size) == needed) return b;
         if (!best || b->size < best->size) best = b;
@@ -189,32 +319,140 @@ MemoryManager::Block* MemoryManager::bestFitLinear(uint64_t needed, const Block*
     return best;
 }
 
+void MemoryManager::replaceChild(Block* parent, uint32_t oldRef, uint32_t newRef, uint32_t bin) {
+    if (!parent) m_binRoot[bin] = newRef;
+    else if (parent->link.left == oldRef) parent->link.left = newRef;
+    else parent->link.right = newRef;
+}
+
+// Lifts `x` above its parent, keeping the order.
+void MemoryManager::rotateUp(Block* x, uint32_t bin) {
+    uint32_t xr = refOf(x);
+    uint32_t pr = x->link.parent;
+    Block* p = blockOf(pr);
+    uint32_t gr = p->link.parent;
+    if (p->link.left == xr) {
+        p->link.left = x->link.right;
+        if (x->link.right) blockOf(x->link.right)->link.parent = pr;
+        x->link.right = pr;
+    } else {
+        p->link.right = x->link.left;
+        if (x->link.left) blockOf(x->link.left)->link.parent = pr;
+        x->link.left = pr;
+    }
+    p->link.parent = xr;
+    x->link.parent = gr;
+    replaceChild(gr ? blockOf(gr) : nullptr, pr, xr, bin);
+}
+
+void MemoryManager::indexAdd(Block* b) {
+    uint32_t bin = binOf(uint64_t(b->size));
+    uint32_t r = refOf(b);
+    b->link.left = b->link.right = 0;
+    uint32_t parent = 0;
+    uint32_t* link = &m_binRoot[bin];
+    bool first = true;
+    while (*link) {
+        parent = *link;
+        Block* p = blockOf(parent);
+        if (before(b, p)) {
+            link = &p->link.left;
+        } else {
+            link = &p->link.right;
+            first = false;
+        }
+    }
+    *link = r;
+    b->link.parent = parent;
+    if (first) m_binFirst[bin] = r;
+    m_binBits[bin / 64] |= uint64_t{1} << (bin % 64);
+    uint32_t pr = b->link.priority = priority(r);
+    while (b->link.parent && pr < blockOf(b->link.parent)->link.priority) rotateUp(b, bin);
+}
+
+void MemoryManager::indexRemove(Block* b) {
+    uint32_t bin = binOf(uint64_t(b->size));
+    uint32_t r = refOf(b);
+    if (m_binFirst[bin] == r) {
+        // The first block has no left child: next comes its right subtree's first, else its parent.
+        uint32_t next = b->link.right;
+        if (next) {
+            while (blockOf(next)->link.left) next = blockOf(next)->link.left;
+        } else {
+            next = b->link.parent;
+        }
+        m_binFirst[bin] = next;
+    }
+    // Sink it below its children until at most one is left, then splice it out.
+    while (b->link.left && b->link.right) {
+        uint32_t l = b->link.left;
+        uint32_t rr = b->link.right;
+        rotateUp(blockOf(blockOf(l)->link.priority < blockOf(rr)->link.priority ? l : rr), bin);
+    }
+    uint32_t child = b->link.left ? b->link.left : b->link.right;
+    if (child) blockOf(child)->link.parent = b->link.parent;
+    replaceChild(b->link.parent ? blockOf(b->link.parent) : nullptr, r, child, bin);
+    if (!m_binRoot[bin]) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
+}
+
+// Whether `b` comes last in its bin.
+bool MemoryManager::lastInBin(const Block* b) const {
+    if (b->link.right) return false;
+    uint32_t from = refOf(b);
+    for (uint32_t up = b->link.parent; up; up = blockOf(up)->link.parent) {
+        if (blockOf(up)->link.left == from) return false;
+        from = up;
+    }
+    return true;
+}
+
+// Puts `now` where `old` is in bin `bin`'s treap; the caller has made sure the order holds. The
+// priority moves along, as if `now` had always been there.
+void MemoryManager::indexReplace(Block* old, Block* now, uint32_t bin) {
+    uint32_t oldRef = refOf(old);
+    uint32_t nowRef = refOf(now);
+    auto link = old->link;
+    now->link = link;
+    if (link.left) blockOf(link.left)->link.parent = nowRef;
+    if (link.right) blockOf(link.right)->link.parent = nowRef;
+    replaceChild(link.parent ? blockOf(link.parent) : nullptr, oldRef, nowRef, bin);
+    if (m_binFirst[bin] == oldRef) m_binFirst[bin] = nowRef;
+}
+
+// Gives free block `b` a larger size, in place in the index when it stays last of its bin.
+void MemoryManager::grow(Block* b, int64_t size) {
+    if (binOf(uint64_t(size)) == binOf(uint64_t(b->size)) && lastInBin(b)) {
+        b->size = size;
+        return;
+    }
+    indexRemove(b);
+    b->size = size;
+    indexAdd(b);
+}
+
 // Marks the first `needed` bytes of free block `b` used, or all of it when the remainder would be
 // too small to be worth keeping. Returns the bytes taken; peak is the caller's business.
 uint64_t MemoryManager::take(Block* b, uint64_t needed) {
     int64_t remainder = b->size - int64_t(needed);
     int64_t taken;
-    indexRemove(b);
     setFreeStart(b, false);
     if (remainder <= int64_t(m_headerSize) + kSplitSlack) {
+        indexRemove(b);
         taken = b->size;
-        if (b->prev) b->prev->next = b->next;
-        else m_freeHead = b->next;
-        if (b->next) b->next->prev = b->prev;
-        else m_freeTail = b->prev;
         --m_freeCount;
     } else {
         taken = int64_t(needed);
         Block* rest = blockAt(bytes(b) + needed);
         rest->size = remainder;
+        uint32_t bin = binOf(uint64_t(b->size));
+        // The remainder sorts before the block, so where that came first it can take its place.
+        if (binOf(uint64_t(remainder)) == bin && m_binFirst[bin] == refOf(b)) {
+            indexReplace(b, rest, bin);
+        } else {
+            indexRemove(b);
+            indexAdd(rest);
+        }
         setFreeStart(rest, true);
-        indexAdd(rest);
-        rest->prev = b->prev;
-        rest->next = b->next;
-        if (rest->prev) rest->prev->next = rest;
-        else m_freeHead = rest;
-        if (rest->next) rest->next->prev = rest;
-        else m_freeTail = rest;
         ++m_blockCount;
     }
     b->size = -taken;
@@ -223,21 +461,20 @@ uint64_t MemoryManager::take(Block* b, uint64_t needed) {
     return uint64_t(taken);
 }
 
-// The last free block below `b`, or null when `b` lies below the head. Walks from both ends at
-// once, so that a block freed next to either end of the list (the common case) is placed at once.
+// The last free block below `b`, or null when there is none: in b's own word of the free-start
+// map, else in the highest non-empty word below it, which the summary finds in a few steps even
+// across a long run of used blocks.
 MemoryManager::Block* MemoryManager::lastFreeBelow(const Block* b) const {
-    if (!m_freeHead || b <= m_freeHead) return nullptr;
-    if (b > m_freeTail) return m_freeTail;
-    // The highest free-block start below b's granule: in b's own word, else in the highest
-    // non-empty word below it, which the summary finds in a few steps even across a long run of
-    // used blocks.
     std::size_t bit = static_cast<std::size_t>(bytes(const_cast<Block*>(b)) - m_base) / kAlign;
     std::size_t word = bit / 64;
     uint64_t bits = bit % 64 ? m_freeStarts[word] & (~uint64_t{0} >> (64 - bit % 64)) : 0;
     if (!bits) {
         std::size_t group = word / 64;
         uint64_t words = word % 64 ? m_freeStartWords[group] & (~uint64_t{0} >> (64 - word % 64)) : 0;
-        while (!words) words = m_freeStartWords[--group];  // the head lies below, so this ends
+        while (!words) {
+            if (group == 0) return nullptr;
+            words = m_freeStartWords[--group];
+        }
         word = group * 64 + (63 - static_cast<std::size_t>(__builtin_clzll(words)));
         bits = m_freeStarts[word];
     }
@@ -245,76 +482,166 @@ MemoryManager::Block* MemoryManager::lastFreeBelow(const Block* b) const {
     return blockAt(m_base + found * kAlign);
 }
 
+// The first free block at or above `p`, or null.
+MemoryManager::Block* MemoryManager::firstFreeFrom(const uint8_t* p) const {
+    std::size_t bit = static_cast<std::size_t>(p - m_base) / kAlign;
+    std::size_t word = bit / 64;
+    if (word >= m_freeStarts.size()) return nullptr;
+    uint64_t bits = m_freeStarts[word] & (~uint64_t{0} << (bit % 64));
+    if (!bits) {
+        std::size_t group = (word + 1) / 64;
+        if (group >= m_freeStartWords.size()) return nullptr;
+        uint64_t words = m_freeStartWords[group] & (~uint64_t{0} << ((word + 1) % 64));
+        while (!words) {
+            if (++group >= m_freeStartWords.size()) return nullptr;
+            words = m_freeStartWords[group];
+        }
+        word = group * 64 + static_cast<std::size_t>(__builtin_ctzll(words));
+        bits = m_freeStarts[word];
+    }
+    std::size_t found = word * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
+    return blockAt(m_base + found * kAlign);
+}
+
 void MemoryManager::setFreeStart(const Block* b, bool on) {
     std::size_t bit = static_cast<std::size_t>(reinterpret_cast<const uint8_t*>(b) - m_base) / kAlign;
     std::size_t word = bit / 64;
-    uint64_t mask = uint64_t{1} << (bit % 64);
-    if (on)
-        m_freeStarts[word] |= mask;
-    else
-        m_freeStarts[word] &= ~mask;
+    uint64_t* words = m_freeStarts.data();
     uint64_t wordMask = uint64_t{1} << (word % 64);
-    if (m_freeStarts[word])
-        m_freeStartWords[word / 64] |= wordMask;
-    else
-        m_freeStartWords[word / 64] &= ~wordMask;
+    if (on) {
+        words[word] |= uint64_t{1} << (bit % 64);
+        m_freeStartWords.data()[word / 64] |= wordMask;
+    } else if (!(words[word] &= ~(uint64_t{1} << (bit % 64)))) {
+        m_freeStartWords.data()[word / 64] &= ~wordMask;
+    }
 }
 
-void MemoryManager::insertFree(Block* b, Block* below) {
+void MemoryManager::insertFree(Block* b) {
     setFreeStart(b, true);
     indexAdd(b);
-    b->prev = below;
-    b->next = below ? below->next : m_freeHead;
-    if (b->prev) b->prev->next = b;
-    else m_freeHead = b;
-    if (b->next) b->next->prev = b;
-    else m_freeTail = b;
 }
 
-// Frees used block `b`, whose lower free neighbour in the list is `below`, and merges it with the
-// free blocks it touches. Returns the resulting free block.
+// Frees used block `b`, whose nearest free block below is `below`, and merges it with the free
+// blocks it touches. Returns the resulting free block.
 MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
     int64_t size = -b->size;
-    b->size = size;
-    insertFree(b, below);
-    ++m_freeCount;
     m_used -= int32_t(size);
     if (m_stress && size > int64_t(sizeof(Block))) {
         std::memset(bytes(b) + sizeof(Block), kPoison, size - sizeof(Block));
     }
-    Block* prev = b->prev;
-    if (prev && bytes(prev) + prev->size == bytes(b)) {
-        setFreeStart(b, false);
-        indexRemove(b);
-        indexRemove(prev);
-        prev->size += b->size;
-        indexAdd(prev);
-        prev->next = b->next;
-        if (b->next) b->next->prev = prev;
-        else m_freeTail = prev;
+    uint8_t* after = bytes(b) + size;
+    Block* next = after != end() && blockAt(after)->size > 0 ? blockAt(after) : nullptr;
+    bool belowTouches = below && bytes(below) + below->size == bytes(b);
+    if (belowTouches) {
+        if (next) {
+            setFreeStart(next, false);
+            indexRemove(next);
+            size += next->size;
+            --m_blockCount;
+            --m_freeCount;
+        }
+        grow(below, below->size + size);
         --m_blockCount;
-        --m_freeCount;
-        b = prev;
+        return below;
     }
-    Block* next = b->next;
-    if (next && bytes(b) + b->size == bytes(next)) {
+    ++m_freeCount;
+    if (next) {
         setFreeStart(next, false);
-        indexRemove(next);
-        indexRemove(b);
-        b->size += next->size;
-        indexAdd(b);
-        b->next = next->next;
-        if (next->next) next->next->prev = b;
-        else m_freeTail = b;
+        size += next->size;
+        uint32_t bin = binOf(uint64_t(next->size));
+        // Larger than the block it absorbs: where that came last, the merged block takes its place.
+        if (binOf(uint64_t(size)) == bin && lastInBin(next)) {
+            b->size = size;
+            indexReplace(next, b, bin);
+        } else {
+            indexRemove(next);
+            b->size = size;
+            indexAdd(b);
+        }
+        setFreeStart(b, true);
         --m_blockCount;
         --m_freeCount;
+        return b;
     }
+    b->size = size;
+    insertFree(b);
     return b;
 }
 
+// Each run of blocks to free, with the free blocks before, between and after them, becomes one
+// free block; the index sees only the result.
+void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
+    std::size_t i = 0;
+    while (i < count) {
+        Block* b = usedBlockOf(data[i]);
+        if (!b) {
+            mrc_log("MemoryManager::free: %p is not the data of a used block", data[i]);
+            ++i;
+            continue;
+        }
+        Block* start = b;
+        int32_t mergedBlocks = 0;  // blocks that end up inside the run's free block, less one
+        int32_t mergedFrees = 0;   // free blocks among them
+        Block* below = lastFreeBelow(b);
+        if (below && bytes(below) + below->size == bytes(b)) {
+            start = below;
+            indexRemove(below);
+            ++mergedBlocks;
+            ++mergedFrees;
+        }
+        uint8_t* runEnd = bytes(b);
+        for (;;) {
+            Block* u = blockAt(runEnd);
+            int64_t size = -u->size;
+            m_used -= int32_t(size);
+            if (m_stress && size > int64_t(sizeof(Block))) {
+                std::memset(runEnd + sizeof(Block), kPoison, size - sizeof(Block));
+            }
+            runEnd += size;
+            ++i;
+            if (runEnd != end() && blockAt(runEnd)->size > 0) {
+                Block* next = blockAt(runEnd);
+                setFreeStart(next, false);
+                indexRemove(next);
+                runEnd += next->size;
+                ++mergedBlocks;
+                ++mergedFrees;
+            }
+            if (i == count || runEnd == end() || static_cast<uint8_t*>(data[i]) != runEnd + m_headerSize ||
+                usedBlockOf(data[i]) != blockAt(runEnd)) {
+                break;
+            }
+            ++mergedBlocks;
+        }
+        m_blockCount -= mergedBlocks;
+        m_freeCount += 1 - mergedFrees;
+        start->size = runEnd - bytes(start);
+        if (start == b) setFreeStart(b, true);
+        indexAdd(start);
+    }
+}
+
+void MemoryManager::freeAscending(void* const* data, std::size_t count) {
+    host::HeldLocks& self = host::heldLocks();
+    if (enterOwnerPath(self)) {
+        releaseAscending(data, count);
+        leaveOwnerPath(self);
+        return;
+    }
+    Locked lock(*this);
+    releaseAscending(data, count);
+}
+
 int MemoryManager::free(void* p) {
-    host::CriticalSectionLock lock(m_lock);
     if (!contains(p)) return 0;
+    host::HeldLocks& self = host::heldLocks();
+    if (enterOwnerPath(self)) {
+        Block* b = usedBlockOf(p);
+        if (b) releaseBlock(b, lastFreeBelow(b));
+        leaveOwnerPath(self);
+        if (b) return 1;
+    }
+    Locked lock(*this);
     Block* b = usedBlockOf(p);
     if (!b) {
         // Claimed all the same: the caller would otherwise hand it to the process heap's free.
@@ -341,12 +668,27 @@ void MemoryManager::worldHook(WorldHook hook) {
 }
 
 void* MemoryManager::alloc(uint32_t size) {
-    host::CriticalSectionLock lock(m_lock);
+    const uint64_t needed = std::max<uint64_t>(roundUp(size) + m_headerSize, kMinBlock);
+    host::HeldLocks& self = host::heldLocks();
+    if (enterOwnerPath(self)) {
+        // Only the plain case: a block that fits at once.
+        Block* b = m_base && !m_stress ? bestFit(needed, nullptr, nullptr) : nullptr;
+        if (b) {
+            take(b, needed);
+            m_peak = std::max(m_peak, m_used);
+        }
+        leaveOwnerPath(self);
+        if (b) return bytes(b) + m_headerSize;
+    }
+    Locked lock(*this);
+    return allocLocked(needed);
+}
+
+void* MemoryManager::allocLocked(uint64_t needed) {
     if (!m_base) {
         mrc_log("MemoryManager::alloc: the heap is destroyed");
         return nullptr;
     }
-    const uint64_t needed = std::max<uint64_t>(roundUp(size) + m_headerSize, kMinBlock);
     auto worthCompacting = [&] { return uint64_t(m_used) + needed < m_size; };
 
     if (m_movable && m_stress) {
@@ -418,15 +760,14 @@ MemoryManager::Block* MemoryManager::compactGaps(uint64_t needed) {
     std::vector<Gap> gaps;
     for (int pass = 0; pass < kCompactionPasses; ++pass) {
         gaps.clear();
-        for (Block* f = m_freeHead; f && f->next; f = f->next) {
-            Block* n = f->next;
+        for (Block* f = firstFree(), *n = f ? nextFree(f) : nullptr; n; f = n, n = nextFree(n)) {
             int64_t gapLength = bytes(n) - (bytes(f) + f->size);
             gaps.push_back({f->size + n->size - gapLength, f});
         }
         Block* merged = nullptr;
         auto tryGap = [&](const Gap& gap) {
             Block* f = gap.first;
-            Block* n = f->next;
+            Block* n = nextFree(f);
             uint8_t* run = bytes(f) + f->size;
             uint64_t length = bytes(n) - run;
             Block* target = bestFit(length, f, n);
@@ -456,8 +797,9 @@ MemoryManager::Block* MemoryManager::compactGaps(uint64_t needed) {
 MemoryManager::Block* MemoryManager::compactSliding(uint64_t needed) {
     for (int pass = 0; pass < kCompactionPasses; ++pass) {
         Block* grown = nullptr;
-        for (Block* f = m_freeHead; f; f = f->next) {
-            if (f != m_freeHead && uint64_t(end() - bytes(f)) <= needed) break;
+        Block* head = firstFree();
+        for (Block* f = head; f; f = nextFree(f)) {
+            if (f != head && uint64_t(end() - bytes(f)) <= needed) break;
             if (!grown || f->size > grown->size) grown = f;
         }
         if (!grown) return nullptr;
@@ -518,19 +860,17 @@ bool MemoryManager::slideAll(bool towardsEnd) {
         freeStart = m_base;
         freeEnd = dst;
     }
-    m_freeHead = m_freeTail = nullptr;
     m_freeCount = 0;
-    m_bySize.clear();
     std::fill(m_freeStarts.begin(), m_freeStarts.end(), 0);
     std::fill(m_freeStartWords.begin(), m_freeStartWords.end(), 0);
+    std::fill(std::begin(m_binRoot), std::end(m_binRoot), 0);
+    std::fill(std::begin(m_binFirst), std::end(m_binFirst), 0);
+    std::fill(std::begin(m_binBits), std::end(m_binBits), 0);
     if (freeStart < freeEnd) {
         Block* f = blockAt(freeStart);
-        setFreeStart(f, true);
         f->size = freeEnd - freeStart;
-        f->prev = f->next = nullptr;
-        m_freeHead = m_freeTail = f;
+        insertFree(f);
         m_freeCount = 1;
-        indexAdd(f);
         if (m_stress && f->size > int64_t(sizeof(Block))) {
             std::memset(freeStart + sizeof(Block), kPoison, f->size - sizeof(Block));
         }
@@ -540,7 +880,7 @@ bool MemoryManager::slideAll(bool towardsEnd) {
 }
 
 bool MemoryManager::compactAll() {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     if (!m_movable) {
         mrc_log("MemoryManager::compactAll: the object heap does not move its blocks");
         return false;
@@ -552,7 +892,7 @@ bool MemoryManager::compactAll() {
 }
 
 bool MemoryManager::checkInvariants(std::string* whyNot) const {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     auto fail = [whyNot](const char* format, auto... args) {
         if (!whyNot) return false;
         if constexpr (sizeof...(args) == 0) {
@@ -565,7 +905,7 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
         return false;
     };
     if (!m_base) {
-        if (m_freeHead || m_freeTail || m_blockCount || m_freeCount || m_used) {
+        if (m_blockCount || m_freeCount || m_used) {
             return fail("destroyed heap keeps blocks");
         }
         return true;
@@ -573,8 +913,6 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
     int32_t blocks = 0;
     int32_t frees = 0;
     int64_t usedBytes = 0;
-    Block* expectedFree = m_freeHead;  // the free list must meet the free blocks in address order
-    Block* lastFree = nullptr;
     bool previousFree = false;
     for (uint8_t* p = m_base; p != end();) {
         uint64_t offset = p - m_base;
@@ -593,31 +931,80 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
             previousFree = false;
         } else {
             if (previousFree) return fail("free block at +%" PRIu64 " follows another free block", offset);
-            if (b != expectedFree) return fail("free block at +%" PRIu64 " is not next in the free list", offset);
-            if (b->prev != lastFree) return fail("free block at +%" PRIu64 " links back wrongly", offset);
             if (!(m_freeStarts[offset / kAlign / 64] >> (offset / kAlign % 64) & 1)) {
                 return fail("free block at +%" PRIu64 " is missing from the free-start map", offset);
             }
+            uint32_t bin = binOf(size);
+            bool inBin = false;
+            for (uint32_t r = m_binRoot[bin]; r && !inBin;) {
+                Block* n = blockOf(r);
+                inBin = n == b;
+                r = before(b, n) ? n->link.left : n->link.right;
+            }
+            if (!inBin) return fail("free block at +%" PRIu64 " is missing from the size index", offset);
             ++frees;
-            lastFree = b;
-            expectedFree = b->next;
             previousFree = true;
         }
         p += size;
     }
-    if (expectedFree) return fail("free list holds a block that is not a free block of the heap");
-    if (m_freeTail != lastFree) return fail("free tail is not the last free block");
     if (blocks != m_blockCount) return fail("block count %d, counted %d", m_blockCount, blocks);
     if (frees != m_freeCount) return fail("free count %d, counted %d", m_freeCount, frees);
     if (usedBytes != m_used) return fail("used %d, counted %" PRId64, m_used, usedBytes);
     if (m_peak < m_used) return fail("peak %d below used %d", m_peak, m_used);
-    if (m_bySize.size() != std::size_t(frees)) return fail("size index holds %zu blocks, the heap has %d free", m_bySize.size(), frees);
-    for (Block* b = m_freeHead; b; b = b->next) {
-        if (!m_bySize.count({uint64_t(b->size), b})) return fail("free block at +%td is missing from the size index", bytes(b) - m_base);
+    int32_t indexed = 0;
+    for (uint32_t bin = 0; bin < kBins; ++bin) {
+        if (!checkBin(bin, &indexed, whyNot)) return false;
     }
+    if (indexed != frees) return fail("size index holds %d blocks, the heap has %d free", indexed, frees);
     int64_t starts = 0;
     for (uint64_t word : m_freeStarts) starts += __builtin_popcountll(word);
     if (starts != frees) return fail("free-start map marks %" PRId64 " blocks, the heap has %d", starts, frees);
+    return true;
+}
+
+// One bin's treap: links agree both ways, the order and the priorities hold, every block is free
+// and belongs in the bin, and the bin's first block and bit are right. Adds its blocks to `count`.
+bool MemoryManager::checkBin(uint32_t bin, int32_t* count, std::string* whyNot) const {
+    auto fail = [&](const char* what) {
+        if (whyNot) {
+            char line[160];
+            std::snprintf(line, sizeof line, "size bin %u: %s", bin, what);
+            *whyNot = line;
+        }
+        return false;
+    };
+    bool bit = m_binBits[bin / 64] >> (bin % 64) & 1;
+    if (bit != (m_binRoot[bin] != 0)) return fail("non-empty bit is wrong");
+    if (!m_binRoot[bin]) return m_binFirst[bin] == 0 || fail("empty bin has a first block");
+    if (blockOf(m_binRoot[bin])->link.parent) return fail("root has a parent");
+    // In order: each block must follow the one before.
+    std::vector<uint32_t> stack;
+    const Block* first = nullptr;
+    const Block* previous = nullptr;
+    int32_t blocks = 0;
+    for (uint32_t r = m_binRoot[bin]; r || !stack.empty();) {
+        while (r) {
+            if (uint64_t(r - 1) * 8 >= m_size || ++blocks > m_freeCount) return fail("link leads outside the free blocks");
+            const Block* n = blockOf(r);
+            if (n->size <= 0 || binOf(uint64_t(n->size)) != bin) return fail("holds a block that is not a free block of its sizes");
+            for (uint32_t c : {n->link.left, n->link.right}) {
+                if (c && uint64_t(c - 1) * 8 < m_size && blockOf(c)->link.parent != r) return fail("child links back wrongly");
+                if (c && uint64_t(c - 1) * 8 < m_size && blockOf(c)->link.priority < n->link.priority) {
+                    return fail("child outranks its parent");
+                }
+            }
+            stack.push_back(r);
+            r = n->link.left;
+        }
+        const Block* n = blockOf(stack.back());
+        stack.pop_back();
+        if (previous && !before(previous, n)) return fail("blocks are out of order");
+        if (!first) first = n;
+        previous = n;
+        r = n->link.right;
+    }
+    if (m_binFirst[bin] != refOf(first)) return fail("first block is not the first");
+    *count += blocks;
     return true;
 }
 

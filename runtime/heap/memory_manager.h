@@ -12,12 +12,15 @@
 //   requests           rounded up to 8, plus the header, at least 24
 //   split              a free block is handed out whole when at most header + 32 bytes would remain
 //                      (object heap 40, data heap 48); otherwise the remainder stays free
-// The size word is positive in a free block and negated in a used one. Blocks tile the heap; the
-// free list is ordered by address and kept coalesced, so no two free blocks touch.
+// The size word is positive in a free block and negated in a used one. Blocks tile the heap and
+// free blocks are kept coalesced, so no two touch. A bitmap marks where free blocks start (their
+// address order); the free blocks themselves hold the size index's links, so that freeing and
+// allocating allocate nothing.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,6 +44,10 @@ public:
     void* alloc(uint32_t size);
     // 1 when `p` lies inside this heap (its block is freed), 0 otherwise.
     int free(void* p);
+    // Frees the blocks whose data starts at `data[0..count)`, in ascending address order, all
+    // inside this heap: the same as freeing each, but every run of neighbours enters the size
+    // index once, merged.
+    void freeAscending(void* const* data, std::size_t count);
     // Data heap: `slot` is the one pointer to the block whose data is `data`; compaction rewrites it.
     void registerOwner(void* data, void** slot);
     uint32_t blockSize(const void* data) const;  // usable size, 0 outside the heap
@@ -74,51 +81,103 @@ public:
     template <class F>
     void forEachBlock(F f) const;  // f(void* blockAddress, uint32_t size, bool used, void** ownerSlotOrNull)
 
-    // Blocks tile the heap, the free list is ordered, linked both ways and coalesced, counts and
+    // Blocks tile the heap, free blocks are coalesced and marked in the free-start map, counts and
     // used bytes agree, every owner slot points at its block's data, and the size index holds
-    // exactly the free blocks.
+    // exactly the free blocks, each in its bin and in order.
     bool checkInvariants(std::string* whyNot = nullptr) const;
 
-    // Finds blocks by walking the free list, as the index must choose: the reference of tests.
+    // Finds blocks by walking the free blocks in address order, as the index must choose: the
+    // reference of tests.
     void setLinearSearch(bool on);
 
     static constexpr uint32_t kMinBlock = 24;
 
 private:
+    // The lock, after making sure the calling thread may use it (see share()).
+    class Locked {
+    public:
+        explicit Locked(const MemoryManager& heap) : m_heap(heap) {
+            heap.noteLockedAccess();
+            heap.m_lock.enter();
+        }
+        ~Locked() { m_heap.m_lock.leave(); }
+        Locked(const Locked&) = delete;
+        Locked& operator=(const Locked&) = delete;
+
+    private:
+        const MemoryManager& m_heap;
+    };
+
+    // A free block's index links are granule numbers plus one (0: none), so that they fit beside
+    // the size word in the smallest block.
     struct Block {
         int64_t size;  // positive when free, negated when used; header included
         union {
-            Block* prev;   // free
+            struct {
+                uint32_t left;
+                uint32_t right;
+                uint32_t parent;
+                uint32_t priority;  // the treap's, from the address it was indexed at
+            } link;        // free
             void** owner;  // used, data heap only
         };
-        Block* next;  // free
     };
+
+    // Exact-size bins below kExactLimit bytes, then eight bins per power of two.
+    static constexpr uint32_t kExactLimit = 1024;
+    static constexpr uint32_t kExactBins = kExactLimit / 8;
+    static constexpr uint32_t kBins = kExactBins + 8 * (31 - 10);
+    static constexpr uint32_t kBinWords = (kBins + 63) / 64;
 
     static uint8_t* bytes(Block* b) { return reinterpret_cast<uint8_t*>(b); }
     static Block* blockAt(uint8_t* p) { return reinterpret_cast<Block*>(p); }
     uint8_t* end() const { return m_base + m_size; }
+    uint32_t refOf(const Block* b) const {
+        return uint32_t((reinterpret_cast<const uint8_t*>(b) - m_base) / 8) + 1;
+    }
+    Block* blockOf(uint32_t ref) const { return reinterpret_cast<Block*>(m_base + uint64_t(ref - 1) * 8); }
+    static uint32_t binOf(uint64_t size);
+    // The index's order: size, then address.
+    static bool before(const Block* a, const Block* b) {
+        return a->size < b->size || (a->size == b->size && a < b);
+    }
 
     void reset();
     Block* usedBlockOf(const void* data) const;
     Block* bestFit(uint64_t needed, const Block* skip1, const Block* skip2) const;
     Block* bestFitLinear(uint64_t needed, const Block* skip1, const Block* skip2) const;
-    void indexAdd(Block* b) { m_bySize.emplace(uint64_t(b->size), b); }
-    void indexRemove(Block* b) { m_bySize.erase({uint64_t(b->size), b}); }
+    Block* firstInBinsFrom(uint32_t bin) const;
+    Block* successor(const Block* b) const;
+    void indexAdd(Block* b);
+    void indexRemove(Block* b);
+    void rotateUp(Block* x, uint32_t bin);
+    bool lastInBin(const Block* b) const;
+    void indexReplace(Block* old, Block* now, uint32_t bin);
+    void grow(Block* b, int64_t size);
+    void replaceChild(Block* parent, uint32_t oldRef, uint32_t newRef, uint32_t bin);
+    bool checkBin(uint32_t bin, int32_t* count, std::string* whyNot) const;
     uint64_t take(Block* b, uint64_t needed);
-    void insertFree(Block* b, Block* below);
+    void insertFree(Block* b);
     Block* releaseBlock(Block* b, Block* below);
+    void releaseAscending(void* const* data, std::size_t count);
     Block* lastFreeBelow(const Block* b) const;
+    Block* firstFreeFrom(const uint8_t* p) const;
+    Block* nextFree(const Block* b) const { return firstFreeFrom(reinterpret_cast<const uint8_t*>(b) + 8); }
+    Block* firstFree() const { return firstFreeFrom(m_base); }
     void setFreeStart(const Block* b, bool on);
     void moveRun(uint8_t* run, uint64_t length, Block* target, Block* below);
     Block* compactGaps(uint64_t needed);
     Block* compactSliding(uint64_t needed);
     bool slideAll(bool towardsEnd);
     void runCollector();
+    void* allocLocked(uint64_t needed);
+    bool enterOwnerPath(host::HeldLocks& self) const;
+    void leaveOwnerPath(host::HeldLocks& self) const;
+    void noteLockedAccess() const;
+    void share() const;
     void worldHook(WorldHook hook);
 
     uint8_t* m_base = nullptr;
-    Block* m_freeHead = nullptr;
-    Block* m_freeTail = nullptr;
     uint32_t m_size = 0;
     int32_t m_blockCount = 0;
     int32_t m_freeCount = 0;
@@ -127,20 +186,32 @@ private:
     bool m_movable;
     uint32_t m_headerSize;
     mutable host::CriticalSection m_lock;
+    // The first thread to use the heap (its held-locks record) allocates and frees without the
+    // lock while it is the only one: m_ownerBusy brackets each such operation. Another thread
+    // sets m_shared, has every running thread pass a memory barrier, waits for the owner to
+    // leave, and sets m_settled; from then on everyone takes the lock.
+    mutable std::atomic<const host::HeldLocks*> m_owner{nullptr};
+    mutable std::atomic<bool> m_shared{false};
+    mutable std::atomic<bool> m_ownerBusy{false};
+    mutable std::atomic<bool> m_settled{false};
 
     CollectorHook m_collectorHook = nullptr;
     void* m_collectorContext = nullptr;
     WorldHook m_beforeCompaction = nullptr;
     WorldHook m_afterCompaction = nullptr;
     void* m_worldContext = nullptr;
-    // One bit per 8-byte granule, set at the start of every free block: finds a freed block's
-    // place in the address-ordered free list without walking it.
+    // One bit per 8-byte granule, set at the start of every free block: the free blocks in address
+    // order, and a freed block's lower free neighbour without a walk.
     std::vector<uint64_t> m_freeStarts;
     // One bit per word of m_freeStarts, set while the word is not empty.
     std::vector<uint64_t> m_freeStartWords;
-    // The free blocks by size, then address: the best fit (the smallest that suffices, the lowest
-    // address among equals, as the address-ordered walk finds it) in O(log n).
-    std::set<std::pair<uint64_t, Block*>> m_bySize;
+    // The size index: per bin, a treap of its free blocks ordered by size, then address (priorities
+    // hashed from the address, so the shape is deterministic), its first block, and a bit per
+    // non-empty bin. The best fit (the smallest block that suffices, the lowest address among
+    // equals, as the address-ordered walk finds it) is the first block of the first bin that has one.
+    uint32_t m_binRoot[kBins] = {};
+    uint32_t m_binFirst[kBins] = {};
+    uint64_t m_binBits[kBinWords] = {};
     bool m_linearSearch = false;
     bool m_stress = false;
     bool m_stressTowardsEnd = true;  // blocks start packed at the base
@@ -148,13 +219,14 @@ private:
 
 template <class F>
 void MemoryManager::forEachFreeBlock(F f) const {
-    host::CriticalSectionLock lock(m_lock);
-    for (Block* b = m_freeHead; b; b = b->next) f(static_cast<void*>(b), static_cast<uint32_t>(b->size));
+    Locked lock(*this);
+    if (!m_base) return;
+    for (Block* b = firstFree(); b; b = nextFree(b)) f(static_cast<void*>(b), static_cast<uint32_t>(b->size));
 }
 
 template <class F>
 void MemoryManager::forEachBlock(F f) const {
-    host::CriticalSectionLock lock(m_lock);
+    Locked lock(*this);
     if (!m_base) return;
     for (uint8_t* p = m_base; p < end();) {
         Block* b = blockAt(p);

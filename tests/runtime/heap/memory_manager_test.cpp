@@ -499,9 +499,9 @@ TEST(MemoryManager, InvariantCheckerNamesEachKindOfDamage) {
     const Case cases[] = {
         {"used block grown past its neighbour", 0, 0, -56, "has size"},
         {"used block shrunk below the minimum", 0, 0, -16, "has size"},
-        {"used block marked free", 0, 0, 48, "is not next in the free list"},
-        {"free block's forward link dropped", 1, 2, 0, "is not next in the free list"},
-        {"free block's back link dropped", 3, 1, 0, "links back wrongly"},
+        {"used block marked free", 0, 0, 48, "missing from the free-start map"},
+        {"free block given a parent in the size index", 1, 2, 5, "root has a parent"},
+        {"free block's index child inside a used block", 3, 1, 2, "child links back wrongly"},
         {"owner slot pointing elsewhere", 2, 1, kOwnerElsewhere, "owner slot"},
     };
     for (const Case& c : cases) {
