@@ -275,3 +275,13 @@ void Game::computeViewCenter() { GAME_NOT_BUILT_YET("Game::computeViewCenter"); 
 
 // The particle system: launching particles.
 void Game::emitParticles(int32_t) { GAME_NOT_BUILT_YET("Game::emitParticles"); }
+
+// The death sequence, the restart at a level, the world's per-frame object updates, the gameplay
+// paint, the dimmed level-end picture and the painting of an object by its kind.
+void Game::updateDeath(CObject*) { GAME_NOT_BUILT_YET("Game::updateDeath"); }
+void Game::restartAtLevel(int32_t) { GAME_NOT_BUILT_YET("Game::restartAtLevel"); }
+void Game::updateAllObjectLists() { GAME_NOT_BUILT_YET("Game::updateAllObjectLists"); }
+void Game::updateTemplateObjects() { GAME_NOT_BUILT_YET("Game::updateTemplateObjects"); }
+void Game::paintGameplay(Graphics*) { GAME_NOT_BUILT_YET("Game::paintGameplay"); }
+void Game::paintDimmedBackground(Graphics*) { GAME_NOT_BUILT_YET("Game::paintDimmedBackground"); }
+void CObject::drawByKind(javax_microedition_lcdui_Graphics*, bool) { GAME_NOT_BUILT_YET("CObject::drawByKind"); }

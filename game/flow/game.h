@@ -896,6 +896,46 @@ public:
     static void selectEntry(Graphics* g, int32_t n);
     // Built by later work (game/pending.cpp for now): the fade that paces the hints.
     static bool updateProgressFade();
+
+    // ---- full-screen level states: death, level end, title card, summary, story, game end,
+    // information page and the promotion offer ----
+    static constexpr int32_t kStateDeath = 12;
+    static constexpr int32_t kStateLevelEnd = 13;
+    static constexpr int32_t kStateLevelIntro = 14;
+    static constexpr int32_t kStateLevelSummary = 15;
+    static constexpr int32_t kStateStoryText = 16;
+    static constexpr int32_t kStateGameEnd = 17;
+    static constexpr int32_t kStateInfoPage = 18;
+    static constexpr int32_t kStatePromoOffer = 20;
+    static void initLevelScreenStates();
+    static void paintDeath(Graphics* g);
+    static void enterLevelEnd();
+    static void updateLevelEnd();
+    // Builds the summary into the background buffer, saves the progress and enters state 15.
+    static void enterLevelSummary();
+    static void updateLevelSummary();
+    static void paintLevelSummary(Graphics* g, bool inBuffer);
+    // The level's completion percentage (0..100) from the found counts; kept as the level's
+    // best (and the options record saved) when it beats it.
+    static int32_t recordCompletion();
+    // The offer after the summary: saving on, completion at least 80 and an ability still missing.
+    static bool summaryOfferHolds();
+    static void updateLevelIntro();
+    static void paintLevelIntro(Graphics* g);
+    static void enterFullScreenText();
+    static void updateStoryText();
+    static void paintStoryText(Graphics* g);
+    static void enterGameEnd();
+    static void finishGameEnd();
+    static void updateInfoPage();
+    static void paintInfoPage(Graphics* g);
+    // Built by later work (game/pending.cpp for now).
+    static void updateDeath(CObject* player);
+    static void restartAtLevel(int32_t level);
+    static void updateAllObjectLists();
+    static void updateTemplateObjects();
+    static void paintGameplay(Graphics* g);
+    static void paintDimmedBackground(Graphics* g);
 };
 
 namespace mrc {

@@ -557,6 +557,8 @@ public:
     // Built by later work (game/pending.cpp for now).
     static void randomWander(CObject* o, int32_t property);
     static void detach(CObject* o);
+    // The object painted by its kind (the world painter's dispatcher).
+    void drawByKind(javax_microedition_lcdui_Graphics* g, bool layered);
 
 
     // The static initialiser.
