@@ -920,8 +920,16 @@ public:
     static int32_t recordCompletion();
     // The offer after the summary: saving on, completion at least 80 and an ability still missing.
     static bool summaryOfferHolds();
+    // The level timer of these screens: allocated on first use, otherwise started again now.
+    static void startLevelTimer();
     static void updateLevelIntro();
     static void paintLevelIntro(Graphics* g);
+    // The title card's box (a button element's x, y, w, h) grown by the card's time about its
+    // centre: 100 % at the start, 300 % after a second.
+    struct TitleCardBox {
+        int32_t x, y, w, h;
+    };
+    static TitleCardBox titleCardBox(ShortArray* element);
     static void enterFullScreenText();
     static void updateStoryText();
     static void paintStoryText(Graphics* g);

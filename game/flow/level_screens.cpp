@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int32_t kConfirm = 0x820, kConfirmOrSoft = 0x40820, kBack = 0x80000, kLeft = 0x408, kRight = 0x1010;
+constexpr int32_t kKeyConfirm = 0x820, kKeyConfirmOrSoft = 0x40820, kKeyBack = 0x80000, kKeyLeft = 0x408, kKeyRight = 0x1010;
 constexpr int32_t kTopLeft = 20;
 constexpr int32_t kLabels = 0;      // text group of the screens' labels
 constexpr int32_t kStoryTexts = 3;  // text group of the story
@@ -72,13 +72,6 @@ ASpriteInstance* playerInstance() {
     return p == nullptr || isNull(p->m_sprite) ? nullptr : p->m_sprite;
 }
 
-// The level timer: allocated on first use, otherwise started again now.
-void startLevelTimer() {
-    int32_t& timer = Game::objects.s_levelTimer;
-    if (timer < 0) timer = Game::timerAlloc();
-    else if (Game::isTimerSet(timer)) Game::restartTimer(timer);
-}
-
 int32_t levelElapsed() { return CObject::getLevelTimerElapsed(); }
 
 // 255 at the start of a fade, 0 once kFadeMs have passed.
@@ -92,6 +85,9 @@ void paintVeil(Graphics* g, int32_t alpha) {
     Game::fillOverlay(static_cast<int32_t>(uint32_t(alpha) << 24));
     Game::drawOverlayRect(g, 0, 0, Game::kScreenWidth, Game::kScreenHeight);
 }
+
+// 100 % at the start of the title card, 300 % once kFadeMs have passed.
+int32_t titlePercent(int32_t elapsed) { return 100 + 200 * std::clamp(elapsed, 0, kFadeMs) / kFadeMs; }
 
 void fillBufferBlack() { Game::fillScreen(0); }
 
@@ -218,6 +214,12 @@ void Game::initLevelScreenStates() {
         };
 }
 
+void Game::startLevelTimer() {
+    int32_t& timer = objects.s_levelTimer;
+    if (timer < 0) timer = timerAlloc();
+    else if (isTimerSet(timer)) restartTimer(timer);
+}
+
 // ---- death ----
 
 void Game::paintDeath(Graphics* g) {
@@ -317,7 +319,7 @@ void Game::enterLevelSummary() {
 
 void Game::updateLevelSummary() {
     updateAnimList(kSummaryLayout);
-    if ((inputStatics.keysPressed & kConfirm) == 0) return;
+    if ((inputStatics.keysPressed & kKeyConfirm) == 0) return;
     switch (saves.s_summaryChoice) {
         case 0:
             fillBufferBlack();
@@ -380,11 +382,10 @@ void Game::updateLevelIntro() {
 
 void Game::paintLevelIntro(Graphics* g) {
     if (noGraphics(g)) return;
-    const int32_t t = levelElapsed();
     const int32_t level = stateStatics.currentLevel;
     if (overlayStatics.gameSubState == 0) {
         drawBufferImage(g);
-        drawOverlayImageAlpha(g, fadeAlpha(t), 0);
+        drawOverlayImageAlpha(g, fadeAlpha(levelElapsed()), 0);
         if (isElementVisible(kIntroLayout, kIntroTitle))
             drawButtonDefault(g, kIntroLayout, kIntroTitleButton, kLabels, kLevelNameText + level);
         return;
@@ -394,18 +395,16 @@ void Game::paintLevelIntro(Graphics* g) {
     // the scale effect scales each piece and masks its alpha.
     ShortArray* e = layoutElement(kIntroLayout, kIntroTitleButton);
     if (isNull(e) || e->length < 5) return;
-    const int32_t e0 = std::clamp(t, 0, kFadeMs);
-    const int32_t percent = 100 + 200 * e0 / kFadeMs;
     int16_t* f = e->elements();
     const int16_t x = f[1], y = f[2], w = f[3], h = f[4];
-    const int32_t sw = w * percent / 100, sh = h * percent / 100;
-    f[1] = static_cast<int16_t>(x - (sw - w) / 2);
-    f[2] = static_cast<int16_t>(y - (sh - h) / 2);
-    f[3] = static_cast<int16_t>(sw);
-    f[4] = static_cast<int16_t>(sh);
+    const TitleCardBox box = titleCardBox(e);
+    f[1] = static_cast<int16_t>(box.x);
+    f[2] = static_cast<int16_t>(box.y);
+    f[3] = static_cast<int16_t>(box.w);
+    f[4] = static_cast<int16_t>(box.h);
     setFlags(kScaleEffect);
-    setTableInt(0, 0, percent);
-    setTableInt(0, 1, fadeAlpha(t));
+    setTableInt(0, 0, titlePercent(levelElapsed()));
+    setTableInt(0, 1, fadeAlpha(levelElapsed()));
     drawButtonDefault(g, kIntroLayout, kIntroTitleButton, kLabels, kLevelNameText + level);
     setTableInt(0, 0, 100);
     setTableInt(0, 1, -1);
@@ -414,6 +413,14 @@ void Game::paintLevelIntro(Graphics* g) {
     f[2] = y;
     f[3] = w;
     f[4] = h;
+}
+
+Game::TitleCardBox Game::titleCardBox(ShortArray* element) {
+    if (isNull(element) || element->length < 5) return {};
+    const int16_t* f = element->elements();
+    const int32_t percent = titlePercent(levelElapsed());
+    const int32_t w = f[3] * percent / 100, h = f[4] * percent / 100;
+    return {f[1] - (w - f[3]) / 2, f[2] - (h - f[4]) / 2, w, h};
 }
 
 // ---- story text and the end of the game ----
@@ -436,7 +443,7 @@ void Game::updateStoryText() {
         setSubstate(1);
         return;
     }
-    if ((inputStatics.keysPressed & kConfirm) == 0) return;
+    if ((inputStatics.keysPressed & kKeyConfirm) == 0) return;
     recordCompletion();
     if (saves.s_nextLevel != kGameOver) {
         enterLevelSummary();
@@ -480,7 +487,7 @@ void Game::updateInfoPage() {
     const int32_t keys = inputStatics.keysPressed;
     const int32_t here = tables.s_mapLocation;
     const bool map = tables.s_infoMode == 1;
-    if (keys & kConfirmOrSoft) {
+    if (keys & kKeyConfirmOrSoft) {
         const int32_t target = locationField(here, kTargetLevel);
         if (target < 0) return;
         paintInfoPage(stateStatics.bufferGraphics);
@@ -500,15 +507,15 @@ void Game::updateInfoPage() {
         }
         return;
     }
-    if (keys & kBack) {
+    if (keys & kKeyBack) {
         releaseInfoPage();
         fillBufferBlack();
         startLoadingStep(4, true);
         if (tables.s_levelSelectBack) setMenuCursor(popMenuHistory());
         return;
     }
-    if (!map || (keys & (kLeft | kRight)) == 0) return;
-    const int32_t next = locationField(here, (keys & kLeft) ? kPreviousLocation : kNextLocation);
+    if (!map || (keys & (kKeyLeft | kKeyRight)) == 0) return;
+    const int32_t next = locationField(here, (keys & kKeyLeft) ? kPreviousLocation : kNextLocation);
     if (next < 0) return;
     setElementFrame(kInfoLayout, here + 1, 0);
     selectMapLocation(next);
