@@ -28,6 +28,8 @@ constexpr int32_t kFadeMs = 1000;
 constexpr int32_t kLevelEndMs = 500;
 
 // Layouts.
+// The sub-id the screens' sprite elements carry (the painter has no wildcard).
+constexpr int32_t kSubId = 0;
 constexpr int32_t kDeathLayout = 8, kSummaryLayout = 15, kIntroLayout = 16, kInfoLayout = 20;
 
 // The summary's elements.
@@ -101,15 +103,6 @@ ASprite* kindSprite(int32_t kind) {
     return o->m_sprite->sprite;
 }
 
-// The first value element of a layout (its number display), -1 none.
-int32_t valueElement(int32_t layout) {
-    for (int32_t i = 0, n = Game::layoutElementCount(layout); i < n; ++i) {
-        ShortArray* e = Game::layoutElement(layout, i);
-        if (!isNull(e) && e->length > 7 && JArray::getShort(e, 0) == 1) return i;
-    }
-    return -1;
-}
-
 void label(Graphics* g, int32_t layout, int32_t element, int32_t text) {
     Game::drawButtonDefault(g, layout, element, kLabels, text);
 }
@@ -135,7 +128,7 @@ void buildLevelSummary() {
         Game::moveLayoutElement(kSummaryLayout, kRowsBlock, 0, -h);
         Game::moveLayoutElement(kSummaryLayout, kPromptElement, 0, -h / 2);
     }
-    Game::paintLayout(g, kSummaryLayout, 0, 0, true, -1, -1);
+    Game::paintLayout(g, kSummaryLayout, 0, 0, true, -1, kSubId);
     label(g, kSummaryLayout, 11, 91);
     label(g, kSummaryLayout, 12, 87);
     const int32_t rows = JArray::getByte(Game::stateStatics.savedCounters, 1) & 0xFF;
@@ -349,9 +342,7 @@ void Game::paintLevelSummary(Graphics* g, bool inBuffer) {
         drawBufferImage(g);
         paintGlow(g);
     }
-    const int32_t value = valueElement(kSummaryLayout);
-    if (value >= 0) setElementValue(kSummaryLayout, value, lookupByte(0));
-    paintLayout(g, kSummaryLayout, 0, 0, false, -1, -1);
+    paintLayout(g, kSummaryLayout, 0, 0, false, -1, kSubId);
     label(g, kSummaryLayout, 14, 92);
     if (blinkOn()) label(g, kSummaryLayout, kPromptElement, kPromptText);
 }
@@ -530,7 +521,7 @@ void Game::paintInfoPage(Graphics* g) {
     if (g == stateStatics.bufferGraphics) {
         g->setColor(kInfoColour);
         g->fillRect(0, 0, kScreenWidth, kScreenHeight);
-        paintLayout(g, kInfoLayout, 0, 0, true, -1, -1);
+        paintLayout(g, kInfoLayout, 0, 0, true, -1, kSubId);
         paintLayoutFrame(g, 2, 4);
         paintLayoutFrame(g, 0, 8);
         g->setClip(0, 0, kScreenWidth, kScreenHeight);
@@ -547,7 +538,7 @@ void Game::paintInfoPage(Graphics* g) {
     }
     label(g, kInfoLayout, 21, 101);
     if (map && here != kLastLocation) label(g, kInfoLayout, 22, 102);
-    paintLayout(g, kInfoLayout, 0, 0, false, -1, -1);
+    paintLayout(g, kInfoLayout, 0, 0, false, -1, kSubId);
     if (picture != nullptr) picture->paint(g);
     if (blinkOn()) label(g, kInfoLayout, 20, 95);
 }

@@ -13,6 +13,7 @@
 #include "tools/formats/sprite_file.h"
 #include "tools/formats/text_pack.h"
 #include "tools/sample_data/interface_data.h"
+#include "tools/sample_data/level_screen_data.h"
 #include "tools/sample_data/prompt_data.h"
 
 namespace sample_data {
@@ -222,6 +223,7 @@ formats::ArchiveWriter buildArchive() {
     const std::map<int, int> later = {{3, 1}, {8, 7}, {22, 3}, {26, 8}};
     for (const auto& [pack, entries] : later) archive.add(packName(pack), placeholders(entries));
     addPromptData(archive);
+    addLevelScreenData(archive);
     return archive;
 }
 
