@@ -240,7 +240,7 @@ std::vector<std::string> menuLabels() {
         {96, "More games"}, {97, "New games"}, {98, "More games"}, {99, "More games"},
         {105, "Touch controls: on"}, {106, "Touch controls: off"},
         // The level screens: summary, game end and information page.
-        {59, "%0 of %1"}, {87, "Found"}, {88, "%0"}, {89, "Enemies defeated: %0 of %1"}, {90, "Completion: %0"},
+        {59, "%n of %n"}, {87, "Found"}, {88, "%n"}, {89, "Enemies defeated: %n of %n"}, {90, "Completion: %n percent"},
         {91, "Level complete"}, {92, "Best chain"}, {93, "A new path opens"}, {94, "The end. Thank you for playing!"},
         {95, "Tap to continue"}, {100, "More adventures wait under More games."}, {101, "Where to next?"},
         {102, "Left and right choose a place"},

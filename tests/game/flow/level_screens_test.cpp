@@ -11,6 +11,8 @@
 #include "platform/lcdui/graphics.h"
 #include "platform/lcdui/image.h"
 #include "tests/game/game_fixture.h"
+#include "tools/formats/dot_font.h"
+#include "tools/formats/text_pack.h"
 
 namespace {
 
@@ -78,6 +80,39 @@ TEST_F(LevelScreensTest, CompletionCountsUnsignedBytesCapsAt100AndOnlyRaisesTheB
         EXPECT_EQ(Game::lookupByte(5), c.completion);
         EXPECT_EQ(best(4), c.bestAfter);
     }
+}
+
+TEST_F(LevelScreensTest, AFoundCountAbove99IsShownAs99) {
+    // Layout 15 with one row label (element 20, 100 x 40) and text 88 showing its argument.
+    ASprite* font = newSprite(formats::dotMatrixFont(2, {0xFFFFFF}));
+    font->buildModuleCache(0, 0, -1, -1, -1, ASprite::kCacheImages);
+    st.fonts->elements()[0] = font;
+    Game::textStatics.glyphTable = bytes(formats::dotFontGlyphTable());
+    std::vector<std::string> texts(89, "");
+    texts[88] = "%n";
+    Game::loadTextPack(0, bytes(formats::textPack(texts)));
+    Game::layouts.s_layouts = om()->newObjectArray(kClass_Object, Game::kLayoutCount);
+    ObjectArray* set = om()->newObjectArray(kClass_ShortArray, 21);
+    ShortArray* row = om()->newShortArray(16);
+    const int16_t fields[] = {1, 300, 200, 100, 40, 1, 1, 0, 0, 0, 0, 0, 0, 0, -1, 0};
+    for (int i = 0; i < 16; ++i) row->elements()[i] = fields[i];
+    set->elements()[20] = row;
+    Game::layouts.s_layouts->elements()[15] = set;
+    auto rowPixels = [&](int found) {
+        tally({found}, 200);
+        fill(st.bufferImage, 0);
+        Game::enterLevelSummary();
+        const std::vector<uint16_t> all = pixelsOf(st.bufferImage);
+        std::vector<uint16_t> box;
+        for (int y = 200; y < 240; ++y)
+            for (int x = 300; x < 400; ++x) box.push_back(all[std::size_t(y * 800 + x)]);
+        return box;
+    };
+    const std::vector<uint16_t> shown99 = rowPixels(99);
+    EXPECT_NE(shown99, std::vector<uint16_t>(shown99.size(), 0)) << "the count is drawn";
+    EXPECT_EQ(rowPixels(150), shown99);
+    EXPECT_EQ(Game::lookupByte(5), 75) << "150 of 200 counted";
+    EXPECT_NE(rowPixels(98), shown99);
 }
 
 TEST_F(LevelScreensTest, TheOfferNeedsSavingEightyPercentAndAMissingAbility) {
