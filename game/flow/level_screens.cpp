@@ -98,7 +98,9 @@ int32_t kindCount(int32_t kind) { return JArray::getByte(Game::stateStatics.kind
 // The sprite a collectible kind is drawn with: that of the first object of the kind.
 ASprite* kindSprite(int32_t kind) {
     const int32_t index = JArray::getShort(Game::stateStatics.kindIndex, kind) & 0xFFFF;
-    auto* o = static_cast<CObject*>(JArray::getRef(Game::objects.s_type5Objects, index));
+    ObjectArray* objects = Game::objects.s_type5Objects;
+    if (isNull(objects) || index >= objects->length) return nullptr;
+    auto* o = static_cast<CObject*>(objects->elements()[index]);
     if (isNull(o) || isNull(o->m_sprite) || isNull(o->m_sprite->sprite)) return nullptr;
     return o->m_sprite->sprite;
 }
@@ -162,8 +164,11 @@ void buildLevelSummary() {
     g->setClip(0, 0, Game::kScreenWidth, Game::kScreenHeight);
 }
 
+// Location record n; null outside the table.
 IntArray* location(int32_t n) {
-    auto* r = static_cast<IntArray*>(JArray::getRef(Game::tables.s_mapLocations, n));
+    ObjectArray* records = Game::tables.s_mapLocations;
+    if (isNull(records) || n < 0 || n >= records->length) return nullptr;
+    auto* r = static_cast<IntArray*>(records->elements()[n]);
     return isNull(r) ? nullptr : r;
 }
 

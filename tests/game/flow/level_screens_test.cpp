@@ -211,6 +211,45 @@ TEST_F(LevelScreensTest, TheStoryWithLevelsLeftGoesToTheSummary) {
     EXPECT_EQ(ov.gameState, Game::kStateLevelSummary);
 }
 
+TEST_F(LevelScreensTest, TheLevelEndWaitsHalfASecondForTheSummary) {
+    tally({1}, 2);
+    Game::enterLevelEnd();
+    EXPECT_EQ(count("Game::repaintBackgroundBuffer"), 1);
+    step(499);
+    EXPECT_EQ(ov.gameState, Game::kStateLevelEnd);
+    step(1);
+    EXPECT_EQ(ov.gameState, Game::kStateLevelSummary);
+    EXPECT_EQ(Game::objects.s_levelTimer, -1) << "the timer is let go";
+}
+
+TEST_F(LevelScreensTest, TheTitleCardFadesInThePlayThenShowsTheTitleOverTheRunningWorld) {
+    for (bool titled : {false, true}) {
+        SCOPED_TRACE(titled);
+        // Layout 16's element 2 (the title art) shown or hidden.
+        Game::layouts.s_layouts = om()->newObjectArray(kClass_Object, Game::kLayoutCount);
+        ObjectArray* set = om()->newObjectArray(kClass_ShortArray, 3);
+        ShortArray* art = om()->newShortArray(11);
+        art->elements()[6] = titled ? 1 : 0;
+        set->elements()[2] = art;
+        Game::layouts.s_layouts->elements()[16] = set;
+        test::g_pendingCalls.clear();
+        Game::setState(Game::kStateGameplay, 0);
+        Game::startLevelTimer();
+        Game::setState(Game::kStateLevelIntro, 0);
+        step(999);
+        EXPECT_EQ(ov.gameState, Game::kStateLevelIntro);
+        step(1);
+        EXPECT_EQ(ov.gameState, titled ? Game::kStateLevelIntro : Game::kStateGameplay);
+        if (!titled) continue;
+        EXPECT_EQ(ov.gameSubState, 1);
+        step(500);
+        EXPECT_EQ(count("Game::updateAllObjectLists"), 1);
+        step(500);
+        EXPECT_EQ(ov.gameState, Game::kStateGameplay);
+        EXPECT_EQ(count("Game::updateTemplateObjects"), 2);
+    }
+}
+
 TEST_F(LevelScreensTest, FadesRunTheGamePictureOutOverASecond) {
     // The game picture (white) over the buffer (black): alpha 255 x (1 - f).
     fill(st.overlayImage, 0xFFFFFF);
