@@ -342,6 +342,9 @@ TEST_F(LevelScreensTest, TheInformationPageBrowsesToItsNeighboursOnTheMapOnly) {
         EXPECT_EQ(Game::tables.s_mapLocation, at);
     }
     EXPECT_EQ(marker->x, 30 << 14);
+    // Each move builds the page into the buffer; the screen shows the buffer.
+    Game::paintInfoPage(screen->getGraphics());
+    EXPECT_EQ(pixelsOf(screen)[800 * 240 + 400], gfx::argbToRgb565(0xFF57E0F5u));
     Game::tables.s_infoMode = 0;
     step(16, 0x1010);
     EXPECT_EQ(Game::tables.s_mapLocation, 1);
