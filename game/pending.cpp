@@ -76,6 +76,16 @@ int32_t Game::getUpgradeCounterGap(int32_t, int32_t) {
 void Game::addUpgradeProgress(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addUpgradeProgress"); }
 void Game::paintHudPanel(Graphics*, int32_t, int32_t, bool) { GAME_NOT_BUILT_YET("Game::paintHudPanel"); }
 
+// The death sequence, the restart at a level, the world's per-frame object updates, the gameplay
+// paint, the dimmed level-end picture and the painting of an object by its kind.
+void Game::updateDeath(CObject*) { GAME_NOT_BUILT_YET("Game::updateDeath"); }
+void Game::restartAtLevel(int32_t) { GAME_NOT_BUILT_YET("Game::restartAtLevel"); }
+void Game::updateAllObjectLists() { GAME_NOT_BUILT_YET("Game::updateAllObjectLists"); }
+void Game::updateTemplateObjects() { GAME_NOT_BUILT_YET("Game::updateTemplateObjects"); }
+void Game::paintGameplay(Graphics*) { GAME_NOT_BUILT_YET("Game::paintGameplay"); }
+void Game::paintDimmedBackground(Graphics*) { GAME_NOT_BUILT_YET("Game::paintDimmedBackground"); }
+void CObject::drawByKind(javax_microedition_lcdui_Graphics*, bool) { GAME_NOT_BUILT_YET("CObject::drawByKind"); }
+
 
 // Object queries, target bookkeeping and the map cell repaint that the cell probes
 // call. Each answers through its seam when one is set (game/flow/pending_seams.h).
@@ -275,13 +285,3 @@ void Game::computeViewCenter() { GAME_NOT_BUILT_YET("Game::computeViewCenter"); 
 
 // The particle system: launching particles.
 void Game::emitParticles(int32_t) { GAME_NOT_BUILT_YET("Game::emitParticles"); }
-
-// The death sequence, the restart at a level, the world's per-frame object updates, the gameplay
-// paint, the dimmed level-end picture and the painting of an object by its kind.
-void Game::updateDeath(CObject*) { GAME_NOT_BUILT_YET("Game::updateDeath"); }
-void Game::restartAtLevel(int32_t) { GAME_NOT_BUILT_YET("Game::restartAtLevel"); }
-void Game::updateAllObjectLists() { GAME_NOT_BUILT_YET("Game::updateAllObjectLists"); }
-void Game::updateTemplateObjects() { GAME_NOT_BUILT_YET("Game::updateTemplateObjects"); }
-void Game::paintGameplay(Graphics*) { GAME_NOT_BUILT_YET("Game::paintGameplay"); }
-void Game::paintDimmedBackground(Graphics*) { GAME_NOT_BUILT_YET("Game::paintDimmedBackground"); }
-void CObject::drawByKind(javax_microedition_lcdui_Graphics*, bool) { GAME_NOT_BUILT_YET("CObject::drawByKind"); }
