@@ -388,7 +388,7 @@ void Game::paintLevelIntro(Graphics* g) {
     }
     paintGameplay(g);
     // The title grows from its size to three times it about its centre while it fades out:
-    // the scale effect scales each piece and masks its alpha.
+    // the scale effect scales each module and masks its alpha.
     ShortArray* e = layoutElement(kIntroLayout, kIntroTitleButton);
     if (isNull(e) || e->length < 5) return;
     int16_t* f = e->elements();
