@@ -92,6 +92,14 @@ void Game::computeLayerOffsetAlt(ASpriteInstance*, int32_t, int32_t, IntArray*) 
     GAME_NOT_BUILT_YET("Game::computeLayerOffsetAlt");
 }
 
+// The death sequence, the restart at a level, the world's per-frame object updates, the gameplay
+// paint, the dimmed level-end picture and the painting of an object by its kind.
+void Game::updateDeath(CObject*) { GAME_NOT_BUILT_YET("Game::updateDeath"); }
+void Game::updateAllObjectLists() { GAME_NOT_BUILT_YET("Game::updateAllObjectLists"); }
+void Game::updateTemplateObjects() { GAME_NOT_BUILT_YET("Game::updateTemplateObjects"); }
+void Game::paintGameplay(Graphics*) { GAME_NOT_BUILT_YET("Game::paintGameplay"); }
+void CObject::drawByKind(javax_microedition_lcdui_Graphics*, bool) { GAME_NOT_BUILT_YET("CObject::drawByKind"); }
+
 
 // Object queries, target bookkeeping and the map cell repaint that the cell probes
 // call. Each answers through its seam when one is set (game/flow/pending_seams.h).

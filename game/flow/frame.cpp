@@ -40,6 +40,7 @@ void Game::initStateTables() {
     statePaints[kStateNotice] = [](Game*, Graphics* g) { paintOverlay(g); };
     stateUpdates[kStateQuit] = [](Game*) { quitGame(); };
     initMenuStates();
+    initLevelScreenStates();
     // The other screens (title, menus, level set-up and play, the full-screen states, the
     // promotion screen) enter their own entries as they are built.
 }

@@ -979,10 +979,6 @@ public:
         // The sub-menu pages: the list cursor and its last page, the scrolling text's position
         // and end (14 fraction bits).
         int32_t listCursor, lastPage, scrollY, scrollEnd;
-        // The level selection's mode (1: browsing the map) and whether leaving it returns to
-        // the menu.
-        int32_t infoMode;
-        uint8_t levelSelectBack;
         // The backlight refresh: its switch and the tick count of the last refresh.
         uint8_t backlightKeepAlive;
         int64_t lastBacklightTicks;
@@ -1093,6 +1089,52 @@ public:
     static void selectEntry(Graphics* g, int32_t n);
     // Built by later work (game/pending.cpp for now): the fade that paces the hints.
     static bool updateProgressFade();
+
+    // ---- full-screen level states: death, level end, title card, summary, story, game end,
+    // information page and the promotion offer ----
+    static constexpr int32_t kStateDeath = 12;
+    static constexpr int32_t kStateLevelEnd = 13;
+    static constexpr int32_t kStateLevelIntro = 14;
+    static constexpr int32_t kStateLevelSummary = 15;
+    static constexpr int32_t kStateStoryText = 16;
+    static constexpr int32_t kStateGameEnd = 17;
+    static constexpr int32_t kStateInfoPage = 18;
+    static constexpr int32_t kStatePromoOffer = 20;
+    static void initLevelScreenStates();
+    static void paintDeath(Graphics* g);
+    static void enterLevelEnd();
+    static void updateLevelEnd();
+    // Builds the summary into the background buffer, saves the progress and enters state 15.
+    static void enterLevelSummary();
+    static void updateLevelSummary();
+    static void paintLevelSummary(Graphics* g, bool inBuffer);
+    // The level's completion percentage (0..100) from the found counts; kept as the level's
+    // best (and the options record saved) when it beats it.
+    static int32_t recordCompletion();
+    // The offer after the summary: saving on, completion at least 80 and an ability still missing.
+    static bool summaryOfferHolds();
+    // The level timer of these screens: allocated on first use, otherwise started again now.
+    static void startLevelTimer();
+    static void updateLevelIntro();
+    static void paintLevelIntro(Graphics* g);
+    // The title card's box (a button element's x, y, w, h) grown by the card's time about its
+    // centre: 100 % at the start, 300 % after a second.
+    struct TitleCardBox {
+        int32_t x, y, w, h;
+    };
+    static TitleCardBox titleCardBox(ShortArray* element);
+    static void enterFullScreenText();
+    static void updateStoryText();
+    static void paintStoryText(Graphics* g);
+    static void enterGameEnd();
+    static void finishGameEnd();
+    static void updateInfoPage();
+    static void paintInfoPage(Graphics* g);
+    // Built by later work (game/pending.cpp for now).
+    static void updateDeath(CObject* player);
+    static void updateAllObjectLists();
+    static void updateTemplateObjects();
+    static void paintGameplay(Graphics* g);
 };
 
 namespace mrc {

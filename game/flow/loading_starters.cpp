@@ -52,7 +52,7 @@ void Game::loadTable181() {
 
 void Game::openLevelSelect(int32_t mode, bool back) {
     pushMenuItemHistory();
-    menuStatics.infoMode = mode;
+    tables.s_infoMode = mode;
     Graphics* buffer = stateStatics.bufferGraphics;
     if (!isNull(buffer)) {
         buffer->setColor(0);
@@ -61,7 +61,7 @@ void Game::openLevelSelect(int32_t mode, bool back) {
     stopAllSounds();
     startSequence(static_cast<ObjectArray*>(JArray::getRef(overlayStatics.eventActions, kLevelSelectScript)), true, 0,
                   100);
-    menuStatics.levelSelectBack = back ? 1 : 0;
+    tables.s_levelSelectBack = back;
 }
 
 void Game::refreshBacklight() {

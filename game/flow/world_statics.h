@@ -99,6 +99,8 @@ struct GameTableStatics {
     IntArray* s_sceneEffect;      // int[17]
     ObjectArray* s_mapLocations;  // int[][]: [1] x, [2] y, [3] next
     int32_t s_mapLocation;
+    int32_t s_infoMode;       // how the location screen was opened: 1 browsing the map
+    bool s_levelSelectBack;   // leaving the location screen returns to the menu
     ASpriteInstance* s_infoInstance;
 
     MRC_REF_FIELDS(&GameTableStatics::s_summaryTable, &GameTableStatics::s_summaryIndex,
@@ -120,6 +122,7 @@ struct GameSaveStatics {
     bool s_firstRunDone;
     int32_t s_resumeIndex;
     int32_t s_nextLevel;
+    int32_t s_summaryChoice;  // after the level summary: 0 next level, 1 the offer, 2 the final level
     int32_t s_savedState;
     int32_t s_switchableCount;
 

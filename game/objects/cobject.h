@@ -534,6 +534,9 @@ public:
     // Rectangle record k of the current anim-frame as (x, y, w, h) in the sprite's shared rectangle.
     IntArray* getFrameRectRecord(int32_t k);
     static void paintColourRect(javax_microedition_lcdui_Graphics* g, IntArray* record, int32_t x, int32_t y);
+    // The object painted by its kind (the world painter's dispatcher; built by later work,
+    // game/pending.cpp for now).
+    void drawByKind(javax_microedition_lcdui_Graphics* g, bool layered);
 
     // ---- factories of objects with grown params, of an owner's parts and children ----
     // Inline creation: fields zeroed, an instance without sprite at (0, 0), no start animation.

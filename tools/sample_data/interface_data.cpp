@@ -273,6 +273,11 @@ std::vector<std::string> menuLabels() {
         {83, "You can dash"}, {84, "You can climb"}, {85, "You can glide"}, {86, "Your saved progress will be lost."},
         {96, "More games"}, {97, "New games"}, {98, "More games"}, {99, "More games"},
         {105, "Touch controls: on"}, {106, "Touch controls: off"}, {107, "Veltrano"},
+        // The level screens: summary, game end and information page.
+        {59, "%n of %n"}, {87, "Found"}, {88, "%n"}, {89, "Enemies defeated: %n of %n"}, {90, "Completion: %n percent"},
+        {91, "Level complete"}, {92, "Best chain"}, {93, "A new path opens"}, {94, "The end. Thank you for playing!"},
+        {95, "Tap to continue"}, {100, "More adventures wait under More games."}, {101, "Where to next?"},
+        {102, "Left and right choose a place"},
     };
     std::vector<std::string> out(110, "");
     for (const auto& [id, text] : texts) out[std::size_t(id)] = text;

@@ -87,6 +87,8 @@ SpriteData softKeysWithStrip() {
     return s;
 }
 
+}  // namespace
+
 // Entry `entry` of the pack stored under pack number p becomes `bytes`; a missing pack or entry
 // is left alone.
 void setPackEntry(formats::ArchiveWriter& archive, int p, int entry, const std::vector<uint8_t>& bytes) {
@@ -99,8 +101,6 @@ void setPackEntry(formats::ArchiveWriter& archive, int p, int entry, const std::
     for (const auto& e : entries) w.add(e);
     stored->data = w.build();
 }
-
-}  // namespace
 
 std::vector<std::vector<uint8_t>> packEntries(const std::vector<uint8_t>& pack) {
     std::vector<std::vector<uint8_t>> out;
@@ -163,6 +163,8 @@ std::vector<std::string> loadingTips() {
     };
     for (int i = 0; i < 20; ++i) t[std::size_t(i)] = random[i];
     for (int n = 0; n < 14; ++n) t[std::size_t(22 + n)] = "Chapter " + std::to_string(n + 1) + ": the road goes on.";
+    // String 21: the story told between the levels (state 16).
+    t[21] = "The last gate closed behind you. Beyond the hills the old road waits, and with it the rest of the journey.";
     return t;
 }
 

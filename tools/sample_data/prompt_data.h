@@ -26,6 +26,9 @@ std::vector<std::string> loadingTips();
 // offsets, relative and one more than the entries, then the entries' bytes); empty when damaged.
 std::vector<std::vector<uint8_t>> packEntries(const std::vector<uint8_t>& pack);
 
+// Replaces entry `entry` of the archive's pack p (nothing when the pack or entry is missing).
+void setPackEntry(formats::ArchiveWriter& archive, int p, int entry, const std::vector<uint8_t>& bytes);
+
 // Puts the prompt art and texts into the archive's packs (after they are added).
 void addPromptData(formats::ArchiveWriter& archive);
 

@@ -13,6 +13,7 @@
 #include "tools/formats/sprite_file.h"
 #include "tools/formats/text_pack.h"
 #include "tools/sample_data/interface_data.h"
+#include "tools/sample_data/level_screen_data.h"
 #include "tools/sample_data/menu_data.h"
 #include "tools/sample_data/prompt_data.h"
 
@@ -232,6 +233,7 @@ formats::ArchiveWriter buildArchive() {
     addPromptData(archive);
 
     addMenuPacks(archive);
+    addLevelScreenData(archive);
     return archive;
 }
 
