@@ -117,6 +117,14 @@ int32_t Game::computeBorderDistance(CObject* o, int32_t direction, int32_t margi
     auto seam = mrc::gamePendingSeams().computeBorderDistance;
     return seam ? seam(o, direction, margin, x, y, w, h) : 0;
 }
+void Game::computeLayerOffset(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params) {
+    GAME_NOT_BUILT_YET("Game::computeLayerOffset");
+    if (auto seam = mrc::gamePendingSeams().computeLayerOffset) seam(instance, kind, flag, params);
+}
+void Game::computeLayerOffsetAlt(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params) {
+    GAME_NOT_BUILT_YET("Game::computeLayerOffsetAlt");
+    if (auto seam = mrc::gamePendingSeams().computeLayerOffsetAlt) seam(instance, kind, flag, params);
+}
 bool CObject::probeLeavesBox(int32_t direction, CObject* o, int32_t x, int32_t y, int32_t w, int32_t h) {
     GAME_NOT_BUILT_YET("CObject::probeLeavesBox");
     auto seam = mrc::gamePendingSeams().probeLeavesBox;

@@ -572,10 +572,20 @@ public:
     // Debug: CObject's debug rectangle outlined in view; the ids of the objects in view.
     static void drawDebugRect(Graphics* g, int32_t colour);
     static void paintWorldLabels(Graphics* g, ObjectArray* objects);
+    // Debug: the cells of each layer object in view, laid from its instance on screen and
+    // outlined by flag.
+    static void paintFrameObjectOutlines(Graphics* g);
+    // Debug: the interaction tables' rings around the player with their load and capacity, a
+    // crosshair at the view's centre and at every type-5 object with labels on boxes; with
+    // printLists the event scripts' and the timed modifiers' state on System.out.
+    static void paintDebugOverlay(Graphics* g, bool printLists);
 
     // ---- routines of other parts of the game these call (game/pending.cpp until built) ----
 
     static void drawWrappedBackground(Graphics* g, int32_t cx, int32_t cy, int32_t x, int32_t y);
+    // World to screen for an instance (by the object's kind and parameters), and back.
+    static void computeLayerOffset(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params);
+    static void computeLayerOffsetAlt(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params);
 
     // ---- Cell grids and tile probes, sweeps, foreground cells, the player's cell runs, routes ----
     // Pixel points in level space; a probe finds the grid that owns the point (the level grid or a
