@@ -21,6 +21,7 @@
 #include "game/flow/world_statics.h"
 #include "game/objects/level_setup_statics.h"
 #include "game/objects/path_finding.h"
+#include "game/world/camera_statics.h"
 
 
 class ASprite;
@@ -298,6 +299,9 @@ public:
                              int32_t v3, int32_t v4, int32_t v5, int32_t v6);
     static void drawButtonFull(Graphics* g, int32_t layout, int32_t element, int32_t v0, int32_t v1, int32_t v2,
                                int32_t v3, int32_t v4, int32_t v5, int32_t v6, int32_t v7);
+    // The end of a dialogue: side-view play, no move pending, the camera held where it is (unless
+    // locked), sub-step 0 of the current state.
+    static void returnToPlay();
     // Built by later work (game/pending.cpp for now).
     static void allocIdSlotTables(int32_t ids);
     static void setPopupTargetById(int32_t id);
@@ -769,6 +773,7 @@ public:
 
     // ---- Timed modifiers: interaction values raised for a while ----
     static ObjectOperationStatics operations;
+    static CameraStatics camera;
     static constexpr int32_t kTimedModifierRecords = 30;
     // All records free.
     static void initTimedModifiers();

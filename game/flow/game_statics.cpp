@@ -289,6 +289,7 @@ void registerGameStatics() {
     registerPathFinding();
     registerLevelSetupStatics();
     registerObjectOperationStatics();
+    registerCameraStatics();
     StaticClass::registerStatics("Game.motion", &Game::motionTables);
 }
 
