@@ -66,15 +66,20 @@ void Game::resetObjectSlots(ASprite*) { GAME_NOT_BUILT_YET("Game::resetObjectSlo
 void Game::updateAnimatedTiles() { GAME_NOT_BUILT_YET("Game::updateAnimatedTiles"); }
 void Game::refreshUpgradeTableValues() { GAME_NOT_BUILT_YET("Game::refreshUpgradeTableValues"); }
 void Game::setPlayerAnimState() { GAME_NOT_BUILT_YET("Game::setPlayerAnimState"); }
-bool Game::getUpgradeValue(int32_t, int32_t) {
+bool Game::getUpgradeValue(int32_t kind, int32_t column) {
     GAME_NOT_BUILT_YET("Game::getUpgradeValue");
-    return false;
+    auto seam = mrc::levelPartSeams().getUpgradeValue;
+    return seam ? seam(kind, column) : false;
 }
-int32_t Game::getUpgradeCounterGap(int32_t, int32_t) {
+int32_t Game::getUpgradeCounterGap(int32_t kind, int32_t column) {
     GAME_NOT_BUILT_YET("Game::getUpgradeCounterGap");
-    return 0;
+    auto seam = mrc::levelPartSeams().getUpgradeCounterGap;
+    return seam ? seam(kind, column) : 0;
 }
-void Game::addUpgradeProgress(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addUpgradeProgress"); }
+void Game::addUpgradeProgress(int32_t kind, int32_t step, int32_t column) {
+    GAME_NOT_BUILT_YET("Game::addUpgradeProgress");
+    if (auto seam = mrc::levelPartSeams().addUpgradeProgress) seam(kind, step, column);
+}
 void Game::paintHudPanel(Graphics*, int32_t, int32_t, bool) { GAME_NOT_BUILT_YET("Game::paintHudPanel"); }
 
 
