@@ -122,6 +122,18 @@ int32_t Game::computeBorderDistance(CObject* o, int32_t direction, int32_t margi
     auto seam = mrc::gamePendingSeams().computeBorderDistance;
     return seam ? seam(o, direction, margin, x, y, w, h) : 0;
 }
+// The painters of the player, type-5 objects, templates, pools and prompts that the per-kind
+// dispatcher calls.
+void CObject::paintByKind80To88(javax_microedition_lcdui_Graphics*, CObject*) { GAME_NOT_BUILT_YET("CObject::paintByKind80To88"); }
+void CObject::paintWithShadow(javax_microedition_lcdui_Graphics*) { GAME_NOT_BUILT_YET("CObject::paintWithShadow"); }
+void CObject::paintByType(javax_microedition_lcdui_Graphics*) { GAME_NOT_BUILT_YET("CObject::paintByType"); }
+void CObject::paintFrameAndCheckRegion(javax_microedition_lcdui_Graphics*, int32_t, int32_t, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("CObject::paintFrameAndCheckRegion");
+}
+void Game::startObjectSound(Graphics*, ASpriteInstance*, IntArray*) { GAME_NOT_BUILT_YET("Game::startObjectSound"); }
+void Game::paintParticles(Graphics*, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::paintParticles"); }
+void Game::paintListInstance(Graphics*, CObject*) { GAME_NOT_BUILT_YET("Game::paintListInstance"); }
+void Game::paintPromptBox(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPromptBox"); }
 void Game::computeLayerOffset(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params) {
     GAME_NOT_BUILT_YET("Game::computeLayerOffset");
     if (auto seam = mrc::gamePendingSeams().computeLayerOffset) seam(instance, kind, flag, params);

@@ -22,6 +22,7 @@
 #include "game/objects/level_setup_statics.h"
 #include "game/objects/path_finding.h"
 #include "game/world/camera_statics.h"
+#include "game/objects/kind_paint_statics.h"
 
 
 class ASprite;
@@ -584,9 +585,24 @@ public:
     // printLists the event scripts' and the timed modifiers' state on System.out.
     static void paintDebugOverlay(Graphics* g, bool printLists);
 
+    // ---- painters of objects the world painter calls beside drawByKind ----
+    static KindPaintStatics kindPaint;
+    // The particles of emitter n.
+    static void paintEmitter(Graphics* g, int32_t n);
+    // The shadow (HUD entry 13) placed for the camera while the player casts one.
+    static void paintPlayerShadow(Graphics* g);
+    // The marker (HUD entry 5) over an object, when its parameters and the play mode ask for it.
+    static void paintHudObject(Graphics* g, CObject* o);
+    // The player's clip rectangle (map pixels); switched on only when both sides are above 0.
+    static void setPlayerClipRect(int32_t x, int32_t y, int32_t w, int32_t h);
+
     // ---- routines of other parts of the game these call (game/pending.cpp until built) ----
 
     static void drawWrappedBackground(Graphics* g, int32_t cx, int32_t cy, int32_t x, int32_t y);
+    static void startObjectSound(Graphics* g, ASpriteInstance* instance, IntArray* params);
+    static void paintParticles(Graphics* g, int32_t emitter, int32_t limit);
+    static void paintListInstance(Graphics* g, CObject* o);
+    static void paintPromptBox(Graphics* g);
     // World to screen for an instance (by the object's kind and parameters), and back.
     static void computeLayerOffset(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params);
     static void computeLayerOffsetAlt(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params);

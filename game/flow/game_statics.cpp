@@ -290,6 +290,7 @@ void registerGameStatics() {
     registerLevelSetupStatics();
     registerObjectOperationStatics();
     registerCameraStatics();
+    registerKindPaintStatics();
     StaticClass::registerStatics("Game.motion", &Game::motionTables);
 }
 

@@ -11,4 +11,5 @@ struct HudGaugeStatics {
     int32_t s_gaugeTarget = -1;
     int32_t s_gaugeFillStep = 0;
     int32_t s_hudPanelX = 0, s_hudPanelHomeX = 0;
+    int32_t s_chainCount = 0;  // the chain counter; also the level of the table objects' glow
 };

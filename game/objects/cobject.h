@@ -554,6 +554,35 @@ public:
     static void setProperty72Default(CObject* o, int32_t v) { o->setParam18(v, -1); }
 
 
+    // ---- per-kind painters (into the Graphics given; positions are the instances') ----
+    // Places the instance for the camera and its layer, sets remap and palette by type and paints
+    // the object by its type; the placement is undone whichever painter ran.
+    void drawByKind(javax_microedition_lcdui_Graphics* g, bool layered);
+    // Effect instance i placed on this object's kind rectangle at (x, y) and painted; -1 once its
+    // animation has ended (painted that last time), else i.
+    int32_t paintPart(int32_t i, int32_t x, int32_t y, javax_microedition_lcdui_Graphics* g);
+    static void paintInstance(javax_microedition_lcdui_Graphics* g, CObject* o);
+    static void paintKind80(javax_microedition_lcdui_Graphics* g, CObject* o);
+    static void paintKind81(javax_microedition_lcdui_Graphics* g, CObject* o);
+    static void paintKind86(javax_microedition_lcdui_Graphics* g, CObject* o);
+    static void paintKind87(javax_microedition_lcdui_Graphics* g, CObject* o);
+    static void paintKind88(javax_microedition_lcdui_Graphics* g, CObject* o);
+    static void paintKind69(javax_microedition_lcdui_Graphics* g, CObject* o);
+    static void paintWithAttachments(javax_microedition_lcdui_Graphics* g, CObject* o, int32_t anim);
+    static void paintRepeatedToScreenEdge(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
+    static void paintKind61(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
+    static void paintKind300(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
+    static void paintKind302(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
+    static void paintKind306Effects(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
+    static void paintEmitterParticles(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
+    static void paintKind50(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
+    // Built by later work (game/pending.cpp for now).
+    static void paintByKind80To88(javax_microedition_lcdui_Graphics* g, CObject* o);
+    void paintWithShadow(javax_microedition_lcdui_Graphics* g);
+    void paintByType(javax_microedition_lcdui_Graphics* g);
+    void paintFrameAndCheckRegion(javax_microedition_lcdui_Graphics* g, int32_t frame, int32_t x, int32_t y,
+                                  int32_t flag);
+
     // The static initialiser.
     static void clinit();
 };
