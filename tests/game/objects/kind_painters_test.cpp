@@ -32,8 +32,15 @@ formats::SpriteData blocks() {
         s.modules.push_back({formats::ModuleKind::Filled, 10, 10, 0, 0, kColours[f], {}, {}});
         s.frames.push_back({{{f, 0, 0, 0}}, {}, {}});
     }
+    // Frame 0 has a rectangle record: where the template sides and the overlay are placed.
+    s.frames[0].rects = {{2, 3, 4, 5}};
+    s.rectSection = true;
     s.animations.push_back({{0, 1, 0, 0, 0}});
     s.animations.push_back({{0, 1, 0, 0, 0}, {1, 1, 0, 0, 0}, {2, 1, 0, 0, 0}, {3, 1, 0, 0, 0}});
+    // The template sides: animation 74 shows frame 1, 75 frame 2.
+    s.animations.resize(76, {{3, 1, 0, 0, 0}});
+    s.animations[74] = {{1, 1, 0, 0, 0}};
+    s.animations[75] = {{2, 1, 0, 0, 0}};
     s.palettes = {{0xFF000000u}, {0xFFFFFFFFu}};
     return s;
 }
@@ -342,6 +349,111 @@ TEST_F(KindPaintersTest, TheShadowIsPlacedForTheCameraOnlyWhileThePlayerCastsOne
     Game::paintPlayerShadow(g_graphics);
     EXPECT_EQ(g_calls, (Calls{"computeLayerOffset", "computeLayerOffsetAlt"}));
     EXPECT_EQ(at(0, 0), colour(0));
+}
+
+TEST_F(KindPaintersTest, TemplateSidesAndTheOverlayOfTemplatesFollowTheirParameters) {
+    CObject* side0 = shown(80, {{8, 0}});
+    CObject* side1 = shown(80, {{8, 1}});
+    Game::objects.s_templates = list({side0, side1});
+    const struct {
+        int32_t templ, kind;
+        int32_t colourAtCorner;  // -1: the instance's own colour
+    } cases[] = {{0, 0, 1}, {1, 0, 2}, {-1, 0, -1}, {1, 9, -1}};
+    for (const auto& c : cases) {
+        CObject* o = shown(80, {{27, c.templ}, {9, c.kind}}, 100, 50);
+        clear();
+        CObject::paintKind80(g_graphics, o);
+        EXPECT_EQ(at(100, 50), colour(0)) << "the instance first";
+        EXPECT_EQ(at(110, 56), c.colourAtCorner < 0 ? 0 : colour(c.colourAtCorner)) << c.templ << " " << c.kind;
+    }
+    // Kind 10 outside an interaction: the overlay at the object, lowered to its first rectangle.
+    Game::stateStatics.hudInstances->elements()[15] = instance(1);
+    static_cast<ASpriteInstance*>(Game::stateStatics.hudInstances->elements()[15])->aframe = 3;
+    for (int32_t mode : {0, 1}) {
+        CObject::statics.s_interactionMode = mode;
+        clear();
+        CObject::paintKind80(g_graphics, shown(80, {{27, -1}, {9, 10}}, 100, 50));
+        EXPECT_EQ(at(100, 53) == colour(3), mode == 0) << mode;
+    }
+    CObject::statics.s_interactionMode = 0;
+}
+
+TEST_F(KindPaintersTest, TheLinkedObjectIsDrawnAtItsPlaceAndPutBack) {
+    CObject* linked = shown(15, {}, 0, 0);
+    linked->m_sprite->setAnim(1);
+    linked->m_sprite->aframe = 1;
+    CObject* place = shown(15, {}, 300, 40);
+    Game::objects.s_type15Objects = list({linked, place});
+    clear();
+    CObject::paintKind81(g_graphics, shown(81, {{9, 0}, {15, 1}, {10, 1}}, 100, 20));
+    EXPECT_EQ(at(100, 20), colour(0)) << "the object's own instance";
+    EXPECT_EQ(at(300, 40), colour(1)) << "the linked object at the other's place";
+    EXPECT_EQ(g_calls, (Calls{"computeLayerOffset", "computeLayerOffsetAlt"}));
+}
+
+TEST_F(KindPaintersTest, TemplateKinds86To88DrawOnlyInTheirStates) {
+    const struct {
+        int32_t type;
+        std::map<int32_t, int32_t> params;
+        bool drawn;
+    } cases[] = {{86, {{18, 1}}, true},         {86, {{18, 0x10002}}, true}, {86, {{18, 3}}, false},
+                 {87, {{10, 5}}, true},          {87, {{10, 6}}, false},      {88, {{5, 1}}, true},
+                 {88, {{5, 0}}, false}};
+    for (const auto& c : cases) {
+        CObject* o = shown(c.type, c.params);
+        clear();
+        if (c.type == 86) CObject::paintKind86(g_graphics, o);
+        else if (c.type == 87) CObject::paintKind87(g_graphics, o);
+        else CObject::paintKind88(g_graphics, o);
+        EXPECT_EQ(at(25, 25) == colour(0), c.drawn) << c.type;
+        EXPECT_EQ(GameBase::statics.paintEffectFlags & 0x800, 0) << c.type;
+    }
+}
+
+TEST_F(KindPaintersTest, ATileLayerIsDrawnThroughItsWindowInEitherTileMode) {
+    ObjectArray* grid = om()->newObjectArray(kClass_ShortArray, 3);
+    for (int32_t c = 0; c < 3; ++c) {
+        grid->elements()[c] = om()->newShortArray(1);
+        static_cast<ShortArray*>(grid->elements()[c])->elements()[0] = int16_t(c == 2 ? -1 : c);
+    }
+    CObject::statics.s_layerMaps = om()->newObjectArray(kClass_ObjectArray, 1);
+    CObject::statics.s_layerMaps->elements()[0] = grid;
+    CObject::statics.s_layerGroupValues = om()->newObjectArray(kClass_ASprite, 1);
+    CObject::statics.s_layerGroupValues->elements()[0] = m_sprite;
+    const struct {
+        int32_t x;
+        bool tileMode;
+        int32_t screenX, colour;
+    } cases[] = {
+        {-32, false, 0, 1},   // the source starts at 32: cell 1 at the screen's left edge
+        {100, false, 100, 0}, // the screen starts at 100
+        {-32, true, 0, 2},    // animated tiles: cell 1 shows animation 1 at the clock's frame 2
+    };
+    for (const auto& c : cases) {
+        m_sprite->tileMode = c.tileMode;
+        CObject* layer = shown(50, {{16, 0}, {18, 0}, {2, 0}}, 0, 0);
+        layer->m_sprite->x = c.x << 14;
+        layer->m_sprite->aframe = 2;
+        clear();
+        layer->drawByKind(g_graphics, false);
+        EXPECT_EQ(at(c.screenX, 0), colour(c.colour)) << c.x << " " << c.tileMode;
+        EXPECT_EQ(at(64 + 5 + std::max(c.x, 0) + std::min(c.x, 0), 0), 0) << "the empty cell";
+    }
+    m_sprite->tileMode = 0;
+}
+
+TEST_F(KindPaintersTest, EmittersPaintTheirParticlesUpToTheirRecordsLimit) {
+    Game::objects.s_slotRecords = om()->newObjectArray(kClass_IntArray, 2);
+    Game::objects.s_slotRecords->elements()[1] = params(14, {{13, 7}});
+    static std::vector<int32_t> asked;
+    asked.clear();
+    game_pending::observer = [](const char* name) {
+        if (std::string(name) == "Game::paintParticles") asked.push_back(1);
+    };
+    Game::paintEmitter(g_graphics, 1);
+    CObject::paintEmitterParticles(g_graphics, nullptr, params(1, {{0, 1}}));
+    CObject::paintEmitterParticles(g_graphics, nullptr, params(1, {{0, -1}}));
+    EXPECT_EQ(asked.size(), 2u);
 }
 
 }  // namespace
