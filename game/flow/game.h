@@ -23,6 +23,7 @@
 #include "game/objects/path_finding.h"
 #include "game/world/camera_statics.h"
 #include "game/objects/kind_paint_statics.h"
+#include "game/objects/interaction_statics.h"
 
 
 class ASprite;
@@ -584,6 +585,20 @@ public:
     // crosshair at the view's centre and at every type-5 object with labels on boxes; with
     // printLists the event scripts' and the timed modifiers' state on System.out.
     static void paintDebugOverlay(Graphics* g, bool printLists);
+
+    // ---- the interaction target, the goal arrow and the switch groups ----
+    static InteractionStatics interaction;
+    // The object the player faces and can reach, marked by HUD entry 1.
+    static void selectInteractionTarget();
+    // HUD entry 14 on the goal, or at the view's edge towards it.
+    static void updateTargetIndicator();
+    // The camera target's anchor minus the point the camera centres on.
+    static void updateCameraTargetOffset(int32_t a, int32_t b);
+    // The group's generators' blocks and members get the event (0 as 7, 10 as 11, no other).
+    static void signalGroup(int32_t group, int32_t event);
+    static void signalGroupB(int32_t group, int32_t event);
+    static void signalLinkedRange(CObject* generator, int32_t event);
+    static void playObjectEvent(int32_t index, int32_t event);
 
     // ---- painters of objects the world painter calls beside drawByKind ----
     static KindPaintStatics kindPaint;

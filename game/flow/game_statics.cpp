@@ -291,6 +291,7 @@ void registerGameStatics() {
     registerObjectOperationStatics();
     registerCameraStatics();
     registerKindPaintStatics();
+    registerInteractionStatics();
     StaticClass::registerStatics("Game.motion", &Game::motionTables);
 }
 

@@ -576,6 +576,15 @@ public:
     static void paintKind306Effects(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
     static void paintEmitterParticles(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
     static void paintKind50(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
+    // ---- group signals and the small per-object operations of the passes over the view ----
+    // The mapped event (0 as 7, 10 as 11) to this object; other events are not delivered.
+    void signalEvent(int32_t event);
+    void signalEvent9();
+    // The instance's box into params[5..8]; the instance restarted on its type record's animation.
+    void storeSpriteRect();
+    // A random horizontal start offset from -20 pixels to the width - 21 (params[24]).
+    void randomizeOffset();
+
     // Built by later work (game/pending.cpp for now).
     static void paintByKind80To88(javax_microedition_lcdui_Graphics* g, CObject* o);
     void paintWithShadow(javax_microedition_lcdui_Graphics* g);

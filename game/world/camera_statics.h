@@ -5,6 +5,10 @@
 
 #include <cstdint>
 
+#include "runtime/core/object.h"
+
+class CObject;
+
 struct CameraStatics {
     // 0 transition to a target, 1 follow with look-ahead, 2 and 3 return to the target, 4 hold
     // the saved position, 5 go to a point, 99 locked (kept whatever is requested).
@@ -12,6 +16,8 @@ struct CameraStatics {
     int32_t s_cameraModeStep;  // 0 on every mode change
     int32_t s_savedCameraX;    // 14 fraction bits
     int32_t s_savedCameraY;
+    CObject* s_cameraTarget;  // the object the camera follows
+    MRC_REF_FIELDS(&CameraStatics::s_cameraTarget);
 };
 
 namespace mrc {
