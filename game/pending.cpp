@@ -134,6 +134,22 @@ void Game::startObjectSound(Graphics*, ASpriteInstance*, IntArray*) { GAME_NOT_B
 void Game::paintParticles(Graphics*, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::paintParticles"); }
 void Game::paintListInstance(Graphics*, CObject*) { GAME_NOT_BUILT_YET("Game::paintListInstance"); }
 void Game::paintPromptBox(Graphics*) { GAME_NOT_BUILT_YET("Game::paintPromptBox"); }
+bool CObject::updatePlayerAttachment() {
+    GAME_NOT_BUILT_YET("CObject::updatePlayerAttachment");
+    auto seam = mrc::gamePendingSeams().updatePlayerAttachment;
+    return seam ? seam(this) : false;
+}
+bool CObject::canMoveTo(CObject* o, int32_t offsetX, int32_t offsetY, int32_t w, int32_t h, int32_t mask) {
+    GAME_NOT_BUILT_YET("CObject::canMoveTo");
+    auto seam = mrc::gamePendingSeams().canMoveTo;
+    return seam ? seam(o, offsetX, offsetY, w, h, mask) : false;
+}
+void CObject::findNearestInView(CObject*) { GAME_NOT_BUILT_YET("CObject::findNearestInView"); }
+int32_t Game::updatePlayerLink(CObject*) {
+    GAME_NOT_BUILT_YET("Game::updatePlayerLink");
+    return 0;
+}
+void Game::collectPickup(CObject*) { GAME_NOT_BUILT_YET("Game::collectPickup"); }
 void Game::computeLayerOffset(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params) {
     GAME_NOT_BUILT_YET("Game::computeLayerOffset");
     if (auto seam = mrc::gamePendingSeams().computeLayerOffset) seam(instance, kind, flag, params);

@@ -599,6 +599,10 @@ public:
     static void signalGroupB(int32_t group, int32_t event);
     static void signalLinkedRange(CObject* generator, int32_t event);
     static void playObjectEvent(int32_t index, int32_t event);
+    // The first object of the list that the player's box attaches is linked to the player.
+    static void attachFirstTouching(ObjectArray* list, int32_t count);
+    // The collision response of the player against the object, by the player's state.
+    static void checkPlayerCollision(CObject* o);
 
     // ---- painters of objects the world painter calls beside drawByKind ----
     static KindPaintStatics kindPaint;
@@ -618,6 +622,8 @@ public:
     static void paintParticles(Graphics* g, int32_t emitter, int32_t limit);
     static void paintListInstance(Graphics* g, CObject* o);
     static void paintPromptBox(Graphics* g);
+    static int32_t updatePlayerLink(CObject* o);
+    static void collectPickup(CObject* o);
     // World to screen for an instance (by the object's kind and parameters), and back.
     static void computeLayerOffset(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params);
     static void computeLayerOffsetAlt(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params);

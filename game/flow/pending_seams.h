@@ -28,6 +28,8 @@ struct GamePendingSeams {
                           int32_t bottom, int32_t column, int32_t row, bool variant) = nullptr;
     void (*computeLayerOffset)(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params) = nullptr;
     void (*computeLayerOffsetAlt)(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params) = nullptr;
+    bool (*updatePlayerAttachment)(CObject* o) = nullptr;
+    bool (*canMoveTo)(CObject* o, int32_t offsetX, int32_t offsetY, int32_t w, int32_t h, int32_t mask) = nullptr;
 };
 
 // The one set of seams; tests reset it with `gamePendingSeams() = {}`.

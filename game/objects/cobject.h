@@ -585,12 +585,22 @@ public:
     // A random horizontal start offset from -20 pixels to the width - 21 (params[24]).
     void randomizeOffset();
 
+    // The type-16 pick-up's step: its animation, and its collection by the player's lower two
+    // thirds (gameplay sub-step 0 only).
+    void updateTouchTrigger();
+    // The player's probe of the column before it: the cell test's answer, or the link with the
+    // first object in view there; 0 when an object is held or nothing is found.
+    int32_t probeFront();
+
     // Built by later work (game/pending.cpp for now).
     static void paintByKind80To88(javax_microedition_lcdui_Graphics* g, CObject* o);
     void paintWithShadow(javax_microedition_lcdui_Graphics* g);
     void paintByType(javax_microedition_lcdui_Graphics* g);
     void paintFrameAndCheckRegion(javax_microedition_lcdui_Graphics* g, int32_t frame, int32_t x, int32_t y,
                                   int32_t flag);
+    bool updatePlayerAttachment();
+    static bool canMoveTo(CObject* o, int32_t offsetX, int32_t offsetY, int32_t w, int32_t h, int32_t mask);
+    static void findNearestInView(CObject* o);
 
     // The static initialiser.
     static void clinit();

@@ -242,6 +242,62 @@ void CObject::randomizeOffset() {
     setParam(24, ((range > 0 ? value % range : 0) - 20) << 14);
 }
 
+void CObject::updateTouchTrigger() {
+    if (param(4) == 1 && !isNull(m_sprite)) m_sprite->updateAnim();
+    if (Game::overlayStatics.gameState != kGameplay || Game::overlayStatics.gameSubState != 0 || param(4) != 1) return;
+    if (param(10) == 0) {
+        auto* record = entryOf<ShortArray>(Game::levelSetup.s_typeRecords, param(2));
+        CObject* player = Game::objects.s_player;
+        if (isNull(record) || record->length <= 8 || record->elements()[8] != 1 || isNull(player) ||
+            isNull(player->m_sprite))
+            return;
+        IntArray* p = player->m_sprite->getRect();
+        const int32_t p0 = at(p, 0), p1 = at(p, 1), p2 = at(p, 2), p3 = at(p, 3);
+        const int32_t top = p3 - (2 * (p3 - p1)) / 3;  // the lower two thirds begin here
+        if (param(6) + param(8) >= top && param(6) <= p3 && param(5) + param(7) >= p0 && param(5) <= p2)
+            Game::collectPickup(this);
+    } else if (param(10) == 1 && !isNull(m_sprite) && m_sprite->isAnimEnded()) {
+        setParam(4, 0);
+    }
+}
+
+int32_t CObject::probeFront() {
+    if (!isNull(statics.s_heldObject) || isNull(m_sprite)) return 0;
+    const Statics& s = statics;
+    const int32_t x = (m_sprite->x >> 14) - s.s_boxOffsetX + (s.s_inputDirection == kFaceRight ? s.s_boxWidth : -1);
+    const int32_t y = (m_sprite->y >> 14) - s.s_boxOffsetY;
+    if (Game::isBlockedAt(x, y, s.s_playerCollisionMask)) return 1;
+    CellGridStatics& grids = Game::grids;
+    for (int32_t probe = y + kCellPixels - 1; probe < y + s.s_boxHeight; probe += kCellPixels) {
+        CObject* found = Game::findObjectInRange(x, probe, grids.s_viewObjects, 0, grids.s_viewObjectCount, false, true);
+        if (!isNull(found)) return Game::updatePlayerLink(found);
+    }
+    return 0;
+}
+
+void Game::attachFirstTouching(ObjectArray* list, int32_t count) {
+    for (int32_t i = 0; i < count && !isNull(list) && i < list->length; ++i) {
+        CObject* o = entryOf<CObject>(list, i);
+        if (o != nullptr && o->updatePlayerAttachment()) {
+            updatePlayerLink(o);
+            return;
+        }
+    }
+}
+
+void Game::checkPlayerCollision(CObject* o) {
+    const CObject::Statics& s = CObject::statics;
+    const int32_t state = s.s_playerState;
+    if (state == 10) return;
+    if (state == 9 || state == 25) {
+        if (CObject::canMoveTo(o, s.s_boxOffsetX, s.s_boxOffsetY, s.s_boxWidth, s.s_boxHeight, s.s_playerCollisionMask))
+            return;
+        const int32_t p = s.s_playerStateParam;
+        if (state == 25 && (p == 1 || p == 6 || p == 9)) return;
+    }
+    CObject::findNearestInView(o);
+}
+
 namespace mrc {
 
 void registerInteractionStatics() {

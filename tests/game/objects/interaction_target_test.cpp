@@ -7,7 +7,9 @@
 
 #include "framework/sprite/sprite.h"
 #include "framework/sprite/sprite_instance.h"
+#include "game/flow/pending_seams.h"
 #include "game/objects/motion_seams.h"
+#include "game/pending.h"
 #include "tests/game/world_fixture.h"
 #include "tools/formats/sprite_file.h"
 
@@ -199,6 +201,59 @@ TEST_F(InteractionTest, TheRandomOffsetStaysWithinTheWidthWhateverTheSeed) {
     CObject* fixed = at(1, 16, 0, 0, {{11, 1}, {24, 77}});
     fixed->randomizeOffset();
     EXPECT_EQ(fixed->param(24), 77) << "only objects with params[11] 0";
+}
+
+std::vector<std::string> g_standIns;
+
+TEST_F(InteractionTest, APickUpIsCollectedByThePlayersLowerTwoThirdsInGameplayStepZeroOnly) {
+    game_pending::observer = [](const char* name) { g_standIns.emplace_back(name); };
+    Game::objects.s_player = at(0, 0, 100, 100);  // frame 0: 20 x 10 at (100, 100)
+    Game::levelSetup.s_typeRecords = om()->newObjectArray(kClass_ShortArray, 1);
+    ShortArray* record = om()->newShortArray(9);
+    record->elements()[8] = 1;
+    Game::levelSetup.s_typeRecords->elements()[0] = record;
+    // The lower two thirds of a 10-pixel-high player begin at 110 - 6 = 104.
+    const struct {
+        int32_t state, sub, boxY;
+        bool collected;
+    } cases[] = {{7, 0, 100, true}, {7, 0, 96, true}, {7, 0, 95, false}, {7, 1, 100, false}, {4, 0, 100, false}};
+    for (const auto& c : cases) {
+        Game::overlayStatics.gameState = c.state;
+        Game::overlayStatics.gameSubState = c.sub;
+        g_standIns.clear();
+        CObject* pickup = at(5, 16, 0, 0, {{4, 1}, {5, 100}, {6, c.boxY}, {7, 10}, {8, 8}});
+        pickup->updateTouchTrigger();
+        EXPECT_EQ(g_standIns == std::vector<std::string>{"Game::collectPickup"}, c.collected)
+            << c.state << " " << c.sub << " " << c.boxY;
+    }
+    game_pending::observer = nullptr;
+}
+
+TEST_F(InteractionTest, OnlyTheFirstAttachingObjectIsLinkedAndCollisionsFollowThePlayersState) {
+    game_pending::observer = [](const char* name) { g_standIns.emplace_back(name); };
+    gamePendingSeams().updatePlayerAttachment = [](CObject* o) { return o->m_id >= 2; };
+    g_standIns.clear();
+    Game::attachFirstTouching(list({at(1, 20, 0, 0), at(2, 20, 0, 0), at(3, 20, 0, 0)}), 3);
+    EXPECT_EQ(g_standIns, (std::vector<std::string>{"CObject::updatePlayerAttachment", "CObject::updatePlayerAttachment",
+                                                    "Game::updatePlayerLink"}));
+    static bool free;
+    gamePendingSeams().canMoveTo = [](CObject*, int32_t, int32_t, int32_t, int32_t, int32_t) { return free; };
+    const struct {
+        int32_t state, param;
+        bool free, responds;
+    } cases[] = {{0, 0, true, true},  {10, 0, false, false}, {9, 0, true, false}, {9, 0, false, true},
+                 {25, 1, false, false}, {25, 2, false, true}};
+    for (const auto& c : cases) {
+        CObject::statics.s_playerState = c.state;
+        CObject::statics.s_playerStateParam = c.param;
+        free = c.free;
+        g_standIns.clear();
+        Game::checkPlayerCollision(at(1, 5, 0, 0));
+        EXPECT_EQ(!g_standIns.empty() && g_standIns.back() == "CObject::findNearestInView", c.responds) << c.state;
+    }
+    CObject::statics.s_playerState = 0;
+    gamePendingSeams() = {};
+    game_pending::observer = nullptr;
 }
 
 }  // namespace
