@@ -36,13 +36,14 @@ protected:
         WorldTest::SetUp();
         Game::interaction = InteractionStatics{};
         Game::interaction.s_indicatorPointX = -1;
+        // The sprite table roots the sprite before the next allocation can collect.
+        Game::stateStatics.sprites = om()->newObjectArray(kClass_ASprite, 60);
         m_sprite = newObject<ASprite>();
+        Game::stateStatics.sprites->elements()[16] = m_sprite;
         std::vector<uint8_t> bytes = formats::spriteFile(boxes());
         ByteArray* data = om()->newByteArray(int32_t(bytes.size()));
         std::copy(bytes.begin(), bytes.end(), reinterpret_cast<uint8_t*>(data->elements()));
         m_sprite->load(data, 0);
-        Game::stateStatics.sprites = om()->newObjectArray(kClass_ASprite, 60);
-        Game::stateStatics.sprites->elements()[16] = m_sprite;
         Game::stateStatics.hudInstances = om()->newObjectArray(kClass_ASpriteInstance, 34);
         for (int32_t i : {1, 14}) {
             auto* h = newObject<ASpriteInstance>();

@@ -14,6 +14,8 @@
 #include "platform/graphics/pixels.h"
 #include "platform/lcdui/graphics.h"
 #include "platform/lcdui/image.h"
+#include "runtime/core/application.h"
+#include "runtime/core/static_class.h"
 #include "tests/game/world_fixture.h"
 #include "tools/formats/sprite_file.h"
 
@@ -71,7 +73,10 @@ protected:
         CObject::statics.s_playerState = 0;
         CObject::statics.s_itemSequence = 0;
         GameMath::mathStatics.cameraX = GameMath::mathStatics.cameraY = 0;
+        // The sprite table roots the sprite before the next allocation can collect.
+        Game::stateStatics.sprites = om()->newObjectArray(kClass_ASprite, 60);
         m_sprite = newObject<ASprite>();
+        Game::stateStatics.sprites->elements()[0] = m_sprite;
         std::vector<uint8_t> bytes = formats::spriteFile(blocks());
         ByteArray* data = om()->newByteArray(int32_t(bytes.size()));
         std::copy(bytes.begin(), bytes.end(), reinterpret_cast<uint8_t*>(data->elements()));
@@ -80,6 +85,9 @@ protected:
         Game::stateStatics.hudInstances = om()->newObjectArray(kClass_ASpriteInstance, 34);
         m_image = Image::createBlankImage(800, 100);
         g_graphics = m_image->getGraphics();
+        // The picture and its Graphics live in the fixture: roots of their own.
+        app()->staticClass->addRoot(&m_image);
+        app()->staticClass->addRoot(&g_graphics);
         g_calls.clear();
         g_clipSeen.clear();
         game_pending::observer = &record;
