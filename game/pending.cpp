@@ -71,25 +71,24 @@ void Game::resetObjectSlots(ASprite*) { GAME_NOT_BUILT_YET("Game::resetObjectSlo
 void Game::updateAnimatedTiles() { GAME_NOT_BUILT_YET("Game::updateAnimatedTiles"); }
 void Game::refreshUpgradeTableValues() { GAME_NOT_BUILT_YET("Game::refreshUpgradeTableValues"); }
 void Game::setPlayerAnimState() { GAME_NOT_BUILT_YET("Game::setPlayerAnimState"); }
-bool Game::getUpgradeValue(int32_t, int32_t) {
+bool Game::getUpgradeValue(int32_t kind, int32_t column) {
     GAME_NOT_BUILT_YET("Game::getUpgradeValue");
-    return false;
+    auto seam = mrc::levelPartSeams().getUpgradeValue;
+    return seam ? seam(kind, column) : false;
 }
-int32_t Game::getUpgradeCounterGap(int32_t, int32_t) {
+int32_t Game::getUpgradeCounterGap(int32_t kind, int32_t column) {
     GAME_NOT_BUILT_YET("Game::getUpgradeCounterGap");
-    return 0;
+    auto seam = mrc::levelPartSeams().getUpgradeCounterGap;
+    return seam ? seam(kind, column) : 0;
 }
-void Game::addUpgradeProgress(int32_t, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::addUpgradeProgress"); }
+void Game::addUpgradeProgress(int32_t kind, int32_t step, int32_t column) {
+    GAME_NOT_BUILT_YET("Game::addUpgradeProgress");
+    if (auto seam = mrc::levelPartSeams().addUpgradeProgress) seam(kind, step, column);
+}
 void Game::emitRandomParticles() { GAME_NOT_BUILT_YET("Game::emitRandomParticles"); }
 int32_t Game::getUpgradeLevelAlt(int32_t) {
     GAME_NOT_BUILT_YET("Game::getUpgradeLevelAlt");
     return 0;
-}
-void Game::computeLayerOffset(ASpriteInstance*, int32_t, int32_t, IntArray*) {
-    GAME_NOT_BUILT_YET("Game::computeLayerOffset");
-}
-void Game::computeLayerOffsetAlt(ASpriteInstance*, int32_t, int32_t, IntArray*) {
-    GAME_NOT_BUILT_YET("Game::computeLayerOffsetAlt");
 }
 
 // The death sequence, the restart at a level, the world's per-frame object updates, the gameplay
@@ -98,7 +97,7 @@ void Game::updateDeath(CObject*) { GAME_NOT_BUILT_YET("Game::updateDeath"); }
 void Game::updateAllObjectLists() { GAME_NOT_BUILT_YET("Game::updateAllObjectLists"); }
 void Game::updateTemplateObjects() { GAME_NOT_BUILT_YET("Game::updateTemplateObjects"); }
 void Game::paintGameplay(Graphics*) { GAME_NOT_BUILT_YET("Game::paintGameplay"); }
-void CObject::drawByKind(javax_microedition_lcdui_Graphics*, bool) { GAME_NOT_BUILT_YET("CObject::drawByKind"); }
+
 
 
 // Object queries, target bookkeeping and the map cell repaint that the cell probes
@@ -139,6 +138,39 @@ int32_t Game::computeBorderDistance(CObject* o, int32_t direction, int32_t margi
     GAME_NOT_BUILT_YET("Game::computeBorderDistance");
     auto seam = mrc::gamePendingSeams().computeBorderDistance;
     return seam ? seam(o, direction, margin, x, y, w, h) : 0;
+}
+// The painters of the player, type-5 objects, templates, pools and prompts that the per-kind
+// dispatcher calls.
+void CObject::paintByKind80To88(javax_microedition_lcdui_Graphics*, CObject*) { GAME_NOT_BUILT_YET("CObject::paintByKind80To88"); }
+void CObject::paintWithShadow(javax_microedition_lcdui_Graphics*) { GAME_NOT_BUILT_YET("CObject::paintWithShadow"); }
+void CObject::paintByType(javax_microedition_lcdui_Graphics*) { GAME_NOT_BUILT_YET("CObject::paintByType"); }
+void CObject::paintFrameAndCheckRegion(javax_microedition_lcdui_Graphics*, int32_t, int32_t, int32_t, int32_t) {
+    GAME_NOT_BUILT_YET("CObject::paintFrameAndCheckRegion");
+}
+void Game::startObjectSound(Graphics*, ASpriteInstance*, IntArray*) { GAME_NOT_BUILT_YET("Game::startObjectSound"); }
+void Game::paintParticles(Graphics*, int32_t, int32_t) { GAME_NOT_BUILT_YET("Game::paintParticles"); }
+bool CObject::updatePlayerAttachment() {
+    GAME_NOT_BUILT_YET("CObject::updatePlayerAttachment");
+    auto seam = mrc::gamePendingSeams().updatePlayerAttachment;
+    return seam ? seam(this) : false;
+}
+bool CObject::canMoveTo(CObject* o, int32_t offsetX, int32_t offsetY, int32_t w, int32_t h, int32_t mask) {
+    GAME_NOT_BUILT_YET("CObject::canMoveTo");
+    auto seam = mrc::gamePendingSeams().canMoveTo;
+    return seam ? seam(o, offsetX, offsetY, w, h, mask) : false;
+}
+void CObject::findNearestInView(CObject*) { GAME_NOT_BUILT_YET("CObject::findNearestInView"); }
+int32_t Game::updatePlayerLink(CObject*) {
+    GAME_NOT_BUILT_YET("Game::updatePlayerLink");
+    return 0;
+}
+void Game::computeLayerOffset(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params) {
+    GAME_NOT_BUILT_YET("Game::computeLayerOffset");
+    if (auto seam = mrc::gamePendingSeams().computeLayerOffset) seam(instance, kind, flag, params);
+}
+void Game::computeLayerOffsetAlt(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params) {
+    GAME_NOT_BUILT_YET("Game::computeLayerOffsetAlt");
+    if (auto seam = mrc::gamePendingSeams().computeLayerOffsetAlt) seam(instance, kind, flag, params);
 }
 bool CObject::probeLeavesBox(int32_t direction, CObject* o, int32_t x, int32_t y, int32_t w, int32_t h) {
     GAME_NOT_BUILT_YET("CObject::probeLeavesBox");
@@ -433,8 +465,4 @@ void Game::bindCurrentRecordToObject(CObject*) { GAME_NOT_BUILT_YET("Game::bindC
 int32_t Game::scaleBySelectedUpgrade(int32_t v) {
     GAME_NOT_BUILT_YET("Game::scaleBySelectedUpgrade");
     return v;
-}
-int32_t Game::updatePlayerLink(CObject*) {
-    GAME_NOT_BUILT_YET("Game::updatePlayerLink");
-    return 0;
 }

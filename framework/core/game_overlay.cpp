@@ -111,10 +111,10 @@ int32_t GameOverlay::takeMenuSelection(int32_t selection) {
     return selection;
 }
 
-void GameOverlay::pushMenuHistory() {
+void GameOverlay::pushMenuHistory(int32_t menuCursor) {
     int32_t& index = overlayStatics.menuHistoryIndex;
     index = index >= kHistoryLength - 1 ? 0 : index + 1;
-    JArray::setByte(overlayStatics.menuHistory, index, overlayStatics.menuCursor - kFirstMenuItem);
+    JArray::setByte(overlayStatics.menuHistory, index, menuCursor - kFirstMenuItem);
 }
 
 bool GameOverlay::isKeyFlag(int32_t mask) { return mask == 2 || (overlayStatics.flagMask & mask) != 0; }

@@ -45,7 +45,6 @@ public:
         ByteArray* menuHistory;  // byte[10]: the item position of each menu left
         int32_t menuHistoryIndex;
         int32_t pendingMenuSelection;  // -1: none
-        int32_t menuCursor;            // index of the selected entry in the menu's definition
         Object* currentRoom;           // the room whose cell grid is current; null: the world's
         ObjectArray* eventActions;     // the event action table: int[][] per list
         MRC_REF_FIELDS(&OverlayStatics::overlayBuffer, &OverlayStatics::boxRects, &OverlayStatics::stateHistory,
@@ -79,8 +78,9 @@ public:
     static void setNextMenuSelection(int32_t item) { overlayStatics.pendingMenuSelection = item; }
     // The pending selection when there is one (it is used up), else `selection`.
     static int32_t takeMenuSelection(int32_t selection);
-    // Remembers the current item's position in the next history slot (from 9 to 0).
-    static void pushMenuHistory();
+    // Remembers the position of the item at `menuCursor` (its index in the menu's definition; the
+    // game's menu code owns the cursor) in the next history slot (from 9 to 0).
+    static void pushMenuHistory(int32_t menuCursor);
     // Mask 2 is always set.
     static bool isKeyFlag(int32_t mask);
 

@@ -237,6 +237,7 @@ public:
     IntArray* paletteCacheMode;
     ByteArray* moduleKind;
     IntArray* moduleColor;
+    uint8_t tileMode;  // a whole tile layer of this sprite is painted as the animated-tile layer
 
 private:
     // An animation frame's record: the full frame index, its flags and offsets.

@@ -27,6 +27,9 @@
 #include "game/world/cinematic_statics.h"
 #include "game/objects/level_setup_statics.h"
 #include "game/objects/path_finding.h"
+#include "game/world/camera_statics.h"
+#include "game/objects/kind_paint_statics.h"
+#include "game/objects/interaction_statics.h"
 
 
 class ASprite;
@@ -352,6 +355,9 @@ public:
                              int32_t v3, int32_t v4, int32_t v5, int32_t v6);
     static void drawButtonFull(Graphics* g, int32_t layout, int32_t element, int32_t v0, int32_t v1, int32_t v2,
                                int32_t v3, int32_t v4, int32_t v5, int32_t v6, int32_t v7);
+    // The end of a dialogue: side-view play, no move pending, the camera held where it is (unless
+    // locked), sub-step 0 of the current state.
+    static void returnToPlay();
     // Built by later work (game/pending.cpp for now).
     static void allocIdSlotTables(int32_t ids);
     static void setPopupTargetById(int32_t id);
@@ -642,10 +648,51 @@ public:
     // Debug: CObject's debug rectangle outlined in view; the ids of the objects in view.
     static void drawDebugRect(Graphics* g, int32_t colour);
     static void paintWorldLabels(Graphics* g, ObjectArray* objects);
+    // Debug: the cells of each layer object in view, laid from its instance on screen and
+    // outlined by flag.
+    static void paintFrameObjectOutlines(Graphics* g);
+    // Debug: the interaction tables' rings around the player with their load and capacity, a
+    // crosshair at the view's centre and at every type-5 object with labels on boxes; with
+    // printLists the event scripts' and the timed modifiers' state on System.out.
+    static void paintDebugOverlay(Graphics* g, bool printLists);
+
+    // ---- the interaction target, the goal arrow and the switch groups ----
+    static InteractionStatics interaction;
+    // The object the player faces and can reach, marked by HUD entry 1.
+    static void selectInteractionTarget();
+    // HUD entry 14 on the goal, or at the view's edge towards it.
+    static void updateTargetIndicator();
+    // The camera target's anchor minus the point the camera centres on.
+    static void updateCameraTargetOffset(int32_t a, int32_t b);
+    // The group's generators' blocks and members get the event (0 as 7, 10 as 11, no other).
+    static void signalGroup(int32_t group, int32_t event);
+    static void signalGroupB(int32_t group, int32_t event);
+    static void signalLinkedRange(CObject* generator, int32_t event);
+    static void playObjectEvent(int32_t index, int32_t event);
+    // The first object of the list that the player's box attaches is linked to the player.
+    static void attachFirstTouching(ObjectArray* list, int32_t count);
+    // The collision response of the player against the object, by the player's state.
+    static void checkPlayerCollision(CObject* o);
+
+    // ---- painters of objects the world painter calls beside drawByKind ----
+    static KindPaintStatics kindPaint;
+    // The particles of emitter n.
+    static void paintEmitter(Graphics* g, int32_t n);
+    // The shadow (HUD entry 13) placed for the camera while the player casts one.
+    static void paintPlayerShadow(Graphics* g);
+    // The marker (HUD entry 5) over an object, when its parameters and the play mode ask for it.
+    static void paintHudObject(Graphics* g, CObject* o);
+    // The player's clip rectangle (map pixels); switched on only when both sides are above 0.
+    static void setPlayerClipRect(int32_t x, int32_t y, int32_t w, int32_t h);
 
     // ---- routines of other parts of the game these call (game/pending.cpp until built) ----
 
     static void drawWrappedBackground(Graphics* g, int32_t cx, int32_t cy, int32_t x, int32_t y);
+    static void startObjectSound(Graphics* g, ASpriteInstance* instance, IntArray* params);
+    static void paintParticles(Graphics* g, int32_t emitter, int32_t limit);
+    // World to screen for an instance (by the object's kind and parameters), and back.
+    static void computeLayerOffset(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params);
+    static void computeLayerOffsetAlt(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params);
 
     // ---- Cell grids and tile probes, sweeps, foreground cells, the player's cell runs, routes ----
     // Pixel points in level space; a probe finds the grid that owns the point (the level grid or a
@@ -891,8 +938,6 @@ public:
     // Built by later work (game/pending.cpp for now).
     static void emitRandomParticles();
     static int32_t getUpgradeLevelAlt(int32_t item);
-    static void computeLayerOffset(ASpriteInstance* instance, int32_t type, int32_t flag, IntArray* params);
-    static void computeLayerOffsetAlt(ASpriteInstance* instance, int32_t type, int32_t flag, IntArray* params);
 
 
     // ---- Object operations: placing, the event-script timer, the flag list ----
@@ -933,6 +978,7 @@ public:
 
     // ---- Timed modifiers: interaction values raised for a while ----
     static ObjectOperationStatics operations;
+    static CameraStatics camera;
     static constexpr int32_t kTimedModifierRecords = 30;
     // All records free.
     static void initTimedModifiers();

@@ -295,6 +295,9 @@ void registerGameStatics() {
     registerPromptStatics();
     registerCinematicStatics();
     registerObjectActionStatics();
+    registerCameraStatics();
+    registerKindPaintStatics();
+    registerInteractionStatics();
     StaticClass::registerStatics("Game.motion", &Game::motionTables);
 }
 

@@ -83,14 +83,14 @@ int32_t Game::getShortAt(int32_t a, int32_t b) {
 }
 
 void Game::copyParam9To10() {
-    IntArray* effect = tables.s_sceneEffect;
+    IntArray* effect = paintStatics.s_sceneEffect;
     JArray::setInt(effect, 10, JArray::getInt(effect, 9));
     JArray::setInt(effect, 9, 0);
 }
 
 int32_t Game::percentOfMax() {
-    const int32_t p = JArray::getInt(tables.s_sceneEffect, 3) >> 14;
-    return JArray::getInt(tables.s_sceneEffect, 11) != 0 ? p : (100 - p) * 100 / 50;
+    const int32_t p = JArray::getInt(paintStatics.s_sceneEffect, 3) >> 14;
+    return JArray::getInt(paintStatics.s_sceneEffect, 11) != 0 ? p : (100 - p) * 100 / 50;
 }
 
 void Game::selectMapLocation(int32_t n) {

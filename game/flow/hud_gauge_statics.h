@@ -11,5 +11,4 @@ struct HudGaugeStatics {
     int32_t s_gaugeTarget = -1;
     int32_t s_gaugeFillStep = 0;
     int32_t s_hudPanelX = 0, s_hudPanelHomeX = 0;
-    int32_t s_chainTimerC = -1;  // timer since the last chain hit, -1 none
 };

@@ -79,7 +79,7 @@ void Game::handlePointer() {
             case kStateMenu: {
                 if (sub == 9) return;
                 if (sub == 10) {
-                    const int32_t cursor = overlayStatics.menuCursor;
+                    const int32_t cursor = layouts.s_menuCursor;
                     if (t.pressX != kNone) {
                         const int32_t entry = optionListEntry(cursor, menuItemAt(10, t.pressX, t.pressY));
                         if (entry >= 0 && countUnlockedEntries() >= entry + 1) setMenuCursor(entry);

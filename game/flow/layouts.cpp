@@ -322,8 +322,10 @@ int32_t Game::getLayoutElementHeight(int32_t layout, int32_t element) {
 int32_t Game::layoutExpandRow(bool first, int32_t row, bool expanded) {
     constexpr int32_t kList = 10;
     IntArray* items = CObject::statics.s_countedItems;
-    // Rows past the counted items' table are empty rows.
-    const int32_t item = !isNull(items) && row >= 0 && row < items->length ? items->elements()[row] : -1;
+    // Rows past the counted items' table are empty rows with no labels of their own: 36 + row
+    // and 41 + row would be the labels of other rows (41 and 42 those of rows 0 and 1 expanded).
+    if (isNull(items) || row < 0 || row >= items->length) return 0;
+    const int32_t item = items->elements()[row];
     if (item < 0 || item > 9) {
         setElementVisible(kList, kRowLabel + row, false);
         setElementVisible(kList, kRowLabelExpanded + row, false);

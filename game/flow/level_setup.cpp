@@ -1,6 +1,6 @@
 // Level set-up routines the event scripts and loading steps call: the event-script tables and
 // timer, the script objects' loads, the switches of objects of types 1 and 15 with their per-frame
-// cycle, and the placement and button forms.
+// cycle, the placement and button forms, and the return from a dialogue to play.
 #include "framework/core/game_timers.h"
 #include "game/flow/game.h"
 #include "game/objects/cobject.h"
@@ -16,6 +16,8 @@ constexpr int32_t kScriptWaits = 10;
 constexpr int32_t kStateField1 = 11, kStateField15 = 9;
 constexpr int32_t kSwitch = 8, kTimer = 18;
 constexpr int32_t kGameplayState = 7;
+constexpr int32_t kSideViewPlay = 2;
+constexpr int32_t kCameraLocked = 99, kCameraHold = 4;
 
 mrc::ObjectManager* om() { return mrc::ApplicationImpl::getApplication()->objectManager; }
 
@@ -145,4 +147,17 @@ void Game::drawButtonAt(Graphics* g, int32_t layout, int32_t element, int32_t v0
 void Game::drawButtonFull(Graphics* g, int32_t layout, int32_t element, int32_t v0, int32_t v1, int32_t v2, int32_t v3,
                           int32_t v4, int32_t v5, int32_t v6, int32_t v7) {
     drawButton(g, layout, element, -1, v0, v1, v2, v3, v4, v5, v6, v7);
+}
+
+void Game::returnToPlay() {
+    stateStatics.playMode = kSideViewPlay;
+    CObject::statics.s_moveDirection = 0;
+    CameraStatics& c = camera;
+    if (c.s_cameraMode != kCameraLocked) {
+        c.s_savedCameraX = mathStatics.cameraX;
+        c.s_savedCameraY = mathStatics.cameraY;
+        c.s_cameraMode = kCameraHold;
+        c.s_cameraModeStep = 0;
+    }
+    setSubstate(0);
 }

@@ -207,7 +207,9 @@ void Game::paintMenuScreen(Graphics* g, bool flag) {
                 extra[r] = layoutExpandRow(r == 0, r, kFirstItem + r == l.s_menuCursor);
             paintLayoutSimple(buffer, layout, false, 0);
         }
-        for (int32_t j = start, k = 0; k < n && j < length - 2; ++j) {
+        // n counts items: in menu 10 the expanded row's option places come on top, so that the
+        // entries below it keep their labels (the touch rows place all five in seven rows).
+        for (int32_t j = start, k = 0, shown = 0; shown < n && j < length - 2; ++j) {
             const int32_t item = at(row, j);
             const bool selected = j == l.s_menuCursor;
             const int32_t e = first + k;
@@ -237,6 +239,7 @@ void Game::paintMenuScreen(Graphics* g, bool flag) {
                 if (selected) glowAround(layout, e);
             }
             k += 1 + (menu == kUpgradeMenu && j - kFirstItem < kUpgradeRows ? extra[j - kFirstItem] : 0);
+            ++shown;
         }
         s.redraw = 0;
         paintLayout(buffer, layout, 0, 0, false, 1, -1);

@@ -50,11 +50,7 @@ void Game::initMenuStates() {
 
 bool Game::isMusicOn() { return menuStatics.musicOn != 0; }
 
-void Game::pushMenuItemHistory() {
-    GameOverlay::OverlayStatics& o = overlayStatics;
-    o.menuHistoryIndex = o.menuHistoryIndex >= kHistoryLength - 1 ? 0 : o.menuHistoryIndex + 1;
-    JArray::setByte(o.menuHistory, o.menuHistoryIndex, layouts.s_menuCursor - kFirstItem);
-}
+void Game::pushMenuItemHistory() { pushMenuHistory(layouts.s_menuCursor); }
 
 int32_t Game::popMenuHistory() {
     GameOverlay::OverlayStatics& o = overlayStatics;

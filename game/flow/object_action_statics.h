@@ -14,7 +14,6 @@ struct ObjectActionStatics {
     ObjectArray* s_frameObjects;  // CObject[]: the objects handled this frame
     int32_t s_frameObjectCount;
     ShortArray* s_cameraZones;  // 6 shorts a zone: x, y, w, h and two values for the camera
-    int32_t s_chainCount;       // the chain counter; above 0 it raises the player's power
     bool s_energyUpgradeOn;     // the selected upgrade scales the player's power
     int32_t s_releaseFlag;      // set while an object's release popup is pending
     MRC_REF_FIELDS(&ObjectActionStatics::s_frameObjects, &ObjectActionStatics::s_cameraZones);

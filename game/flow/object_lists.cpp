@@ -137,7 +137,7 @@ bool Game::isScriptObjectFree() {
 }
 
 bool Game::countLevelEntries(int32_t script) {
-    GameObjectStatics& g = objects;
+    LayoutStatics& g = layouts;
     int32_t pos = JArray::getInt(g.s_scriptOffsets, script);
     const int32_t count = JArray::getByte(g.s_scriptCommandCounts, script);
     for (int32_t c = 0; c < count; ++c) {

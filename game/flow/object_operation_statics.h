@@ -1,5 +1,6 @@
 // Game's timed modifiers (values of the interaction tables raised for a while and given back
-// when their timer runs out) and the small state of the other object operations.
+// when their timer runs out), the interaction tables themselves (two groups of up to ten entries,
+// filled when a level loads) and the small state of the other object operations.
 #pragma once
 
 #include <cstdint>
@@ -22,12 +23,13 @@ struct ObjectOperationStatics {
     int32_t s_detachIndex;
     int32_t s_progressStep, s_lastProgressStep;  // a moving object's progress, thirds of its distance
     int32_t s_meterHold;  // while not 0 the meter does not follow the scene effect's percentage
-    ByteArray* s_interactionCounts;      // byte[2]: entries in use per interaction group
-    ObjectArray* s_interactionCapacity;  // byte[2][10]: capacity of each entry
+    ByteArray* s_interactionCounts;      // byte[2]: entries in use per group
+    ObjectArray* s_interactionCapacity;  // byte[2][10]: the most load an entry takes (0-255)
+    ObjectArray* s_areaBytesA;           // byte[2][10]: each entry's ring width, pixels (0-255)
     MRC_REF_FIELDS(&ObjectOperationStatics::s_timedModifiers, &ObjectOperationStatics::s_interactionLoad,
                    &ObjectOperationStatics::s_modifierDurations, &ObjectOperationStatics::s_lastPickup,
                    &ObjectOperationStatics::s_interactionObject, &ObjectOperationStatics::s_interactionCounts,
-                   &ObjectOperationStatics::s_interactionCapacity);
+                   &ObjectOperationStatics::s_interactionCapacity, &ObjectOperationStatics::s_areaBytesA);
 };
 
 namespace mrc {

@@ -222,7 +222,7 @@ void Game::trackObject(int32_t mode, bool vertical, int32_t a, int32_t b, bool a
         line = a + kCellSize * player->param(9) + b;
         anim = 0;
     }
-    JArray::setInt(tables.s_sceneEffect, 0, line << 14);
+    JArray::setInt(paintStatics.s_sceneEffect, 0, line << 14);
     if (animate && anim >= 0) CObject::setPlayerAnimFromPair(player, anim, -1);
 }
 

@@ -135,8 +135,10 @@ void Game::restoreBackground() {
 
 void Game::allocLevelBuffers() {
     PaintStatics& s = paintStatics;
+    // The scene effect is made at start-up and kept: what was set in it before the first plane
+    // stays.
+    if (isNull(s.s_sceneEffect)) s.s_sceneEffect = om()->newIntArray(17);
     if (isNull(s.s_regionImage)) {
-        s.s_sceneEffect = om()->newIntArray(17);
         s.s_regionImage = Image::createBlankImage(kRegionWidth, kRegionHeight);
         s.s_regionGraphics = isNull(s.s_regionImage) ? nullptr : s.s_regionImage->getGraphics();
         s.s_regionPixels = om()->newIntArray(kRegionWidth * kRegionStrip);
@@ -239,7 +241,7 @@ int32_t Game::cellFlagColour(int32_t value) {
 
 void Game::paintCollisionOverlay(Graphics* g, int32_t mask) {
     if (noGraphics(g)) return;
-    ObjectArray* grid = levelView.s_levelGrid;
+    ObjectArray* grid = grids.s_levelGrid;
     if (isNull(grid)) return;
     int32_t cx = mathStatics.cameraX >> 14, cy = mathStatics.cameraY >> 14;
     // pixelToTile lays the grid from the current layer object (floor division).

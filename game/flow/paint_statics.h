@@ -15,7 +15,7 @@ class javax_microedition_lcdui_Image;
 
 struct PaintStatics {
     // The perspective plane.
-    IntArray* s_sceneEffect;  // int[17]
+    IntArray* s_sceneEffect;  // int[17]: the screen-region effects' parameters; made at start-up
     javax_microedition_lcdui_Image* s_regionImage;  // 1600 x 240
     javax_microedition_lcdui_Graphics* s_regionGraphics;
     IntArray* s_regionPixels;  // int[1600 x 32]: one strip of the plane image
@@ -43,8 +43,7 @@ struct PaintStatics {
 struct LevelViewStatics {
     ByteArray* s_levelHeader;     // byte 2 / 10: palettes of map layers 0 / 1; 6, 7: parallax percent
     ObjectArray* s_mapLayers;     // short[columns][rows] per map layer
-    ObjectArray* s_levelGrid;     // short[columns][rows]: the flags of each 32-pixel cell
-    MRC_REF_FIELDS(&LevelViewStatics::s_levelHeader, &LevelViewStatics::s_mapLayers, &LevelViewStatics::s_levelGrid);
+    MRC_REF_FIELDS(&LevelViewStatics::s_levelHeader, &LevelViewStatics::s_mapLayers);
 };
 
 namespace mrc {

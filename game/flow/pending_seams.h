@@ -5,7 +5,9 @@
 
 #include <cstdint>
 
+class ASpriteInstance;
 class CObject;
+class IntArray;
 class ObjectArray;
 class javax_microedition_lcdui_Graphics;
 
@@ -24,6 +26,10 @@ struct GamePendingSeams {
     bool (*probeLeavesBox)(int32_t direction, CObject* o, int32_t x, int32_t y, int32_t w, int32_t h) = nullptr;
     void (*paintMapCells)(javax_microedition_lcdui_Graphics* g, int32_t left, int32_t top, int32_t right,
                           int32_t bottom, int32_t column, int32_t row, bool variant) = nullptr;
+    void (*computeLayerOffset)(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params) = nullptr;
+    void (*computeLayerOffsetAlt)(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params) = nullptr;
+    bool (*updatePlayerAttachment)(CObject* o) = nullptr;
+    bool (*canMoveTo)(CObject* o, int32_t offsetX, int32_t offsetY, int32_t w, int32_t h, int32_t mask) = nullptr;
 };
 
 // The one set of seams; tests reset it with `gamePendingSeams() = {}`.

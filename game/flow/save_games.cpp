@@ -148,7 +148,7 @@ void Game::initWorldStatics() {
     saves.s_oneByte = om->newByteArray(1);
     objects.s_levelPool = om->newObjectArray(mrc::kClass_CObject, 17);
     objects.s_levelPoolSlots = om->newIntArray(13);
-    tables.s_sceneEffect = om->newIntArray(17);
+    paintStatics.s_sceneEffect = om->newIntArray(17);
 }
 
 // ---- readers ----

@@ -56,9 +56,6 @@ struct GameObjectStatics {
     ObjectArray* s_slotOwners;   // CObject per emitter slot
     ByteArray* s_routeLength;    // waypoints per route
     int32_t s_freeRoutes;
-    ByteArray* s_scriptBytes;
-    IntArray* s_scriptOffsets;
-    ByteArray* s_scriptCommandCounts;
     CObject* s_selectedObject;  // the object the player faces
     bool s_selectedObjectFlag;
 
@@ -81,12 +78,11 @@ struct GameObjectStatics {
                    &GameObjectStatics::s_actionRecords, &GameObjectStatics::s_speakers, &GameObjectStatics::s_sparkList,
                    &GameObjectStatics::s_randomParticles, &GameObjectStatics::s_slotRecords,
                    &GameObjectStatics::s_slotOwners, &GameObjectStatics::s_routeLength,
-                   &GameObjectStatics::s_scriptBytes, &GameObjectStatics::s_scriptOffsets,
-                   &GameObjectStatics::s_scriptCommandCounts, &GameObjectStatics::s_selectedObject);
+                   &GameObjectStatics::s_selectedObject);
 };
 
-// The small tables many parts read: packed kind records, upgrades, flags, range records, scene
-// effect and map locations. (The progress bytes and the saved object images are Game's flow
+// The small tables many parts read: packed kind records, upgrades, flags, range records and map
+// locations (the scene effect is the paint statics' s_sceneEffect). (The progress bytes and the saved object images are Game's flow
 // statics s_levelProgress, s_doneObjectBits and s_type29Values.)
 struct GameTableStatics {
     ShortArray* s_summaryTable;  // the packed per-kind records, one after another
@@ -96,7 +92,6 @@ struct GameTableStatics {
     int32_t s_counterA, s_counterB, s_counterC;
     int32_t s_hasSavedGame;
     ObjectArray* s_rangeEntries;  // short[][]
-    IntArray* s_sceneEffect;      // int[17]
     ObjectArray* s_mapLocations;  // int[][]: [1] x, [2] y, [3] next
     int32_t s_mapLocation;
     int32_t s_infoMode;       // how the location screen was opened: 1 browsing the map
@@ -105,7 +100,7 @@ struct GameTableStatics {
 
     MRC_REF_FIELDS(&GameTableStatics::s_summaryTable, &GameTableStatics::s_summaryIndex,
                    &GameTableStatics::s_upgradeTable, &GameTableStatics::s_flagList,
-                   &GameTableStatics::s_rangeEntries, &GameTableStatics::s_sceneEffect,
+                   &GameTableStatics::s_rangeEntries,
                    &GameTableStatics::s_mapLocations, &GameTableStatics::s_infoInstance);
 };
 

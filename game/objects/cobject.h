@@ -534,8 +534,8 @@ public:
     // Rectangle record k of the current anim-frame as (x, y, w, h) in the sprite's shared rectangle.
     IntArray* getFrameRectRecord(int32_t k);
     static void paintColourRect(javax_microedition_lcdui_Graphics* g, IntArray* record, int32_t x, int32_t y);
-    // The object painted by its kind (the world painter's dispatcher; built by later work,
-    // game/pending.cpp for now).
+    // Places the instance for the camera and its layer, sets remap and palette by type and paints
+    // the object by its type; the placement is undone whichever painter ran.
     void drawByKind(javax_microedition_lcdui_Graphics* g, bool layered);
 
     // ---- factories of objects with grown params, of an owner's parts and children ----
@@ -648,6 +648,52 @@ public:
     static int32_t getRangeFactor(CObject* o);
     static void resolveObjectIdParam(IntArray* params);
     static void resolveEntryIdParam(IntArray* params);
+
+    // ---- per-kind painters (into the Graphics given; positions are the instances'; drawByKind
+    // above dispatches to them) ----
+    // Effect instance i placed on this object's kind rectangle at (x, y) and painted; -1 once its
+    // animation has ended (painted that last time), else i.
+    int32_t paintPart(int32_t i, int32_t x, int32_t y, javax_microedition_lcdui_Graphics* g);
+    static void paintInstance(javax_microedition_lcdui_Graphics* g, CObject* o);
+    static void paintKind80(javax_microedition_lcdui_Graphics* g, CObject* o);
+    static void paintKind81(javax_microedition_lcdui_Graphics* g, CObject* o);
+    static void paintKind86(javax_microedition_lcdui_Graphics* g, CObject* o);
+    static void paintKind87(javax_microedition_lcdui_Graphics* g, CObject* o);
+    static void paintKind88(javax_microedition_lcdui_Graphics* g, CObject* o);
+    static void paintKind69(javax_microedition_lcdui_Graphics* g, CObject* o);
+    static void paintWithAttachments(javax_microedition_lcdui_Graphics* g, CObject* o, int32_t anim);
+    static void paintRepeatedToScreenEdge(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
+    static void paintKind61(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
+    static void paintKind300(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
+    static void paintKind302(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
+    static void paintKind306Effects(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
+    static void paintEmitterParticles(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
+    static void paintKind50(javax_microedition_lcdui_Graphics* g, ASpriteInstance* i, IntArray* p);
+    // ---- group signals and the small per-object operations of the passes over the view ----
+    // The mapped event (0 as 7, 10 as 11) to this object; other events are not delivered.
+    void signalEvent(int32_t event);
+    void signalEvent9();
+    // The instance's box into params[5..8]; the instance restarted on its type record's animation.
+    void storeSpriteRect();
+    // A random horizontal start offset from -20 pixels to the width - 21 (params[24]).
+    void randomizeOffset();
+
+    // The type-16 pick-up's step: its animation, and its collection by the player's lower two
+    // thirds (gameplay sub-step 0 only).
+    void updateTouchTrigger();
+    // The player's probe of the column before it: the cell test's answer, or the link with the
+    // first object in view there; 0 when an object is held or nothing is found.
+    int32_t probeFront();
+
+    // Built by later work (game/pending.cpp for now).
+    static void paintByKind80To88(javax_microedition_lcdui_Graphics* g, CObject* o);
+    void paintWithShadow(javax_microedition_lcdui_Graphics* g);
+    void paintByType(javax_microedition_lcdui_Graphics* g);
+    void paintFrameAndCheckRegion(javax_microedition_lcdui_Graphics* g, int32_t frame, int32_t x, int32_t y,
+                                  int32_t flag);
+    bool updatePlayerAttachment();
+    static bool canMoveTo(CObject* o, int32_t offsetX, int32_t offsetY, int32_t w, int32_t h, int32_t mask);
+    static void findNearestInView(CObject* o);
 
     // The static initialiser.
     static void clinit();

@@ -29,6 +29,10 @@ struct LevelPartSeams {
     ObjectArray* (*buildShortTable)(ObjectArray* templ, ByteArray* bytes) = nullptr;
     ObjectArray* (*buildShortTable3)(ByteArray* a, ByteArray* b) = nullptr;
     int32_t (*getUpgradeLevel)(int32_t item) = nullptr;
+    // The upgrade services the upgrade panel buys through.
+    bool (*getUpgradeValue)(int32_t kind, int32_t column) = nullptr;
+    int32_t (*getUpgradeCounterGap)(int32_t kind, int32_t column) = nullptr;
+    void (*addUpgradeProgress)(int32_t kind, int32_t step, int32_t column) = nullptr;
 };
 LevelPartSeams& levelPartSeams();
 

@@ -120,7 +120,7 @@ void Game::enterHoldState(CObject* player) {
     startScreenFilter(0, 100, 0);
     setFlags(kFilterBit);  // the paint effects' bit and the overlay's
     setParamForType(held->m_params, 1, held->m_type);
-    pauseTimer(hudGauges.s_chainTimerC);
+    pauseTimer(hudStatics.s_chainTimerC);
 }
 
 void Game::leaveHoldState() {
@@ -136,7 +136,7 @@ void Game::leaveHoldState() {
     clearFlag(kFilterBit);  // the filter fades out, then lets go of the bits
     setParamForType(held->m_params, 1, held->m_type);
     CObject::statics.s_effectObject = nullptr;
-    resumeTimer(hudGauges.s_chainTimerC);
+    resumeTimer(hudStatics.s_chainTimerC);
 }
 
 void CObject::updateInMode4(CObject* player) {

@@ -66,7 +66,7 @@ int32_t CObject::getProperty(CObject* o, int32_t n) {
         v = (level + 5) * v * 2 / 10;
     }
     if (n == 0) v += shortAt(shortRow(records, 0), 9) * statics.s_comboLevel;
-    if (v > 0 && Game::objectActions.s_chainCount > 0) v += v * Game::objectActions.s_chainCount / 100;
+    if (v > 0 && Game::hudStatics.s_chainCount > 0) v += v * Game::hudStatics.s_chainCount / 100;
     return v;
 }
 

@@ -53,3 +53,10 @@ add_test(NAME GameCinematics.UnderCollectionStress
          COMMAND $<TARGET_FILE:${name}> --gtest_filter=CinematicsTest.*:LevelLinkingTest.*:CinematicLoadingTest.*)
 set_tests_properties(GameCinematics.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
+
+# The object painters, the interaction passes and the debug painters under the same stress: the
+# instances, rectangles and labels they make while painting stay reachable.
+add_test(NAME GameObjectPainters.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=KindPaintersTest.*:InteractionTest.*:DebugPaintersTest.*)
+set_tests_properties(GameObjectPainters.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)

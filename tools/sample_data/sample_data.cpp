@@ -156,6 +156,12 @@ std::vector<std::string> constants() {
     c[398] = "The touch-control pictures could not all be loaded";
     c[399] = "Music starts";
     c[404] = "/" + packName(4);
+    // The debug overlay's labels and printed lists.
+    const char* const debugTexts[] = {"ring ",     " load ",       "view ",     ",",       "object ",
+                                      "running event script ", "event script ", " at ",   " commands ",
+                                      " wait timer ", "timed modifiers in use ", "modifier table ", " entry ",
+                                      " amount "};
+    for (int i = 0; i < 14; ++i) c[std::size_t(432 + i)] = debugTexts[i];
     c[458] = "Sound starts";
     c[459] = "/" + packName(24);
     c[501] = "/" + packName(7);

@@ -123,12 +123,10 @@ TEST_F(GameOverlayTest, StateHistoryStepsBackAndWraps) {
 
 TEST_F(GameOverlayTest, MenuHistoryRingAndPendingSelection) {
     st.menuHistoryIndex = 9;
-    st.menuCursor = 5;
-    GameOverlay::pushMenuHistory();
+    GameOverlay::pushMenuHistory(5);
     EXPECT_EQ(st.menuHistoryIndex, 0);
     EXPECT_EQ(st.menuHistory->elements()[0], 2);
-    st.menuCursor = 3 + 300;  // kept to its low 8 bits
-    GameOverlay::pushMenuHistory();
+    GameOverlay::pushMenuHistory(3 + 300);  // kept to its low 8 bits
     EXPECT_EQ(st.menuHistoryIndex, 1);
     EXPECT_EQ(st.menuHistory->elements()[1], 44);
 

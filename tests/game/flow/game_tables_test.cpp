@@ -81,13 +81,14 @@ TEST_F(GameTablesTest, LevelProgressClearsUpToTheFirstUnsetByte) {
 
 TEST_F(GameTablesTest, SceneEffectMapLocationsAndSmallTests) {
     GameTableStatics& t = Game::tables;
-    t.s_sceneEffect->elements()[3] = 30 << 14;
+    IntArray* effect = Game::paintStatics.s_sceneEffect;
+    effect->elements()[3] = 30 << 14;
     EXPECT_EQ(Game::percentOfMax(), 140);
-    t.s_sceneEffect->elements()[11] = 1;
+    effect->elements()[11] = 1;
     EXPECT_EQ(Game::percentOfMax(), 30);
-    t.s_sceneEffect->elements()[9] = 8;
+    effect->elements()[9] = 8;
     Game::copyParam9To10();
-    EXPECT_EQ((Ints{t.s_sceneEffect->elements()[9], t.s_sceneEffect->elements()[10]}), (Ints{0, 8}));
+    EXPECT_EQ((Ints{effect->elements()[9], effect->elements()[10]}), (Ints{0, 8}));
 
     t.s_mapLocations = om()->newObjectArray(mrc::kClass_IntArray, 3);
     t.s_mapLocations->elements()[2] = params(4, {{1, 120}, {2, -40}, {3, -1}});

@@ -8,6 +8,7 @@
 #include "framework/sprite/sprite.h"
 #include "framework/sprite/sprite_instance.h"
 #include "game/objects/cobject.h"
+#include "game/objects/factory_seams.h"
 #include "host/core/log.h"
 #include "host/fs/paths.h"
 #include "platform/graphics/pixels.h"
@@ -305,11 +306,19 @@ TEST_F(LayoutTest, AnExpandedRowMovesTheRowsBelowIt) {
     EXPECT_FALSE(Game::isElementVisible(10, 36 + 2));
     EXPECT_EQ(Game::getTableEntry2(10, 41 + 2), 5 + 40) << "moved by the offset of rows 0 and 1";
     EXPECT_EQ(Game::getTableEntry2(10, 19), 40);
-    // Rows 5 and 6 lie past the counted items: empty rows, their labels hidden.
-    for (int32_t row : {5, 6}) {
-        EXPECT_FALSE(Game::isElementVisible(10, 36 + row)) << row;
-        EXPECT_FALSE(Game::isElementVisible(10, 41 + row)) << row;
-    }
+    // Rows 5 and 6 lie past the counted items: empty rows that touch no label (36 + 5 and 36 + 6
+    // are the expanded labels of rows 0 and 1).
+    for (int32_t row : {5, 6}) EXPECT_EQ(Game::layoutExpandRow(false, row, false), 0) << row;
+    Game::layoutExpandRow(true, 0, true);
+    Game::layoutExpandRow(false, 5, false);
+    Game::layoutExpandRow(false, 6, false);
+    EXPECT_TRUE(Game::isElementVisible(10, 41)) << "row 0's expanded label stays";
+    // A row whose counted item is not 0-9 has its labels hidden.
+    CObject::statics.s_countedItems->elements()[3] = -1;
+    Game::setElementVisible(10, 36 + 3, true);
+    EXPECT_EQ(Game::layoutExpandRow(false, 3, true), 0);
+    EXPECT_FALSE(Game::isElementVisible(10, 36 + 3));
+    EXPECT_FALSE(Game::isElementVisible(10, 41 + 3));
 }
 
 TEST_F(LayoutTest, MisfitsAreTracedAndAnswerNeutrally) {
@@ -437,6 +446,59 @@ TEST_F(LayoutTest, TheUpgradePanelShowsItsColumnAndBuysByTheHeldTime) {
     Game::objects.s_player = nullptr;
 }
 
+// The upgrade services as a table: whether the upgrade is complete, what it still needs, and the
+// progress bought.
+struct UpgradeServices {
+    bool complete = false;
+    int32_t gap = 0;
+    std::vector<std::vector<int32_t>> bought;  // {kind, step, column}
+};
+UpgradeServices g_upgrades;
+
+TEST_F(LayoutTest, APurchaseStepIsCutToWhatTheUpgradeStillNeeds) {
+    levelPartSeams().getUpgradeValue = [](int32_t, int32_t) { return g_upgrades.complete; };
+    levelPartSeams().getUpgradeCounterGap = [](int32_t, int32_t) { return g_upgrades.gap; };
+    levelPartSeams().addUpgradeProgress = [](int32_t kind, int32_t step, int32_t column) {
+        g_upgrades.bought.push_back({kind, step, column});
+    };
+    Game::objects.s_player = CObject::create(1, 0, 0, 0, om()->newIntArray(30));
+    int32_t* p = Game::objects.s_player->m_params->elements();
+    Game::layouts.s_menuCursor = 5;  // upgrade kind 2
+    Game::layouts.s_upgradeMode = 1;
+    Game::initTimers(0);
+    Game::timerStatics.gameTime = 5000;
+    Game::layouts.s_upgradeHoldTimer = Game::timerAlloc();
+    Game::timerStatics.gameTime = 5300;  // held 300 ms: a step of 20 points
+    const struct {
+        bool complete;
+        int32_t gap, points;  // points before the step
+        int32_t step;         // bought, points; 0: nothing bought
+        int32_t pointsAfter;
+        bool available;
+    } cases[] = {
+        {false, 15, 500, 15, 485, true},  // cut to the gap
+        {false, 0, 500, 20, 480, true},   // no gap known: the whole step
+        {false, 20, 500, 20, 480, true},  // a gap equal to the step cuts nothing
+        {false, 25, 500, 20, 480, true},
+        {true, 15, 500, 0, 500, false},   // complete: nothing bought, not available
+        {false, 0, 10, 0, 0, false},      // too few points: the gauge stops at 0, no progress
+    };
+    for (const auto& c : cases) {
+        g_upgrades = UpgradeServices{c.complete, c.gap << 14, {}};
+        p[16] = c.points << 14;
+        p[19] = 1000 << 14;
+        Game::layouts.s_upgradeAvailable = 1;
+        Game::stepUpgradePurchase();
+        const auto expected = c.step == 0 ? std::vector<std::vector<int32_t>>{}
+                                          : std::vector<std::vector<int32_t>>{{2, c.step << 14, 1}};
+        EXPECT_EQ(g_upgrades.bought, expected) << c.gap << " " << c.complete;
+        EXPECT_EQ(p[16], c.pointsAfter << 14) << c.gap;
+        EXPECT_EQ(bool(Game::layouts.s_upgradeAvailable), c.available) << c.gap << " " << c.complete;
+    }
+    levelPartSeams() = {};
+    Game::objects.s_player = nullptr;
+}
+
 }  // namespace
 
 namespace {
@@ -520,6 +582,59 @@ TEST_F(MenuPaintTest, OnlyARaisedRedrawRebuildsThePicture) {
     st.redraw = 1;
     Game::paintMenu(fresh->getGraphics(), false);
     EXPECT_EQ(fresh->pixels16()[0], st.bufferImage->pixels16()[0]) << "a redraw copies the rebuilt buffer";
+}
+
+TEST_F(MenuPaintTest, TheUpgradeMenuLabelsEveryEntryAroundTheExpandedRow) {
+    loadLayouts();
+    // Layout 10: its panel (element 0) asks for expanded rows and would hold two places only;
+    // rows 1-14 of height 20 at y 100 + 20 r (8-14 the label places), the option panel's
+    // elements 19 (height 30) and 25 (40), the sprite labels 36-45.
+    std::vector<std::vector<int32_t>> records(46, std::vector<int32_t>{1, 0, 0, 0, 0});
+    records[0] = {5, 0, 0, 500, 300, 0, 0, 71, 81, 91, 101, 1, 0, 0, 2};
+    for (int r = 0; r < 7; ++r) records[std::size_t(8 + r)] = {1, 0, 100 + 20 * r, 300, 20};
+    records[19][4] = 30;
+    records[25][4] = 40;
+    for (int e = 36; e < 46; ++e) records[std::size_t(e)] = {0, 0, 5, 3, 0, -1, 1};
+    install(records);
+    for (ObjectArray* table : {Game::layouts.s_layouts, Game::layouts.s_layoutDefaults})
+        table->elements()[10] = table->elements()[kTestLayout];
+    Game::flowStatics.s_layoutSelection->elements()[10] = 0;
+    Game::flowStatics.s_menuLayouts->elements()[10] = 10;
+    Game::flowStatics.s_menuFirstElement->elements()[10] = 8;
+    IntArray* row = om()->newIntArray(10);
+    const int32_t items[] = {0, -1, -1, 48, 49, 50, 51, 52, 2, 0};
+    std::copy(std::begin(items), std::end(items), row->elements());
+    Game::flowStatics.s_menuTable->elements()[10] = row;
+    CObject::statics.s_countedItems = om()->newIntArray(5);
+    for (int i = 0; i < 5; ++i) CObject::statics.s_countedItems->elements()[i] = i;
+    Game::layouts.s_menu = 10;
+    Game::layouts.s_menuPhase = 1;
+    Game::layouts.s_upgradeMode = 0;
+    auto* highlight = newObject<ASpriteInstance>();
+    highlight->init(Game::spriteSlot(3), 0, 0, nullptr);
+    st.hudInstances->elements()[18] = highlight;
+    auto frameOf = [](int32_t e) { return int32_t(Game::layoutElement(10, e)->elements()[9]); };
+
+    const struct {
+        int32_t cursor;
+        std::vector<int32_t> frames;  // of the places 8-14: 101 unselected, 81 selected, 0 untouched
+        int32_t highlightY;
+    } cases[] = {
+        {4, {101, 81, 0, 0, 101, 101, 101}, 130},  // entry 1 expanded: its options take places 10 and 11
+        {7, {101, 101, 101, 101, 81, 0, 0}, 190},  // the last entry expanded: nothing below it
+    };
+    for (const auto& c : cases) {
+        for (int32_t e = 8; e < 15; ++e) Game::layoutElement(10, e)->elements()[9] = 0;
+        paint(c.cursor);
+        std::vector<int32_t> frames;
+        for (int32_t e = 8; e < 15; ++e) frames.push_back(frameOf(e));
+        EXPECT_EQ(frames, c.frames) << "cursor " << c.cursor;
+        EXPECT_EQ(highlight->getY(), c.highlightY) << "cursor " << c.cursor;
+        EXPECT_TRUE(Game::isElementVisible(10, 41 + c.cursor - 3)) << "the expanded row's label";
+        EXPECT_FALSE(Game::isElementVisible(10, 36 + c.cursor - 3));
+        EXPECT_EQ(st.redraw, 0);
+    }
+    CObject::statics.s_countedItems = nullptr;
 }
 
 }  // namespace

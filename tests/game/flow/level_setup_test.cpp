@@ -1,5 +1,5 @@
 // Level set-up routines: the switches of objects of types 1 and 15 with their timers, the
-// per-frame cycle, and the event-script tables.
+// per-frame cycle, the event-script tables, and the return from a dialogue to play.
 #include <gtest/gtest.h>
 
 #include "tests/game/world_fixture.h"
@@ -73,6 +73,33 @@ TEST_F(LevelSetupTest, ScriptTablesFollowTheHeader) {
         << "the header is cleared";
     Game::restartScriptTimer();
     EXPECT_NE(Game::layouts.s_scriptTimer, -1);
+}
+
+TEST_F(LevelSetupTest, ReturningToPlayHoldsTheCameraUnlessItIsLocked) {
+    struct Case {
+        int32_t mode;
+        int32_t expectedMode;
+        bool saved;
+    };
+    for (const Case& c : {Case{1, 4, true}, Case{5, 4, true}, Case{99, 99, false}}) {
+        Game::stateStatics.playMode = 3;
+        CObject::statics.s_moveDirection = 0x1010;
+        Game::camera = CameraStatics{c.mode, 7, 11, 12, nullptr};
+        GameMath::mathStatics.cameraX = 300 << 14;
+        GameMath::mathStatics.cameraY = 40 << 14;
+        Game::overlayStatics.gameState = 7;
+        Game::overlayStatics.gameSubState = 1;
+        Game::returnToPlay();
+        EXPECT_EQ(Game::stateStatics.playMode, 2) << c.mode;
+        EXPECT_EQ(CObject::statics.s_moveDirection, 0) << c.mode;
+        EXPECT_EQ(Game::camera.s_cameraMode, c.expectedMode);
+        EXPECT_EQ(Game::camera.s_cameraModeStep, c.saved ? 0 : 7) << c.mode;
+        EXPECT_EQ(Game::camera.s_savedCameraX, c.saved ? 300 << 14 : 11) << c.mode;
+        EXPECT_EQ(Game::camera.s_savedCameraY, c.saved ? 40 << 14 : 12) << c.mode;
+        EXPECT_EQ(Game::overlayStatics.gameState, 7) << "the state stays";
+        EXPECT_EQ(Game::overlayStatics.gameSubState, 0) << c.mode;
+    }
+    GameMath::mathStatics.cameraX = GameMath::mathStatics.cameraY = 0;
 }
 
 }  // namespace

@@ -177,7 +177,7 @@ TEST_F(ObjectListsTest, PoolsSlotsSparksAndTheCellTable) {
 }
 
 TEST_F(ObjectListsTest, ScriptCommandsUntilTheFirstWait) {
-    GameObjectStatics& g = Game::objects;
+    LayoutStatics& g = Game::layouts;
     // Script 0: two commands (lengths 1 and 0), then a wait; script 1 starts at the wait.
     const std::vector<uint8_t> code = {10, 1, 0, 0, 20, 0, 170, 0};
     g.s_scriptBytes = bytes(code);

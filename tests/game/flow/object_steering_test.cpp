@@ -30,7 +30,7 @@ protected:
         for (const std::string& s : g_pendingCalls) n += s == name;
         return n;
     }
-    static int32_t line() { return JArray::getInt(Game::tables.s_sceneEffect, 0); }
+    static int32_t line() { return JArray::getInt(Game::paintStatics.s_sceneEffect, 0); }
 };
 
 TEST_F(ObjectSteeringTest, PlacingMovesTargetLinksAndFootprintsAroundTheMove) {

@@ -238,7 +238,7 @@ TEST_F(Overlay, CellColoursFollowTheFirstFlagInTheirOrder) {
 
 TEST_F(Overlay, CollisionOverlayOutlinesTheFlaggedCellsInView) {
     ObjectArray* grid = om()->newObjectArray(mrc::kClass_ShortArray, 40);
-    Game::levelView.s_levelGrid = grid;
+    Game::grids.s_levelGrid = grid;
     for (int32_t c = 0; c < 40; ++c) grid->elements()[c] = om()->newShortArray(20);
     auto cell = [&](int32_t c, int32_t r) -> int16_t& { return static_cast<ShortArray*>(grid->elements()[c])->elements()[r]; };
     cell(1, 0) = 0x2;     // at the view's top-left

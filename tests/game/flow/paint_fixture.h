@@ -31,6 +31,7 @@ protected:
         FrameworkTest::SetUp();
         Game::paintStatics = PaintStatics{};
         Game::levelView = LevelViewStatics{};
+        Game::grids = CellGridStatics{};
         Game::stateStatics = GameStateStatics::StateStatics{};
         GameTiles::tileStatics = GameTiles::TileStatics{};
         GameMath::mathStatics.cameraX = GameMath::mathStatics.cameraY = 0;

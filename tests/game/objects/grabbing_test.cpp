@@ -102,7 +102,7 @@ TEST_F(Grabbing, TheHoldRaisesTheFilterAndTheReleaseFadesIt) {
         (*table)->elements()[0] = om()->newObjectArray(kClass_CObject, 4);
     }
     Game::stateStatics.savedCounters->elements()[4] = static_cast<int8_t>(249);
-    Game::hudGauges.s_chainTimerC = Game::timerAlloc();
+    Game::hudStatics.s_chainTimerC = Game::timerAlloc();
     CObject::statics.s_comboTimer = Game::timerAlloc();
     advance(300);
     CObject* held = grabbable(1, 0, 200, 160);
@@ -129,7 +129,7 @@ TEST_F(Grabbing, TheHoldRaisesTheFilterAndTheReleaseFadesIt) {
         EXPECT_EQ(std::vector<int32_t>(filter->elements(), filter->elements() + 4),
                   std::vector<int32_t>({0, 100, 0, 0}));
         EXPECT_EQ(held->param(46), 1);
-        EXPECT_TRUE(Game::isTimerBelowMinusTwo(Game::hudGauges.s_chainTimerC));  // paused
+        EXPECT_TRUE(Game::isTimerBelowMinusTwo(Game::hudStatics.s_chainTimerC));  // paused
 
         log().clear();
         advance(100);
@@ -141,8 +141,8 @@ TEST_F(Grabbing, TheHoldRaisesTheFilterAndTheReleaseFadesIt) {
         EXPECT_EQ(CObject::statics.s_effectObject, nullptr);
         EXPECT_EQ(filter->elements()[3], 2);  // fading out; the bits go when it has
         EXPECT_NE(GameBase::statics.paintEffectFlags & 128, 0);
-        EXPECT_TRUE(Game::isTimerSet(Game::hudGauges.s_chainTimerC));
-        EXPECT_FALSE(Game::isTimerBelowMinusTwo(Game::hudGauges.s_chainTimerC));
+        EXPECT_TRUE(Game::isTimerSet(Game::hudStatics.s_chainTimerC));
+        EXPECT_FALSE(Game::isTimerBelowMinusTwo(Game::hudStatics.s_chainTimerC));
         filter->elements()[3] = 3;  // the fade ends
         Game::clearFlag(128);
         EXPECT_EQ(Game::stateStatics.overlayFlags & 128, 0);

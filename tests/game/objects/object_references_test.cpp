@@ -90,7 +90,7 @@ TEST_F(ObjectReferencesTest, PowerByTypeAndThePlayersUpgradedItem) {
     for (const PlayerCase& c : {PlayerCase{1, 0, 0, 10}, PlayerCase{0, 0, 0, 18}, PlayerCase{1, 5, 0, 20},
                                 PlayerCase{0, 5, 0, 28}, PlayerCase{0, 5, 50, 42}, PlayerCase{1, 1, 33, 15}}) {
         level = c.level;
-        Game::objectActions.s_chainCount = c.chain;
+        Game::hudStatics.s_chainCount = c.chain;
         EXPECT_EQ(CObject::getProperty(player, c.n), c.power) << c.n << " " << c.level << " " << c.chain;
     }
 }
