@@ -136,7 +136,7 @@ void Game::restoreBackground() {
 void Game::allocLevelBuffers() {
     PaintStatics& s = paintStatics;
     if (isNull(s.s_regionImage)) {
-        s.s_sceneEffect = om()->newIntArray(17);
+        tables.s_sceneEffect = om()->newIntArray(17);
         s.s_regionImage = Image::createBlankImage(kRegionWidth, kRegionHeight);
         s.s_regionGraphics = isNull(s.s_regionImage) ? nullptr : s.s_regionImage->getGraphics();
         s.s_regionPixels = om()->newIntArray(kRegionWidth * kRegionStrip);
@@ -144,16 +144,14 @@ void Game::allocLevelBuffers() {
         gameHooks().pixelWorkBuffer = [] { return paintStatics.s_regionOut; };
     }
     copyParam9To10();
-    if (!isNull(s.s_sceneEffect)) {
-        s.s_sceneEffect->elements()[10] = 0;
-        s.s_sceneEffect->elements()[8] = -1;
-    }
+    JArray::setInt(tables.s_sceneEffect, 10, 0);
+    JArray::setInt(tables.s_sceneEffect, 8, -1);
 }
 
 void Game::paintScreenEffect(Graphics* g) {
     if (noGraphics(g)) return;
     PaintStatics& s = paintStatics;
-    IntArray* params = s.s_sceneEffect;
+    IntArray* params = tables.s_sceneEffect;
     if (isNull(params) || params->length < 17 || isNull(s.s_regionImage) || isNull(s.s_regionPixels) ||
         isNull(s.s_regionOut))
         return;

@@ -14,8 +14,7 @@ class javax_microedition_lcdui_Graphics;
 class javax_microedition_lcdui_Image;
 
 struct PaintStatics {
-    // The perspective plane.
-    IntArray* s_sceneEffect;  // int[17]
+    // The perspective plane and the region view; their parameters are Game::tables.s_sceneEffect.
     javax_microedition_lcdui_Image* s_regionImage;  // 1600 x 240
     javax_microedition_lcdui_Graphics* s_regionGraphics;
     IntArray* s_regionPixels;  // int[1600 x 32]: one strip of the plane image
@@ -30,7 +29,7 @@ struct PaintStatics {
     IntArray* s_glowRect;  // int[4]: x1, y1, x2, y2 of the next glow
     int32_t s_glowModeNext;
 
-    MRC_REF_FIELDS(&PaintStatics::s_sceneEffect, &PaintStatics::s_regionImage, &PaintStatics::s_regionGraphics,
+    MRC_REF_FIELDS(&PaintStatics::s_regionImage, &PaintStatics::s_regionGraphics,
                    &PaintStatics::s_regionPixels, &PaintStatics::s_regionOut, &PaintStatics::s_glowRect);
 };
 

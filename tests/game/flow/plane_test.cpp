@@ -20,7 +20,7 @@ protected:
             }
     }
     static void setPlane(int32_t top, int32_t height, int32_t squeeze, int32_t rows) {
-        int32_t* p = Game::paintStatics.s_sceneEffect->elements();
+        int32_t* p = Game::tables.s_sceneEffect->elements();
         p[1] = top, p[2] = height, p[3] = squeeze << 14;
         p[12] = 0, p[13] = 1600, p[14] = rows, p[15] = 0, p[16] = 1600;
     }
@@ -34,15 +34,15 @@ TEST_F(Plane, BuffersAreMadeOnceAndServeTheSpritePainter) {
     EXPECT_EQ(s.s_regionImage->height, 240);
     EXPECT_EQ(s.s_regionPixels->length, 51200);
     EXPECT_EQ(s.s_regionOut->length, 102400);
-    EXPECT_EQ(s.s_sceneEffect->elements()[8], -1);
+    EXPECT_EQ(Game::tables.s_sceneEffect->elements()[8], -1);
     EXPECT_EQ(gameHooks().pixelWorkBuffer(), s.s_regionOut);
     Image* image = s.s_regionImage;
-    s.s_sceneEffect->elements()[8] = 5;
-    s.s_sceneEffect->elements()[10] = 5;
+    Game::tables.s_sceneEffect->elements()[8] = 5;
+    Game::tables.s_sceneEffect->elements()[10] = 5;
     Game::allocLevelBuffers();
     EXPECT_EQ(s.s_regionImage, image);
-    EXPECT_EQ(s.s_sceneEffect->elements()[8], -1);
-    EXPECT_EQ(s.s_sceneEffect->elements()[10], 0);
+    EXPECT_EQ(Game::tables.s_sceneEffect->elements()[8], -1);
+    EXPECT_EQ(Game::tables.s_sceneEffect->elements()[10], 0);
 }
 
 TEST_F(Plane, ResamplingStretchesRowsAndGivesBlackOutsideTheSource) {
