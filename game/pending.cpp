@@ -34,6 +34,13 @@ void Game::drawWrappedBackground(Graphics*, int32_t, int32_t, int32_t, int32_t) 
     GAME_NOT_BUILT_YET("Game::drawWrappedBackground");
 }
 
+void Game::paintWorld(Graphics*) { GAME_NOT_BUILT_YET("Game::paintWorld"); }
+bool Game::popupActive(Graphics*) {
+    GAME_NOT_BUILT_YET("Game::popupActive");
+    return false;
+}
+void Game::paintSceneWithText(Graphics*) { GAME_NOT_BUILT_YET("Game::paintSceneWithText"); }
+
 void Game::pauseTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::pauseTimersOfType23Objects"); }
 void Game::resumeTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::resumeTimersOfType23Objects"); }
 bool Game::touchZone(int32_t) {

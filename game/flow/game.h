@@ -552,6 +552,14 @@ public:
     static void resampleRows(IntArray* src, int32_t stride, int32_t x0, int32_t y0, int32_t width, int32_t srcRows,
                              IntArray* dst, int32_t widthStart, int32_t rows, int32_t offsetStart,
                              int32_t widthStep, int32_t offsetStep);
+    // The paint of gameplay (and of the level title card): the level between the letterbox bars,
+    // then in gameplay the touch controls as the pointer handling lit them.
+    static void paintGameplay(Graphics* g);
+    // The world's objects, effects and HUD of a frame; the popup region (true while one is
+    // active); the scene text overlay.
+    static void paintWorld(Graphics* g);
+    static bool popupActive(Graphics* g);
+    static void paintSceneWithText(Graphics* g);
     // The region view. A popup record opens it (mode becomes the play mode; the three ints
     // between are not read) and enters gameplay sub-step 4.
     static void showPopup(int32_t mode, int32_t a, int32_t offset, int32_t b, IntArray* record);

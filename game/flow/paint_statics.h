@@ -20,6 +20,11 @@ struct PaintStatics {
     IntArray* s_regionPixels;  // int[1600 x 32]: one strip of the plane image
     IntArray* s_regionOut;     // int[102400]: resampled rows; also the sprite painter's work buffer
 
+    // The gameplay paint: the cinematic letterbox bars' height (may be negative while they move)
+    // and whether they show the skip prompt.
+    int32_t s_letterbox;
+    uint8_t s_skipPromptShown;
+
     // The glow: a region of the background buffer (x, y, w, h), its source at S in the effect
     // pixels, the blur at 0 and the result at 2 S.
     int32_t s_glowTime;
