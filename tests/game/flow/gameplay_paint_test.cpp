@@ -273,4 +273,30 @@ TEST_F(GameplayPaint, TheWorldIsPaintedInTheLetterboxWindowAndTheSceneTextOnRequ
     EXPECT_EQ(calls.back(), "Game::paintSceneWithText");
 }
 
+TEST_F(GameplayPaint, APressOnThePadsLeftCellLightsItAndDimsTheButtonsUntilReleased) {
+    Game::initStateStatics();  // the pad at the left edge, its keys '1'..'9'
+    Game::initResources();
+    setControls();
+    Game* game = newGame();
+    state(7, 0);
+    const int32_t x = 35, y = st.padTop + st.padCellHeight + 35;  // row 1, column 0: '4'
+    in.pointerPressX = x;
+    in.pointerPressY = y;
+    in.pointerDown = 1;
+    game->handlePointer();
+    paint();
+    EXPECT_EQ(in.currentKeyCode.load(), '4');
+    EXPECT_EQ(at(165, 365), rgb(kBlue));  // frame 3 of the pad sprite
+    EXPECT_EQ(at(650, 420), rgb(kCyan));
+    EXPECT_EQ(at(730, 330), rgb(kMagenta));
+    in.pointerReleaseX = x;
+    in.pointerReleaseY = y;
+    in.pointerReleased = 1;
+    game->handlePointer();
+    paint();
+    EXPECT_EQ(at(165, 365), rgb(kWhite));
+    EXPECT_EQ(at(650, 420), rgb(kRed));
+    EXPECT_EQ(at(730, 330), rgb(kBlue));
+}
+
 }  // namespace
