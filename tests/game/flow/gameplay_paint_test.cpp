@@ -273,6 +273,53 @@ TEST_F(GameplayPaint, TheWorldIsPaintedInTheLetterboxWindowAndTheSceneTextOnRequ
     EXPECT_EQ(calls.back(), "Game::paintSceneWithText");
 }
 
+TEST_F(GameplayPaint, ACinematicPromptRaisesTheBottomBar) {
+    setMap(50, 50, 0, {kRed});
+    Game::prompts.s_promptHeight = 81;  // with no prompt sprites the box is 81 + 1 + 18 high
+    Game::layouts.s_scriptBytes = om()->newByteArray(4);
+    Game::layouts.s_scriptIndex = 0;
+    Game::layouts.s_scriptPos = 2;
+    const struct {
+        int32_t sub, command, bars;
+        int32_t lastRow;
+    } cases[] = {{1, 171, 0, 379}, {1, 178, 0, 379}, {1, 178, 120, 359}, {1, 170, 0, 479}, {0, 171, 0, 479}};
+    for (const auto& c : cases) {
+        state(7, c.sub);
+        Game::layouts.s_scriptBytes->elements()[2] = int8_t(c.command);
+        Game::paintStatics.s_letterbox = c.bars;
+        paint();
+        EXPECT_EQ(at(400, c.lastRow), rgb(kRed)) << c.sub << " " << c.command << " " << c.bars;
+        if (c.lastRow < 479) {
+            EXPECT_EQ(at(400, c.lastRow + 1), rgb(kWhite)) << c.sub << " " << c.command << " " << c.bars;
+        }
+    }
+}
+
+TEST_F(GameplayPaint, ARegionShowsTheAnimatedCellsUnlessTheMeterIsHeld) {
+    setMap(100, 100, 0, {kRed});
+    // Layer 0's sprite (slot 0) animates: frame 0 green, frame 1 blue, one step each.
+    formats::SpriteData d;
+    for (uint32_t c : {kGreen, kBlue}) {
+        d.frames.push_back({{{int32_t(d.modules.size()), 0, 0, 0}}, {}, {}});
+        d.modules.push_back({formats::ModuleKind::Filled, 32, 32, 0, 0, 0xFF000000u | c, {}, {}});
+    }
+    d.animations.push_back({{0, 1, 0, 0, 0}, {1, 1, 0, 0, 0}});
+    d.palettes = {{0}};
+    st.sprites->elements()[0] = newSprite(d);
+    Game::tables.s_sceneEffect->elements()[11] = 1;  // the percentage is element 3's own
+    const struct {
+        int32_t sub, meterHold, percent;
+        uint32_t colour;
+    } cases[] = {{4, 0, 0, kGreen}, {4, 0, 99, kBlue}, {4, 2, 0, kWhite}, {0, 0, 0, kWhite}};
+    for (const auto& c : cases) {
+        state(7, c.sub);
+        Game::operations.s_meterHold = c.meterHold;
+        Game::tables.s_sceneEffect->elements()[3] = c.percent << 14;
+        paint();
+        EXPECT_EQ(at(400, 240), rgb(c.colour)) << c.sub << " " << c.meterHold << " " << c.percent;
+    }
+}
+
 TEST_F(GameplayPaint, APressOnThePadsLeftCellLightsItAndDimsTheButtonsUntilReleased) {
     Game::initStateStatics();  // the pad at the left edge, its keys '1'..'9'
     Game::initResources();
