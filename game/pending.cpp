@@ -41,6 +41,13 @@ void Game::drawWrappedBackground(Graphics*, int32_t, int32_t, int32_t, int32_t) 
     GAME_NOT_BUILT_YET("Game::drawWrappedBackground");
 }
 
+void Game::paintWorld(Graphics*) { GAME_NOT_BUILT_YET("Game::paintWorld"); }
+bool Game::popupActive(Graphics*) {
+    GAME_NOT_BUILT_YET("Game::popupActive");
+    return false;
+}
+void Game::paintSceneWithText(Graphics*) { GAME_NOT_BUILT_YET("Game::paintSceneWithText"); }
+
 void Game::pauseTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::pauseTimersOfType23Objects"); }
 void Game::resumeTimersOfType23Objects() { GAME_NOT_BUILT_YET("Game::resumeTimersOfType23Objects"); }
 
@@ -96,7 +103,6 @@ int32_t Game::getUpgradeLevelAlt(int32_t) {
 void Game::updateDeath(CObject*) { GAME_NOT_BUILT_YET("Game::updateDeath"); }
 void Game::updateAllObjectLists() { GAME_NOT_BUILT_YET("Game::updateAllObjectLists"); }
 void Game::updateTemplateObjects() { GAME_NOT_BUILT_YET("Game::updateTemplateObjects"); }
-void Game::paintGameplay(Graphics*) { GAME_NOT_BUILT_YET("Game::paintGameplay"); }
 
 
 

@@ -36,6 +36,7 @@ void Game::initStateTables() {
     stateUpdates[kStateLoading] = [](Game* game) { game->updateLoading(); };
     statePaints[kStateLoading] = [](Game*, Graphics* g) { paintLoading(g); };
     stateUpdates[kStateGameplay] = [](Game*) { updateGameplay(0); };
+    statePaints[kStateGameplay] = [](Game*, Graphics* g) { paintGameplay(g); };
     stateUpdates[kStateNotice] = [](Game*) { updateNotice(); };
     statePaints[kStateNotice] = [](Game*, Graphics* g) { paintOverlay(g); };
     stateUpdates[kStateQuit] = [](Game*) { quitGame(); };

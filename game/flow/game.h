@@ -578,6 +578,33 @@ public:
     static void resampleRows(IntArray* src, int32_t stride, int32_t x0, int32_t y0, int32_t width, int32_t srcRows,
                              IntArray* dst, int32_t widthStart, int32_t rows, int32_t offsetStart,
                              int32_t widthStep, int32_t offsetStep);
+    // The paint of gameplay (and of the level title card): the level between the letterbox bars,
+    // then in gameplay the touch controls as the pointer handling lit them.
+    static void paintGameplay(Graphics* g);
+    // The world's objects, effects and HUD of a frame; the popup region (true while one is
+    // active); the scene text overlay.
+    static void paintWorld(Graphics* g);
+    static bool popupActive(Graphics* g);
+    static void paintSceneWithText(Graphics* g);
+    // The region view. A popup record opens it (mode becomes the play mode; the three ints
+    // between are not read) and enters gameplay sub-step 4.
+    static void showPopup(int32_t mode, int32_t a, int32_t offset, int32_t b, IntArray* record);
+    // The band at the camera from the record's top (element 1) and, in play mode 0, its rows.
+    static void prepareRegionFromRecord(IntArray* record);
+    // The band around the region whose left map column is x: its band column is (1600 - w) / 2;
+    // x, that column and w are what the plane reads (elements 15, 12, 16).
+    static void prepareRegion(int32_t x, int32_t y, int32_t w, int32_t h);
+    static void prepareRegion(int32_t x, int32_t y, int32_t w, int32_t h, int32_t a, int32_t b, int32_t c);
+    // The band drawn from its top screen row down as a plane whose rows widen from 800 pixels to
+    // element 6 percent; nothing when it has no screen rows.
+    static void paintRegionView(Graphics* g);
+    // Screen rows of the view (0 below 1 percent) and the screen row of its top.
+    static int32_t regionViewRows();
+    static int32_t regionViewTop();
+    // 800-pixel rows of the source scaled to a width and offset that change by a step per row
+    // (14 fraction bits); a column outside its row gives opaque black.
+    static void scaleRows(IntArray* src, int32_t srcRows, IntArray* dst, int32_t rows, int32_t widthStart,
+                          int32_t offsetStart, int32_t widthStep, int32_t offsetStep);
     // The debug outline colour of a grid cell, by its first flag.
     static int32_t cellFlagColour(int32_t value);
     // Debug: the level grid's cells in view whose value has a bit of mask, outlined by flag; the
@@ -1180,7 +1207,6 @@ public:
     static void updateDeath(CObject* player);
     static void updateAllObjectLists();
     static void updateTemplateObjects();
-    static void paintGameplay(Graphics* g);
 };
 
 namespace mrc {

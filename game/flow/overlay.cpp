@@ -146,16 +146,14 @@ void Game::allocLevelBuffers() {
         gameHooks().pixelWorkBuffer = [] { return paintStatics.s_regionOut; };
     }
     copyParam9To10();
-    if (!isNull(s.s_sceneEffect)) {
-        s.s_sceneEffect->elements()[10] = 0;
-        s.s_sceneEffect->elements()[8] = -1;
-    }
+    JArray::setInt(s.s_sceneEffect, 10, 0);
+    JArray::setInt(s.s_sceneEffect, 8, -1);
 }
 
 void Game::paintScreenEffect(Graphics* g) {
     if (noGraphics(g)) return;
     PaintStatics& s = paintStatics;
-    IntArray* params = s.s_sceneEffect;
+    IntArray* params = paintStatics.s_sceneEffect;
     if (isNull(params) || params->length < 17 || isNull(s.s_regionImage) || isNull(s.s_regionPixels) ||
         isNull(s.s_regionOut))
         return;

@@ -14,12 +14,17 @@ class javax_microedition_lcdui_Graphics;
 class javax_microedition_lcdui_Image;
 
 struct PaintStatics {
-    // The perspective plane.
+    // The perspective plane and the region view.
     IntArray* s_sceneEffect;  // int[17]: the screen-region effects' parameters; made at start-up
     javax_microedition_lcdui_Image* s_regionImage;  // 1600 x 240
     javax_microedition_lcdui_Graphics* s_regionGraphics;
     IntArray* s_regionPixels;  // int[1600 x 32]: one strip of the plane image
     IntArray* s_regionOut;     // int[102400]: resampled rows; also the sprite painter's work buffer
+
+    // The gameplay paint: the cinematic letterbox bars' height (may be negative while they move)
+    // and whether they show the skip prompt.
+    int32_t s_letterbox;
+    uint8_t s_skipPromptShown;
 
     // The glow: a region of the background buffer (x, y, w, h), its source at S in the effect
     // pixels, the blur at 0 and the result at 2 S.

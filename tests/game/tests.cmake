@@ -12,6 +12,13 @@ add_test(NAME GamePaint.GlowAndPlaneUnderCollectionStress
 set_tests_properties(GamePaint.GlowAndPlaneUnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
 
+# The region view and the gameplay paint read the band, region and output buffers by index
+# after every pixel read: the same stress.
+add_test(NAME GamePaint.RegionViewUnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=RegionView.*:GameplayPaint.*)
+set_tests_properties(GamePaint.RegionViewUnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 120)
+
 # Objects, their parameter growers and the saves with a collection at every allocation: no
 # element pointer may be held across one, and every image and table must stay reachable.
 add_test(NAME GameObjectsAndSaves.UnderCollectionStress

@@ -34,15 +34,15 @@ TEST_F(Plane, BuffersAreMadeOnceAndServeTheSpritePainter) {
     EXPECT_EQ(s.s_regionImage->height, 240);
     EXPECT_EQ(s.s_regionPixels->length, 51200);
     EXPECT_EQ(s.s_regionOut->length, 102400);
-    EXPECT_EQ(s.s_sceneEffect->elements()[8], -1);
+    EXPECT_EQ(Game::paintStatics.s_sceneEffect->elements()[8], -1);
     EXPECT_EQ(gameHooks().pixelWorkBuffer(), s.s_regionOut);
     Image* image = s.s_regionImage;
-    s.s_sceneEffect->elements()[8] = 5;
-    s.s_sceneEffect->elements()[10] = 5;
+    Game::paintStatics.s_sceneEffect->elements()[8] = 5;
+    Game::paintStatics.s_sceneEffect->elements()[10] = 5;
     Game::allocLevelBuffers();
     EXPECT_EQ(s.s_regionImage, image);
-    EXPECT_EQ(s.s_sceneEffect->elements()[8], -1);
-    EXPECT_EQ(s.s_sceneEffect->elements()[10], 0);
+    EXPECT_EQ(Game::paintStatics.s_sceneEffect->elements()[8], -1);
+    EXPECT_EQ(Game::paintStatics.s_sceneEffect->elements()[10], 0);
 }
 
 TEST_F(Plane, ResamplingStretchesRowsAndGivesBlackOutsideTheSource) {
