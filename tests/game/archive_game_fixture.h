@@ -4,6 +4,8 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "host/fs/paths.h"
 #include "platform/io/files.h"
@@ -19,6 +21,14 @@ protected:
 
     // Writes m_root / "data" / "data.bar".
     virtual void saveData() = 0;
+
+    // The constants a test archive starts from: 538 strings, pack i named "/pk/p<i>" (0-27).
+    static std::vector<std::string> packConstants() {
+        std::vector<std::string> constants(538);
+        constants[Game::kPackPathText] = "/pk/";
+        for (int i = 0; i < 28; ++i) constants[std::size_t(510 + i)] = "p" + std::to_string(i);
+        return constants;
+    }
 
     void SetUp() override {
         m_previous = host::fs::folders();

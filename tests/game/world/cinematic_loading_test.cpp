@@ -38,9 +38,7 @@ protected:
 
     // Pack 0 ("/pk/p0"): entry 0 filler, entry 1 the speaker table, entry 2 a cinematic block.
     void saveData() override {
-        std::vector<std::string> constants(538);
-        constants[Game::kPackPathText] = "/pk/";
-        for (int i = 0; i < 28; ++i) constants[std::size_t(510 + i)] = "p" + std::to_string(i);
+        std::vector<std::string> constants = packConstants();
         formats::ArchiveWriter archive;
         archive.add("constants.bin", formats::writeConstantsFile(constants));
         formats::PackWriter pack;

@@ -49,9 +49,7 @@ protected:
 
     // Pack i is "/pk/p<i>": pack 0 texts, pack 1 twelve plain entries, pack 2 sprites.
     void saveData() override {
-        std::vector<std::string> constants(538);
-        constants[Game::kPackPathText] = "/pk/";
-        for (int i = 0; i < 28; ++i) constants[std::size_t(510 + i)] = "p" + std::to_string(i);
+        std::vector<std::string> constants = packConstants();
         formats::ArchiveWriter archive;
         archive.add("constants.bin", formats::writeConstantsFile(constants));
         formats::PackWriter texts;
