@@ -133,8 +133,11 @@ const char* const kNotice =
     "pointing at a folder that holds a compatible data.bar.";
 
 std::vector<std::string> constants() {
-    std::vector<std::string> c(538);
+    std::vector<std::string> c(588);
     c[kPackPathText] = "/";
+    // The one system property the runtime's System class holds.
+    c[586] = "microedition.platform";
+    c[587] = "Veltrano/Linux";
     // The record store of the saves: its name and the parts of its file names (constant 1, the
     // vendor and suite of the short opens, stays empty so that the store lives in the save folder).
     c[108] = "Veltrano";
