@@ -218,7 +218,6 @@ int32_t CObject::getMoveDirectionCode(CObject*, CObject*) {
     GAME_NOT_BUILT_YET("CObject::getMoveDirectionCode");
     return 0;
 }
-void Game::getReverseFacing() { GAME_NOT_BUILT_YET("Game::getReverseFacing"); }
 int32_t Game::clampPlayerMove(CObject*, int32_t, int32_t, int32_t step) {
     GAME_NOT_BUILT_YET("Game::clampPlayerMove");
     return step;

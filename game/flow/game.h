@@ -808,8 +808,9 @@ public:
     static int32_t itemAnimOffset(int32_t base, int32_t item, int32_t p);
     static int32_t itemAnimOffsetB(int32_t base, int32_t item, int32_t p);
     static void updateTriggerList(ObjectArray* list);
-    // Built by later work (game/pending.cpp for now).
+    // The player turned round: the opposite of its facing fed to CObject::setInput.
     static void getReverseFacing();
+    // Built by later work (game/pending.cpp for now).
     static int32_t clampPlayerMove(CObject* o, int32_t a, int32_t b, int32_t step);
     static int32_t clampPlayerMoveAlt(CObject* o, int32_t a, int32_t b, int32_t step);
     static bool isWithinRadius(int32_t a, int32_t b, int32_t c);

@@ -257,6 +257,18 @@ void CObject::setInput(int32_t direction) {
 
 void Game::turnPlayer(int32_t direction) { CObject::setInput(direction); }
 
+void Game::getReverseFacing() {
+    int32_t d = CObject::statics.s_inputDirection;
+    switch (d) {
+        case CObject::kRight: d = CObject::kLeft; break;
+        case CObject::kLeft: d = CObject::kRight; break;
+        case CObject::kUp: d = CObject::kDown; break;
+        case CObject::kDown: d = CObject::kUp; break;
+        default: break;  // no facing to reverse: fed back unchanged
+    }
+    CObject::setInput(d);
+}
+
 void CObject::restartTimer(CObject*, int32_t direction) {
     int32_t& timer = Game::objects.s_levelTimer;
     if (timer < 0) timer = Game::timerAlloc();

@@ -585,11 +585,19 @@ TEST_F(PlayerAnimationTest, DiagonalsNeverBecomeTheFacing) {
     EXPECT_EQ(s.s_anchorY, 60 << 14);
     EXPECT_TRUE(seen().empty());
     CObject::setInput(1290);  // up-left shares nothing with right: the facing is reversed first
-    EXPECT_EQ(seen(), (std::vector<std::string>{"Game::getReverseFacing"}));
+    EXPECT_EQ(s.s_inputDirection, kLeft);
     EXPECT_EQ(s.s_moveDirection, 1290);
     CObject::setInput(kUp);
     EXPECT_EQ(s.s_inputDirection, kUp);
     EXPECT_EQ(s.s_moveDirection, kUp);
+
+    // Turning round swaps the four facings and feeds anything else back as it is.
+    for (auto [from, to] : {std::pair{kUp, kDown}, {kDown, kUp}, {kLeft, kRight}, {kRight, kLeft}, {0, 0}}) {
+        s.s_inputDirection = from;
+        Game::getReverseFacing();
+        EXPECT_EQ(s.s_inputDirection, to) << from;
+        EXPECT_EQ(s.s_moveDirection, to) << from;
+    }
 
     struct Turn {
         int32_t side, kind, facing;
