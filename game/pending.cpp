@@ -405,6 +405,10 @@ bool CObject::isFacing(CObject* o, CObject* other) {
     auto seam = mrc::interactionSeams().isFacing;
     return seam ? seam(o, other) : false;
 }
+bool CObject::getNextFrameIndex(CObject*, int32_t) {
+    GAME_NOT_BUILT_YET("CObject::getNextFrameIndex");
+    return false;
+}
 void CObject::positionRelativeTo(CObject*, CObject*, int32_t, int32_t) {
     GAME_NOT_BUILT_YET("CObject::positionRelativeTo");
 }

@@ -521,6 +521,8 @@ public:
     static void findFreeCellAround(CObject* o, int32_t halfWidth, int32_t halfHeight, int32_t w, int32_t h,
                                    int32_t mask);
     static bool isFacing(CObject* o, CObject* other);
+    // True when o faces a member of its group of type key (scanned from the last member down).
+    static bool getNextFrameIndex(CObject* o, int32_t key);
     static void positionRelativeTo(CObject* o, CObject* other, int32_t mode, int32_t value);
     static void detach(CObject* o);
     void reappear();

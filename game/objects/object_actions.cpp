@@ -15,6 +15,7 @@ constexpr int32_t kMaxActions = 32;
 constexpr int32_t kHorizontal = 0x1418;
 constexpr int32_t kVertical = 0x4106;
 constexpr int32_t kItemEnergy = 0x30000;  // 12 of gauge 2, 14 fraction bits
+constexpr int32_t kSideStepMemberType = 21;  // a faced group member of this type also counts
 
 ShortArray* shortRow(ObjectArray* table, int32_t i) {
     return isNull(table) || i < 0 || i >= table->length ? nullptr : static_cast<ShortArray*>(table->elements()[i]);
@@ -231,7 +232,10 @@ int32_t CObject::useItemOnTarget(CObject* o, ObjectArray* list, int32_t count, i
 
 int32_t CObject::moveWithSideStep(CObject* o, ObjectArray* list, int32_t count, int32_t mode) {
     Statics& s = statics;
-    if (useItemOnTarget(o, list, count, mode) != 0 && hasFacingTarget(o, s.s_inputDirection, list, count)) return 1;
+    // A faced target, or a faced group member of type 21, makes the move a success.
+    if (useItemOnTarget(o, list, count, mode) != 0 &&
+        (hasFacingTarget(o, s.s_inputDirection, list, count) || getNextFrameIndex(o, kSideStepMemberType)))
+        return 1;
     if (tryPullBack(o, list, count) || Game::stateStatics.playMode != 0) return 0;
     const int32_t input = s.s_inputDirection;
     int32_t sides[2];

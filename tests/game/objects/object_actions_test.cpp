@@ -7,6 +7,7 @@
 #include "framework/core/game_overlay.h"
 #include "framework/core/game_timers.h"
 #include "game/objects/action_seams.h"
+#include "game/pending.h"
 #include "game/objects/motion_seams.h"
 #include "game/objects/interaction_seams.h"
 #include "game/objects/object_action_seams.h"
@@ -398,7 +399,11 @@ TEST_F(ObjectActionsTest, PullBackNeedsATargetBehindAndItsArea) {
     EXPECT_FALSE(CObject::tryPullBack(o, blocks, 1));
 }
 
+int g_groupTests = 0;
+
 TEST_F(ObjectActionsTest, SideStepsTryUpThenDownAndKeepTheNewInput) {
+    g_groupTests = 0;
+    game_pending::observer = [](const char* name) { g_groupTests += std::string(name) == "CObject::getNextFrameIndex"; };
     interactionSeams().isFacing = [](CObject*, CObject*) { return CObject::statics.s_inputDirection == g_facing; };
     CObject* o = object(62, 302, {}, 50, 300, 300);
     ObjectArray* blocks = list({object(63, 5, {}, 50, 300, 340)});
@@ -409,6 +414,7 @@ TEST_F(ObjectActionsTest, SideStepsTryUpThenDownAndKeepTheNewInput) {
     g_touching = 1u << 8;  // item area 0 touches
     EXPECT_EQ(CObject::moveWithSideStep(o, blocks, 1, 0), 1);
     EXPECT_EQ(CObject::statics.s_inputDirection, CObject::kDown);
+    EXPECT_EQ(g_groupTests, 1) << "no faced target ahead: the group's type-21 test";
     // Ahead: the move itself succeeds.
     g_facing = CObject::kDown;
     EXPECT_EQ(CObject::moveWithSideStep(o, blocks, 1, 0), 1);
@@ -417,6 +423,7 @@ TEST_F(ObjectActionsTest, SideStepsTryUpThenDownAndKeepTheNewInput) {
     Game::stateStatics.playMode = 2;
     EXPECT_EQ(CObject::moveWithSideStep(o, blocks, 1, 0), 0);
     EXPECT_EQ(CObject::statics.s_inputDirection, CObject::kRight);
+    game_pending::observer = nullptr;
 }
 
 TEST_F(ObjectActionsTest, FinishingWithTheFlagEndsAsKindFourAndRefreshesTheGauges) {
