@@ -60,7 +60,8 @@ void aimCameraAtRegion(int32_t top, int32_t rows) {
     if (!isNull(player) && !isNull(player->m_sprite)) c.s_cameraPointX = player->m_sprite->getX();
     else c.s_cameraPointX = (GameMath::mathStatics.cameraX >> 14) + Game::kScreenWidth / 2;
     const int32_t viewTop = GameMath::mathStatics.cameraY >> 14;
-    const int32_t middle = top + std::min(rows, Game::kRegionHeight) / 2;
+    // A region taller than the band keeps its lowest rows (as the band does).
+    const int32_t middle = rows > Game::kRegionHeight ? top + rows - Game::kRegionHeight / 2 : top + rows / 2;
     c.s_cameraPointY = viewTop + (middle - viewTop) / GameTiles::kCell * GameTiles::kCell;
     if (c.s_cameraMode != kCameraLocked) setCameraMode(kCameraToPoint);
 }

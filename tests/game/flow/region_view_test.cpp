@@ -170,6 +170,9 @@ TEST_F(RegionView, APopupMovesTheCameraUnlessItIsLocked) {
             EXPECT_EQ(Game::camera.s_savedCameraX, 0);
         }
     }
+    // A region taller than the band is aimed at the middle of its lowest 240 rows: 480.
+    Game::showPopup(2, 0, 0, 0, record({{4, 1}, {11, 1000}, {12, 200}, {13, 400}, {14, 400}}));
+    EXPECT_EQ(Game::camera.s_cameraPointY, 100 + 352);
 }
 
 }  // namespace
