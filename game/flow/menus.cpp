@@ -18,6 +18,7 @@ constexpr int32_t kLeftSoft = 0x40000, kRightSoft = 0x80000;
 constexpr int32_t kMissingItemShift = 30;  // pixels per item the panel lacks
 constexpr int32_t kEraseItem = 16;
 constexpr int32_t kUpgradeMenu = 10;
+constexpr int32_t kDeathMenu = 8;  // opened over the death scene, which goes on under it
 
 IntArray* menuRowOf(int32_t menu) { return static_cast<IntArray*>(JArray::getRef(Game::flowStatics.s_menuTable, menu)); }
 int32_t rowAt(IntArray* row, int32_t i) { return JArray::getInt(row, i); }
@@ -30,10 +31,14 @@ void Game::initMenuStates() {
     menuStatics = {0, 0, 1, -1, 1, 1, 0, 0, 0, 0, 0, 0};
     layouts.s_menuCursor = kFirstItem;
     stateUpdates[kStateMenu] = [](Game*) {
+        if (layouts.s_menu == kDeathMenu) updateDeath(objects.s_player);
         if (overlayStatics.gameSubState == 0) updateMenu();
         else updateMenuAnimated();
     };
-    statePaints[kStateMenu] = [](Game*, Graphics* g) { paintMenu(g, true); };
+    statePaints[kStateMenu] = [](Game*, Graphics* g) {
+        paintMenu(g, true);
+        if (layouts.s_menu == kDeathMenu) paintDeath(g);
+    };
     stateUpdates[kStateTitle] = [](Game*) { updateTitle(); };
     statePaints[kStateTitle] = [](Game*, Graphics* g) { paintTitle(g); };
     stateUpdates[kStateSubmenu] = [](Game*) { updateSubmenu(); };

@@ -2,6 +2,7 @@
 // whose rows widen with depth, and the popup that opens it.
 #include <algorithm>
 
+#include "framework/sprite/sprite_instance.h"
 #include "framework/tiles/game_tiles.h"
 #include "game/flow/game.h"
 #include "game/objects/cobject.h"
@@ -18,6 +19,7 @@ constexpr int32_t kViewRows = 32;      // band rows read per strip
 constexpr int32_t kViewWidth = 800;    // columns read from the band and drawn per row
 constexpr int32_t kOpaqueBlack = static_cast<int32_t>(0xFF000000);
 constexpr int32_t kFullScale = 100 << 14;
+constexpr int32_t kCameraLocked = 99, kCameraHold = 4, kCameraToPoint = 5;
 
 int32_t effect(int32_t i) { return JArray::getInt(Game::paintStatics.s_sceneEffect, i); }
 void setEffect(int32_t i, int32_t v) { JArray::setInt(Game::paintStatics.s_sceneEffect, i, v); }
@@ -45,6 +47,25 @@ void renderBand(int32_t left, int32_t top) {
     t.mapLayerCount = layers;
 }
 
+void setCameraMode(int32_t mode) {
+    Game::camera.s_cameraMode = mode;
+    Game::camera.s_cameraModeStep = 0;
+}
+
+// The camera heads for the player's column and the middle of the region's rows, on the 32-pixel
+// row grid of the view's top, so that the region's tiles land on whole rows of the screen.
+void aimCameraAtRegion(int32_t top, int32_t rows) {
+    CameraStatics& c = Game::camera;
+    CObject* player = Game::objects.s_player;
+    if (!isNull(player) && !isNull(player->m_sprite)) c.s_cameraPointX = player->m_sprite->getX();
+    else c.s_cameraPointX = (GameMath::mathStatics.cameraX >> 14) + Game::kScreenWidth / 2;
+    const int32_t viewTop = GameMath::mathStatics.cameraY >> 14;
+    // A region taller than the band keeps its lowest rows (as the band does).
+    const int32_t middle = rows > Game::kRegionHeight ? top + rows - Game::kRegionHeight / 2 : top + rows / 2;
+    c.s_cameraPointY = viewTop + (middle - viewTop) / GameTiles::kCell * GameTiles::kCell;
+    if (c.s_cameraMode != kCameraLocked) setCameraMode(kCameraToPoint);
+}
+
 }  // namespace
 
 void Game::showPopup(int32_t mode, int32_t, int32_t, int32_t, IntArray* record) {
@@ -61,9 +82,15 @@ void Game::showPopup(int32_t mode, int32_t, int32_t, int32_t, IntArray* record) 
         operations.s_meterHold = 0;
         setEffect(4, field(5));
     } else if (mode == 3) {
+        if (camera.s_cameraMode != kCameraLocked) {
+            camera.s_savedCameraX = mathStatics.cameraX;
+            camera.s_savedCameraY = mathStatics.cameraY;
+            setCameraMode(kCameraHold);
+        }
         operations.s_meterHold = 2;
     } else {
         prepareRegion(field(11), field(12), field(13), field(14));
+        aimCameraAtRegion(field(12), field(14));
         operations.s_meterHold = 3;
         setEffect(1, field(12));
         setEffect(3, 0);

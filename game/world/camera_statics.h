@@ -17,6 +17,8 @@ struct CameraStatics {
     int32_t s_savedCameraX;    // 14 fraction bits
     int32_t s_savedCameraY;
     CObject* s_cameraTarget;  // the object the camera follows
+    int32_t s_cameraPointX;   // pixels: the point mode 5 centres the view on
+    int32_t s_cameraPointY;
     MRC_REF_FIELDS(&CameraStatics::s_cameraTarget);
 };
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "tools/formats/dot_font.h"
 #include "tools/formats/png_file.h"
@@ -80,13 +81,60 @@ TEST(SampleData, TheArchiveHoldsWhatTheStartUpReads) {
     std::map<std::u16string, std::size_t> sizes;
     for (const formats::ArchiveEntry& e : archive.entries()) sizes[e.name] = e.data.size();
     for (const char16_t* name : {u"constants.bin", u"app.jad", u"pack00", u"pack01", u"pack02", u"pack03", u"pack08",
-                                 u"pack21", u"pack22", u"pack26", u"ui/pad.png", u"ui/soft_right.png"})
+                                 u"pack21", u"pack22", u"pack26", u"ui/pad.png", u"ui/jump_off.png"})
         EXPECT_GT(sizes[name], 0u) << std::string(name, name + std::char_traits<char16_t>::length(name));
     // Every control picture is a PNG libpng reads.
     for (const formats::ArchiveEntry& e : archive.entries()) {
         if (e.name.rfind(u"ui/", 0) != 0) continue;
         int w = 0, h = 0;
         EXPECT_FALSE(decode(e.data, w, h).empty());
+    }
+}
+
+// The strings of a constants file: a big-endian count, then each string's two-byte length and bytes.
+std::vector<std::string> readConstants(const std::vector<uint8_t>& file) {
+    std::vector<std::string> out;
+    if (file.size() < 4) return out;
+    const uint32_t count = uint32_t(file[0]) << 24 | uint32_t(file[1]) << 16 | uint32_t(file[2]) << 8 | file[3];
+    std::size_t at = 4;
+    for (uint32_t i = 0; i < count && at + 2 <= file.size(); ++i) {
+        const std::size_t length = std::size_t(file[at]) << 8 | file[at + 1];
+        at += 2;
+        if (at + length > file.size()) break;
+        out.emplace_back(file.begin() + std::ptrdiff_t(at), file.begin() + std::ptrdiff_t(at + length));
+        at += length;
+    }
+    return out;
+}
+
+TEST(SampleData, TheControlPicturesComeInTheOrderTheGameLoadsThem) {
+    formats::ArchiveWriter archive = sample_data::buildArchive();
+    std::map<std::string, const std::vector<uint8_t>*> files;
+    for (const formats::ArchiveEntry& e : archive.entries())
+        files["/" + std::string(e.name.begin(), e.name.end())] = &e.data;
+    ASSERT_TRUE(files.count("/constants.bin"));
+    const std::vector<std::string> constants = readConstants(*files["/constants.bin"]);
+    ASSERT_GT(constants.size(), 397u);
+    // The pad, key 5 at rest and pressed, key 0 at rest and pressed, key 5 and key 0 dimmed: each
+    // the size of its touch zone.
+    const std::pair<int, int> sizes[] = {{210, 212}, {80, 100}, {80, 100}, {98, 78}, {98, 78}, {80, 100}, {98, 78}};
+    std::vector<std::vector<uint32_t>> pictures;
+    for (int i = 0; i < 7; ++i) {
+        const std::string& name = constants[std::size_t(391 + i)];
+        ASSERT_TRUE(files.count(name)) << name;
+        int w = 0, h = 0;
+        pictures.push_back(decode(*files[name], w, h));
+        EXPECT_EQ(std::pair(w, h), sizes[i]) << name;
+    }
+    // Pressed and dimmed pictures differ from the picture at rest; the dimmed one is fainter.
+    auto opacity = [](const std::vector<uint32_t>& px) {
+        uint64_t sum = 0;
+        for (uint32_t p : px) sum += p >> 24;
+        return sum;
+    };
+    for (auto [rest, pressed, off] : {std::tuple{1, 2, 5}, std::tuple{3, 4, 6}}) {
+        EXPECT_NE(pictures[std::size_t(rest)], pictures[std::size_t(pressed)]);
+        EXPECT_LT(opacity(pictures[std::size_t(off)]), opacity(pictures[std::size_t(rest)]));
     }
 }
 

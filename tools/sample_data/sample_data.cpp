@@ -98,15 +98,23 @@ SpriteData gaugeSprite() {
     return s;
 }
 
+// How a button picture looks: at rest, held down, or dimmed while the pad is held.
+enum ControlLook { kAtRest, kPressed, kOff };
+
 // A touch-control picture: a translucent rounded disc or square with a symbol.
-std::vector<uint8_t> controlImage(int w, int h, int symbol) {
+std::vector<uint8_t> controlImage(int w, int h, int symbol, ControlLook look = kAtRest) {
+    // Rim, face and symbol colours by look.
+    const uint32_t colours[3][3] = {{0xC0F0F0F0u, 0x60303848u, 0xE0FFFFFFu},
+                                    {0xF0FFD27Au, 0xB0B45309u, 0xFFFFFFFFu},
+                                    {0x50F0F0F0u, 0x28303848u, 0x50FFFFFFu}};
+    const uint32_t* colour = colours[look];
     std::vector<uint32_t> px(std::size_t(w * h), 0);
     const double cx = w / 2.0, cy = h / 2.0, r = std::min(w, h) / 2.0 - 2;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const double dx = x + 0.5 - cx, dy = y + 0.5 - cy, d = std::sqrt(dx * dx + dy * dy);
             uint32_t c = 0;
-            if (d <= r) c = d >= r - 3 ? 0xC0F0F0F0u : 0x60303848u;
+            if (d <= r) c = d >= r - 3 ? colour[0] : colour[1];
             const double ax = std::fabs(dx), ay = std::fabs(dy);
             bool ink = false;
             switch (symbol) {
@@ -117,11 +125,24 @@ std::vector<uint8_t> controlImage(int w, int h, int symbol) {
                 case 4: ink = std::fabs(d - r * 0.45) < r * 0.1; break;                            // use
                 default: ink = ay < r * 0.12 && ax < r * 0.5; break;                               // soft keys
             }
-            if (ink && d <= r) c = 0xE0FFFFFFu;
+            if (ink && d <= r) c = colour[2];
             px[std::size_t(y * w + x)] = c;
         }
     return formats::pngFile(w, h, px);
 }
+
+// The touch-control pictures, each the size of its touch zone: the pad, key 5 (attack), key 0 (jump).
+struct ControlPicture {
+    const char* name;
+    int w, h, symbol;
+    ControlLook look;
+};
+constexpr ControlPicture kControls[] = {
+    {"ui/pad.png", 210, 212, 0, kAtRest},           {"ui/attack.png", 80, 100, 1, kAtRest},
+    {"ui/attack_pressed.png", 80, 100, 1, kPressed}, {"ui/jump.png", 98, 78, 2, kAtRest},
+    {"ui/jump_pressed.png", 98, 78, 2, kPressed},   {"ui/attack_off.png", 80, 100, 1, kOff},
+    {"ui/jump_off.png", 98, 78, 2, kOff}};
+constexpr int kControlCount = int(sizeof(kControls) / sizeof(kControls[0]));
 
 // ---- texts ------------------------------------------------------------------------------------
 
@@ -153,9 +174,9 @@ std::vector<std::string> constants() {
     c[489] = "Saves: a record could not be read:";
     c[490] = "Saves: the store could not be closed after writing:";
     c[491] = "Saves: a record could not be written:";
-    const char* const images[] = {"/ui/pad.png",   "/ui/attack.png",     "/ui/jump.png",       "/ui/pause.png",
-                                  "/ui/use.png",   "/ui/soft_left.png",  "/ui/soft_right.png"};
-    for (int i = 0; i < 7; ++i) c[std::size_t(391 + i)] = images[i];
+    // The control pictures in the order the game loads them: the pad, then key 5 (attack) and key 0
+    // (jump) at rest and pressed, then both dimmed.
+    for (int i = 0; i < kControlCount; ++i) c[std::size_t(391 + i)] = std::string("/") + kControls[i].name;
     c[398] = "The touch-control pictures could not all be loaded";
     c[399] = "Music starts";
     c[404] = "/" + packName(4);
@@ -187,13 +208,7 @@ formats::ArchiveWriter buildArchive() {
     archive.add("constants.bin", formats::writeConstantsFile(constants()));
     archive.addText("app.jad",
                     "MIDlet-Name: Veltrano\nMIDlet-Vendor: Veltrano project\nMIDlet-Version: 1.0.0\n");
-    const struct {
-        const char* name;
-        int w, h, symbol;
-    } controls[] = {{"ui/pad.png", 210, 212, 0},   {"ui/attack.png", 80, 100, 1}, {"ui/jump.png", 98, 78, 2},
-                    {"ui/pause.png", 58, 58, 3},   {"ui/use.png", 58, 98, 4},     {"ui/soft_left.png", 60, 60, 5},
-                    {"ui/soft_right.png", 60, 60, 5}};
-    for (const auto& c : controls) archive.add(c.name, controlImage(c.w, c.h, c.symbol));
+    for (const ControlPicture& c : kControls) archive.add(c.name, controlImage(c.w, c.h, c.symbol, c.look));
 
     // Texts: table 0 (entry 1) the menus' labels, table 2 (entry 2) the information pages, table 4
     // (entry 3) the start-up notice and the scrolling text; the other tables are empty for now.

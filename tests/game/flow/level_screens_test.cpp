@@ -321,6 +321,28 @@ TEST_F(LevelScreensTest, DeathVeilsByKindOnTheManualClock) {
     EXPECT_EQ(green(700, 400), 255);
 }
 
+TEST_F(LevelScreensTest, TheDeathSequenceGoesOnUnderTheDeathMenuOnly) {
+    Game::objects.s_player = nullptr;
+    CObject::statics.s_playerStateParam = 9;  // a veil that is opaque after a second
+    Game::startLevelTimer();
+    Game::timerStatics.gameTime += 4000;
+    struct Case {
+        int32_t menu;
+        bool death;
+    } cases[] = {{1, false}, {8, true}};
+    for (const Case& c : cases) {
+        state(Game::kStateMenu, 1);
+        Game::layouts.s_menu = c.menu;
+        const int before = count("Game::updateDeath");
+        Game::stateUpdates[Game::kStateMenu](nullptr);
+        EXPECT_EQ(count("Game::updateDeath") - before, c.death ? 1 : 0) << c.menu;
+        fill(screen, 0xFFFFFF);
+        Game::statePaints[Game::kStateMenu](nullptr, screen->getGraphics());
+        // The menu's own picture leaves the screen's corner alone; the death veil covers it.
+        EXPECT_EQ(green(799, 479), c.death ? 0 : 255) << c.menu;
+    }
+}
+
 TEST_F(LevelScreensTest, TheInformationPageBrowsesToItsNeighboursOnTheMapOnly) {
     // Locations: 0 -> 1 -> 2, each record {id, x, y, next, previous, target}.
     const int records[3][6] = {{0, 10, 20, 1, -1, 0}, {1, 30, 40, 2, 0, 1}, {2, 50, 60, -1, 1, -1}};

@@ -84,7 +84,7 @@ TEST_F(LevelSetupTest, ReturningToPlayHoldsTheCameraUnlessItIsLocked) {
     for (const Case& c : {Case{1, 4, true}, Case{5, 4, true}, Case{99, 99, false}}) {
         Game::stateStatics.playMode = 3;
         CObject::statics.s_moveDirection = 0x1010;
-        Game::camera = CameraStatics{c.mode, 7, 11, 12, nullptr};
+        Game::camera = CameraStatics{c.mode, 7, 11, 12, nullptr, 0, 0};
         GameMath::mathStatics.cameraX = 300 << 14;
         GameMath::mathStatics.cameraY = 40 << 14;
         Game::overlayStatics.gameState = 7;

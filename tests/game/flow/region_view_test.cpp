@@ -14,6 +14,8 @@ protected:
         PaintTest::SetUp();
         Game::allocLevelBuffers();
         Game::operations = ObjectOperationStatics{};
+        Game::camera = CameraStatics{};
+        Game::objects.s_player = nullptr;
         GameOverlay::overlayStatics.gameState = 7;
         GameOverlay::overlayStatics.gameSubState = 0;
     }
@@ -137,6 +139,40 @@ TEST_F(RegionView, APopupOfTheScaledViewSetsItsScaleByMode) {
         EXPECT_EQ(CObject::statics.s_moveDirection, 0);
         EXPECT_EQ(Game::stateStatics.playMode, c.mode);
     }
+}
+
+TEST_F(RegionView, APopupMovesTheCameraUnlessItIsLocked) {
+    GameMath::mathStatics.cameraX = 300 << 14;
+    GameMath::mathStatics.cameraY = 100 << 14;
+    struct Case {
+        int32_t mode, before, after, meterHold;
+    } cases[] = {{3, 1, 4, 2}, {3, 99, 99, 2}, {2, 1, 5, 3}, {2, 99, 99, 3}};
+    for (const Case& c : cases) {
+        Game::camera = CameraStatics{};
+        Game::camera.s_cameraMode = c.before;
+        Game::camera.s_cameraModeStep = 7;
+        // A region whose rows 200 to 440 lie below the view: its middle row 320 is 220 rows into
+        // the view, so the camera heads for the whole row 192 + 100.
+        Game::showPopup(c.mode, 0, 0, 0, record({{4, 1}, {11, 1000}, {12, 200}, {13, 400}, {14, 240}}));
+        SCOPED_TRACE(c.mode * 1000 + c.before);
+        EXPECT_EQ(Game::camera.s_cameraMode, c.after);
+        EXPECT_EQ(Game::camera.s_cameraModeStep, c.after == 99 ? 7 : 0);
+        EXPECT_EQ(Game::operations.s_meterHold, c.meterHold);
+        if (c.mode == 3) {
+            // The hold keeps the view where it is; a locked camera keeps its old saved position.
+            const bool held = c.after == 4;
+            EXPECT_EQ(Game::camera.s_savedCameraX, held ? 300 << 14 : 0);
+            EXPECT_EQ(Game::camera.s_savedCameraY, held ? 100 << 14 : 0);
+        } else {
+            // Without a player the view's centre column stays.
+            EXPECT_EQ(Game::camera.s_cameraPointX, 300 + 400);
+            EXPECT_EQ(Game::camera.s_cameraPointY, 100 + 192);
+            EXPECT_EQ(Game::camera.s_savedCameraX, 0);
+        }
+    }
+    // A region taller than the band is aimed at the middle of its lowest 240 rows: 480.
+    Game::showPopup(2, 0, 0, 0, record({{4, 1}, {11, 1000}, {12, 200}, {13, 400}, {14, 400}}));
+    EXPECT_EQ(Game::camera.s_cameraPointY, 100 + 352);
 }
 
 }  // namespace
