@@ -24,6 +24,7 @@ formats::SpriteData boxes() {
     s.modules.push_back({formats::ModuleKind::Filled, 40, 20, 0, 0, 0xFF00FF00u, {}, {}});
     for (int f = 0; f < 69; ++f) s.frames.push_back({{{f == 68 ? 1 : 0, 0, 0, 0}}, {}, {}});
     s.animations.assign(21, {{0, 1, 0, 0, 0}});
+    s.animations[5] = {{68, 1, 0, 0, 0}};  // the 40 x 20 frame
     s.palettes = {{0xFF000000u}};
     return s;
 }
@@ -169,6 +170,69 @@ TEST_F(InteractionTest, GroupSignalsMapTheirEventsAndReachGeneratedBlocksAndMemb
     EXPECT_TRUE(g_events.empty());
     a->signalEvent9();
     EXPECT_EQ(g_events, (std::vector<std::pair<int32_t, int32_t>>{{9, 10}}));
+}
+
+TEST_F(InteractionTest, AGeneratorSignalsExactlyItsBlockAndEveryGeneratorOfTheGroupIsFound) {
+    Game::objects.s_type5Objects = list({at(10, 5, 0, 0), at(11, 5, 0, 0), nullptr, at(13, 5, 0, 0), at(14, 5, 0, 0)});
+    using Events = std::vector<std::pair<int32_t, int32_t>>;
+    const struct {
+        int32_t first, count, event;
+        Events delivered;
+    } cases[] = {
+        {1, 3, 0, {{7, 11}, {7, 13}}},    // an empty entry in the block is passed over
+        {3, 5, 10, {{11, 13}, {11, 14}}},  // a block running past the list stops at its end
+        {-1, 2, 0, {{7, 10}}},             // and one starting before it at its start
+        {0, 0, 0, {}},                     // an empty block
+        {0, 5, 9, {}},                     // an event the signals do not carry
+    };
+    for (const auto& c : cases) {
+        g_events.clear();
+        Game::signalLinkedRange(at(20, 29, 0, 0, {{20, c.first}, {5, c.count}}), c.event);
+        EXPECT_EQ(g_events, c.delivered) << c.first << " " << c.count << " " << c.event;
+    }
+    g_events.clear();
+    Game::signalLinkedRange(nullptr, 0);
+    EXPECT_TRUE(g_events.empty());
+
+    // Two generators of group 4 around one of another group and an object of another type.
+    Game::objects.s_scriptObjects = list({at(20, 29, 0, 0, {{9, 4}, {20, 4}, {5, 1}}), at(21, 29, 0, 0, {{9, 5}, {5, 4}}),
+                                          at(22, 16, 0, 0, {{9, 4}, {5, 4}}), at(23, 29, 0, 0, {{9, 4}, {20, 0}, {5, 2}})});
+    Game::interaction.s_groupCounts = params(6);
+    Game::interaction.s_groupMembers = om()->newObjectArray(kClass_ByteArray, 6);
+    g_events.clear();
+    Game::signalGroup(4, 0);
+    EXPECT_EQ(g_events, (Events{{7, 14}, {7, 10}, {7, 11}}));
+}
+
+TEST_F(InteractionTest, APickUpKeepsTheBoxItShowedAndLoopsItsKindsAnimation) {
+    Game::levelSetup.s_typeRecords = om()->newObjectArray(kClass_ShortArray, 3);
+    for (int32_t kind : {1, 2}) {
+        ShortArray* record = om()->newShortArray(9);
+        record->elements()[3] = static_cast<int16_t>(kind == 1 ? 5 : 0);
+        Game::levelSetup.s_typeRecords->elements()[kind] = record;
+    }
+    // The box is measured on what the object showed before the restart.
+    const struct {
+        int32_t kind, shown, anim, w, h;
+    } cases[] = {{1, 0, 5, 20, 10}, {2, 5, 0, 40, 20}};
+    for (const auto& c : cases) {
+        CObject* o = at(1, 16, 100, 50, {{2, c.kind}, {10, 1}});
+        o->m_sprite->setAnimWithStep(c.shown, 2, 0);  // backwards, played once
+        o->storeSpriteRect();
+        EXPECT_EQ(o->param(5), 100) << c.kind;
+        EXPECT_EQ(o->param(6), 50) << c.kind;
+        EXPECT_EQ(o->param(7), c.w) << c.kind;
+        EXPECT_EQ(o->param(8), c.h) << c.kind;
+        EXPECT_EQ(o->param(10), 0) << c.kind;
+        ASpriteInstance* i = o->m_sprite;
+        EXPECT_EQ(i->anim, c.anim) << c.kind;
+        EXPECT_EQ(i->aframe, 0) << c.kind;
+        EXPECT_EQ(i->time, 0) << c.kind;
+        EXPECT_EQ(i->step, 1) << c.kind;
+        EXPECT_EQ(i->ended, 0) << c.kind;
+        EXPECT_EQ(i->lastFrame, 0) << c.kind;
+        EXPECT_EQ(i->loops, -1) << "loops for ever " << c.kind;
+    }
 }
 
 TEST_F(InteractionTest, TheCameraTargetsOffsetIsItsCentreOrThePlayersHandPoint) {
