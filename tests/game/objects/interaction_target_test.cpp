@@ -99,7 +99,15 @@ TEST_F(InteractionTest, TheNearestReachableObjectInFrontIsSelectedAndMarked) {
         bool reached;
     } cases[] = {{0x1010, 384, 320, true},        {0x1010, 416, 320, false},      {0x408, 288 - 32, 320, true},
                  {0x408, 352, 320, false},       {0x102, 320, 320 - 64, true},  {0x102, 320, 320 - 96, false},
-                 {0x4004, 320, 320 + 64, true},  {0x4004, 320, 320 - 64, false}};
+                 {0x4004, 320, 320 + 64, true},  {0x4004, 320, 320 - 64, false},
+                 // The sides of each box: up and down one cell to either side, right and left one row.
+                 {0x102, 320 + 32, 320 - 64, true}, {0x102, 320 + 64, 320 - 64, false},
+                 {0x4004, 320 - 32, 320 + 64, true}, {0x4004, 320 - 64, 320 + 64, false},
+                 {0x1010, 384, 320 + 32, true},     {0x1010, 384, 320 + 64, false},
+                 {0x408, 256, 320 - 32, true},      {0x408, 256, 320 - 64, false},
+                 // A diagonal facing takes up first: its box, not right's, decides.
+                 {0x1112, 352, 320, true},          {0x1112, 384, 320, false},
+                 {0x4414, 256, 320 + 32, false},    {0x4414, 320, 320 + 64, true}};
     for (const auto& c : cases) {
         CObject::statics.s_inputDirection = c.facing;
         view({at(4, 20, c.x, c.y)});
@@ -134,6 +142,33 @@ TEST_F(InteractionTest, TheArrowStandsOnAVisibleGoalAndAtTheEdgeTowardsAnOtherOn
         EXPECT_EQ(hud(14)->getX(), c.ax) << c.px << " " << c.py;
         EXPECT_EQ(hud(14)->getY(), c.ay) << c.px << " " << c.py;
     }
+    // Clamped to element 11 of layout 6: x from 50 to 650, y from 40 to 340 (its height).
+    Game::layouts.s_layouts = om()->newObjectArray(kClass_Object, 7);
+    ObjectArray* set = om()->newObjectArray(kClass_ShortArray, 12);
+    Game::layouts.s_layouts->elements()[6] = set;
+    ShortArray* area = om()->newShortArray(5);
+    set->elements()[11] = area;
+    const int16_t fields[] = {1, 50, 40, 600, 300};
+    std::copy(std::begin(fields), std::end(fields), area->elements());
+    const struct {
+        int32_t px, py;
+        int32_t anim, ax, ay;
+    } clamped[] = {
+        {1100, 1100, 20, 100, 100},  // inside: untouched
+        {500, 1200, 14, 50, 200},    // the left edge moves in to the area
+        {500, 500, 16, 50, 40},      // the corner too, after its shift
+        {1500, 2000, 13, 500, 340},  // the bottom edge moves up
+        {1785, 1300, 20, 650, 300},  // a visible goal right of the area
+    };
+    for (const auto& c : clamped) {
+        Game::interaction.s_indicatorPointX = c.px;
+        Game::interaction.s_indicatorPointY = c.py;
+        Game::updateTargetIndicator();
+        EXPECT_EQ(hud(14)->anim, c.anim) << c.px << " " << c.py;
+        EXPECT_EQ(hud(14)->getX(), c.ax) << c.px << " " << c.py;
+        EXPECT_EQ(hud(14)->getY(), c.ay) << c.px << " " << c.py;
+    }
+    Game::layouts.s_layouts = nullptr;
     // Outside gameplay, or without a goal, nothing moves.
     hud(14)->setPosition(1, 1);
     Game::overlayStatics.gameState = 4;
@@ -290,6 +325,17 @@ TEST_F(InteractionTest, APickUpIsCollectedByThePlayersLowerTwoThirdsInGameplaySt
         pickup->updateTouchTrigger();
         EXPECT_EQ(Game::operations.s_lastPickup == pickup, c.collected) << c.state << " " << c.sub << " " << c.boxY;
     }
+    // A collected one (params[10] 1) is put away once its animation has ended, in gameplay step 0 only.
+    Game::overlayStatics.gameState = 7;
+    ASpriteInstance::statics.logicStepsThisFrame = 1;
+    for (int32_t sub : {1, 0}) {
+        Game::overlayStatics.gameSubState = sub;
+        CObject* taken = at(6, 16, 0, 0, {{4, 1}, {10, 1}});
+        taken->m_sprite->setAnimLoop(0, 0);  // one frame of one step, played once
+        taken->updateTouchTrigger();
+        EXPECT_EQ(taken->param(4), sub == 0 ? 0 : 1) << sub;
+    }
+    ASpriteInstance::statics.logicStepsThisFrame = 0;
     game_pending::observer = nullptr;
 }
 
