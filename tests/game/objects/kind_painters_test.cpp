@@ -194,6 +194,29 @@ TEST_F(KindPaintersTest, ThePlayersRegionFrameDependsOnItsStateAndThePlayMode) {
     }
 }
 
+TEST_F(KindPaintersTest, AVisibleTypeFiveIsRemappedAndFramedOnlyOutOfStateFiveWithItsModeZero) {
+    const struct {
+        int32_t state, substate, mode;
+        bool remapped, region;
+    } cases[] = {{0, 0, 0, true, true},   {5, 0, 0, true, false},  {0, 0, 1, true, false},
+                 {7, 0, 0, false, false}, {13, 0, 0, false, false}, {5, 2, 0, false, false}};
+    for (const auto& c : cases) {
+        m_sprite->setModuleMapping(-1);
+        m_sprite->setPalette(0);
+        CObject* o = shown(5, {{2, 1}, {14, c.state}, {15, c.substate}, {40, c.mode}});
+        clear();
+        o->drawByKind(g_graphics, false);
+        Calls expected{"computeLayerOffset"};
+        if (c.region) expected.push_back("paintFrameAndCheckRegion");
+        expected.insert(expected.end(), {"paintByType", "computeLayerOffsetAlt"});
+        EXPECT_EQ(g_calls, expected) << c.state << " " << c.substate << " " << c.mode;
+        EXPECT_EQ(m_sprite->getModuleMapping(), c.remapped ? 1 : -1) << c.state << " " << c.substate;
+        if (!c.remapped) {
+            EXPECT_EQ(m_sprite->getPalette(), 0) << "no palette change when not visible";
+        }
+    }
+}
+
 TEST_F(KindPaintersTest, APaletteIsTakenOnlyBelowTheCount) {
     m_sprite->setPalette(0);
     shown(12, {{10, 1}})->drawByKind(g_graphics, false);  // type 12 keys its palette on params[10]
