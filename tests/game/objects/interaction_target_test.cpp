@@ -22,9 +22,11 @@ formats::SpriteData boxes() {
     formats::SpriteData s;
     s.modules.push_back({formats::ModuleKind::Filled, 20, 10, 0, 0, 0xFFFF0000u, {}, {}});
     s.modules.push_back({formats::ModuleKind::Filled, 40, 20, 0, 0, 0xFF00FF00u, {}, {}});
-    for (int f = 0; f < 69; ++f) s.frames.push_back({{{f == 68 ? 1 : 0, 0, 0, 0}}, {}, {}});
+    s.modules.push_back({formats::ModuleKind::Filled, 10, 40, 0, 0, 0xFF0000FFu, {}, {}});
+    for (int f = 0; f < 69; ++f) s.frames.push_back({{{f == 68 ? 1 : f == 67 ? 2 : 0, 0, 0, 0}}, {}, {}});
     s.animations.assign(21, {{0, 1, 0, 0, 0}});
     s.animations[5] = {{68, 1, 0, 0, 0}};  // the 40 x 20 frame
+    s.animations[6] = {{67, 1, 0, 0, 0}};  // a 10 x 40 one
     s.palettes = {{0xFF000000u}};
     return s;
 }
@@ -117,6 +119,31 @@ TEST_F(InteractionTest, TheNearestReachableObjectInFrontIsSelectedAndMarked) {
     view({});
     Game::selectInteractionTarget();
     EXPECT_EQ(Game::objects.s_selectedObject, nullptr);
+}
+
+// Types below 10 reach with their picture's cells unless it stands taller than wide; the others with
+// their size in cells from the anchor.
+TEST_F(InteractionTest, AnObjectsCellBoxComesFromItsPictureOrItsSize) {
+    Game::objects.s_player = at(0, 0, 320, 320);  // cell (10, 10)
+    const struct {
+        const char* what;
+        int32_t type, anim, facing, x, y, width;
+        bool reached;
+    } cases[] = {
+        {"a wide picture reaching into the left box", 5, 5, 0x408, 224, 320, 0, true},
+        {"a tall picture counts its anchor cell only", 5, 6, 0x102, 320, 224, 0, false},
+        {"the same reach from a tall picture's anchor", 5, 6, 0x102, 320, 256, 0, true},
+        {"type 10 and above ignore the picture", 20, 5, 0x408, 224, 320, 0, false},
+        {"and reach with their width", 20, 5, 0x408, 224, 320, 2, true},
+    };
+    for (const auto& c : cases) {
+        CObject::statics.s_inputDirection = c.facing;
+        CObject* o = at(4, c.type, c.x, c.y, {{2, c.width}});
+        o->m_sprite->setAnim(c.anim);
+        view({o});
+        Game::selectInteractionTarget();
+        EXPECT_EQ(Game::objects.s_selectedObject == o, c.reached) << c.what;
+    }
 }
 
 TEST_F(InteractionTest, TheArrowStandsOnAVisibleGoalAndAtTheEdgeTowardsAnOtherOne) {
