@@ -40,8 +40,9 @@ protected:
 
 TEST_F(FrontProbeTest, TheColumnBeforeThePlayerIsProbedCellByCellUntilAnObjectIsMet) {
     CObject* player = placePlayer(200, 200);
-    // A 40 x 100 box over the feet: its top at y 100, the column before it at x 179 (left) or 220 (right).
-    CObject::statics.s_boxHeight = 100;
+    // A 40 x 127 box, 100 above the feet: its top at y 100, its bottom at 227 (not probed), the column
+    // before it at x 179 (left) or 220 (right).
+    CObject::statics.s_boxHeight = 127;
     CObject::statics.s_boxOffsetY = 100;
     CObject::statics.s_playerCollisionMask = 0x0002;
     CObject* other = object(7, 20, {}, 50, 0, 0);
