@@ -151,43 +151,33 @@ TEST_F(InteractionTest, TheArrowStandsOnAVisibleGoalAndAtTheEdgeTowardsAnOtherOn
     Game::interaction.s_indicatorMargins = params(4, {{0, 10}, {1, 10}, {2, 10}, {3, 10}});
     GameMath::mathStatics.cameraX = 1000 << 14;
     GameMath::mathStatics.cameraY = 1000 << 14;
-    const struct {
-        int32_t px, py;
-        int32_t anim, ax, ay;
-    } cases[] = {
-        {1009, 1009, 20, 9, 9},          // on the margin line (one pixel of slack): visible
-        {1500, 2000, 13, 500, 470},      // below: the bottom edge
-        {500, 1200, 14, 10, 200},        // left
-        {500, 500, 16, 10 + 20, 10 + 10},  // beyond the left and above the top: shifted inwards
-        {3000, 3000, 18, 790 - 20, 470 - 10},
-    };
-    for (const auto& c : cases) {
-        Game::interaction.s_indicatorPointX = c.px;
-        Game::interaction.s_indicatorPointY = c.py;
-        Game::updateTargetIndicator();
-        EXPECT_EQ(hud(14)->anim, c.anim) << c.px << " " << c.py;
-        EXPECT_EQ(hud(14)->getX(), c.ax) << c.px << " " << c.py;
-        EXPECT_EQ(hud(14)->getY(), c.ay) << c.px << " " << c.py;
-    }
-    // Clamped to element 11 of layout 6: x from 50 to 650, y from 40 to 340 (its height).
+    // Element 11 of layout 6, the area the arrow is clamped to: x from 50 to 650, y from 40 to 340 (its
+    // height). Parked as element 10 while a case runs without it.
     Game::layouts.s_layouts = om()->newObjectArray(kClass_Object, 7);
     ObjectArray* set = om()->newObjectArray(kClass_ShortArray, 12);
     Game::layouts.s_layouts->elements()[6] = set;
     ShortArray* area = om()->newShortArray(5);
-    set->elements()[11] = area;
+    set->elements()[10] = area;
     const int16_t fields[] = {1, 50, 40, 600, 300};
     std::copy(std::begin(fields), std::end(fields), area->elements());
     const struct {
+        bool inArea;
         int32_t px, py;
         int32_t anim, ax, ay;
-    } clamped[] = {
-        {1100, 1100, 20, 100, 100},  // inside: untouched
-        {500, 1200, 14, 50, 200},    // the left edge moves in to the area
-        {500, 500, 16, 50, 40},      // the corner too, after its shift
-        {1500, 2000, 13, 500, 340},  // the bottom edge moves up
-        {1785, 1300, 20, 650, 300},  // a visible goal right of the area
+    } cases[] = {
+        {false, 1009, 1009, 20, 9, 9},            // on the margin line (one pixel of slack): visible
+        {false, 1500, 2000, 13, 500, 470},        // below: the bottom edge
+        {false, 500, 1200, 14, 10, 200},          // left
+        {false, 500, 500, 16, 10 + 20, 10 + 10},  // beyond the left and above the top: shifted inwards
+        {false, 3000, 3000, 18, 790 - 20, 470 - 10},
+        {true, 1100, 1100, 20, 100, 100},  // inside the area: untouched
+        {true, 500, 1200, 14, 50, 200},    // the left edge moves in to the area
+        {true, 500, 500, 16, 50, 40},      // the corner too, after its shift
+        {true, 1500, 2000, 13, 500, 340},  // the bottom edge moves up
+        {true, 1785, 1300, 20, 650, 300},  // a visible goal right of the area
     };
-    for (const auto& c : clamped) {
+    for (const auto& c : cases) {
+        set->elements()[11] = c.inArea ? area : nullptr;
         Game::interaction.s_indicatorPointX = c.px;
         Game::interaction.s_indicatorPointY = c.py;
         Game::updateTargetIndicator();
