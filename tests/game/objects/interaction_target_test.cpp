@@ -121,6 +121,41 @@ TEST_F(InteractionTest, TheNearestReachableObjectInFrontIsSelectedAndMarked) {
     EXPECT_EQ(Game::objects.s_selectedObject, nullptr);
 }
 
+TEST_F(InteractionTest, AGoalObjectIsAimedAtItsPictureUnlessItIsTheSelectedOne) {
+    Game::overlayStatics.gameState = 7;
+    Game::interaction.s_indicatorMargins = params(4, {{0, 10}, {1, 10}, {2, 10}, {3, 10}});
+    GameMath::mathStatics.cameraX = 1000 << 14;
+    GameMath::mathStatics.cameraY = 1000 << 14;
+    CObject* goal = at(3, 20, 1500, 1200);  // the 20 x 10 frame: its centre at (1510, 1205)
+    Game::interaction.s_indicatorTarget = goal;
+    Game::updateTargetIndicator();
+    EXPECT_EQ(hud(14)->anim, 20);
+    EXPECT_EQ(hud(14)->getX(), 510);
+    EXPECT_EQ(hud(14)->getY(), 205);
+    // The working rectangle keeps the centre less half the arrow's half size (the arrow frame is 40 x 20).
+    IntArray* r = Game::interaction.s_indicatorRect;
+    ASSERT_FALSE(isNull(r));
+    EXPECT_EQ((std::vector<int32_t>(r->elements(), r->elements() + 4)), (std::vector<int32_t>{1500, 1200, 1510, 1205}));
+    // The selected object is no goal of the arrow: without a goal point nothing moves.
+    Game::objects.s_selectedObject = goal;
+    hud(14)->setPosition(1, 1);
+    Game::updateTargetIndicator();
+    EXPECT_EQ(hud(14)->getX(), 1);
+    Game::objects.s_selectedObject = nullptr;
+    Game::interaction.s_indicatorTarget = nullptr;
+}
+
+TEST_F(InteractionTest, TheMarkerShowsAnimationZeroOverTypesOneAndThree) {
+    Game::objects.s_player = at(0, 0, 320, 320);
+    CObject::statics.s_inputDirection = 0x1010;
+    for (int32_t type : {1, 3, 2, 20}) {
+        view({at(1, type, 352, 320)});
+        Game::selectInteractionTarget();
+        ASSERT_NE(Game::objects.s_selectedObject, nullptr) << type;
+        EXPECT_EQ(hud(1)->anim, type == 1 || type == 3 ? 0 : 1) << type;
+    }
+}
+
 // Types below 10 reach with their picture's cells unless it stands taller than wide; the others with
 // their size in cells from the anchor.
 TEST_F(InteractionTest, AnObjectsCellBoxComesFromItsPictureOrItsSize) {
