@@ -119,6 +119,13 @@ protected:
         g_calls.clear();
     }
     using Calls = std::vector<std::string>;
+    // The stand-ins a drawing of a player-like object asks: its region frame when framed, then its painter.
+    static Calls framedCalls(bool region, const char* painter) {
+        Calls c{"computeLayerOffset"};
+        if (region) c.push_back("paintFrameAndCheckRegion");
+        c.insert(c.end(), {painter, "computeLayerOffsetAlt"});
+        return c;
+    }
 
     ASprite* m_sprite = nullptr;
     Image* m_image = nullptr;
@@ -179,10 +186,7 @@ TEST_F(KindPaintersTest, ThePlayersRegionFrameDependsOnItsStateAndThePlayMode) {
         CObject* player = shown(0, {{2, 1}, {3, 1}});
         clear();
         player->drawByKind(g_graphics, false);
-        Calls expected{"computeLayerOffset"};
-        if (c.region) expected.push_back("paintFrameAndCheckRegion");
-        expected.insert(expected.end(), {"paintWithShadow", "computeLayerOffsetAlt"});
-        EXPECT_EQ(g_calls, expected) << c.playMode << " " << c.state << " " << c.sequence;
+        EXPECT_EQ(g_calls, framedCalls(c.region, "paintWithShadow")) << c.playMode << " " << c.state << " " << c.sequence;
         EXPECT_EQ(m_sprite->getModuleMapping(), 1) << "the remap from params[2]";
         EXPECT_EQ(m_sprite->getPalette(), 1) << "the palette from the type property";
     }
@@ -191,6 +195,26 @@ TEST_F(KindPaintersTest, ThePlayersRegionFrameDependsOnItsStateAndThePlayMode) {
         clear();
         shown(1, {{10, flag}})->drawByKind(g_graphics, false);
         EXPECT_EQ(g_calls.size(), flag == 1 ? 3u : 2u) << flag;
+    }
+}
+
+TEST_F(KindPaintersTest, AVisibleTypeFiveIsRemappedAndFramedOnlyOutOfStateFiveWithItsModeZero) {
+    const struct {
+        int32_t state, substate, mode;
+        bool remapped, region;
+    } cases[] = {{0, 0, 0, true, true},   {5, 0, 0, true, false},  {0, 0, 1, true, false},
+                 {7, 0, 0, false, false}, {13, 0, 0, false, false}, {5, 2, 0, false, false}};
+    for (const auto& c : cases) {
+        m_sprite->setModuleMapping(-1);
+        m_sprite->setPalette(0);
+        CObject* o = shown(5, {{2, 1}, {14, c.state}, {15, c.substate}, {40, c.mode}});
+        clear();
+        o->drawByKind(g_graphics, false);
+        EXPECT_EQ(g_calls, framedCalls(c.region, "paintByType")) << c.state << " " << c.substate << " " << c.mode;
+        EXPECT_EQ(m_sprite->getModuleMapping(), c.remapped ? 1 : -1) << c.state << " " << c.substate;
+        if (!c.remapped) {
+            EXPECT_EQ(m_sprite->getPalette(), 0) << "no palette change when not visible";
+        }
     }
 }
 
