@@ -79,6 +79,8 @@ TEST_F(VeltranoLevel, GameplayShowsTheGaugesAndDamageMakesTheHealthBarFlash) {
     EXPECT_LT(blue(whole.at(125, 30)), 0x40) << "full health reaches the bar's end";
     EXPECT_GT(red(whole.at(125, 30)), 0x80);
     EXPECT_GT(green(whole.at(125, 30)), 0x80);
+    EXPECT_TRUE(near(whole.at(400, 262), 0x2F6FB0u)) << "the player's figure from the level sprite: its torso";
+    EXPECT_TRUE(near(whole.at(400, 240), 0xE0C090u)) << "its head";
 }
 
 // The popup's row: four places 60 px apart from x 430 at y 404; two of four done, the newest

@@ -28,6 +28,12 @@ TEST(HudData, TheArchiveCarriesTheHudTextsAndSpritesWhereTheLoadingListsReadThem
     EXPECT_EQ(target[0], formats::spriteFile(sample_data::targetSignSprite())) << "sprite slot 16";
     EXPECT_EQ(markers[0], formats::spriteFile(sample_data::itemMarkerSprite())) << "sprite slot 21";
 
+    const Entries level = packOf(archive, sample_data::kTilePack);
+    ASSERT_EQ(level.size(), 2u);
+    for (int kind : {0, 1})
+        EXPECT_EQ(level[std::size_t(kind)], formats::spriteFile(sample_data::playerSprite(kind))) << "sprite slot " << 10 + kind;
+    EXPECT_GE(sample_data::playerSprite(0).modules.size(), 8u) << "the module mappings swap modules 0-7";
+
     const std::vector<std::string> hud = sample_data::hudTexts();
     EXPECT_NE(hud[0].find("%n"), std::string::npos) << "the chain number";
     EXPECT_NE(hud[1].find("%n"), std::string::npos) << "the points panel's number";

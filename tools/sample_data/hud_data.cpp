@@ -151,11 +151,32 @@ formats::SpriteData itemMarkerSprite() {
     return s;
 }
 
+formats::SpriteData playerSprite(int kind) {
+    // Modules 0-7 in look-alike pairs, since the items' module mappings swap modules 2m and
+    // 2m + 1: 0-1 legs, 2-3 arms, 4-5 boots, 6-7 the belt's halves; then 8 head, 9 torso. Every
+    // frame and animation shows the standing figure, its feet at the origin.
+    SpriteData s;
+    s.palettes = {{0x00000000u}};
+    const uint32_t cloth = kind == 0 ? 0xFF2F6FB0u : 0xFF8A3A3Au, skin = 0xFFE0C090u, dark = 0xFF3A2A20u;
+    const struct {
+        int x, y, w, h;
+        uint32_t colour;
+    } parts[10] = {{-11, -22, 9, 18, cloth}, {2, -22, 9, 18, cloth}, {-18, -46, 6, 22, skin},  {12, -46, 6, 22, skin},
+                   {-11, -4, 9, 4, dark},    {2, -4, 9, 4, dark},    {-12, -26, 12, 4, dark},  {0, -26, 12, 4, dark},
+                   {-10, -70, 20, 20, skin}, {-12, -48, 24, 22, cloth}};
+    SpriteFrame figure;
+    for (const auto& p : parts) addBar(s, figure, p.x, p.y, p.w, p.h, p.colour);
+    s.frames.assign(8, figure);
+    s.animations.assign(64, {{0, 1, 0, 0, 0}});
+    return s;
+}
+
 void addHudData(formats::ArchiveWriter& archive) {
     setPackEntry(archive, kTextPack, kHudTextEntry, formats::textPack(hudTexts()));
     setPackEntry(archive, kChainPack, kChainEntry, formats::spriteFile(chainSprite()));
     setPackEntry(archive, kTargetPack, kTargetEntry, formats::spriteFile(targetSignSprite()));
     setPackEntry(archive, kMarkerPack, kMarkerEntry, formats::spriteFile(itemMarkerSprite()));
+    for (int kind : {0, 1}) setPackEntry(archive, kTilePack, kind, formats::spriteFile(playerSprite(kind)));
 }
 
 }  // namespace sample_data

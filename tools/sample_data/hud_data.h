@@ -34,7 +34,11 @@ std::vector<std::string> hudTexts();
 formats::SpriteData chainSprite();
 formats::SpriteData targetSignSprite();
 formats::SpriteData itemMarkerSprite();
-// Puts the HUD's texts and sprites into the archive's packs (after they are added).
+// The player figure, entries 0 and 1 of the level sprite pack (sprite slots 10 and 11, which
+// the player's sprite ids 60 and 61 name): kind 0 in blue, kind 1 in red; modules 0-7 in
+// look-alike pairs for the module mappings.
+formats::SpriteData playerSprite(int kind);
+// Puts the HUD's texts and sprites and the player figure into the archive's packs (after they are added).
 void addHudData(formats::ArchiveWriter& archive);
 
 }  // namespace sample_data
