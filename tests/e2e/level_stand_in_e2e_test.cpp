@@ -1,6 +1,7 @@
 // The in-game HUD end to end, on the level stand-in over the sample data: the title and the main
 // menu's first item lead to its level, whose gameplay shows the health, energy and points gauges;
-// scripted damage makes the health bar flash; a counter popup shows its icons.
+// scripted damage makes the health bar flash; a counter popup shows its icons; chain hits show the
+// chain counter.
 #include <cstdlib>
 
 #include "tests/e2e/veltrano_run.h"
@@ -40,6 +41,13 @@ protected:
             if (std::abs(int((p >> shift) & 0xFF) - int((want >> shift) & 0xFF)) > 8) return false;
         return true;
     }
+    // Pixels of the HUD font's ink (near white) in the w x h box at (x, y).
+    static int inkIn(const Screenshot& s, int x, int y, int w, int h) {
+        int n = 0;
+        for (int j = y; j < y + h; ++j)
+            for (int i = x; i < x + w; ++i) n += near(s.at(i, j), 0xF0F0F0u) ? 1 : 0;
+        return n;
+    }
     static int red(uint32_t p) { return int(p >> 16); }
     static int green(uint32_t p) { return int((p >> 8) & 0xFF); }
     static int blue(uint32_t p) { return int(p & 0xFF); }
@@ -71,6 +79,8 @@ TEST_F(VeltranoLevel, GameplayShowsTheGaugesAndDamageMakesTheHealthBarFlash) {
     EXPECT_LT(blue(whole.at(125, 30)), 0x40) << "full health reaches the bar's end";
     EXPECT_GT(red(whole.at(125, 30)), 0x80);
     EXPECT_GT(green(whole.at(125, 30)), 0x80);
+    EXPECT_TRUE(near(whole.at(400, 262), 0x2F6FB0u)) << "the player's figure from the level sprite: its torso";
+    EXPECT_TRUE(near(whole.at(400, 240), 0xE0C090u)) << "its head";
 }
 
 // The popup's row: four places 60 px apart from x 430 at y 404; two of four done, the newest
@@ -82,6 +92,23 @@ TEST_F(VeltranoLevel, ACounterPopupShowsItsIcons) {
     EXPECT_TRUE(near(s.at(550, 410), 0x20242Cu)) << "to do (slate)";
     EXPECT_TRUE(near(s.at(610, 410), 0x20242Cu));
     EXPECT_TRUE(near(s.at(670, 410), kFloor)) << "four places only";
+}
+
+// The chain counter: the number right-aligned to x 100 and its label from x 110 on the baseline
+// y 450, the banner of five hits ("Great") above them from x 10 to y 400 (the sample data's chain
+// geometry). Five hits at frame 60: slid in by frame 95 (1.2 s), gone by frame 140 (the chain ends
+// 1.5 s after its last hit and slides out in 0.5 s).
+TEST_F(VeltranoLevel, AChainShowsItsCounterAndBannerUntilItEnds) {
+    Screenshot s = level("2 chain 5", 95, "chain.png");
+    ASSERT_EQ(s.width, 800);
+    EXPECT_GT(inkIn(s, 40, 410, 60, 40), 20) << "the number";
+    EXPECT_GT(inkIn(s, 110, 410, 120, 40), 60) << "the label";
+    EXPECT_GT(inkIn(s, 10, 360, 120, 40), 60) << "the banner";
+    EXPECT_EQ(inkIn(s, 10, 455, 300, 25), 0) << "nothing under the baseline";
+
+    Screenshot ended = level("2 chain 5", 140, "ended.png");
+    ASSERT_EQ(ended.width, 800);
+    EXPECT_EQ(inkIn(ended, 0, 360, 320, 100), 0) << "the counter and the banner are gone";
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 // (state 5) makes the player, a CObject at the middle of the screen with full gauges, starts the
 // HUD and enters gameplay (state 7). Each gameplay update applies the events due in that frame,
 // then runs the HUD bars (with the player's energy) and the popup goal; the paint draws a plain
-// floor, the player as a figure and the HUD over it.
+// floor, the player (frame 0 of the level sprite in slot 10) and the HUD over it.
 //
 // Environment: VELTRANO_LEVEL_EVENTS, events separated by ';', each "FRAME KIND AMOUNT" with FRAME
 // counted from the first gameplay update:
@@ -36,7 +36,8 @@ constexpr int32_t kLevelSetup = 5, kGameplay = Game::kStateGameplay;
 constexpr int32_t kPlayerX = 400, kPlayerY = 300;
 constexpr int32_t kGaugeMaximum = 1000;  // health, energy and points, whole units
 constexpr int32_t kHealthStyle = 4;  // the sample data's health panel (frame 70)
-constexpr uint32_t kFloor = 0x2E4A2E, kFigure = 0xE0C090;
+constexpr uint32_t kFloor = 0x2E4A2E, kFigure = 0xE0C090;  // the figure without the level sprites
+constexpr int32_t kPlayerSprite = 10;
 
 struct Event {
     int frame = 0;
@@ -77,6 +78,8 @@ void setupLevel(Game*) {
         auto* i = static_cast<ASpriteInstance*>(JArray::getRef(Game::stateStatics.hudInstances, s[0]));
         if (!isNull(i)) i->setAnimLoop(s[1], s[0] == 19 ? -1 : 0);
     }
+    // The player's figure: the level sprites (slots 10 and 11, the player's sprite ids 60 and 61).
+    Game::loadLevelSprites();
     Game::setStateOnly(kGameplay);
     mrc_log("LevelStandIn level set up");
 }
@@ -119,9 +122,13 @@ void paintGameplay(Game*, Game::Graphics* g) {
     g->setClip(0, 0, Game::kScreenWidth, Game::kScreenHeight);
     g->setColor(int32_t(kFloor));
     g->fillRect(0, 0, Game::kScreenWidth, Game::kScreenHeight);
-    g->setColor(int32_t(kFigure));
-    g->fillRect(kPlayerX - 12, kPlayerY - 48, 24, 48);
-    g->fillArc(kPlayerX - 10, kPlayerY - 70, 20, 20, 0, 360);
+    if (ASprite* figure = Game::spriteSlot(kPlayerSprite)) {
+        Game::paintFrameWithGraphics(figure, g, 0, kPlayerX, kPlayerY, 0);
+    } else {
+        g->setColor(int32_t(kFigure));
+        g->fillRect(kPlayerX - 12, kPlayerY - 48, 24, 48);
+        g->fillArc(kPlayerX - 10, kPlayerY - 70, 20, 20, 0, 360);
+    }
     Game::paintHudPanel(g, Game::getTableEntry1(6, 4), Game::getTableEntry2(6, 4), true);
     Game::paintPopup(g);
     Game::stateStatics.redraw = 1;

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "tests/tools/archive_packs.h"
 #include "tools/formats/pack_file.h"
 #include "tools/formats/sprite_file.h"
 #include "tools/formats/text_pack.h"
@@ -12,13 +13,8 @@
 
 namespace {
 
-using Entries = std::vector<std::vector<uint8_t>>;
-
-Entries packOf(formats::ArchiveWriter& archive, int p) {
-    std::string name = std::string("pack") + (p < 10 ? "0" : "") + std::to_string(p);
-    formats::ArchiveEntry* e = archive.find(name);
-    return e == nullptr ? Entries{} : sample_data::packEntries(e->data);
-}
+using tools_test::Entries;
+using tools_test::packOf;
 
 TEST(PromptData, PackEntriesReadWhatThePackWriterWrites) {
     formats::PackWriter w;

@@ -12,6 +12,7 @@
 #include "tools/formats/png_file.h"
 #include "tools/formats/sprite_file.h"
 #include "tools/formats/text_pack.h"
+#include "tools/sample_data/hud_data.h"
 #include "tools/sample_data/interface_data.h"
 #include "tools/sample_data/level_screen_data.h"
 #include "tools/sample_data/menu_data.h"
@@ -255,6 +256,7 @@ formats::ArchiveWriter buildArchive() {
     const std::map<int, int> later = {{8, 7}, {22, 3}, {26, 8}};
     for (const auto& [pack, entries] : later) archive.add(packName(pack), placeholders(entries));
     addPromptData(archive);
+    addHudData(archive);
 
     addMenuPacks(archive);
     addLevelScreenData(archive);
