@@ -24,12 +24,6 @@ enum : int32_t { kX, kY, kVx, kVy, kAx, kAy, kParticleLife };
 // Emitter kind fields.
 enum : int32_t { kGravity = 2, kDrag = 3, kInterval = 7 };
 
-JArray* element(ObjectArray* table, int32_t i) {
-    if (isNull(table) || i < 0 || i >= table->length) return nullptr;
-    auto* a = static_cast<JArray*>(table->elements()[i]);
-    return isNull(a) ? nullptr : a;
-}
-
 int32_t kindValue(JArray* kind, int32_t i) {
     return kind != nullptr && i < kind->length ? JArray::getShort(kind, i) : 0;
 }
@@ -43,7 +37,7 @@ int32_t stepParticles(int32_t emitter, JArray* kind, int32_t dt) {
     const int32_t first = emitter * Game::kParticleSlots;
     int32_t stepped = 0;
     for (int32_t i = first; i < first + limit; ++i) {
-        JArray* r = element(p.s_particles, i);
+        JArray* r = mrc::elementOrNull<JArray>(p.s_particles, i);
         if (r == nullptr || r->length <= kParticleLife || r->elementSize() != 4) continue;
         int32_t* v = mrc::arrayElements<int32_t>(r);  // nothing below allocates
         if (v[kParticleLife] < 0) continue;
@@ -65,10 +59,10 @@ int32_t stepParticles(int32_t emitter, JArray* kind, int32_t dt) {
 }  // namespace
 
 void Game::updateParticleEmitter(int32_t n) {
-    JArray* e = element(objects.s_slotRecords, n);
+    JArray* e = mrc::elementOrNull<JArray>(objects.s_slotRecords, n);
     if (e == nullptr || e->length <= kKind) return;
     const auto dt = static_cast<int32_t>(stateStatics.frameTime);
-    JArray* kind = element(particles.s_emitterKinds, JArray::getInt(e, kKind));
+    JArray* kind = mrc::elementOrNull<JArray>(particles.s_emitterKinds, JArray::getInt(e, kKind));
 
     if (JArray::getInt(e, kLife) > 0) JArray::setInt(e, kLife, std::max(JArray::getInt(e, kLife) - dt, 0));
     const int32_t stepped = stepParticles(n, kind, dt);

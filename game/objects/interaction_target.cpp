@@ -26,15 +26,9 @@ constexpr int32_t kGameplay = 7;
 constexpr int32_t kOnGoal = 20;
 constexpr int32_t kArrowLayout = 6, kArrowArea = 11;
 
-template <class T>
-T* entryOf(ObjectArray* a, int32_t i) {
-    if (isNull(a) || i < 0 || i >= a->length) return nullptr;
-    auto* e = static_cast<T*>(a->elements()[i]);
-    return isNull(e) ? nullptr : e;
-}
 int32_t at(IntArray* a, int32_t i) { return isNull(a) || i < 0 || i >= a->length ? 0 : a->elements()[i]; }
 
-ASpriteInstance* hudInstance(int32_t i) { return entryOf<ASpriteInstance>(Game::stateStatics.hudInstances, i); }
+ASpriteInstance* hudInstance(int32_t i) { return mrc::elementOrNull<ASpriteInstance>(Game::stateStatics.hudInstances, i); }
 
 // Shows animation `wanted` on the instance, or advances the one it shows.
 void showAnim(ASpriteInstance* i, int32_t wanted) {
@@ -57,7 +51,7 @@ void Game::selectInteractionTarget() {
     int32_t best = kFarKey, found = -1;
     const int32_t count = isNull(s.s_viewInteractables) ? 0 : std::min(s.s_viewInteractableCount, s.s_viewInteractables->length);
     for (int32_t i = 0; i < count; ++i) {
-        CObject* o = entryOf<CObject>(s.s_viewInteractables, i);
+        CObject* o = mrc::elementOrNull<CObject>(s.s_viewInteractables, i);
         if (o == nullptr || isNull(o->m_sprite)) continue;
         bool hit = false;
         if (o->m_type == 13) {
@@ -87,7 +81,7 @@ void Game::selectInteractionTarget() {
         if (d < best) best = d, found = i;
     }
     if (found < 0) return;
-    CObject* chosen = entryOf<CObject>(s.s_viewInteractables, found);
+    CObject* chosen = mrc::elementOrNull<CObject>(s.s_viewInteractables, found);
     objects.s_selectedObject = chosen;
     IntArray* f = instanceFrameRectTemp(chosen->m_sprite);
     const int32_t fx = (at(f, 0) + at(f, 2)) / 2, fy = at(f, 1);
@@ -178,7 +172,7 @@ void Game::updateCameraTargetOffset(int32_t a, int32_t b) {
         s.s_cameraTargetOffsetY = (((i->y >> 14) & 0x3FFFF) - (at(r, 1) + (at(r, 3) - at(r, 1)) / 2)) << 14;
         return;
     }
-    auto* q = entryOf<ShortArray>(motionTables.s_itemOffsets, objects.s_currentItem);
+    auto* q = mrc::elementOrNull<ShortArray>(motionTables.s_itemOffsets, objects.s_currentItem);
     const int32_t qx = isNull(q) || q->length < 1 ? 0 : q->elements()[0];
     const int32_t qy = isNull(q) || q->length < 2 ? 0 : q->elements()[1];
     s.s_cameraTargetOffsetX = -(qx + a) << 14;
@@ -189,9 +183,9 @@ void Game::updateCameraTargetOffset(int32_t a, int32_t b) {
 
 void Game::signalGroup(int32_t group, int32_t event) {
     for (int32_t i = findType29ById(group, 0); i >= 0; i = findType29ById(group, i + 1))
-        signalLinkedRange(entryOf<CObject>(objects.s_scriptObjects, i), event);
+        signalLinkedRange(mrc::elementOrNull<CObject>(objects.s_scriptObjects, i), event);
     InteractionStatics& s = interaction;
-    auto* members = entryOf<ByteArray>(s.s_groupMembers, group);
+    auto* members = mrc::elementOrNull<ByteArray>(s.s_groupMembers, group);
     const int32_t count = at(s.s_groupCounts, group);
     for (int32_t j = 0; j < count && !isNull(members) && j < members->length; ++j)
         playObjectEvent(members->elements()[j] & 0xFF, event);
@@ -206,7 +200,7 @@ void Game::signalLinkedRange(CObject* generator, int32_t event) {
 }
 
 void Game::playObjectEvent(int32_t index, int32_t event) {
-    if (CObject* o = entryOf<CObject>(objects.s_type5Objects, index)) o->signalEvent(event);
+    if (CObject* o = mrc::elementOrNull<CObject>(objects.s_type5Objects, index)) o->signalEvent(event);
 }
 
 void CObject::signalEvent(int32_t event) {
@@ -226,7 +220,7 @@ void CObject::storeSpriteRect() {
     setParam(6, r1);
     setParam(7, r2 - r0);
     setParam(8, r3 - r1);
-    auto* record = entryOf<ShortArray>(Game::levelSetup.s_typeRecords, param(2));
+    auto* record = mrc::elementOrNull<ShortArray>(Game::levelSetup.s_typeRecords, param(2));
     const int32_t anim = isNull(record) || record->length < 4 ? 0 : record->elements()[3];
     m_sprite->setAnimLoop(anim, -1);
     setParam(10, 0);
@@ -246,7 +240,7 @@ void CObject::updateTouchTrigger() {
     if (param(4) == 1 && !isNull(m_sprite)) m_sprite->updateAnim();
     if (Game::overlayStatics.gameState != kGameplay || Game::overlayStatics.gameSubState != 0 || param(4) != 1) return;
     if (param(10) == 0) {
-        auto* record = entryOf<ShortArray>(Game::levelSetup.s_typeRecords, param(2));
+        auto* record = mrc::elementOrNull<ShortArray>(Game::levelSetup.s_typeRecords, param(2));
         CObject* player = Game::objects.s_player;
         if (isNull(record) || record->length <= 8 || record->elements()[8] != 1 || isNull(player) ||
             isNull(player->m_sprite))
@@ -277,7 +271,7 @@ int32_t CObject::probeFront() {
 
 void Game::attachFirstTouching(ObjectArray* list, int32_t count) {
     for (int32_t i = 0; i < count && !isNull(list) && i < list->length; ++i) {
-        CObject* o = entryOf<CObject>(list, i);
+        CObject* o = mrc::elementOrNull<CObject>(list, i);
         if (o != nullptr && o->updatePlayerAttachment()) {
             updatePlayerLink(o);
             return;

@@ -35,12 +35,6 @@ ASpriteInstance* hudInstance(int32_t i) {
     return isNull(h) ? nullptr : h;
 }
 
-template <class T>
-T* entryOf(ObjectArray* a, int32_t i) {
-    if (isNull(a) || i < 0 || i >= a->length) return nullptr;
-    auto* e = static_cast<T*>(a->elements()[i]);
-    return isNull(e) ? nullptr : e;
-}
 
 int32_t at(IntArray* p, int32_t i) { return isNull(p) || i < 0 || i >= p->length ? 0 : p->elements()[i]; }
 
@@ -54,7 +48,7 @@ void paintFrameAt(Graphics* g, ASprite* s, int32_t frame, int32_t x, int32_t y, 
 
 // Element 13 of emitter slot n's record.
 int32_t emitterLimit(int32_t n) {
-    return at(entryOf<IntArray>(Game::objects.s_slotRecords, n), 13);
+    return at(mrc::elementOrNull<IntArray>(Game::objects.s_slotRecords, n), 13);
 }
 
 }  // namespace
@@ -130,9 +124,9 @@ void CObject::drawByKind(Graphics* g, bool layered) {
 
 int32_t CObject::paintPart(int32_t i, int32_t x, int32_t y, Graphics* g) {
     if (i < 0) return i;
-    ASpriteInstance* e = entryOf<ASpriteInstance>(statics.s_effectInstances, i);
+    ASpriteInstance* e = mrc::elementOrNull<ASpriteInstance>(statics.s_effectInstances, i);
     if (e == nullptr) return i;
-    ShortArray* r = entryOf<ShortArray>(Game::kindPaint.s_kindRects, param(3));
+    ShortArray* r = mrc::elementOrNull<ShortArray>(Game::kindPaint.s_kindRects, param(3));
     auto rect = [&](int32_t k) { return isNull(r) || k >= r->length ? 0 : int32_t(r->elements()[k]); };
     e->x = x + ((std::abs(rect(2) / 2) + rect(0)) << 14);
     e->y = y + ((rect(1) - std::abs(rect(3) / 2)) << 14);
@@ -158,7 +152,7 @@ void CObject::paintKind80(Graphics* g, CObject* o) {
     const int32_t ox = instance->x >> 14, oy = instance->y >> 14;
     const int32_t kind = o->param(9);
     if (o->param(27) >= 0 && kind != 9 && kind != 10 && sprite != nullptr) {
-        CObject* templ = entryOf<CObject>(Game::objects.s_templates, o->param(27));
+        CObject* templ = mrc::elementOrNull<CObject>(Game::objects.s_templates, o->param(27));
         const int32_t n = instance->getRectCount();
         IntArray* r = Game::getSpriteRect(instance, n - 1, true);
         if (templ != nullptr && !isNull(r)) {
@@ -183,11 +177,11 @@ void CObject::paintKind81(Graphics* g, CObject* o) {
     if (isNull(o)) return;
     paintInstance(g, o);
     ObjectArray* linked = Game::objects.s_type15Objects;
-    CObject* l = entryOf<CObject>(linked, o->param(9));
+    CObject* l = mrc::elementOrNull<CObject>(linked, o->param(9));
     if (l == nullptr || isNull(l->m_sprite)) return;
     ASpriteInstance* li = l->m_sprite;
     if (o->param(15) != 0) {
-        CObject* place = entryOf<CObject>(linked, o->param(10));
+        CObject* place = mrc::elementOrNull<CObject>(linked, o->param(10));
         if (place != nullptr && !isNull(place->m_sprite)) {
             li->x = place->m_sprite->x;
             li->y = place->m_sprite->y;
@@ -342,8 +336,8 @@ void CObject::paintEmitterParticles(Graphics* g, ASpriteInstance*, IntArray* p) 
 
 void CObject::paintKind50(Graphics* g, ASpriteInstance* i, IntArray* p) {
     if (isNull(i)) return;
-    auto* grid = entryOf<ObjectArray>(statics.s_layerMaps, at(p, 16));
-    auto* sprite = entryOf<ASprite>(statics.s_layerGroupValues, at(p, 18));
+    auto* grid = mrc::elementOrNull<ObjectArray>(statics.s_layerMaps, at(p, 16));
+    auto* sprite = mrc::elementOrNull<ASprite>(statics.s_layerGroupValues, at(p, 18));
     if (grid == nullptr || sprite == nullptr) return;
     sprite->setPalette(at(p, 2));
     // A negative offset starts the source inside the layer; a positive one the screen.

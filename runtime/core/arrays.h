@@ -53,3 +53,16 @@ public:
     // The characters up to the first 0 character (all of them when there is none).
     String* toString() override;
 };
+
+namespace mrc {
+
+// Element i of a reference array as T, or null when the array is null, i lies outside it or the
+// element is null; never reported. For readers of optional tables, where a miss is an answer.
+template <class T>
+T* elementOrNull(ObjectArray* a, int32_t i) {
+    if (isNull(a) || i < 0 || i >= a->length) return nullptr;
+    auto* e = static_cast<T*>(a->elements()[i]);
+    return isNull(e) ? nullptr : e;
+}
+
+}  // namespace mrc
