@@ -43,7 +43,7 @@ int32_t firstEmptySlot(ObjectArray* sprites, int32_t from) {
 
 // Whether the used flags cover every module of the sprite; traces `text` when not.
 bool coversModules(BoolArray* used, ASprite* sprite, int32_t text) {
-    if (lengthOf(used) >= sprite->moduleCount) return true;
+    if (!isNull(used) && used->length >= sprite->moduleCount) return true;
     Game::dbgPrintln(constant(text));
     return false;
 }

@@ -114,6 +114,12 @@ TEST_F(SpriteMarksTest, FlagsShorterThanTheModulesMarkNothing) {
     EXPECT_EQ(printed(), "frame marks: used too short\nanimation marks: used too short\n"
                          "animation marks: used too short\n");
     Game::copyFrameData(om()->newBoolArray(300), nullptr, 1, -1);  // no sprite: nothing at all
+    // Missing flags are refused also for a sprite without modules, whose frames may name some.
+    SpriteData bare = manyModules();
+    bare.modules.clear();
+    Game::copyFrameRects(nullptr, newSprite(bare), 5, -1);
+    EXPECT_EQ(printed(), "frame marks: used too short\nanimation marks: used too short\n"
+                         "animation marks: used too short\nframe marks: used too short\n");
 }
 
 // ---- the player's sprite-set plan ----
