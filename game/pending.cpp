@@ -31,7 +31,6 @@ void Game::setPlayerState(int32_t state, int32_t param, CObject* o) {
     if (auto seam = mrc::objectActionSeams().setPlayerState) seam(state, param, o);
 }
 void Game::setObjectAiMode(CObject*, int32_t) { GAME_NOT_BUILT_YET("Game::setObjectAiMode"); }
-void Game::rebuildInterfaceSprite() { GAME_NOT_BUILT_YET("Game::rebuildInterfaceSprite"); }
 void Game::restartAtLevel(int32_t) { GAME_NOT_BUILT_YET("Game::restartAtLevel"); }
 void Game::paintDeathScene(Graphics*) { GAME_NOT_BUILT_YET("Game::paintDeathScene"); }
 void Game::selectSaveSlot(int32_t) { GAME_NOT_BUILT_YET("Game::selectSaveSlot"); }
@@ -461,14 +460,6 @@ void Game::updateAutoScroll(bool force) {
 void Game::displaceKind5Objects(ObjectArray* list, CObject* o) {
     GAME_NOT_BUILT_YET("Game::displaceKind5Objects");
     if (auto seam = mrc::objectActionSeams().displaceKind5Objects) seam(list, o);
-}
-void Game::copyFrameData(BoolArray* used, ASprite* sprite, int32_t frame, int32_t flag) {
-    GAME_NOT_BUILT_YET("Game::copyFrameData");
-    if (auto seam = mrc::objectActionSeams().copyFrameData) seam(used, sprite, frame, flag);
-}
-void Game::copyFrameRects(BoolArray* used, ASprite* sprite, int32_t frame) {
-    GAME_NOT_BUILT_YET("Game::copyFrameRects");
-    if (auto seam = mrc::objectActionSeams().copyFrameRects) seam(used, sprite, frame);
 }
 void Game::bindCurrentRecordToObject(CObject*) { GAME_NOT_BUILT_YET("Game::bindCurrentRecordToObject"); }
 int32_t Game::scaleBySelectedUpgrade(int32_t v) {

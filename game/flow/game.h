@@ -137,6 +137,11 @@ public:
     // Operand n (> 0 only) of the command at offset in script by kind: 60 an id in keys, 64 a
     // message id, any other kind an object id among the objects of that type.
     static void resolveIdInLevelData(ObjectArray* keys, ByteArray* script, int32_t offset, int32_t n, int32_t kind);
+    // Plans the sprite slots of the nine sprite sets of the object (the player): a set without a
+    // slot in slotMap (byte 60 + set) takes nextSlot, and plan[30 + set][row][palette] takes the
+    // set's slot where it is unset. Returns the next free slot. (loadFlags is not read.)
+    static int32_t planObjectSpriteSlots(ByteArray* slotMap, ByteArray* loadFlags, int32_t nextSlot, ObjectArray* plan,
+                                         CObject* o);
     // Built by later work (game/pending.cpp for now).
     static int32_t findMessageEntryById(int32_t id);
     static bool runEventScript(int32_t n, bool clearSkip);
@@ -161,6 +166,8 @@ public:
     static void applyLayerPalettes();
     static void clearShotInstances();
     static int32_t getSpriteSlot(int32_t group, int32_t index);
+    // Fresh slot tables: no resource loaded, the next free slot the first empty one from 37 on.
+    static void allocSpriteSlotTables();
     static void applySpriteToObject(CObject* o);
     // With `all`: the level's sprites (slots 18 and 19, and every loaded resource but the sprites
     // of slots 10 and 11) are reset and dropped. Always: the item sprites are forgotten.
@@ -498,8 +505,8 @@ public:
     static void startSoundSet(int32_t pack, int32_t entry);
     // The 181 angle values of entry 0 of the pack that string 501 names.
     static void loadTable181();
-    // The interface sprite (entry 5 of pack 2) in its recorded slot, with the modules of frames
-    // 4-11 cached.
+    // The interface sprite (entry 5 of pack 2) in its recorded slot, with the modules of
+    // animations 4-11 cached.
     static void rebuildInterfaceSprite();
     // The level selection: a loading script of its own, entered from the menus or the set-up.
     static void openLevelSelect(int32_t mode, bool back);
@@ -910,13 +917,15 @@ public:
     static void applyCameraZoneAt(int32_t x, int32_t y);
     // Marks in used (a boolean[] per sprite part) the frames the objects of a sprite slot can show.
     static void markObjectModules(ObjectArray* used, ObjectArray* objects, int32_t slot);
+    // Marks in used the modules of every frame of the animation (of the frame), through module
+    // mapping remap when it is 0 or more and the sprite has it.
+    static void copyFrameData(BoolArray* used, ASprite* sprite, int32_t anim, int32_t remap);
+    static void copyFrameRects(BoolArray* used, ASprite* sprite, int32_t frame, int32_t remap);
     // Built by later work (game/pending.cpp for now).
     static void runSequence(IntArray* params, int32_t x, int32_t y);
     static void setCameraOnObject(int32_t x, int32_t y, int32_t w, int32_t h, int32_t a, int32_t b, int32_t flag);
     static void updateAutoScroll(bool force);
     static void displaceKind5Objects(ObjectArray* list, CObject* o);
-    static void copyFrameData(BoolArray* used, ASprite* sprite, int32_t frame, int32_t flag);
-    static void copyFrameRects(BoolArray* used, ASprite* sprite, int32_t frame);
     static void bindCurrentRecordToObject(CObject* o);
     static int32_t scaleBySelectedUpgrade(int32_t v);
     // Links the object to the player (null: drops the player's link).

@@ -33,12 +33,8 @@ CObject* listed(ObjectArray* list, int32_t i) {
 // Objects of these types block cells while they stand still.
 bool blocksCells(int32_t type) { return type == 5 || (type >= 10 && type <= 13) || type == 15 || type == 17; }
 
-// Every frame of animation `anim` of the sprite marked as used.
-void markAnimation(BoolArray* used, ASprite* sprite, int32_t anim) {
-    if (anim < 0 || isNull(sprite->animFrameCount) || anim >= sprite->animFrameCount->length) return;
-    const int32_t frames = sprite->getAnimLength(anim);
-    for (int32_t f = 0; f < frames; ++f) Game::copyFrameData(used, sprite, sprite->getAnimFrameId(anim, f), -1);
-}
+// The modules of every frame of animation `anim` of the sprite marked as used.
+void markAnimation(BoolArray* used, ASprite* sprite, int32_t anim) { Game::copyFrameData(used, sprite, anim, -1); }
 
 // The part of the used-module tables an object's frames belong to, chosen by one of its params.
 int32_t usedEntry(CObject* o) {
@@ -187,7 +183,7 @@ void Game::markObjectModules(ObjectArray* used, ObjectArray* objectList, int32_t
                 if (o->param(0) == 26) break;
                 [[fallthrough]];
             case 10: case 11: case 12: case 13: case 15: case 17:
-                if (o->param(4) >= 0) copyFrameRects(u, sprite, o->param(4));
+                if (o->param(4) >= 0) copyFrameRects(u, sprite, o->param(4), -1);
                 else markAnimation(u, sprite, o->param(5));
                 break;
             default: break;

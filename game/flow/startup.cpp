@@ -86,6 +86,7 @@ void Game::initResources() {
     initPopups();
     initHud();
     initPaintEffects();
+    allocSpriteSlotTables();  // each level makes fresh ones as it is placed
     // 7.
     s.kindCounts = om()->newByteArray(15);
     s.kindIndex = om()->newShortArray(15);

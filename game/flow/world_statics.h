@@ -42,6 +42,8 @@ struct GameObjectStatics {
     IntArray* s_levelPoolSlots;       // int[13]: slot -> index in s_levelPool, -1 none
 
     ByteArray* s_spriteSlots;         // per sprite resource its index in s_sprites, negative none
+    int32_t s_nextSpriteSlot;         // the next free slot of s_sprites
+    ByteArray* s_lastSpriteSlot;      // [0]: the slot loaded last
     ObjectArray* s_itemSequenceTable;  // per item, per action kind a short[] record
     ObjectArray* s_actionRecords;      // per kind its action records (short[])
 
@@ -78,7 +80,7 @@ struct GameObjectStatics {
                    &GameObjectStatics::s_actionRecords, &GameObjectStatics::s_speakers, &GameObjectStatics::s_sparkList,
                    &GameObjectStatics::s_randomParticles, &GameObjectStatics::s_slotRecords,
                    &GameObjectStatics::s_slotOwners, &GameObjectStatics::s_routeLength,
-                   &GameObjectStatics::s_selectedObject);
+                   &GameObjectStatics::s_selectedObject, &GameObjectStatics::s_lastSpriteSlot);
 };
 
 // The small tables many parts read: packed kind records, upgrades, flags, range records and map

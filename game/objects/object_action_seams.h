@@ -4,8 +4,6 @@
 
 #include <cstdint>
 
-class ASprite;
-class BoolArray;
 class CObject;
 class IntArray;
 class ObjectArray;
@@ -23,8 +21,6 @@ struct ObjectActionSeams {
     void (*setCameraOnObject)(int32_t x, int32_t y, int32_t w, int32_t h, int32_t a, int32_t b, int32_t flag) = nullptr;
     void (*updateAutoScroll)(bool force) = nullptr;
     void (*displaceKind5Objects)(ObjectArray* list, CObject* o) = nullptr;
-    void (*copyFrameData)(BoolArray* used, ASprite* sprite, int32_t frame, int32_t flag) = nullptr;
-    void (*copyFrameRects)(BoolArray* used, ASprite* sprite, int32_t frame) = nullptr;
     void (*setPlayerState)(int32_t state, int32_t param, CObject* o) = nullptr;
 };
 ObjectActionSeams& objectActionSeams();

@@ -33,6 +33,13 @@ add_test(NAME GameLoading.UnderCollectionStress
 set_tests_properties(GameLoading.UnderCollectionStress PROPERTIES
                      ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
 
+# The sprite slot tables under the same stress: the interface sprite's fresh caches and the marks
+# are allocated while the sprite and the tables are held.
+add_test(NAME GameSpriteSlots.UnderCollectionStress
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=SpriteMarksTest.*:SpriteSetPlanTest.*:InterfaceSpriteTest.*)
+set_tests_properties(GameSpriteSlots.UnderCollectionStress PROPERTIES
+                     ENVIRONMENT "MRC_GC_STRESS=1" LABELS ${name} TIMEOUT 60)
+
 # Motion, animation choices and movement toward targets: sprites and layers stay reachable while
 # the next allocation collects.
 add_test(NAME GameMotion.UnderCollectionStress

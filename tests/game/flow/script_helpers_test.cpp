@@ -157,20 +157,24 @@ TEST_F(ScriptHelpersTest, ObjectAnimResetClearsTheLowHalfAndRestarts) {
 // ---- module marks ----
 
 // Animation a shows frames 2a and 2a + 1.
+// Frame f shows module f; animation a runs frames 2a and 2a + 1.
 formats::SpriteData twoFramesPerAnimation(int32_t count) {
     formats::SpriteData s;
-    s.modules.push_back({formats::ModuleKind::Image, 1, 1, 0, 0, 0, {0}, {}});
-    for (int32_t f = 0; f < 2 * count; ++f) s.frames.push_back({{{0, 0, 0, 0}}, {}, {}});
+    for (int32_t f = 0; f < 2 * count; ++f) {
+        s.modules.push_back({formats::ModuleKind::Image, 1, 1, 0, 0, 0, {0}, {}});
+        s.frames.push_back({{{f, 0, 0, 0}}, {}, {}});
+    }
     for (int32_t a = 0; a < count; ++a) s.animations.push_back({{2 * a, 1, 0, 0, 0}, {2 * a + 1, 1, 0, 0, 0}});
     s.palettes = {{0xFF00FF00u}};
     return s;
 }
 
-ObjectArray* g_used = nullptr;
-int32_t entryOf(BoolArray* used) {
-    for (int32_t i = 0; i < g_used->length; ++i)
-        if (g_used->elements()[i] == used) return i;
-    return -1;
+std::vector<int32_t> marked(ObjectArray* used, int32_t entry) {
+    auto* u = static_cast<BoolArray*>(used->elements()[entry]);
+    std::vector<int32_t> modules;
+    for (int32_t m = 0; m < u->length; ++m)
+        if (u->elements()[m] != 0) modules.push_back(m);
+    return modules;
 }
 
 TEST_F(ScriptHelpersTest, ModulesAreMarkedByTypeForTheLoadingSlotOnly) {
@@ -179,15 +183,8 @@ TEST_F(ScriptHelpersTest, ModulesAreMarkedByTypeForTheLoadingSlotOnly) {
     Game::stateStatics.sprites->elements()[1] = sprite;
     Game::objects.s_spriteSlots = om()->newByteArray(60);
     Game::objects.s_spriteSlots->elements()[35] = 1;
-    g_used = om()->newObjectArray(kClass_BoolArray, 4);
-    for (int32_t i = 0; i < 4; ++i) g_used->elements()[i] = om()->newBoolArray(16);
-    objectActionSeams().copyFrameData = [](BoolArray* used, ASprite*, int32_t frame, int32_t flag) {
-        note("frames", entryOf(used) * 100 + frame);
-        EXPECT_EQ(flag, -1);
-    };
-    objectActionSeams().copyFrameRects = [](BoolArray* used, ASprite*, int32_t frame) {
-        note("rects", entryOf(used) * 100 + frame);
-    };
+    ObjectArray* used = om()->newObjectArray(kClass_BoolArray, 4);
+    for (int32_t i = 0; i < 4; ++i) used->elements()[i] = om()->newBoolArray(16);
     ObjectArray* objects = list({
         object(1, 99, {{1, 5}}),                             // its own slot, nothing to mark
         object(2, 30, {{4, 0}, {6, 1}, {7, 3}}),             // slot of object 0: animations 1 and 3
@@ -197,10 +194,11 @@ TEST_F(ScriptHelpersTest, ModulesAreMarkedByTypeForTheLoadingSlotOnly) {
         object(6, 34, {{1, 6}, {2, 1}}),                     // another slot
         object(7, 62, {{1, 5}, {13, 3}, {9, 0}, {10, 2}, {11, -1}, {12, 9}}),  // -1 and 9 missing
     });
-    Game::markObjectModules(g_used, objects, 35);
-    EXPECT_EQ(g_log, (std::vector<std::string>{"frames 2", "frames 3", "frames 6", "frames 7", "frames 208",
-                                               "frames 209", "rects 107", "frames 300", "frames 301",
-                                               "frames 304", "frames 305"}));
+    Game::markObjectModules(used, objects, 35);
+    EXPECT_EQ(marked(used, 0), (std::vector<int32_t>{2, 3, 6, 7}));
+    EXPECT_EQ(marked(used, 1), (std::vector<int32_t>{7}));
+    EXPECT_EQ(marked(used, 2), (std::vector<int32_t>{8, 9}));
+    EXPECT_EQ(marked(used, 3), (std::vector<int32_t>{0, 1, 4, 5}));
 }
 
 }  // namespace
