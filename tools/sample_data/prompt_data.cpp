@@ -120,7 +120,7 @@ std::vector<std::vector<uint8_t>> packEntries(const std::vector<uint8_t>& pack) 
 }
 
 std::vector<std::string> speakerTexts() {
-    std::vector<std::string> t(15);
+    std::vector<std::string> t(kFirstHintText + kUpgradeHints);
     t[0] = "Veltrano";
     t[1] = "Mira";
     t[2] = "The Ferryman";
@@ -134,7 +134,28 @@ std::vector<std::string> speakerTexts() {
     t[kFirstAnswerText] = "Yes, through the pass";
     t[kFirstAnswerText + 1] = "No, wait for dawn";
     t[kNoticeText] = "The gate is sealed. Find the three lanterns to open it.";
+    const char* const hints[kUpgradeHints] = {
+        "Every relic you carry can be made stronger here.",
+        "Choose a relic with up and down; down again shows its next upgrade.",
+        "Your points: each upgrade costs some of them.",
+        "The bars show how far a relic has grown. Three steps each.",
+        "Hold the confirm key to buy. Let go to stop.",
+    };
+    for (int k = 0; k < kUpgradeHints; ++k) t[std::size_t(kFirstHintText + k)] = hints[k];
     return t;
+}
+
+std::vector<formats::DefinitionRecord> upgradeHints() {
+    // x, y (the box's top is 5 below) and arrow: the first centred over the panel, then pointing
+    // up at the rows, the points in the top right, the expanded row's bars, and at the bottom.
+    constexpr int kGroup = 5;
+    const int16_t places[kUpgradeHints][3] = {{400, 200, -1}, {100, 300, 1}, {100, 70, 3}, {100, 250, 2}, {100, 400, -1}};
+    std::vector<formats::DefinitionRecord> out;
+    for (int k = 0; k < kUpgradeHints; ++k) {
+        const auto& [x, y, arrow] = places[k];
+        out.push_back({2, x, y, {int16_t(kGroup), int16_t(kFirstHintText + k), arrow}});
+    }
+    return out;
 }
 
 std::vector<std::string> loadingTips() {
