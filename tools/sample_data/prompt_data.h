@@ -11,6 +11,7 @@
 
 #include "tools/formats/archive_file.h"
 #include "tools/formats/definitions_file.h"
+#include "tools/formats/sprite_file.h"
 
 namespace sample_data {
 
@@ -29,6 +30,10 @@ std::vector<std::string> loadingTips();
 // the text's group and id and the box's arrow corner, -1 none). The first hint's x is its centre.
 inline constexpr int kFirstHintElement = 46, kUpgradeHints = 5;
 std::vector<formats::DefinitionRecord> upgradeHints();
+
+// The prompts' page marker (HUD instance 2 over sprite slot 16, animations 2 and 38): frame 2 of
+// `s`, a gold arrow pointing down, drawn left of and above the instance's point.
+void addPageMarker(formats::SpriteData& s);
 
 // The entries of an uncompressed pack (a flag byte 0, the offset count, the little-endian
 // offsets, relative and one more than the entries, then the entries' bytes); empty when damaged.
