@@ -128,27 +128,18 @@ void putCommand(int32_t command) {
     g_prompt = command;
 }
 
-// A speech in the bottom panel, opened as the script menu opens one: the fonts, font 0 with
-// palette 1, the speaker, the paging state at its start and the page marker at the panel's edge.
+// A speech in the bottom panel, opened as the script menu opens one: the paging state at its start
+// (as a framed box's opening leaves it), the fonts, font 0 with palette 1, the speaker, no flags
+// and the page marker at the panel's edge.
 void openSpeech(int32_t speaker) {
+    Game::openMenuSimple(0, kSpeakerGroup, kSpeechText, true, false);
     PromptStatics& p = Game::prompts;
     p.s_promptFonts = Game::stateStatics.fonts;
-    p.s_promptFont = 0;
     p.s_promptPalette = 1;
-    p.s_promptTextGroup = kSpeakerGroup;
-    p.s_promptTextId = kSpeechText;
     p.s_promptTextArg = 0;
     p.s_promptSpeaker = speaker;
-    p.s_promptPaged = true;
-    p.s_promptLineStep = 2;
     p.s_promptFlags = 0;
-    p.s_promptPressed = false;
-    p.s_promptPressFrames = 0;
-    p.s_promptLastPage = false;
-    p.s_promptPage = 0;
-    p.s_promptDone = false;
     p.s_promptHeight = kSpeechHeight;
-    Game::layouts.s_promptState = 0;
     auto* marker = static_cast<ASpriteInstance*>(JArray::getRef(Game::stateStatics.hudInstances, 2));
     if (!isNull(marker)) {
         marker->setAnim(2);
