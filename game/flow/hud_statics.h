@@ -25,14 +25,6 @@ struct HudStatics {
     int32_t s_chainTimer = -1, s_chainTimerB = -1, s_chainTimerC = -1;
     int32_t s_chainBannerTimer = -1, s_chainBannerShown = 0, s_chainBannerTime = 0, s_chainBannerText = 0;
 
-    // The confirm prompt.
-    int32_t s_promptFlags = 0, s_promptTimer = -1;
-    bool s_promptPressed = false;
-    int32_t s_promptPressFrames = 0;
-    bool s_promptLastPage = false;
-    int32_t s_promptPage = 0;
-    bool s_promptDone = false;
-    int32_t s_promptValueB = 0;
     // Gauge refills (14 fraction bits).
     int32_t s_refillPending[kGauges] = {}, s_refillRate[kGauges] = {}, s_refillStep = 0;
     // The overlay sequence on HUD instance 22.

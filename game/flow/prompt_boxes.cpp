@@ -89,6 +89,21 @@ void takePageResult(int32_t result) {
     p.s_promptLastPage = (result & Game::kLastPage) != 0;
 }
 
+// One page of the prompt's text with the prompt's own reveal: any other string drawn between two
+// frames (the speaker's name just before, the HUD's numbers) resets the text engine's, which would
+// hold the page at its first line for good.
+void drawPromptPage(Game::Graphics* g, ObjectArray* fonts, int32_t group, int32_t text, int32_t font, int32_t x,
+                    int32_t y, int32_t w, int32_t h, int32_t flags) {
+    PromptStatics& p = Game::prompts;
+    Game::TextStatics& t = Game::textStatics;
+    t.textRevealCursor = p.s_promptRevealCursor;
+    t.textRevealTick = p.s_promptRevealTick;
+    takePageResult(Game::drawStringPaged(g, fonts, sprite(kMeasureIcons), group, text, font, x, y, w, h, p.s_promptPage,
+                                         kTopLeft, p.s_promptLineStep, flags));
+    p.s_promptRevealCursor = t.textRevealCursor;
+    p.s_promptRevealTick = t.textRevealTick;
+}
+
 void openHint(int32_t step, int32_t shift) {
     ShortArray* e = Game::layoutElement(kUpgradeLayout, kFirstHint + step);
     if (e == nullptr) return;
@@ -133,6 +148,8 @@ int32_t Game::layoutMenuItems(int32_t font, int32_t group, int32_t text, int32_t
     p.s_promptPressFrames = 0;
     p.s_promptLineStep = 2;
     p.s_promptPressed = false;
+    p.s_promptRevealCursor = 0;
+    p.s_promptRevealTick = 0;
     p.s_promptPaged = paged;
     if (open) {
         layouts.s_promptState = 1;
@@ -230,9 +247,8 @@ void Game::paintPromptBox(Graphics* g) {
                 flags |= 1;
                 p.s_promptDone = false;
             }
-            takePageResult(drawStringPaged(g, p.s_promptFonts, sprite(kMeasureIcons), p.s_promptTextGroup,
-                                           p.s_promptTextId, p.s_promptFont, x, y, w, p.s_promptHeight,
-                                           p.s_promptPage, kTopLeft, p.s_promptLineStep, flags));
+            drawPromptPage(g, p.s_promptFonts, p.s_promptTextGroup, p.s_promptTextId, p.s_promptFont, x, y, w,
+                           p.s_promptHeight, flags);
         } else {
             drawString(g, p.s_promptFonts, 0, p.s_promptTextGroup, p.s_promptTextId, p.s_promptFont, x, y, w,
                        p.s_promptHeight, 0, kTopLeft);
@@ -280,8 +296,7 @@ void Game::paintPromptText(Graphics* g, int32_t font, int32_t group, int32_t tex
             pageFlags |= kRevealRestart;
             p.s_promptFlags &= ~kRestartOnce;
         }
-        takePageResult(drawStringPaged(g, s.fonts, sprite(kMeasureIcons), group, text, font, x + 10, y, w - 20, h,
-                                       p.s_promptPage, kTopLeft, p.s_promptLineStep, pageFlags));
+        drawPromptPage(g, s.fonts, group, text, font, x + 10, y, w - 20, h, pageFlags);
     } else {
         drawString(g, s.fonts, 0, group, text, font, x, y, w, h, 0, kTopLeft);
         p.s_promptLastPage = countTextPages(s.fonts, sprite(kMeasureIcons), group, text, font, w, h) <= 1;

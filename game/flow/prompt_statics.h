@@ -32,6 +32,7 @@ struct PromptStatics {
     bool s_promptLastPage;       // the page shown is the text's last
     int32_t s_promptPage;
     bool s_promptDone;           // the prompt finished on its last page
+    int32_t s_promptRevealCursor, s_promptRevealTick;  // the text engine's reveal, kept for the prompt's text
     int32_t s_promptValueB;
 
     MRC_REF_FIELDS(&PromptStatics::s_promptFonts);

@@ -37,7 +37,8 @@ bool inside(int32_t px, int32_t py, int32_t x, int32_t y, int32_t w, int32_t h) 
 
 bool Game::waitForConfirm(bool skip) {
     setPlayerAnimState();
-    HudStatics& h = hudStatics;
+    // The paging state the prompt boxes open and paint.
+    PromptStatics& h = prompts;
     int32_t& state = layouts.s_promptState;
     const bool wasDone = state == 2;
     if (state == 0) {

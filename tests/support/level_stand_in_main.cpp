@@ -2,8 +2,10 @@
 // step for the end-to-end runs that need a level before the level code exists. Level set-up
 // (state 5) makes the player, a CObject at the middle of the screen with full gauges, starts the
 // HUD and enters gameplay (state 7). Each gameplay update applies the events due in that frame,
-// then runs the HUD bars (with the player's energy) and the popup goal; the paint draws a plain
-// floor, the player (frame 0 of the level sprite in slot 10) and the HUD over it.
+// then runs the HUD bars (with the player's energy) and the popup goal. State 7 paints with the
+// game's own gameplay paint (touch controls included); only its world painter is stood in for:
+// a plain floor, the objects of the level's lists, the player (frame 0 of the level sprite in
+// slot 10) and the HUD over them.
 //
 // Environment: VELTRANO_LEVEL_EVENTS, events separated by ';', each "FRAME KIND AMOUNT" with FRAME
 // counted from the first gameplay update:
@@ -12,6 +14,15 @@
 //   chain N    N chain hits
 //   popup N    a counter popup of N icons (the sample interface sprite's frames 100 to do and 101
 //              done); while it is shown, each further popup event marks one more done
+//   prompt N   a speech of speaker N (0-2) in the bottom panel, paged; the confirm key shows a page
+//              whole, then turns it; logs "LevelStandIn prompt done" after the last page
+//   box N      text N of the speakers' group (5) in a framed box with an arrow, paged like a speech;
+//              logs "LevelStandIn box done"
+//   ask N      the two-answer question of speaker N: up and down change the answer, the confirm
+//              key takes it; logs "LevelStandIn answer A" (0 the first, 1 the second)
+// The prompts stand in for the event scripts' commands 171, 175 and 178: the script bytes hold the
+// command so that the game's own painter of the command under the script cursor draws its box,
+// over the gameplay paint.
 // Each applied event logs "LevelStandIn FRAME KIND AMOUNT".
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +33,7 @@
 #include "app/wiring.h"
 #include "framework/sprite/sprite_instance.h"
 #include "game/flow/game.h"
+#include "game/flow/pending_seams.h"
 #include "game/objects/cobject.h"
 #include "host/core/log.h"
 #include "platform/app/launcher.h"
@@ -84,6 +96,97 @@ void setupLevel(Game*) {
     mrc_log("LevelStandIn level set up");
 }
 
+// ---- the prompts of the event scripts ----
+
+constexpr int32_t kSpeakerGroup = 5, kSpeakerTextPack = 5;  // the level's texts: speakers and speech
+constexpr int32_t kSpeechText = 10, kQuestionText = 11, kFirstAnswer = 12;  // the sample data's
+constexpr int32_t kSpeakers = 3;  // with portraits 95-97
+constexpr int32_t kSpeech = 171, kBox = 175, kQuestion = 178;
+constexpr int32_t kSpeechHeight = 48;  // the bottom panel's text area, as the script menu opens it
+constexpr int32_t kMarkerY = 462 - kSpeechHeight - (19 + 1);  // above the soft keys' strip (19 px)
+constexpr int32_t kBoxX = 100, kBoxY = 150, kBoxArrow = 0;
+int32_t g_prompt = 0;  // the command of the open prompt, 0 none
+
+// What a level's load gives the prompts: the speakers' texts and their table (portrait, name).
+void loadSpeakers() {
+    if (!isNull(Game::objects.s_speakers)) return;
+    Game::loadTextPack(kSpeakerGroup, Game::readLoaderEntry(0, kSpeakerTextPack));
+    ObjectArray* table = om()->newObjectArray(mrc::kClass_IntArray, kSpeakers);
+    Game::objects.s_speakers = table;
+    for (int32_t k = 0; k < kSpeakers; ++k) {
+        IntArray* row = om()->newIntArray(2);
+        row->elements()[0] = k;
+        row->elements()[1] = k;
+        table->elements()[k] = row;
+    }
+}
+
+// The event script's bytes with the one command under the cursor: 178 carries its answers' text
+// ids at bytes 6 and 8.
+void putCommand(int32_t command) {
+    ByteArray* bytes = om()->newByteArray(10);
+    Game::layouts.s_scriptBytes = bytes;
+    Game::layouts.s_scriptPos = 0;
+    JArray::setByte(bytes, 0, static_cast<int8_t>(command));
+    for (int32_t k = 0; k < 2; ++k) JArray::setByte(bytes, 6 + 2 * k, static_cast<int8_t>(kFirstAnswer + k));
+    g_prompt = command;
+}
+
+// A speech in the bottom panel, opened as the script menu opens one: the paging state at its start
+// (as a framed box's opening leaves it), the fonts, font 0 with palette 1, the speaker, no flags
+// and the page marker at the panel's edge.
+void openSpeech(int32_t speaker) {
+    Game::openMenuSimple(0, kSpeakerGroup, kSpeechText, true, false);
+    PromptStatics& p = Game::prompts;
+    p.s_promptFonts = Game::stateStatics.fonts;
+    p.s_promptPalette = 1;
+    p.s_promptTextArg = 0;
+    p.s_promptSpeaker = speaker;
+    p.s_promptFlags = 0;
+    p.s_promptHeight = kSpeechHeight;
+    auto* marker = static_cast<ASpriteInstance*>(JArray::getRef(Game::stateStatics.hudInstances, 2));
+    if (!isNull(marker)) {
+        marker->setAnim(2);
+        marker->setPosition(Game::kScreenWidth, kMarkerY);
+    }
+    putCommand(kSpeech);
+}
+
+void openPrompt(const Event& e) {
+    loadSpeakers();
+    if (e.kind == "prompt") {
+        openSpeech(e.amount);
+    } else if (e.kind == "box") {
+        // Opened closed, so that it is framed; the script's wait grows it, here it is whole at once.
+        putCommand(kBox);
+        Game::openPromptAt(0, kSpeakerGroup, e.amount, kBoxX, kBoxY, kBoxArrow, true, false);
+        Game::prompts.s_promptBoxHeight = Game::stateStatics.dialogExtent;
+    } else {
+        putCommand(kQuestion);
+        Game::openMenuLayout(Game::stateStatics.fonts, 0, 1, kSpeakerGroup, kQuestionText, 0, e.amount, 0);
+    }
+}
+
+// One frame of the open prompt's wait, as the script's wait step runs it.
+void stepPrompt() {
+    if (g_prompt == 0) return;
+    if (g_prompt == kQuestion) {
+        if (!Game::updateTimedEffectSequence()) return;
+        mrc_log("LevelStandIn answer %d", Game::layouts.s_promptPacked & 0xFF);
+    } else {
+        if (!Game::waitForConfirm(false)) return;
+        mrc_log("LevelStandIn %s done", g_prompt == kSpeech ? "prompt" : "box");
+    }
+    g_prompt = 0;
+}
+
+Game::StatePaint g_gameplayPaint = nullptr;
+
+void paintWithPrompt(Game* game, Game::Graphics* g) {
+    if (g_gameplayPaint != nullptr) g_gameplayPaint(game, g);
+    if (g != nullptr && g_prompt != 0) Game::handleMenuCommand(g);
+}
+
 void apply(const Event& e) {
     CObject* p = Game::objects.s_player;
     mrc_log("LevelStandIn %d %s %d", e.frame, e.kind.c_str(), e.amount);
@@ -106,6 +209,8 @@ void apply(const Event& e) {
         const int32_t fields[][2] = {{6, 0}, {7, e.amount}, {10, 3}, {13, 100}, {14, 101}};
         for (const auto& f : fields) JArray::setInt(r, f[0], f[1]);
         Game::activatePopup();
+    } else if (e.kind == "prompt" || e.kind == "box" || e.kind == "ask") {
+        openPrompt(e);
     }
 }
 
@@ -113,15 +218,30 @@ void updateGameplay(Game*) {
     ++g_frame;
     for (const Event& e : g_events)
         if (e.frame == g_frame) apply(e);
+    stepPrompt();
     Game::updateHudBars();
     Game::updatePopupGoal();
 }
 
-void paintGameplay(Game*, Game::Graphics* g) {
+// The world painter's stand-in under the real gameplay paint: the floor, every object of the
+// level's lists that has a sprite (by its kind's painter), the player's figure, the HUD and popup.
+void paintWorld(Game::Graphics* g) {
     if (g == nullptr) return;
-    g->setClip(0, 0, Game::kScreenWidth, Game::kScreenHeight);
     g->setColor(int32_t(kFloor));
     g->fillRect(0, 0, Game::kScreenWidth, Game::kScreenHeight);
+    GameObjectStatics& o = Game::objects;
+    for (ObjectArray* list : {o.s_type1Objects, o.s_type5Objects, o.s_attachedObjects, o.s_type15Objects,
+                              o.s_type18Objects, o.s_type20Objects, o.s_scriptObjects, o.s_layerObjects,
+                              o.s_type62Objects, o.s_type69Objects, o.s_templates, o.s_projectiles, o.s_tileObjects,
+                              o.s_effectPool, o.s_emitterPool, o.s_directionalPool, o.s_tableObjects, o.s_levelPool}) {
+        if (isNull(list)) continue;
+        for (int32_t i = 0; i < list->length; ++i) {
+            auto* c = static_cast<CObject*>(JArray::getRef(list, i));
+            if (isNull(c) || c == o.s_player || c->m_type < 0 || isNull(c->m_sprite) || isNull(c->m_sprite->sprite))
+                continue;
+            c->drawByKind(g, true);
+        }
+    }
     if (ASprite* figure = Game::spriteSlot(kPlayerSprite)) {
         Game::paintFrameWithGraphics(figure, g, 0, kPlayerX, kPlayerY, 0);
     } else {
@@ -131,7 +251,6 @@ void paintGameplay(Game*, Game::Graphics* g) {
     }
     Game::paintHudPanel(g, Game::getTableEntry1(6, 4), Game::getTableEntry2(6, 4), true);
     Game::paintPopup(g);
-    Game::stateStatics.redraw = 1;
 }
 
 }  // namespace
@@ -141,6 +260,8 @@ int main(int argc, char** argv) {
     g_events = parseEvents(std::getenv("VELTRANO_LEVEL_EVENTS"));
     Game::stateUpdates[kLevelSetup] = &setupLevel;
     Game::stateUpdates[kGameplay] = &updateGameplay;
-    Game::statePaints[kGameplay] = &paintGameplay;
+    mrc::gamePendingSeams().paintWorld = &paintWorld;
+    g_gameplayPaint = Game::statePaints[kGameplay];
+    Game::statePaints[kGameplay] = &paintWithPrompt;
     return mrc::veltranoMain(argc, argv);
 }

@@ -56,6 +56,11 @@ TEST(PromptData, TheArchiveCarriesThePromptArtAndTexts) {
     for (int i : {0, 1, 2, 3, 4, sample_data::kDialogueText, sample_data::kQuestionText, sample_data::kFirstAnswerText,
                   sample_data::kFirstAnswerText + 1, sample_data::kNoticeText})
         EXPECT_FALSE(speech[std::size_t(i)].empty()) << "text " << i;
+    for (const formats::DefinitionRecord& hint : sample_data::upgradeHints()) {
+        ASSERT_EQ(hint.values.size(), 3u) << "group, text, arrow";
+        EXPECT_EQ(hint.values[0], 5);
+        EXPECT_FALSE(speech.at(std::size_t(hint.values[1])).empty()) << "hint text " << hint.values[1];
+    }
     EXPECT_NE(speech[sample_data::kDialogueText].find("%j"), std::string::npos) << "the speech runs over two pages";
 }
 

@@ -124,13 +124,14 @@ formats::SpriteData chainSprite() {
 }
 
 formats::SpriteData targetSignSprite() {
-    // Frame 0 the sign, a gold arrow pointing down at the player's head; the others empty,
-    // as are the animations of the HUD instances over this sprite.
+    // Frame 0 the sign, a gold arrow pointing down at the player's head; frame 2 the prompts' page
+    // marker; the others empty, as are the other animations of the HUD instances over this sprite.
     SpriteData s = blankSprite(69, 23, 1);
     SpriteFrame& sign = s.frames[0];
     sign = {};
     for (int row = 0; row < 8; ++row) addBar(s, sign, -14 + 2 * row, -112 + 2 * row, 28 - 4 * row, 2, kEdge);
     addBar(s, sign, -4, -126, 8, 12, kEdge);
+    addPageMarker(s);
     return s;
 }
 

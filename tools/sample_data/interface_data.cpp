@@ -5,6 +5,7 @@
 
 #include "tools/formats/definitions_file.h"
 #include "tools/sample_data/hud_data.h"
+#include "tools/sample_data/prompt_data.h"
 
 namespace sample_data {
 
@@ -164,7 +165,8 @@ Layout mainMenuLayout() {
 }
 
 // The upgrade panel: rows 8-14 with their tops 1-7, the points panel at 15, labels 17, 18, 22,
-// 23, 28, 29, the expanded panel 19-34 (19 and 25 its two heights), the row labels 36-50.
+// 23, 28, 29, the expanded panel 19-34 (19 and 25 its two heights), the row labels 36-45 (the
+// five rows, collapsed and expanded) and the hints 46-50.
 Layout upgradeLayout() {
     Layout l(51, filler());
     l[0] = panel(7, false, false, true);
@@ -188,7 +190,9 @@ Layout upgradeLayout() {
     // The marks of the chosen column.
     l[20] = sprite(110, 135, 3, 28);
     l[26] = sprite(410, 135, 3, 28);
-    for (int e = 36; e <= 50; ++e) l[std::size_t(e)] = sprite(110, 88 + 40 * ((e - 36) % 5), 3, 28);
+    for (int e = 36; e <= 45; ++e) l[std::size_t(e)] = sprite(110, 88 + 40 * ((e - 36) % 5), 3, 28);
+    const std::vector<DefinitionRecord> hints = upgradeHints();
+    for (std::size_t k = 0; k < hints.size(); ++k) l[std::size_t(kFirstHintElement) + k] = hints[k];
     return l;
 }
 

@@ -20,6 +20,7 @@ constexpr int kPromptSpritePack = 26, kPromptSpriteEntry = 2;  // loaded into sp
 constexpr int kInterfaceEntry = 1, kSoftKeyEntry = 3;
 constexpr int kTipsEntry = 4, kSpeakersEntry = 5;  // text groups 3 and 5
 constexpr int kPortraits = 3;  // frames 95-97: the HUD's popup and marker frames follow
+constexpr int kCursorFrame = 88;  // the two-answer prompt's cursor: animation 0 of the interface sprite
 
 std::string packFile(int p) { return std::string("pack") + (p < 10 ? "0" : "") + std::to_string(p); }
 
@@ -39,8 +40,9 @@ SpriteData promptSprite() {
     SpriteData s;
     s.palettes = {{0x00000000u}};
     s.frames.resize(11);
-    addBar(s, s.frames[0], 0, 0, 800, 3, kGold);
-    addBar(s, s.frames[0], 0, 3, 800, 9, kBand);
+    // The name band runs on into the edge, so the speaker's name may reach below the band's end.
+    addBar(s, s.frames[0], 0, 0, 800, 9, kBand);
+    addBar(s, s.frames[0], 0, 9, 800, 3, kGold);
     addBar(s, s.frames[1], 0, 0, 800, 220, kPanel);
     addBar(s, s.frames[2], 0, 0, 1, 1, kPanel);
     for (int corner = 0; corner < 8; ++corner) {
@@ -64,7 +66,9 @@ SpriteFrame portrait(SpriteData& s, int k) {
     return f;
 }
 
-// The interface sprite with the name band (7), the portrait frame (87) and portraits 95-97.
+// The interface sprite with the name band (7), the portrait frame (87), portraits 95-97 and the
+// answer cursor (88, animation 0: HUD instance 4 starts it), a gold arrow pointing right 16 px
+// wide, the answers' margin.
 SpriteData interfaceWithPortraits() {
     SpriteData s = interfaceSprite();
     s.frames[7] = SpriteFrame{};
@@ -75,6 +79,10 @@ SpriteData interfaceWithPortraits() {
     addBar(s, s.frames[87], 4, -108, 104, 104, kGoldDark);
     for (int k = 0; k < kPortraits && 95 + k < int(s.frames.size()); ++k)
         s.frames[std::size_t(95 + k)] = portrait(s, k);
+    s.frames[kCursorFrame] = SpriteFrame{};
+    for (int column = 0; column < 8; ++column)
+        addBar(s, s.frames[kCursorFrame], 2 * column, 2 + column, 2, 20 - 2 * column, kGold);
+    if (!s.animations.empty()) s.animations[0] = {{kCursorFrame, 1, 0, 0, 0}};
     return s;
 }
 
@@ -88,6 +96,16 @@ SpriteData softKeysWithStrip() {
 }
 
 }  // namespace
+
+void addPageMarker(SpriteData& s) {
+    constexpr int kMarkerFrame = 2, kBlank = 1;
+    if (s.frames.size() <= kMarkerFrame) s.frames.resize(kMarkerFrame + 1);
+    SpriteFrame& f = s.frames[kMarkerFrame];
+    f = SpriteFrame{};
+    for (int row = 0; row < 6; ++row) addBar(s, f, -22 + row, -16 + 2 * row, 12 - 2 * row, 2, kGold);
+    if (s.animations.size() < 39) s.animations.resize(39, {{kBlank, 1, 0, 0, 0}});
+    for (int a : {2, 38}) s.animations[std::size_t(a)] = {{kMarkerFrame, 1, 0, 0, 0}};
+}
 
 // Entry `entry` of the pack stored under pack number p becomes `bytes`; a missing pack or entry
 // is left alone.
@@ -120,7 +138,7 @@ std::vector<std::vector<uint8_t>> packEntries(const std::vector<uint8_t>& pack) 
 }
 
 std::vector<std::string> speakerTexts() {
-    std::vector<std::string> t(15);
+    std::vector<std::string> t(kFirstHintText + kUpgradeHints);
     t[0] = "Veltrano";
     t[1] = "Mira";
     t[2] = "The Ferryman";
@@ -134,7 +152,28 @@ std::vector<std::string> speakerTexts() {
     t[kFirstAnswerText] = "Yes, through the pass";
     t[kFirstAnswerText + 1] = "No, wait for dawn";
     t[kNoticeText] = "The gate is sealed. Find the three lanterns to open it.";
+    const char* const hints[kUpgradeHints] = {
+        "Every relic you carry can be made stronger here.",
+        "Choose a relic with up and down; down again shows its next upgrade.",
+        "Your points: each upgrade costs some of them.",
+        "The bars show how far a relic has grown. Three steps each.",
+        "Hold the confirm key to buy. Let go to stop.",
+    };
+    for (int k = 0; k < kUpgradeHints; ++k) t[std::size_t(kFirstHintText + k)] = hints[k];
     return t;
+}
+
+std::vector<formats::DefinitionRecord> upgradeHints() {
+    // x, y (the box's top is 5 below) and arrow: the first centred over the panel, then pointing
+    // up at the rows, the points in the top right, the expanded row's bars, and at the bottom.
+    constexpr int kGroup = 5;
+    const int16_t places[kUpgradeHints][3] = {{400, 200, -1}, {100, 300, 1}, {100, 70, 3}, {100, 250, 2}, {100, 400, -1}};
+    std::vector<formats::DefinitionRecord> out;
+    for (int k = 0; k < kUpgradeHints; ++k) {
+        const auto& [x, y, arrow] = places[k];
+        out.push_back({2, x, y, {int16_t(kGroup), int16_t(kFirstHintText + k), arrow}});
+    }
+    return out;
 }
 
 std::vector<std::string> loadingTips() {

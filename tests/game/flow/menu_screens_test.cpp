@@ -15,6 +15,8 @@
 #include "runtime/core/arrays.h"
 #include "tests/game/archive_game_fixture.h"
 #include "tests/game/flow/menu_keys.h"
+#include "platform/graphics/pixels.h"
+#include "tools/sample_data/prompt_data.h"
 #include "tools/sample_data/sample_data.h"
 
 namespace {
@@ -113,6 +115,56 @@ TEST_F(MenuScreensTest, TheUpgradeMenuWalksRowsAndColumnsOverTheOwnedRows) {
     Game::layouts.s_menuPhase = 1;
     press(0);
     EXPECT_EQ(Game::getTimerElapsed(Game::layouts.s_upgradeHoldTimer), 0) << "released: the timer restarts";
+}
+
+TEST_F(MenuScreensTest, TheUpgradeHintsRunElementsFortySixToFiftyInFramedBoxesThenColumnZero) {
+    run({{0, 5, 5}});  // the speakers' group, with the hints' texts, as a level loads it
+    state(7, 0);
+    open(10);
+    const std::vector<formats::DefinitionRecord> hints = sample_data::upgradeHints();
+    ASSERT_EQ(hints.size(), 5u);
+    const PromptStatics& p = Game::prompts;
+    const LayoutStatics& l = Game::layouts;
+    auto* image = javax_microedition_lcdui_Image::createBlankImage(800, 480);
+    Game::Graphics* g = image->getGraphics();
+    Game::openOptionList();
+    for (int k = 0; k < 5; ++k) {
+        if (k > 0) Game::nextHint();
+        const formats::DefinitionRecord& e = hints[std::size_t(k)];
+        ASSERT_EQ(l.s_upgradeMode, 2) << "hint " << k;
+        EXPECT_EQ(l.s_panelStep, k);
+        EXPECT_EQ(p.s_promptTextGroup, e.values[0]) << "hint " << k;
+        EXPECT_EQ(p.s_promptTextId, e.values[1]) << "hint " << k;
+        EXPECT_EQ(st.dialogArrow, e.values[2]) << "hint " << k;
+        EXPECT_EQ(p.s_promptX, e.x - (k == 0 ? 300 : 0)) << "the first hint is centred on its x";
+        EXPECT_EQ(p.s_promptY, e.y + 5);
+        // The text is the sample data's own: measured, it makes a box that stays on the screen
+        // with its arrow.
+        EXPECT_GT(st.dialogExtent, 20) << "hint " << k;
+        EXPECT_GE(p.s_promptX, 0);
+        EXPECT_LE(p.s_promptX + 600, 800);
+        EXPECT_GE(p.s_promptY - 20, 0);
+        EXPECT_LE(p.s_promptY + st.dialogExtent + 5 + 20, 480) << "hint " << k;
+        // Opened (as the box's growing ends) and its page shown whole: the gold frame and the text
+        // inside it.
+        ASSERT_EQ(l.s_promptState, 0);
+        Game::prompts.s_promptBoxHeight = st.dialogExtent;
+        Game::prompts.s_promptPressed = true;
+        Game::layouts.s_promptState = 1;
+        g->setColor(0xFFFFFF);
+        g->fillRect(0, 0, 800, 480);
+        Game::drawMenuFrame(g);
+        const uint16_t* pixels = image->pixels16();
+        EXPECT_EQ(pixels[(p.s_promptY + st.dialogExtent / 2) * 800 + p.s_promptX], gfx::argbToRgb565(0xFFF7DC46u))
+            << "hint " << k;
+        int ink = 0;
+        for (int32_t y = p.s_promptY; y < p.s_promptY + st.dialogExtent; ++y)
+            for (int32_t x = p.s_promptX; x < p.s_promptX + 600; ++x) ink += pixels[y * 800 + x] == gfx::argbToRgb565(0xFFF0F0F0u);
+        EXPECT_GT(ink, 300) << "hint " << k;
+    }
+    Game::nextHint();
+    EXPECT_EQ(l.s_upgradeMode, 0) << "the panel returns to column 0";
+    EXPECT_EQ(p.s_promptTextId, hints.back().values[1]) << "no sixth hint";
 }
 
 TEST_F(MenuScreensTest, TheInGameMenusActionsByTheirEffects) {

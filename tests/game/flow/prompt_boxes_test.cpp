@@ -288,17 +288,26 @@ formats::SpriteData rectangles(int frames, const std::map<int, std::array<int, 5
     return s;
 }
 
-TEST_F(PromptBoxesTest, TheBottomPanelSitsOnTheSoftKeyStripWithThePortraitAbove) {
-    constexpr int kTop = 0xFF0000, kArea = 0x00FF00, kFace = 0x0000FF;
-    st.sprites->elements()[4] = newSprite(rectangles(2, {{0, {0, 0, 200, 12, kTop}}, {1, {0, 0, 200, 100, kArea}}}));
-    st.sprites->elements()[17] = newSprite(rectangles(5, {{4, {0, -19, 100, 19, 0x808080}}}));
-    st.sprites->elements()[3] = newSprite(rectangles(97, {{87, {0, -2, 30, 2, 0x404040}}, {96, {0, -20, 20, 20, kFace}}}));
-    // Speaker 0: portrait 95 + 1, name text 0 of group 5.
-    Game::objects.s_speakers = om()->newObjectArray(kClass_IntArray, 1);
-    IntArray* speaker = om()->newIntArray(2);
-    speaker->elements()[0] = 1;
-    Game::objects.s_speakers->elements()[0] = speaker;
-    Game::loadTextPack(5, bytes(formats::textPack({"MIRA"})));
+constexpr int kTop = 0xFF0000, kArea = 0x00FF00, kFace = 0x0000FF;
+
+// The panel's parts (sprites 4, 17 and 3) and speaker 0: portrait 95 + 1, name text 0 of group 5.
+class BottomPanelTest : public PromptBoxesTest {
+protected:
+    void SetUp() override {
+        PromptBoxesTest::SetUp();
+        st.sprites->elements()[4] = newSprite(rectangles(2, {{0, {0, 0, 200, 12, kTop}}, {1, {0, 0, 200, 100, kArea}}}));
+        st.sprites->elements()[17] = newSprite(rectangles(5, {{4, {0, -19, 100, 19, 0x808080}}}));
+        st.sprites->elements()[3] =
+            newSprite(rectangles(97, {{87, {0, -2, 30, 2, 0x404040}}, {96, {0, -20, 20, 20, kFace}}}));
+        Game::objects.s_speakers = om()->newObjectArray(kClass_IntArray, 1);
+        IntArray* speaker = om()->newIntArray(2);
+        speaker->elements()[0] = 1;
+        Game::objects.s_speakers->elements()[0] = speaker;
+        Game::loadTextPack(5, bytes(formats::textPack({"MIRA"})));
+    }
+};
+
+TEST_F(BottomPanelTest, TheBottomPanelSitsOnTheSoftKeyStripWithThePortraitAbove) {
     Game::loadTextPack(kGroup, bytes(formats::textPack({"SHORT"})));
     Game::openMenuSimple(0, kGroup, 0, true, true);
     p.s_promptFonts = st.fonts;
@@ -315,6 +324,24 @@ TEST_F(PromptBoxesTest, TheBottomPanelSitsOnTheSoftKeyStripWithThePortraitAbove)
     EXPECT_EQ(at(5, 315), face) << "the portrait above the panel's top";
     EXPECT_NE(at(5, 309), face);
     EXPECT_TRUE(p.s_promptLastPage) << "one page: its last";
+}
+
+TEST_F(BottomPanelTest, OtherTextsBetweenFramesLeaveTheSpeechRevealingLineByLine) {
+    Game::loadTextPack(kGroup, bytes(formats::textPack({lines(3), "7"})));
+    Game::openMenuSimple(0, kGroup, 0, true, true);
+    p.s_promptFonts = st.fonts;
+    p.s_promptSpeaker = 0;
+    p.s_promptHeight = 100;
+    // A line every two ticks (the line step): the page is whole within ten frames, although each
+    // frame draws other strings too, a number before the panel and the name in it.
+    int frame = 0;
+    for (; frame < 10 && !p.s_promptPressed; ++frame) {
+        ++st.stateTicks;
+        Game::drawString(screen->getGraphics(), st.fonts, 0, kGroup, 1, 0, 0, 0, 100, 40, 0, 20);
+        Game::paintPromptBox(screen->getGraphics());
+    }
+    EXPECT_TRUE(p.s_promptPressed) << "the page was shown whole";
+    EXPECT_GE(frame, 4) << "line by line";
 }
 
 }  // namespace bottom_panel

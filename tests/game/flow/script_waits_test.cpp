@@ -20,33 +20,45 @@ protected:
 
 TEST_F(ScriptWaitsTest, ASecondConfirmCountsOnlyFiveFramesAfterThePress) {
     Game::layouts.s_promptState = 1;
-    Game::hudStatics.s_promptTimer = Game::timerAlloc();
+    Game::prompts.s_promptTimer = Game::timerAlloc();
     EXPECT_FALSE(confirm(0x800));
-    EXPECT_TRUE(Game::hudStatics.s_promptPressed);
+    EXPECT_TRUE(Game::prompts.s_promptPressed);
     confirm(0);
     confirm(0);
     EXPECT_FALSE(confirm(0x20)) << "3 frames after the press";
-    EXPECT_EQ(Game::hudStatics.s_promptPage, 0);
+    EXPECT_EQ(Game::prompts.s_promptPage, 0);
     confirm(0);
-    EXPECT_EQ(Game::hudStatics.s_promptPressFrames, 5);
+    EXPECT_EQ(Game::prompts.s_promptPressFrames, 5);
     EXPECT_FALSE(confirm(0x820));
-    EXPECT_EQ(Game::hudStatics.s_promptPage, 1) << "the page turns";
-    EXPECT_FALSE(Game::hudStatics.s_promptPressed);
+    EXPECT_EQ(Game::prompts.s_promptPage, 1) << "the page turns";
+    EXPECT_FALSE(Game::prompts.s_promptPressed);
     // On the last page the prompt finishes and answers on the following call.
-    Game::hudStatics.s_promptLastPage = true;
+    Game::prompts.s_promptLastPage = true;
     confirm(0x800);
     for (int i = 0; i < 4; ++i) confirm(0);
     EXPECT_FALSE(confirm(0x800));
     EXPECT_EQ(Game::layouts.s_promptState, 2);
-    EXPECT_TRUE(Game::hudStatics.s_promptDone);
-    EXPECT_EQ(Game::hudStatics.s_promptPage, 0);
+    EXPECT_TRUE(Game::prompts.s_promptDone);
+    EXPECT_EQ(Game::prompts.s_promptPage, 0);
     EXPECT_TRUE(confirm(0));
+}
+
+TEST_F(ScriptWaitsTest, TheConfirmKeyPagesThePromptThatTheBoxesOpenAndPaint) {
+    Game::layoutMenuItems(0, 0, 0, 0, 0, -1, true, true, 110, 0);  // paged and open: waiting for the key
+    ASSERT_EQ(Game::layouts.s_promptState, 1);
+    ASSERT_FALSE(Game::prompts.s_promptPressed);
+    confirm(0x800);
+    EXPECT_TRUE(Game::prompts.s_promptPressed) << "the painter shows the page whole with its marker";
+    for (int i = 0; i < 4; ++i) confirm(0);
+    confirm(0x800);
+    EXPECT_EQ(Game::prompts.s_promptPage, 1) << "the painter's page counter turns";
+    EXPECT_FALSE(Game::prompts.s_promptPressed);
 }
 
 TEST_F(ScriptWaitsTest, ASkippedOrFinishedPromptClearsTheKeysAndItsValues) {
     Game::layouts.s_promptState = 1;
     Game::layouts.s_promptValueA = 3;
-    Game::hudStatics.s_promptValueB = 4;
+    Game::prompts.s_promptValueB = 4;
     in.keysHeld = 0x820;
     in.keysRepeat = 1;
     in.keysDoublePressed = 2;
@@ -58,18 +70,18 @@ TEST_F(ScriptWaitsTest, ASkippedOrFinishedPromptClearsTheKeysAndItsValues) {
               0);
     EXPECT_EQ(in.keyLockFrames.load(), 1);
     EXPECT_EQ(Game::layouts.s_promptValueA, 0);
-    EXPECT_EQ(Game::hudStatics.s_promptValueB, 0);
+    EXPECT_EQ(Game::prompts.s_promptValueB, 0);
     // The 300 ms delay of flag 0x10 before the prompt takes keys.
     Game::layouts.s_promptState = 0;
-    Game::hudStatics.s_promptFlags = 0x10;
-    Game::hudStatics.s_promptTimer = Game::timerAlloc();
+    Game::prompts.s_promptFlags = 0x10;
+    Game::prompts.s_promptTimer = Game::timerAlloc();
     step(299);
     confirm(0);
     EXPECT_EQ(Game::layouts.s_promptState, 0);
     step(1);
     confirm(0);
     EXPECT_EQ(Game::layouts.s_promptState, 1);
-    EXPECT_EQ(Game::hudStatics.s_promptTimer, -1);
+    EXPECT_EQ(Game::prompts.s_promptTimer, -1);
 }
 
 TEST_F(ScriptWaitsTest, ARefillAddsByTheFrameAndEndsWhenSpentOrFull) {
