@@ -1,12 +1,19 @@
 // make_sample_data OUT: writes the sample data archive (data.bar) to OUT.
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "tools/sample_data/sample_data.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_sample_data OUT (the data.bar to write)\n");
+    const char* usage = "usage: make_sample_data OUT (the data.bar to write)\n";
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    // An option is never a file name: writing an archive called "--verbose" helps nobody.
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fputs(usage, stderr);
         return 2;
     }
     const std::filesystem::path out = argv[1];
