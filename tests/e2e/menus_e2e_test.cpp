@@ -43,6 +43,27 @@ TEST_F(VeltranoMenus, TheTitleWaitsForAKey) {
     EXPECT_GT(ink(s, 300, 410, 500, 440), 30) << "the prompt";
 }
 
+TEST_F(VeltranoMenus, TheMainMenuLightsTheSelectedButton) {
+    // Down from "New game" selects "Continue": its frame bright gold and its label white, the
+    // others' frames dim and their labels gold.
+    RunResult r = game("50 key tap RETURN\n60 key tap DOWN\n75 close\n", {"--screenshot", shot("main.png").string()});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    Screenshot s(shot("main.png"));
+    auto white = [&](int top) {
+        int n = 0;
+        for (int y = top + 10; y < top + 45; ++y)
+            for (int x = 300; x < 500; ++x) n += (s.at(x, y) & 0xE0E0E0) == 0xE0E0E0;
+        return n;
+    };
+    auto brightFrame = [&](int y) { return ((s.at(251, y) >> 16) & 0xFF) > 0xC0; };
+    EXPECT_TRUE(brightFrame(220)) << "the selected button's frame";
+    EXPECT_FALSE(brightFrame(150));
+    EXPECT_FALSE(brightFrame(290));
+    EXPECT_GT(white(193), 30) << "the selected label";
+    EXPECT_EQ(white(123), 0);
+    EXPECT_EQ(white(263), 0);
+}
+
 TEST_F(VeltranoMenus, OptionsShowTheHighlightedMusicItem) {
     std::string script(kToOptions);
     script.append("110 close\n");
