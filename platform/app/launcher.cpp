@@ -44,7 +44,7 @@ constexpr OptionSpec kOptions[] = {
     {"--frames", "N", "exit after N frames"},
     {"--screenshot", "FILE", "write the last frame as PNG on exit"},
     {"--input", "FILE", "scripted input events (format in host/window/script.h)"},
-    {"--fixed-step", "MS", "the clock starts at 0 and moves MS milliseconds per presented frame, with no pacing sleep: a run repeats exactly"},
+    {"--fixed-step", "MS", "the clock starts at 0 and moves MS milliseconds per presented frame, with no pacing sleep: a run repeats exactly (the sound is mixed for each frame's time, not played)"},
     {"--record-audio", "FILE", "with --fixed-step: the sound is mixed for each presented frame's time instead of played, and written to FILE (WAV, 16-bit stereo, 44100 Hz)"},
     {"--frame-hashes", "FILE", "write \"N HASH\" for every presented frame N (HASH: 64 bits in hex)"},
     {"--trace-states", nullptr, "log a line at each change of the game's state"},
