@@ -74,6 +74,8 @@ void Game::runFrame() {
 
 void Game::updateState() {
     if (flowStatics.pendingResume.load() != 0) onResume();
+    // Every state's frame, gameplay and screens alike, keeps the display lit.
+    refreshBacklight();
     const int32_t state = overlayStatics.gameState;
     if (state >= 0 && state < kStateSlots && stateUpdates[state] != nullptr) stateUpdates[state](this);
     stateStatics.stateTicks += ASpriteInstance::statics.logicStepsThisFrame;

@@ -1062,9 +1062,12 @@ public:
         // The sub-menu pages: the list cursor and its last page, the scrolling text's position
         // and end (14 fraction bits).
         int32_t listCursor, lastPage, scrollY, scrollEnd;
-        // The backlight refresh: its switch and the tick count of the last refresh.
+        // The backlight refresh: its switch (on while the game runs) and the tick count of the last
+        // refresh.
         uint8_t backlightKeepAlive;
         int64_t lastBacklightTicks;
+        // The list page's page button: lit while set; each paint stores whether its label was drawn.
+        uint8_t listHighlight;
     };
     static MenuStatics menuStatics;
     static void initMenuStates();

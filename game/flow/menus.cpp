@@ -25,10 +25,11 @@ int32_t rowAt(IntArray* row, int32_t i) { return JArray::getInt(row, i); }
 int32_t rowLength(IntArray* row) { return isNull(row) ? 0 : row->length; }
 }  // namespace
 
-Game::MenuStatics Game::menuStatics = {0, 0, 1, -1, 1, 1, 0, 0, 0, 0, 0, 0};
+Game::MenuStatics Game::menuStatics = {0, 0, 1, -1, 1, 1, 0, 0, 0, 0, 1, 0, 0};
 
 void Game::initMenuStates() {
-    menuStatics = {0, 0, 1, -1, 1, 1, 0, 0, 0, 0, 0, 0};
+    // The backlight is kept lit while the game runs.
+    menuStatics = {0, 0, 1, -1, 1, 1, 0, 0, 0, 0, 1, 0, 0};
     layouts.s_menuCursor = kFirstItem;
     stateUpdates[kStateMenu] = [](Game*) {
         if (layouts.s_menu == kDeathMenu) updateDeath(objects.s_player);

@@ -16,6 +16,8 @@ constexpr int32_t kScrollWidth = 780, kScrollX = 10, kScrollHeightLimit = 0x1E00
 constexpr int32_t kScrollText = 2, kScrollTextElement = 2;
 constexpr int32_t kMayDash = 0x100, kMayClimb = 0x80, kMayGlide = 0x200;
 constexpr int32_t kTopLeft = 20;
+// The fonts' palette of lit labels (the element's own otherwise).
+constexpr int32_t kLitPalette = 1;
 }  // namespace
 
 void Game::paintLayout11AndReset() {
@@ -77,7 +79,8 @@ void Game::paintSubmenu(Graphics* g) {
             paintLayout(g, kListLayout, 0, 0, true, cursor, -1);
             paintLayout(g, kListLayout, 0, 0, true, -1, -1);
             drawButtonDefault(g, kListLayout, 4, kPageTexts, 0);
-            drawButtonDefault(g, kListLayout, 6, kPageTexts, 21 + cursor);
+            menuStatics.listHighlight = drawButton(g, kListLayout, 6, -1, 0, 0, kPageTexts, 21 + cursor, 0, 0,
+                                                   menuStatics.listHighlight ? kLitPalette : -1, -1);
             drawButtonDefault(g, kListLayout, 5, kPageTexts, cursor + 2);
             setTextArg(0, cursor + 1);
             setTextArg(1, last + 1);

@@ -19,6 +19,7 @@ struct AudioSystem {
     AudioBackend backend = AudioBackend::Headless;
     std::unique_ptr<SdlAudioOutput> sdl;
     std::unique_ptr<HeadlessAudioSink> headless;
+    bool recordingComplete = false;
 };
 
 AudioSystem& audioSystem() {
@@ -31,6 +32,7 @@ void shutdownLocked(AudioSystem& a) {
     // Streams are closed while the output still runs, so that nothing waits on a dead mixer.
     waveOutDriverStop();
     a.sdl.reset();
+    if (a.headless) a.recordingComplete = a.headless->finishRecording();
     a.headless.reset();
     a.running = false;
 }
@@ -49,6 +51,7 @@ AudioBackend audioInit(AudioBackend backend, const AudioConfig& config) {
     if (refusedOnCallbackThread("audioInit")) return a.backend;
     std::lock_guard lock(a.mutex);
     shutdownLocked(a);
+    a.recordingComplete = false;
     {
         std::lock_guard mixLock(mixer().mutex());
         if (!mixer().setRate(config.sampleRate))
@@ -103,6 +106,28 @@ uint32_t audioPump(uint32_t frames) {
         return 0;
     }
     return a.headless->pump(frames);
+}
+
+uint64_t audioPumpToClock() {
+    AudioSystem& a = audioSystem();
+    std::lock_guard lock(a.mutex);
+    if (!a.headless || a.headless->realtime()) return 0;
+    return a.headless->pumpToClock();
+}
+
+bool audioRecordToFile(const std::string& path) {
+    AudioSystem& a = audioSystem();
+    std::lock_guard lock(a.mutex);
+    if (!a.headless) {
+        mrc_log("audio: no headless sink to record %s", path.c_str());
+        return false;
+    }
+    return a.headless->recordToFile(path);
+}
+
+bool audioRecordingComplete() {
+    std::lock_guard lock(audioSystem().mutex);
+    return audioSystem().recordingComplete;
 }
 
 std::vector<int16_t> audioTakeRecording() {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace host {
@@ -35,6 +36,20 @@ uint32_t audioSampleRate();
 // Pumped headless sink: mixes `frames` frames now, on the calling thread, and records them.
 // Returns the frames mixed (0, with a log line, for another back end or a real-time sink).
 uint32_t audioPump(uint32_t frames);
+
+// Pumped headless sink in fixed-step runs, after each presented frame: mixes the frames due by the
+// tick count since audioInit, so that the sound follows the frames exactly (frame n's time is
+// mixed once frame n is shown). Returns the frames mixed; 0, quietly, for any other output.
+uint64_t audioPumpToClock();
+
+// Headless sink: from now on every frame mixed also goes, without a limit, to a WAV file (16-bit
+// stereo at the sample rate) made at `path`, which audioShutdown finishes. False, with a log line,
+// when the file cannot be made or no headless sink runs.
+bool audioRecordToFile(const std::string& path);
+
+// Whether the WAV file of the last headless sink (audioRecordToFile) was written in full;
+// known once audioShutdown closed it. False when there was none.
+bool audioRecordingComplete();
 
 // The recorded interleaved stereo samples (left, right, ...) since the last call; clears them.
 std::vector<int16_t> audioTakeRecording();

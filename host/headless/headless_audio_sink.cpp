@@ -5,11 +5,12 @@
 #include <utility>
 
 #include "host/audio/mixer.h"
+#include "host/core/clock.h"
 
 namespace host {
 
 HeadlessAudioSink::HeadlessAudioSink(Mixer& mixer, bool realtime, uint32_t recordLimitFrames)
-    : m_mixer(mixer), m_realtime(realtime), m_recordLimitFrames(recordLimitFrames) {
+    : m_mixer(mixer), m_realtime(realtime), m_recordLimitFrames(recordLimitFrames), m_startTicks(tickCount64()) {
     if (m_realtime) m_thread = std::thread([this] { run(); });
 }
 
@@ -30,8 +31,34 @@ uint32_t HeadlessAudioSink::pump(uint32_t frames) {
     return frames;
 }
 
+uint64_t HeadlessAudioSink::pumpToClock() {
+    const int64_t elapsed = tickCount64() - m_startTicks;
+    if (elapsed <= 0) return 0;
+    const uint64_t due = uint64_t(elapsed) * m_mixer.rate() / 1000;
+    if (due <= m_clockFrames) return 0;
+    const uint64_t n = due - m_clockFrames;
+    for (uint64_t left = n; left > 0;) {
+        const uint32_t chunk = uint32_t(std::min<uint64_t>(left, 1u << 20));
+        pump(chunk);
+        left -= chunk;
+    }
+    m_clockFrames = due;
+    return n;
+}
+
+bool HeadlessAudioSink::recordToFile(const std::string& path) {
+    std::lock_guard lock(m_recordMutex);
+    return m_file.open(path, m_mixer.rate());
+}
+
+bool HeadlessAudioSink::finishRecording() {
+    std::lock_guard lock(m_recordMutex);
+    return m_file.close();
+}
+
 void HeadlessAudioSink::record(const int16_t* samples, uint32_t frames) {
     std::lock_guard lock(m_recordMutex);
+    m_file.write(samples, frames);
     std::size_t room = std::size_t(m_recordLimitFrames) * 2 - std::min<std::size_t>(
                            m_recording.size(), std::size_t(m_recordLimitFrames) * 2);
     std::size_t n = std::min<std::size_t>(room, std::size_t(frames) * 2);

@@ -163,6 +163,12 @@ void Window::framePresented(const uint16_t* pixels, int pitchBytes) {
     const uint64_t number = m_presents.fetch_add(1, std::memory_order_acq_rel) + 1;
     std::lock_guard lock(m_hashMutex);
     if (m_hashSink) m_hashSink(number, frameHash(pixels, kScreenWidth, kScreenHeight, pitchBytes));
+    if (m_presentListener) m_presentListener();
+}
+
+void Window::setPresentListener(PresentListener listener) {
+    std::lock_guard lock(m_hashMutex);
+    m_presentListener = std::move(listener);
 }
 
 std::size_t Window::pendingMessages() const {

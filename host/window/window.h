@@ -111,6 +111,10 @@ public:
     // on, on the presenting thread; an empty sink stops it. Frames are hashed only while one is set.
     using FrameHashSink = std::function<void(uint64_t frame, uint64_t hash)>;
     void setFrameHashSink(FrameHashSink sink);
+    // Runs after every presented frame, on the presenting thread, once the frame step has moved the
+    // clocks (fixed-step runs mix their sound for the frame's time there); an empty one stops it.
+    using PresentListener = std::function<void()>;
+    void setPresentListener(PresentListener listener);
 
     // Lost surfaces, as a window resize or a test makes them: a direct presenter's surface is lost
     // until restored after its generation moved on.
@@ -147,7 +151,7 @@ protected:
     void setFocusState(bool focused);
     void setMinimizedState(bool minimized) { m_minimized = minimized; }
     // After a back end has shown a frame (presenter lock held): the frame step's clocks, the count,
-    // the hash sink.
+    // the hash sink, the present listener.
     void framePresented(const uint16_t* pixels, int pitchBytes);
 
     virtual void pumpNative() {}
@@ -175,6 +179,7 @@ private:
     bool m_closing = false;
     std::mutex m_hashMutex;
     FrameHashSink m_hashSink;
+    PresentListener m_presentListener;  // guarded by m_hashMutex too
     bool m_focused = false;
     bool m_minimized = false;
     bool m_fullScreen = false;

@@ -44,7 +44,8 @@ constexpr OptionSpec kOptions[] = {
     {"--frames", "N", "exit after N frames"},
     {"--screenshot", "FILE", "write the last frame as PNG on exit"},
     {"--input", "FILE", "scripted input events (format in host/window/script.h)"},
-    {"--fixed-step", "MS", "the clock starts at 0 and moves MS milliseconds per presented frame, with no pacing sleep: a run repeats exactly"},
+    {"--fixed-step", "MS", "the clock starts at 0 and moves MS milliseconds per presented frame, with no pacing sleep: a run repeats exactly (the sound is mixed for each frame's time, not played)"},
+    {"--record-audio", "FILE", "with --fixed-step: the sound is mixed for each presented frame's time instead of played, and written to FILE (WAV, 16-bit stereo, 44100 Hz)"},
     {"--frame-hashes", "FILE", "write \"N HASH\" for every presented frame N (HASH: 64 bits in hex)"},
     {"--trace-states", nullptr, "log a line at each change of the game's state"},
     {"--log", "FILE", "append the log to FILE instead of standard error"},
@@ -157,9 +158,9 @@ std::string usageText() {
             "the pen. Closing the window, Ctrl+C or SIGTERM end the run.\n"
             "\n"
             "Exit codes: 0 done; 1 the run failed (window, display or runtime could not start, or the\n"
-            "screenshot could not be written); 2 bad command line, or a file it names cannot be used;\n"
-            "3 no data.bar in the data folder, or its index cannot be read; 4 another window run is\n"
-            "running.\n";
+            "screenshot or sound recording could not be written); 2 bad command line, or a file it\n"
+            "names cannot be used; 3 no data.bar in the data folder, or its index cannot be read;\n"
+            "4 another window run is running.\n";
     return text;
 }
 
@@ -240,8 +241,15 @@ std::optional<LaunchOptions> parseCommandLine(const std::vector<std::string>& ar
             o.fixedStepMs = static_cast<uint32_t>(*n);
         } else if (name == "--frame-hashes") {
             o.frameHashesFile = v;
+        } else if (name == "--record-audio") {
+            o.shell.audioRecordPath = v;
         }
     }
+    if (!o.shell.audioRecordPath.empty() && o.fixedStepMs == 0) {
+        error = "--record-audio needs --fixed-step (the sound is recorded as the frames pace it)";
+        return std::nullopt;
+    }
+    o.shell.audioPacedByFrames = o.fixedStepMs != 0;
     if (headless) {
         o.shell.backend = host::Backend::Headless;
     } else {
@@ -302,6 +310,10 @@ int veltranoMain(int argc, char** argv) {
     if (!options->shell.screenshotPath.empty()) {
         if (std::string why = checkWritableFile(options->shell.screenshotPath); !why.empty())
             return fail(kExitUsage, "cannot write the screenshot " + options->shell.screenshotPath + ": " + why);
+    }
+    if (!options->shell.audioRecordPath.empty()) {
+        if (std::string why = checkWritableFile(options->shell.audioRecordPath); !why.empty())
+            return fail(kExitUsage, "cannot write the sound recording " + options->shell.audioRecordPath + ": " + why);
     }
     if (!options->inputFile.empty()) {
         std::error_code ec;

@@ -179,12 +179,23 @@ std::unique_ptr<host::Window> openMainWindow(const ShellOptions& options) {
     return window;
 }
 
-void startAudio(host::Backend backend) {
+// The sound recording of the run, as the user named it; "" for none.
+std::string g_audioRecordPath;
+
+void startAudio(host::Window& window, const ShellOptions& options) {
     host::AudioConfig config;
-    // Unattended runs play to nothing, in real time, and keep nothing.
-    config.realtime = true;
     config.recordLimitFrames = 0;
-    host::audioInit(backend == host::Backend::Sdl ? host::AudioBackend::Sdl : host::AudioBackend::Headless, config);
+    if (options.audioPacedByFrames) {
+        // The clock moves with the frames: so does the sound, mixed as each frame is shown.
+        host::audioInit(host::AudioBackend::Headless, config);
+        if (!options.audioRecordPath.empty()) host::audioRecordToFile(options.audioRecordPath);
+        window.setPresentListener([] { host::audioPumpToClock(); });
+    } else {
+        // Unattended runs play to nothing, in real time, and keep nothing.
+        config.realtime = true;
+        host::audioInit(window.backend() == host::Backend::Sdl ? host::AudioBackend::Sdl : host::AudioBackend::Headless,
+                        config);
+    }
     g_audioStarted = true;
 }
 
@@ -194,6 +205,10 @@ std::string g_screenshotPath;
 // After the exit sequence: a screenshot that was asked for and not written fails the run, with
 // one line naming it.
 int exitCodeAfterRun(int code) {
+    if (!g_audioRecordPath.empty() && !host::audioRecordingComplete()) {
+        std::fprintf(stderr, "veltrano: the sound recording %s could not be written in full\n", g_audioRecordPath.c_str());
+        if (code == kExitOk) code = kExitFailed;
+    }
     if (g_screenshotPath.empty() || exitScreenshotWritten()) return code;
     std::string reason = "the PNG could not be written";
     std::filesystem::path folder = std::filesystem::path(g_screenshotPath).parent_path();
@@ -353,6 +368,7 @@ int WinMain(const ShellOptions& options) {
     if (s.logToFile) s.logFileOpen = host::setLogFile(s.programFolder + "log.txt");
 
     g_screenshotPath = options.screenshotPath;
+    g_audioRecordPath = options.audioPacedByFrames ? options.audioRecordPath : "";
     // One instance on a desktop with windows; unattended headless runs go side by side.
     if (options.backend == host::Backend::Sdl) {
         host::InstanceLock::Result lockResult = host::InstanceLock::Result::Failed;
@@ -391,7 +407,7 @@ int WinMain(const ShellOptions& options) {
     s.window->show();
     setExitScreenshot(options.screenshotPath);
     setFrameLimit(options.frameLimit);
-    startAudio(s.window->backend());
+    startAudio(*s.window, options);
 
     if (!impl->openDisplay(options.displayType.c_str(), *s.window)) {
         mrc_exitSequence();

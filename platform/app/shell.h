@@ -41,6 +41,12 @@ struct ShellOptions {
     std::optional<host::ScriptedInput> script;
     // Receives the number and hash of every presented frame (Window::setFrameHashSink).
     std::function<void(uint64_t frame, uint64_t hash)> frameHashSink;
+    // Fixed-step runs: the sound is mixed by the headless sink after each presented frame, for that
+    // frame's time, instead of being played (so that it repeats exactly with the frames).
+    bool audioPacedByFrames = false;
+    // A WAV file that receives the sound mixed (with audioPacedByFrames only); "" for none. A
+    // recording that could not be written in full fails the run.
+    std::string audioRecordPath;
     // Folder of the single-instance lock; "" for the user's runtime folder.
     std::string instanceDir;
 };
@@ -82,8 +88,8 @@ inline constexpr const char* kWindowTitle = "Veltrano - Wrath Of Kelos";
 
 // Exit codes of the program (the launcher adds its own for the command line and the data).
 inline constexpr int kExitOk = 0;
-// The window, the display or the runtime could not start, or the screenshot asked for could not
-// be written at the end.
+// The window, the display or the runtime could not start, or the screenshot or sound recording
+// asked for could not be written at the end.
 inline constexpr int kExitFailed = 1;
 // A window run found another instance running (and asked it to come to the front).
 inline constexpr int kExitAnotherInstance = 4;

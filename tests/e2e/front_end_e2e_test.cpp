@@ -50,6 +50,8 @@ TEST_F(VeltranoFrontEnd, EachUnusableFileGivesOneLineAndAnExitCode) {
         {{"--data", path("short-archive")}, 3,
          "the index of " + path("short-archive") + "/data.bar cannot be read: the file is too short"},
         {{"--frames", "x"}, 2, "--frames takes a positive number, not \"x\""},
+        {{"--fixed-step", "33", "--record-audio", path("missing/a.wav")}, 2,
+         "cannot write the sound recording " + path("missing/a.wav") + ": No such file or directory"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -99,6 +101,13 @@ TEST_F(VeltranoFrontEnd, AScreenshotThatCannotBeWrittenAtTheEndFailsTheRun) {
 }
 
 // Bad lines of an input script are shown with the bytes a terminal cannot show escaped.
+// A sound recording the disk does not take: the run goes to its end and fails there, saying so.
+TEST_F(VeltranoFrontEnd, ASoundRecordingThatCannotBeWrittenFailsTheRun) {
+    RunResult r = standInRun({"--fixed-step", "33", "--record-audio", "/dev/full"}, "30 close\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_THAT(r.errors, HasSubstr("veltrano: the sound recording /dev/full could not be written in full\n"));
+}
+
 TEST_F(VeltranoFrontEnd, BadInputLinesShowTheirBytesEscaped) {
     RunResult r = standInRun({}, "0 key down \x01\xff\x1b[2J\n2 close\n");
     EXPECT_EQ(r.exitCode, 0);

@@ -1,6 +1,8 @@
 // veltrano on the sample data end to end: the title waits for a key, the main menu leads to the
 // options, whose toggles relabel their items, back returns to the main menu, and quit with its
 // confirmation ends the run cleanly.
+#include <cmath>
+
 #include "tests/e2e/veltrano_run.h"
 #include "tools/sample_data/sample_data.h"
 
@@ -41,6 +43,27 @@ TEST_F(VeltranoMenus, TheTitleWaitsForAKey) {
     EXPECT_GT(ink(s, 300, 410, 500, 440), 30) << "the prompt";
 }
 
+TEST_F(VeltranoMenus, TheMainMenuLightsTheSelectedButton) {
+    // Down from "New game" selects "Continue": its frame bright gold and its label white, the
+    // others' frames dim and their labels gold.
+    RunResult r = game("50 key tap RETURN\n60 key tap DOWN\n75 close\n", {"--screenshot", shot("main.png").string()});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    Screenshot s(shot("main.png"));
+    auto white = [&](int top) {
+        int n = 0;
+        for (int y = top + 10; y < top + 45; ++y)
+            for (int x = 300; x < 500; ++x) n += (s.at(x, y) & 0xE0E0E0) == 0xE0E0E0;
+        return n;
+    };
+    auto brightFrame = [&](int y) { return ((s.at(251, y) >> 16) & 0xFF) > 0xC0; };
+    EXPECT_TRUE(brightFrame(220)) << "the selected button's frame";
+    EXPECT_FALSE(brightFrame(150));
+    EXPECT_FALSE(brightFrame(290));
+    EXPECT_GT(white(193), 30) << "the selected label";
+    EXPECT_EQ(white(123), 0);
+    EXPECT_EQ(white(263), 0);
+}
+
 TEST_F(VeltranoMenus, OptionsShowTheHighlightedMusicItem) {
     std::string script(kToOptions);
     script.append("110 close\n");
@@ -63,6 +86,55 @@ TEST_F(VeltranoMenus, TogglesBackQuitAndConfirmEndTheRun) {
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_TRUE(r.inOrder({"menu 0 -> 7", "menu 7 -> 0 (selection 2)", "menu 0 -> 2", "state 4.2 -> 99.0"}))
         << r.output;
+}
+
+// The sound recorded by a fixed-step run: the WAV's samples cut into the frames' stretches of time.
+struct FrameSound {
+    std::vector<int16_t> pcm;  // interleaved stereo
+    static constexpr int kRate = 44100, kStepMs = 33;
+
+    explicit FrameSound(const std::filesystem::path& wav) {
+        const std::vector<uint8_t> b = test_support::readBytes(wav);
+        if (b.size() < 44 || std::string(b.begin(), b.begin() + 4) != "RIFF") return;
+        for (std::size_t i = 44; i + 1 < b.size(); i += 2) pcm.push_back(int16_t(b[i] | b[i + 1] << 8));
+    }
+    std::size_t frames() const { return pcm.size() / 2; }
+    // Root mean square over presented frames first..last (1-based; frame n's time is
+    // [(n - 1) × 33, n × 33) ms).
+    double rms(int first, int last) const {
+        const std::size_t from = std::size_t(first - 1) * kStepMs * kRate / 1000;
+        const std::size_t to = std::min(frames(), std::size_t(last) * kStepMs * kRate / 1000);
+        double sum = 0;
+        for (std::size_t i = 2 * from; i < 2 * to; ++i) sum += double(pcm[i]) * pcm[i];
+        return to > from ? std::sqrt(sum / double(2 * (to - from))) : 0;
+    }
+};
+
+TEST_F(VeltranoMenus, TheSoundOfARunIsMixedFrameByFrameAndRepeatsExactly) {
+    std::string script(kToOptions);
+    script.append("100 key tap LEFT\n105 key tap DOWN\n110 key tap LEFT\n115 key tap LEFT\n"
+                  "120 key tap F2\n125 key tap UP\n128 key tap UP\n131 key tap UP\n134 key tap RETURN\n"
+                  "170 key tap UP\n175 key tap RETURN\n2000 close\n");
+    const std::filesystem::path hashes = shot("hashes.txt");
+    RunResult first = game(script, {"--record-audio", shot("first.wav").string(), "--frame-hashes", hashes.string()});
+    ASSERT_EQ(first.exitCode, 0) << first.output;
+    std::filesystem::remove_all(m_dir / "save");
+    RunResult second = game(script, {"--record-audio", shot("second.wav").string()});
+    ASSERT_EQ(second.exitCode, 0) << second.output;
+    EXPECT_EQ(test_support::readBytes(shot("first.wav")), test_support::readBytes(shot("second.wav")))
+        << "the same input, the same sound";
+
+    const FrameSound sound(shot("first.wav"));
+    const std::vector<uint8_t> presented = test_support::readBytes(hashes);
+    const auto frames = std::count(presented.begin(), presented.end(), uint8_t('\n'));
+    ASSERT_GT(frames, 170);
+    EXPECT_EQ(sound.frames(), std::size_t(frames) * 33 * 44100 / 1000) << "exactly the time of the frames shown";
+    // The menu music from the title on; silence once it is switched off (frame 100); the effects'
+    // sample when they are switched back on (frame 115); silence again to the end.
+    EXPECT_GT(sound.rms(45, 95), 50);
+    EXPECT_EQ(sound.rms(104, 113), 0);
+    EXPECT_GT(sound.rms(116, 119), 1000);
+    EXPECT_EQ(sound.rms(130, int(frames)), 0);
 }
 
 TEST_F(VeltranoMenus, ASavedGameShowsTheContinueMark) {

@@ -23,7 +23,7 @@ set_tests_properties(WindowThreads.CrossThreadPaths PROPERTIES LABELS "${name};t
 # FluidSynth loads SoundFonts on an OpenMP pool, whose uninstrumented locking the sanitizer cannot
 # see; one OpenMP thread keeps it out of the picture.
 add_test(NAME AudioThreads.CallbacksAndGraphs
-         COMMAND $<TARGET_FILE:${name}> --gtest_filter=WaveOutTest.*:MediaGraphTest.*:AudioBackends.*)
+         COMMAND $<TARGET_FILE:${name}> --gtest_filter=WaveOutTest.*:MediaGraphTest.*:AudioBackends.*:PacedSink.*:AudioPacing.*)
 set_tests_properties(AudioThreads.CallbacksAndGraphs PROPERTIES
                      ENVIRONMENT "OMP_NUM_THREADS=1" LABELS "${name};tsan" TIMEOUT 120)
 

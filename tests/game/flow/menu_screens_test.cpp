@@ -256,6 +256,66 @@ TEST_F(MenuScreensTest, TheBacklightIsRefreshedAtMostOnceASecond) {
     }
 }
 
+TEST_F(MenuScreensTest, EveryStatesFrameKeepsTheBacklightLit) {
+    host::ManualClock clock(5000);
+    Game::MenuStatics& m = Game::menuStatics;
+    EXPECT_EQ(m.backlightKeepAlive, 1) << "on from the start";
+    m.lastBacklightTicks = 0;
+    // A screen (the title, waiting for its key) and gameplay alike, once a second at most.
+    for (int32_t s : {Game::kStateTitle, Game::kStateGameplay}) {
+        SCOPED_TRACE(s);
+        state(s, 1);
+        in.keysPressed = 0;
+        clock.advance(1001);
+        const int64_t now = host::tickCount64();
+        Game::stateUpdates[s] = nullptr;  // the frame path alone
+        game->updateState();
+        EXPECT_EQ(m.lastBacklightTicks, now);
+        clock.advance(500);
+        game->updateState();
+        EXPECT_EQ(m.lastBacklightTicks, now);
+    }
+}
+
+// The list page's page button (element 6 of layout 11) in the lit palette (gold) while the
+// highlight is set; each paint stores whether the label was drawn.
+TEST_F(MenuScreensTest, TheListPagesButtonIsLitAsItsHighlightSays) {
+    javax_microedition_lcdui_Image* image = javax_microedition_lcdui_Image::createBlankImage(800, 480);
+    javax_microedition_lcdui_Graphics* g = image->getGraphics();
+    // Pixels of the button's box that are gold (lit) and white (plain) in RGB565.
+    auto inks = [&] {
+        int gold = 0, white = 0;
+        const uint16_t* p = image->pixels16();
+        for (int y = 340; y < 384; ++y)
+            for (int x = 250; x < 550; ++x) {
+                const uint16_t c = p[y * 800 + x];
+                const int r = c >> 11, b = c & 0x1F;
+                gold += r >= 28 && b < 20;
+                white += r >= 28 && b >= 25;
+            }
+        return std::pair{gold, white};
+    };
+    Game::layouts.s_menu = 7;
+    state(4, 7);
+    Game::enterMenuState(0);
+    Game::MenuStatics& m = Game::menuStatics;
+    m.listHighlight = 0;
+    Game::paintSubmenu(g);
+    EXPECT_EQ(m.listHighlight, 1) << "the label was drawn";
+    auto [gold, white] = inks();
+    EXPECT_EQ(gold, 0);
+    EXPECT_GT(white, 50) << "plain while the highlight was off";
+    Game::paintSubmenu(g);
+    std::tie(gold, white) = inks();
+    EXPECT_GT(gold, 50) << "lit";
+    EXPECT_EQ(white, 0);
+    EXPECT_EQ(m.listHighlight, 1);
+    // A page without a button label draws nothing there and puts the highlight out.
+    m.listCursor = 4;
+    Game::paintSubmenu(g);
+    EXPECT_EQ(m.listHighlight, 0);
+}
+
 TEST_F(MenuScreensTest, ATitleKeyOpensTheMainMenuAndFreesTheTitlePicture) {
     run({{3, 3, 0, 15, 0, 2}});
     ASSERT_FALSE(isNull(JArray::getRef(st.sprites, 15)));

@@ -42,6 +42,10 @@ TEST(LauncherTest, OptionsFillTheStartUpOptions) {
     EXPECT_TRUE(o->traceStates);
     EXPECT_TRUE(o->quiet);
     EXPECT_EQ(parse({"--data=a=b"})->dataDir, "a=b") << "the first '=' ends the name";
+    // A fixed step paces the sound by the frames, recorded or not.
+    EXPECT_TRUE(o->shell.audioPacedByFrames);
+    EXPECT_EQ(o->shell.audioRecordPath, "");
+    EXPECT_EQ(parse({"--fixed-step", "33", "--record-audio", "a.wav"})->shell.audioRecordPath, "a.wav");
 }
 
 TEST(LauncherTest, DefaultsAndDisplayTypes) {
@@ -51,6 +55,7 @@ TEST(LauncherTest, DefaultsAndDisplayTypes) {
     EXPECT_EQ(o->shell.displayType, u"GDI");
     EXPECT_EQ(o->shell.frameLimit, 0u);
     EXPECT_EQ(o->fixedStepMs, 0u);
+    EXPECT_FALSE(o->shell.audioPacedByFrames) << "the sound plays in real time";
     EXPECT_FALSE(o->quiet);
     EXPECT_TRUE(o->shell.backendChosen);
     EXPECT_EQ(o->shell.backend, displayAvailable() ? host::Backend::Sdl : host::Backend::Headless);
@@ -72,6 +77,7 @@ TEST(LauncherTest, BadCommandLinesSayWhy) {
         {{"--fixed-step", "0"}, "--fixed-step takes milliseconds from 1 to 60000, not \"0\""},
         {{"--fixed-step=60001"}, "--fixed-step takes milliseconds"},
         {{"--headless=yes"}, "--headless takes no value"},
+        {{"--record-audio", "a.wav"}, "--record-audio needs --fixed-step"},
         {{"--fast"}, "unknown option --fast (try --help)"},
         {{"--fast=1"}, "unknown option --fast"},
         {{"data"}, "unknown option data"},
@@ -86,7 +92,7 @@ TEST(LauncherTest, BadCommandLinesSayWhy) {
 TEST(LauncherTest, HelpGivesEveryOptionTheDefaultsTheKeysAndTheExitCodes) {
     std::string help = usageText();
     for (const char* needle : {"--data DIR", "--save-dir DIR", "--fixed-step MS", "--frame-hashes FILE", "--quiet",
-                               "--trace-states", "--log FILE", "--opt=VALUE", "default: ./data", "Keys:", "F1, F2",
+                               "--trace-states", "--log FILE", "--record-audio FILE", "--opt=VALUE", "default: ./data", "Keys:", "F1, F2",
                                "Exit codes:"})
         EXPECT_NE(help.find(needle), std::string::npos) << needle;
     EXPECT_NE(help.find(host::fs::defaultSaveFolder().string()), std::string::npos);
