@@ -14,7 +14,7 @@ using namespace e2e;
 constexpr uint32_t kFloor = 0x2E4A2E;      // the stand-in's world painter
 constexpr uint32_t kPadLit = 0xFFD27A;     // sprite 36: a pressed cell's ring
 constexpr uint32_t kPadLines = 0x8090A0;   // sprite 36: the grid over the pad
-constexpr uint32_t kPauseButton = 0x1E3A8A;
+constexpr uint32_t kPauseButton = 0x1E3A8A, kPauseLit = 0xE0A526;
 constexpr uint32_t kSymbol = 0xE7E7E7;     // the controls' symbols at rest
 
 class VeltranoLevelScreens : public VeltranoRun {
@@ -95,6 +95,12 @@ TEST_F(VeltranoLevelScreens, ThePadAndButtonsStandOverTheWorldAndAPressedPadCell
 // black; "Resume" returns to gameplay, whose updates (and events) go on.
 TEST_F(VeltranoLevelScreens, ATapOnThePauseCornerOpensThePauseMenuAndResumeReturns) {
     const std::string tap = "70 pen down 770 30\n72 pen up 770 30\n";
+    // Lit while the pen rests in the corner.
+    Run pressed = play("", "70 pen down 770 30\n", 75, "pressed.png");
+    ASSERT_EQ(pressed.shot.width, 800);
+    EXPECT_TRUE(near(pressed.shot.at(790, 20), kPauseLit));
+    EXPECT_TRUE(near(pressed.shot.at(105, 300), kSymbol)) << "still in gameplay";
+
     Run paused = play("", tap, 130, "paused.png");
     ASSERT_EQ(paused.shot.width, 800);
     EXPECT_TRUE(paused.result.inOrder({"LevelStandIn level set up", "menu 0 -> 1"})) << paused.result.output;
