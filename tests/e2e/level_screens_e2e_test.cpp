@@ -1,7 +1,8 @@
 // Gameplay's touch controls and the screens around a level end to end, on the level stand-in over
 // the sample data: the pad and buttons over the world, a pad cell lit while pressed, the pause
-// button opening the pause menu over the darkened game, the death veils, and a level's end with
-// its summary leading to the next level's set-up.
+// button opening the pause menu over the darkened game, the death veils, a level's end with its
+// summary leading to the next level's set-up, the story text and the level's title card.
+#include <algorithm>
 #include <cstdlib>
 
 #include "tests/e2e/veltrano_run.h"
@@ -57,6 +58,14 @@ protected:
         for (int j = y; j < y + h; ++j)
             for (int i = x; i < x + w; ++i) n += near(s.at(i, j), colour) ? 1 : 0;
         return n;
+    }
+    // The width of what is drawn brighter than the floor (red above 0x60) in rows y to y + h.
+    static int brightWidth(const Screenshot& s, int y, int h) {
+        int left = s.width, right = -1;
+        for (int j = y; j < y + h; ++j)
+            for (int i = 0; i < s.width; ++i)
+                if ((s.at(i, j) >> 16) > 0x60) left = std::min(left, i), right = std::max(right, i);
+        return right < left ? 0 : right - left + 1;
     }
 };
 
@@ -150,6 +159,44 @@ TEST_F(VeltranoLevelScreens, AScriptedLevelEndLeadsToTheSummaryAndOnConfirmToThe
     EXPECT_TRUE(next.result.inOrder({"state 13.0 -> 15.0", "state 15.0 -> 5.0", "state 5.0 -> 7.0",
                                      "LevelStandIn level set up (level 1)"}))
         << next.result.output;
+}
+
+// The story between levels over black: a confirm in its first second is ignored, a later one
+// leads to the summary.
+TEST_F(VeltranoLevelScreens, TheStoryTextTakesAConfirmOnlyAfterItsFirstSecond) {
+    Run early = play("5 story 0", "72 key tap RETURN\n", 100, "story.png");
+    ASSERT_EQ(early.shot.width, 800);
+    EXPECT_TRUE(early.result.inOrder({"state 7.0 -> 16.0", "state 16.0 -> 16.1"})) << early.result.output;
+    EXPECT_EQ(early.result.count("-> 15.0"), 0u) << "the early confirm is ignored";
+    EXPECT_GT(brightWidth(early.shot, 200, 45), 600) << "the story's lines";
+    EXPECT_EQ(early.shot.at(400, 100), 0u) << "over black";
+
+    Run later = play("5 story 0", "72 key tap RETURN\n100 key tap RETURN\n", 110, "story_later.png");
+    EXPECT_TRUE(later.result.inOrder({"state 16.0 -> 16.1", "state 16.1 -> 15.0"})) << later.result.output;
+}
+
+// The level's title card: a second fading the world in with the title at its size, a second of
+// gameplay's picture (without the touch controls) with the title growing, then gameplay again.
+TEST_F(VeltranoLevelScreens, TheTitleCardFadesInThenGrowsItsTitleAndReturnsToGameplay) {
+    Run fading = play("5 intro 0", "", 75, "card_fading.png");
+    ASSERT_EQ(fading.shot.width, 800);
+    EXPECT_TRUE(fading.result.inOrder({"LevelStandIn 5 intro 0", "state 7.0 -> 14.0"})) << fading.result.output;
+    const uint32_t floor = fading.shot.at(400, 150);
+    EXPECT_LT(floor >> 8 & 0xFF, kFloor >> 8 & 0xFF) << "the world still fading in";
+    const int titleAtFirst = brightWidth(fading.shot, 420, 50);
+    EXPECT_GT(titleAtFirst, 40) << "the level's title";
+
+    Run growing = play("5 intro 0", "", 110, "card_growing.png");
+    ASSERT_EQ(growing.shot.width, 800);
+    EXPECT_TRUE(growing.result.inOrder({"state 7.0 -> 14.0", "state 7.0 -> 14.1"})) << growing.result.output;
+    EXPECT_TRUE(near(growing.shot.at(400, 150), kFloor)) << "the gameplay picture";
+    EXPECT_FALSE(near(growing.shot.at(105, 300), kSymbol)) << "no touch controls on the card";
+    EXPECT_GT(brightWidth(growing.shot, 400, 80), titleAtFirst * 3 / 2) << "the title grown";
+
+    Run after = play("5 intro 0", "", 140, "card_after.png");
+    ASSERT_EQ(after.shot.width, 800);
+    EXPECT_TRUE(near(after.shot.at(105, 300), kSymbol)) << "gameplay with its controls";
+    EXPECT_EQ(count(after.shot, kFloor, 300, 420, 200, 50), 200 * 50) << "the title gone";
 }
 
 }  // namespace
