@@ -173,6 +173,13 @@ TEST_F(VeltranoLevelScreens, TheStoryTextTakesAConfirmOnlyAfterItsFirstSecond) {
 
     Run later = play("5 story 0", "72 key tap RETURN\n100 key tap RETURN\n", 110, "story_later.png");
     EXPECT_TRUE(later.result.inOrder({"state 16.0 -> 16.1", "state 16.1 -> 15.0"})) << later.result.output;
+
+    // After the last level the game's end follows, over black. (Its message's box opens with the
+    // progress value that later work builds; until then the screen stays black.)
+    Run last = play("5 story 99", "100 key tap RETURN\n", 110, "game_end.png");
+    ASSERT_EQ(last.shot.width, 800);
+    EXPECT_TRUE(last.result.inOrder({"state 16.0 -> 16.1", "state 16.1 -> 17.0"})) << last.result.output;
+    EXPECT_EQ(brightWidth(last.shot, 0, 480), 0) << "the story's picture gone";
 }
 
 // The level's title card: a second fading the world in with the title at its size, a second of

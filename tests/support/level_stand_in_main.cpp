@@ -18,7 +18,8 @@
 //              (0 and 1 a veil to half over the death animation, 3 and others one to black in 1 s)
 //   levelend N the level ends (N unused): its end, the summary and, on confirm, the set-up of
 //              the next level, which this stand-in makes again
-//   story N    the story text between levels (N unused), then on confirm the summary
+//   story N    the story text between levels, then on confirm the summary; N other than 0 is
+//              the level after it (99: the game's end follows instead)
 //   intro N    the level's title card (N unused) as a level's start shows it, back to gameplay
 // Each applied event logs "LevelStandIn FRAME KIND AMOUNT".
 //
@@ -134,6 +135,7 @@ void apply(const Event& e) {
     } else if (e.kind == "levelend") {
         Game::enterLevelEnd();
     } else if (e.kind == "story") {
+        if (e.amount != 0) Game::saves.s_nextLevel = e.amount;
         Game::enterFullScreenText();
     } else if (e.kind == "intro") {
         // As a level's start enters it: the world's picture, the level timer, the card's first step.
