@@ -31,7 +31,11 @@ void Game::setPlayerState(int32_t state, int32_t param, CObject* o) {
     if (auto seam = mrc::objectActionSeams().setPlayerState) seam(state, param, o);
 }
 void Game::setObjectAiMode(CObject*, int32_t) { GAME_NOT_BUILT_YET("Game::setObjectAiMode"); }
-void Game::restartAtLevel(int32_t) { GAME_NOT_BUILT_YET("Game::restartAtLevel"); }
+
+void Game::restartAtLevel(int32_t level) {
+    GAME_NOT_BUILT_YET("Game::restartAtLevel");
+    if (auto seam = mrc::gamePendingSeams().restartAtLevel) seam(level);
+}
 void Game::paintDeathScene(Graphics*) { GAME_NOT_BUILT_YET("Game::paintDeathScene"); }
 void Game::selectSaveSlot(int32_t) { GAME_NOT_BUILT_YET("Game::selectSaveSlot"); }
 void Game::removeSelectableItem(int32_t) { GAME_NOT_BUILT_YET("Game::removeSelectableItem"); }
@@ -313,7 +317,10 @@ int32_t Game::getUpgradeLevel(int32_t item) {
     return seam ? seam(item) : 0;
 
 }
-void Game::repaintBackgroundBuffer() { GAME_NOT_BUILT_YET("Game::repaintBackgroundBuffer"); }
+void Game::repaintBackgroundBuffer() {
+    GAME_NOT_BUILT_YET("Game::repaintBackgroundBuffer");
+    if (auto seam = mrc::gamePendingSeams().repaintBackgroundBuffer) seam();
+}
 void Game::resetLevel(int32_t) { GAME_NOT_BUILT_YET("Game::resetLevel"); }
 void Game::selectItem(CObject*, int32_t, int32_t, bool) { GAME_NOT_BUILT_YET("Game::selectItem"); }
 void CObject::randomWander(CObject*, int32_t) { GAME_NOT_BUILT_YET("CObject::randomWander"); }

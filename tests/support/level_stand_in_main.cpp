@@ -20,10 +20,20 @@
 //              logs "LevelStandIn box done"
 //   ask N      the two-answer question of speaker N: up and down change the answer, the confirm
 //              key takes it; logs "LevelStandIn answer A" (0 the first, 1 the second)
-// The prompts stand in for the event scripts' commands 171, 175 and 178: the script bytes hold the
-// command so that the game's own painter of the command under the script cursor draws its box,
-// over the gameplay paint.
-// Each applied event logs "LevelStandIn FRAME KIND AMOUNT".
+//   death N    the player dies: the death screen (state 12) in phase N over the world's picture
+//              (0 and 1 a veil to half over the death animation, 3 and others one to black in 1 s)
+//   levelend N the level ends (N unused): its end, the summary and, on confirm, the set-up of
+//              the next level, which this stand-in makes again
+//   story N    the story text between levels, then on confirm the summary; N other than 0 is
+//              the level after it (99: the game's end follows instead)
+//   intro N    the level's title card (N unused) as a level's start shows it, back to gameplay
+// Each applied event logs "LevelStandIn FRAME KIND AMOUNT". The prompts stand in for the event
+// scripts' commands 171, 175 and 178: the script bytes hold the command so that the game's own
+// painter of the command under the script cursor draws its box, over the gameplay paint.
+//
+// The routines later work builds are stood in for through the game's seams: the world painter
+// (above), the background repaint (the world painter into the background buffer) and the restart
+// at a level (straight to that level's set-up).
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -50,6 +60,9 @@ constexpr int32_t kGaugeMaximum = 1000;  // health, energy and points, whole uni
 constexpr int32_t kHealthStyle = 4;  // the sample data's health panel (frame 70)
 constexpr uint32_t kFloor = 0x2E4A2E, kFigure = 0xE0C090;  // the figure without the level sprites
 constexpr int32_t kPlayerSprite = 10;
+constexpr int32_t kPauseKey = 0x40000;  // the left soft key: the pause button
+constexpr int32_t kPlayerDead = 11;     // the player's parameter set on death
+constexpr int32_t kSetupAgain = 3;      // the level set-up's reason for a restart at a level
 
 struct Event {
     int frame = 0;
@@ -92,8 +105,10 @@ void setupLevel(Game*) {
     }
     // The player's figure: the level sprites (slots 10 and 11, the player's sprite ids 60 and 61).
     Game::loadLevelSprites();
+    // The level after this one, as a level's data names it.
+    Game::saves.s_nextLevel = Game::stateStatics.currentLevel + 1;
     Game::setStateOnly(kGameplay);
-    mrc_log("LevelStandIn level set up");
+    mrc_log("LevelStandIn level set up (level %d)", Game::stateStatics.currentLevel);
 }
 
 // ---- the prompts of the event scripts ----
@@ -211,6 +226,23 @@ void apply(const Event& e) {
         Game::activatePopup();
     } else if (e.kind == "prompt" || e.kind == "box" || e.kind == "ask") {
         openPrompt(e);
+    } else if (e.kind == "death") {
+        // As the player's death starts it: the death state, the world's picture behind it.
+        CObject::statics.s_playerStateParam = e.amount;
+        p->setParam(kPlayerDead, 1);
+        Game::setState(Game::kStateDeath, 0);
+        Game::repaintBackgroundBuffer();
+        Game::startLevelTimer();
+    } else if (e.kind == "levelend") {
+        Game::enterLevelEnd();
+    } else if (e.kind == "story") {
+        if (e.amount != 0) Game::saves.s_nextLevel = e.amount;
+        Game::enterFullScreenText();
+    } else if (e.kind == "intro") {
+        // As a level's start enters it: the world's picture, the level timer, the card's first step.
+        Game::repaintBackgroundBuffer();
+        Game::startLevelTimer();
+        Game::setState(Game::kStateLevelIntro, 0);
     }
 }
 
@@ -221,6 +253,23 @@ void updateGameplay(Game*) {
     stepPrompt();
     Game::updateHudBars();
     Game::updatePopupGoal();
+    // The pause button (its tap is the left soft key), as the gameplay update has it.
+    if (Game::overlayStatics.gameState == kGameplay && (Game::inputStatics.keysPressed & kPauseKey) != 0) {
+        GameTimers::pauseAllTimers();
+        Game::setMenu(1, 1, -1);
+    }
+}
+
+void repaintBackgroundBuffer() {
+    Game::Graphics* g = Game::stateStatics.bufferGraphics;
+    if (isNull(g)) return;
+    Game::paintWorld(g);
+    g->setClip(0, 0, Game::kScreenWidth, Game::kScreenHeight);
+}
+
+void restartAtLevel(int32_t level) {
+    Game::stateStatics.currentLevel = level;
+    Game::enterLevelSetup(kSetupAgain);
 }
 
 // The world painter's stand-in under the real gameplay paint: the floor, every object of the
@@ -260,8 +309,11 @@ int main(int argc, char** argv) {
     g_events = parseEvents(std::getenv("VELTRANO_LEVEL_EVENTS"));
     Game::stateUpdates[kLevelSetup] = &setupLevel;
     Game::stateUpdates[kGameplay] = &updateGameplay;
-    mrc::gamePendingSeams().paintWorld = &paintWorld;
     g_gameplayPaint = Game::statePaints[kGameplay];
     Game::statePaints[kGameplay] = &paintWithPrompt;
+    mrc::GamePendingSeams& seams = mrc::gamePendingSeams();
+    seams.paintWorld = &paintWorld;
+    seams.repaintBackgroundBuffer = &repaintBackgroundBuffer;
+    seams.restartAtLevel = &restartAtLevel;
     return mrc::veltranoMain(argc, argv);
 }
