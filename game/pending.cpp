@@ -41,7 +41,10 @@ void Game::drawWrappedBackground(Graphics*, int32_t, int32_t, int32_t, int32_t) 
     GAME_NOT_BUILT_YET("Game::drawWrappedBackground");
 }
 
-void Game::paintWorld(Graphics*) { GAME_NOT_BUILT_YET("Game::paintWorld"); }
+void Game::paintWorld(Graphics* g) {
+    GAME_NOT_BUILT_YET("Game::paintWorld");
+    if (auto seam = mrc::gamePendingSeams().paintWorld) seam(g);
+}
 bool Game::popupActive(Graphics*) {
     GAME_NOT_BUILT_YET("Game::popupActive");
     return false;

@@ -30,6 +30,7 @@ struct GamePendingSeams {
     void (*computeLayerOffsetAlt)(ASpriteInstance* instance, int32_t kind, int32_t flag, IntArray* params) = nullptr;
     bool (*updatePlayerAttachment)(CObject* o) = nullptr;
     bool (*canMoveTo)(CObject* o, int32_t offsetX, int32_t offsetY, int32_t w, int32_t h, int32_t mask) = nullptr;
+    void (*paintWorld)(javax_microedition_lcdui_Graphics* g) = nullptr;
 };
 
 // The one set of seams; tests reset it with `gamePendingSeams() = {}`.

@@ -4,6 +4,7 @@
 
 #include "host/core/log.h"
 #include "platform/graphics/png_decoder.h"
+#include "platform/io/file.h"
 #include "platform/lcdui/graphics.h"
 #include "runtime/core/application.h"
 #include "runtime/core/object_manager.h"
@@ -105,18 +106,9 @@ javax_microedition_lcdui_Image* javax_microedition_lcdui_Image::readAllBytes(jav
         report("NullPointer");
         return nullptr;
     }
-    mrc::Application* app = ApplicationImpl::getApplication();
-    java_io_ByteArrayOutputStream* out = java_io_ByteArrayOutputStream::newInstance();
-    ByteArray* buffer = om()->newByteArray(512);
-    if (!out || !buffer) return nullptr;
-    for (;;) {
-        int32_t n = stream->read(buffer, 0, 512);
-        if (app->getPendingException()) return nullptr;
-        if (n < 0) break;
-        out->write(buffer, 0, n);
-        if (app->getPendingException()) return nullptr;
-    }
-    ByteArray* bytes = out->toByteArray();
+    // To the end that available() promises: an archive entry's stream raises at its end rather
+    // than answering -1.
+    ByteArray* bytes = mrc::readAllBytes(stream);
     if (!bytes) return nullptr;
     return createImage(bytes, 0, bytes->length);
 }

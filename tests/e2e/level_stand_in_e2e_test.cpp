@@ -11,7 +11,7 @@ namespace {
 
 using namespace e2e;
 
-// The floor the stand-in paints under the HUD.
+// The floor the stand-in's world painter lays under the objects, the HUD and the touch controls.
 constexpr uint32_t kFloor = 0x2E4A2E;
 
 class VeltranoLevel : public VeltranoRun {
@@ -91,7 +91,10 @@ TEST_F(VeltranoLevel, ACounterPopupShowsItsIcons) {
     EXPECT_TRUE(near(s.at(430, 410), 0xE0A526u)) << "the done icon (gold)";
     EXPECT_TRUE(near(s.at(550, 410), 0x20242Cu)) << "to do (slate)";
     EXPECT_TRUE(near(s.at(610, 410), 0x20242Cu));
-    EXPECT_TRUE(near(s.at(670, 410), kFloor)) << "four places only";
+    // The fifth place lies under the attack button's translucent face (centred at (660, 430)),
+    // which the touch controls draw over the popup: there the face shows the floor as at its
+    // mirror point.
+    EXPECT_EQ(s.at(670, 410), s.at(650, 410)) << "four places only";
 }
 
 // The chain counter: the number right-aligned to x 100 and its label from x 110 on the baseline

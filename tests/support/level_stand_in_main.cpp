@@ -2,8 +2,10 @@
 // step for the end-to-end runs that need a level before the level code exists. Level set-up
 // (state 5) makes the player, a CObject at the middle of the screen with full gauges, starts the
 // HUD and enters gameplay (state 7). Each gameplay update applies the events due in that frame,
-// then runs the HUD bars (with the player's energy) and the popup goal; the paint draws a plain
-// floor, the player (frame 0 of the level sprite in slot 10) and the HUD over it.
+// then runs the HUD bars (with the player's energy) and the popup goal. State 7 paints with the
+// game's own gameplay paint (touch controls included); only its world painter is stood in for:
+// a plain floor, the objects of the level's lists, the player (frame 0 of the level sprite in
+// slot 10) and the HUD over them.
 //
 // Environment: VELTRANO_LEVEL_EVENTS, events separated by ';', each "FRAME KIND AMOUNT" with FRAME
 // counted from the first gameplay update:
@@ -22,6 +24,7 @@
 #include "app/wiring.h"
 #include "framework/sprite/sprite_instance.h"
 #include "game/flow/game.h"
+#include "game/flow/pending_seams.h"
 #include "game/objects/cobject.h"
 #include "host/core/log.h"
 #include "platform/app/launcher.h"
@@ -117,11 +120,25 @@ void updateGameplay(Game*) {
     Game::updatePopupGoal();
 }
 
-void paintGameplay(Game*, Game::Graphics* g) {
+// The world painter's stand-in under the real gameplay paint: the floor, every object of the
+// level's lists that has a sprite (by its kind's painter), the player's figure, the HUD and popup.
+void paintWorld(Game::Graphics* g) {
     if (g == nullptr) return;
-    g->setClip(0, 0, Game::kScreenWidth, Game::kScreenHeight);
     g->setColor(int32_t(kFloor));
     g->fillRect(0, 0, Game::kScreenWidth, Game::kScreenHeight);
+    GameObjectStatics& o = Game::objects;
+    for (ObjectArray* list : {o.s_type1Objects, o.s_type5Objects, o.s_attachedObjects, o.s_type15Objects,
+                              o.s_type18Objects, o.s_type20Objects, o.s_scriptObjects, o.s_layerObjects,
+                              o.s_type62Objects, o.s_type69Objects, o.s_templates, o.s_projectiles, o.s_tileObjects,
+                              o.s_effectPool, o.s_emitterPool, o.s_directionalPool, o.s_tableObjects, o.s_levelPool}) {
+        if (isNull(list)) continue;
+        for (int32_t i = 0; i < list->length; ++i) {
+            auto* c = static_cast<CObject*>(JArray::getRef(list, i));
+            if (isNull(c) || c == o.s_player || c->m_type < 0 || isNull(c->m_sprite) || isNull(c->m_sprite->sprite))
+                continue;
+            c->drawByKind(g, true);
+        }
+    }
     if (ASprite* figure = Game::spriteSlot(kPlayerSprite)) {
         Game::paintFrameWithGraphics(figure, g, 0, kPlayerX, kPlayerY, 0);
     } else {
@@ -131,7 +148,6 @@ void paintGameplay(Game*, Game::Graphics* g) {
     }
     Game::paintHudPanel(g, Game::getTableEntry1(6, 4), Game::getTableEntry2(6, 4), true);
     Game::paintPopup(g);
-    Game::stateStatics.redraw = 1;
 }
 
 }  // namespace
@@ -141,6 +157,6 @@ int main(int argc, char** argv) {
     g_events = parseEvents(std::getenv("VELTRANO_LEVEL_EVENTS"));
     Game::stateUpdates[kLevelSetup] = &setupLevel;
     Game::stateUpdates[kGameplay] = &updateGameplay;
-    Game::statePaints[kGameplay] = &paintGameplay;
+    mrc::gamePendingSeams().paintWorld = &paintWorld;
     return mrc::veltranoMain(argc, argv);
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "tools/formats/definitions_file.h"
+#include "tools/formats/sprite_file.h"
 #include "tools/sample_data/interface_data.h"
 #include "tools/sample_data/prompt_data.h"
 #include "tools/sample_data/sample_data.h"
@@ -17,6 +18,10 @@ using Layout = std::vector<DefinitionRecord>;
 constexpr int kInterfaceSlot = 3;
 constexpr int kPanelFrame = 21, kBannerFrame = 29, kMarkFrame = 28;
 constexpr int kFirstSet = 10;  // layout n is entry n + 10 of the definitions pack
+constexpr int kPadPack = 22, kPadEntry = 1;  // loaded into sprite slot 36
+// The pad's touch grid below its picture's top (drawn 8 px above the grid): cells 70 px square.
+constexpr int kPadGridTop = 8, kPadCell = 70;
+constexpr uint32_t kPadLit = 0xFFFFD27Au, kPadLines = 0xFF8090A0u;
 
 // A still frame of the interface sprite (kind 0: slot, frame, no animation, shown, buffered,
 // group 1, sub-id 0, palette 0).
@@ -71,11 +76,36 @@ Layout introLayout() {
     return l;
 }
 
+// Sprite 36, drawn at the pad's place: frames 0-8 the lit ring of the cell of keys '1'-'9' (rows
+// top down), frame 9 the grid's lines over the whole pad.
+formats::SpriteData padSprite() {
+    formats::SpriteData s;
+    s.palettes = {{0x00000000u}};
+    for (int key = 0; key < 9; ++key) {
+        formats::SpriteFrame cell;
+        const int x = key % 3 * kPadCell + 4, y = kPadGridTop + key / 3 * kPadCell + 4, side = kPadCell - 8;
+        addBar(s, cell, x, y, side, 5, kPadLit);
+        addBar(s, cell, x, y + side - 5, side, 5, kPadLit);
+        addBar(s, cell, x, y + 5, 5, side - 10, kPadLit);
+        addBar(s, cell, x + side - 5, y + 5, 5, side - 10, kPadLit);
+        s.frames.push_back(cell);
+    }
+    formats::SpriteFrame lines;
+    for (int i = 1; i < 3; ++i) {
+        addBar(s, lines, i * kPadCell - 1, kPadGridTop, 2, 3 * kPadCell, kPadLines);
+        addBar(s, lines, 0, kPadGridTop + i * kPadCell - 1, 3 * kPadCell, 2, kPadLines);
+    }
+    s.frames.push_back(lines);
+    s.animations.push_back({{9, 1, 0, 0, 0}});
+    return s;
+}
+
 }  // namespace
 
 void addLevelScreenData(formats::ArchiveWriter& archive) {
     for (const auto& [layout, records] : {std::pair{15, summaryLayout()}, {20, infoLayout()}, {16, introLayout()}})
         setPackEntry(archive, kDefinitionsPack, kFirstSet + layout, formats::definitionSet(records));
+    setPackEntry(archive, kPadPack, kPadEntry, formats::spriteFile(padSprite()));
 }
 
 }  // namespace sample_data

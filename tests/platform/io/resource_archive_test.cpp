@@ -2,8 +2,10 @@
 
 #include "platform/io/file.h"
 #include "platform/io/resource_archive.h"
+#include "platform/lcdui/image.h"
 #include "runtime/io/data_input_stream.h"
 #include "tests/platform/io/files_fixture.h"
+#include "tools/formats/png_file.h"
 
 namespace mrc::test {
 namespace {
@@ -128,6 +130,23 @@ TEST_F(ResourceArchiveTest, EntriesHaveTheirOwnHandles) {
     EXPECT_EQ(a->available(), 3);
     EXPECT_EQ(a2->available(), 3);
     EXPECT_EQ(b->available(), 3);
+}
+
+// The entry's stream raises at its end instead of answering -1: the image reader stops where
+// available() does, so a picture (here over 512 bytes, two reads) loads whole.
+TEST_F(ResourceArchiveTest, AnImageEntryLoadsThroughTheImageReader) {
+    std::vector<uint32_t> pixels(40 * 30);
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = 0xFF000000u | uint32_t(i * 2654435761u >> 8);
+    formats::ArchiveWriter archive;
+    archive.add("ui/picture.png", formats::pngFile(40, 30, pixels));
+    saveArchive(archive);
+    ASSERT_GT(formats::pngFile(40, 30, pixels).size(), 512u);
+    javax_microedition_lcdui_Image* image =
+        javax_microedition_lcdui_Image::readAllBytes(Class::getResourceAsStream(string("/ui/picture.png")));
+    EXPECT_EQ(takePending(), 0);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->width, 40);
+    EXPECT_EQ(image->height, 30);
 }
 
 TEST_F(ResourceArchiveTest, EntryRunningPastTheEndIsCutToWhatTheArchiveHolds) {
