@@ -1,0 +1,89 @@
+// The objects' painters end to end, on the level stand-in over the sample data: a scene of several
+// object kinds drawn by their own painters, the marker over the object the player faces and the
+// arrow at the screen's edge toward a goal outside the view.
+#include <cstdlib>
+
+#include "tests/e2e/veltrano_run.h"
+#include "tools/sample_data/object_paint_data.h"
+#include "tools/sample_data/sample_data.h"
+
+namespace {
+
+using namespace e2e;
+
+class VeltranoObjects : public VeltranoRun {
+protected:
+    void SetUp() override {
+        VeltranoRun::SetUp();
+        ASSERT_TRUE(sample_data::buildArchive().save(m_dir / "data" / formats::kArchiveFileName));
+    }
+    // Gameplay from frame 58 (the title, then the main menu's first item); the screenshot at the close.
+    Screenshot scene(const std::string& objects, int closeAt, const char* name, RunResult* result = nullptr) {
+        std::string script = "50 key tap RETURN\n55 key tap RETURN\n";
+        script.append(std::to_string(closeAt)).append(" close\n");
+        e2e::EnvChanges changes = env();
+        changes["VELTRANO_LEVEL_OBJECTS"] = objects;
+        const std::filesystem::path shot = m_dir / name;
+        RunResult r = run(VELTRANO_LEVEL_STAND_IN,
+                          args(script, {"--headless", "--fixed-step", "33", "--trace-states", "--screenshot",
+                                        shot.string()}),
+                          changes);
+        EXPECT_EQ(r.exitCode, 0) << r.output;
+        EXPECT_TRUE(r.inOrder({"state 5.0 -> 7.0", "LevelStandIn level set up"})) << r.output;
+        if (result != nullptr) *result = r;
+        return Screenshot(shot);
+    }
+    // Equal within the 5-6-5 bits of the picture.
+    static bool near(uint32_t p, uint32_t want) {
+        for (int shift : {0, 8, 16})
+            if (std::abs(int((p >> shift) & 0xFF) - int((want >> shift) & 0xFF)) > 8) return false;
+        return true;
+    }
+    // Pixels near `colour` in the w x h box at (x, y).
+    static int count(const Screenshot& s, uint32_t colour, int x, int y, int w, int h) {
+        int n = 0;
+        for (int j = y; j < y + h; ++j)
+            for (int i = x; i < x + w; ++i) n += near(s.at(i, j), colour) ? 1 : 0;
+        return n;
+    }
+};
+
+// The player stands at (400, 300) facing right. A crate (plain type 82) two cells ahead and a chest
+// (type 1) behind can be faced; a fence post repeated to the screen's edge (type 12, a 20 px step),
+// a charged column (type 61 in state 2), a red orb of the pools (type 300, palette 1) and a tablet
+// (type 69) stand around; the goal is a crate far right of the view.
+constexpr const char* kScene =
+    "82 464 300 use=1;1 336 300 anim=1 use=1;12 240 150 anim=2 p11=327680;61 560 300 sprite=1 anim=1 p14=2;"
+    "300 620 240 sprite=4 p0=1 p17=-1 p18=1;69 280 300 sprite=2;82 1200 200 goal=1";
+
+TEST_F(VeltranoObjects, TheMarkerStandsOverTheFacedObjectAndTheArrowPointsAtTheGoalOffScreen) {
+    RunResult r;
+    Screenshot s = scene(kScene, 75, "scene.png", &r);
+    ASSERT_EQ(s.width, 800);
+    EXPECT_EQ(r.count("LevelStandIn object"), 7u) << r.output;
+    // The crate's top is at y 268: the marker's ring (20 px, nodding 3 px) just above it.
+    EXPECT_GT(count(s, 0x40E0FFu, 454, 236, 20, 30), 40) << "the marker over the crate";
+    EXPECT_EQ(count(s, 0x40E0FFu, 326, 236, 20, 30), 0) << "none over the chest behind";
+    // The goal (1200, 184) is right of the view: the arrow stands on the right margin (x 776).
+    EXPECT_GT(count(s, 0xFF7A1Au, 756, 164, 40, 40), 200) << "the arrow at the edge";
+    EXPECT_EQ(count(s, 0xFF7A1Au, 0, 0, 740, 480), 0) << "nowhere else";
+    // The objects by their painters.
+    EXPECT_TRUE(near(s.at(464, 284), sample_data::kCrateColour & 0xFFFFFF)) << "the crate";
+    for (int k : {0, 5, 10, 20}) EXPECT_TRUE(near(s.at(240 + 19 * k, 130), sample_data::kPostColour & 0xFFFFFF)) << "post " << k;
+    EXPECT_TRUE(near(s.at(560, 270), 0xF0F0F0u) || near(s.at(560, 270), 0x52A0E0u)) << "the charged column, full or glowing";
+    EXPECT_TRUE(near(s.at(627, 240), 0xB03A2Fu)) << "the orb in red";
+    EXPECT_TRUE(near(s.at(280, 280), 0x8A8A9Au)) << "the tablet";
+}
+
+// Facing left, the chest is the faced object (type 1: the other marker); a goal point above and
+// right of the view puts the arrow in the top-right corner, moved in by half its size.
+TEST_F(VeltranoObjects, FacingTheOtherWayMarksTheChestAndACornerGoalPutsTheArrowInTheCorner) {
+    Screenshot s = scene("face left;82 464 300 use=1;1 336 300 anim=1 use=1;goalpoint 1200 -200", 75, "left.png");
+    ASSERT_EQ(s.width, 800);
+    EXPECT_GT(count(s, 0x40E0FFu, 326, 246, 20, 30), 40) << "the chevron over the chest (top 276)";
+    EXPECT_EQ(count(s, 0x40E0FFu, 454, 236, 20, 30), 0) << "none over the crate";
+    EXPECT_GT(count(s, 0xFF7A1Au, 740, 20, 36, 40), 150) << "the arrow in the corner at (760, 40)";
+    EXPECT_EQ(count(s, 0xFF7A1Au, 0, 80, 800, 400), 0) << "nowhere else";
+}
+
+}  // namespace
