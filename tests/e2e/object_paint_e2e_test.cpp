@@ -51,16 +51,18 @@ protected:
 // The player stands at (400, 300) facing right. A crate (plain type 82) two cells ahead and a chest
 // (type 1) behind can be faced; a fence post repeated to the screen's edge (type 12, a 20 px step),
 // a charged column (type 61 in state 2), a red orb of the pools (type 300, palette 1) and a tablet
-// (type 69) stand around; the goal is a crate far right of the view.
+// (type 69) stand around, and an orb of the effect pool (type 302) in palette 2 (green); the goal
+// is a crate far right of the view.
 constexpr const char* kScene =
     "82 464 300 use=1;1 336 300 anim=1 use=1;12 240 150 anim=2 p11=327680;61 560 300 sprite=1 anim=1 p14=2;"
-    "300 620 240 sprite=4 p0=1 p17=-1 p18=1;69 280 300 sprite=2;82 1200 200 goal=1";
+    "300 620 240 sprite=4 p0=1 p17=-1 p18=1;69 280 300 sprite=2;302 520 220 sprite=4 p0=1 p1=-1 p7=-1 p8=2;"
+    "82 1200 200 goal=1";
 
 TEST_F(VeltranoObjects, TheMarkerStandsOverTheFacedObjectAndTheArrowPointsAtTheGoalOffScreen) {
     RunResult r;
     Screenshot s = scene(kScene, 75, "scene.png", &r);
     ASSERT_EQ(s.width, 800);
-    EXPECT_EQ(r.count("LevelStandIn object"), 7u) << r.output;
+    EXPECT_EQ(r.count("LevelStandIn object"), 8u) << r.output;
     // The crate's top is at y 268: the marker's ring (20 px, nodding 3 px) just above it.
     EXPECT_GT(count(s, 0x40E0FFu, 454, 236, 20, 30), 40) << "the marker over the crate";
     EXPECT_EQ(count(s, 0x40E0FFu, 326, 236, 20, 30), 0) << "none over the chest behind";
@@ -72,6 +74,7 @@ TEST_F(VeltranoObjects, TheMarkerStandsOverTheFacedObjectAndTheArrowPointsAtTheG
     for (int k : {0, 5, 10, 20}) EXPECT_TRUE(near(s.at(240 + 19 * k, 130), sample_data::kPostColour & 0xFFFFFF)) << "post " << k;
     EXPECT_TRUE(near(s.at(560, 270), 0xF0F0F0u) || near(s.at(560, 270), 0x52A0E0u)) << "the charged column, full or glowing";
     EXPECT_TRUE(near(s.at(627, 240), 0xB03A2Fu)) << "the orb in red";
+    EXPECT_TRUE(near(s.at(527, 220), 0x3A8A3Au)) << "the other orb in green";
     EXPECT_TRUE(near(s.at(280, 280), 0x8A8A9Au)) << "the tablet";
 }
 
