@@ -32,7 +32,10 @@ void Game::setPlayerState(int32_t state, int32_t param, CObject* o) {
 }
 void Game::setObjectAiMode(CObject*, int32_t) { GAME_NOT_BUILT_YET("Game::setObjectAiMode"); }
 void Game::rebuildInterfaceSprite() { GAME_NOT_BUILT_YET("Game::rebuildInterfaceSprite"); }
-void Game::restartAtLevel(int32_t) { GAME_NOT_BUILT_YET("Game::restartAtLevel"); }
+void Game::restartAtLevel(int32_t level) {
+    GAME_NOT_BUILT_YET("Game::restartAtLevel");
+    if (auto seam = mrc::gamePendingSeams().restartAtLevel) seam(level);
+}
 void Game::paintDeathScene(Graphics*) { GAME_NOT_BUILT_YET("Game::paintDeathScene"); }
 void Game::selectSaveSlot(int32_t) { GAME_NOT_BUILT_YET("Game::selectSaveSlot"); }
 void Game::removeSelectableItem(int32_t) { GAME_NOT_BUILT_YET("Game::removeSelectableItem"); }
@@ -314,7 +317,10 @@ int32_t Game::getUpgradeLevel(int32_t item) {
     return seam ? seam(item) : 0;
 
 }
-void Game::repaintBackgroundBuffer() { GAME_NOT_BUILT_YET("Game::repaintBackgroundBuffer"); }
+void Game::repaintBackgroundBuffer() {
+    GAME_NOT_BUILT_YET("Game::repaintBackgroundBuffer");
+    if (auto seam = mrc::gamePendingSeams().repaintBackgroundBuffer) seam();
+}
 void Game::resetLevel(int32_t) { GAME_NOT_BUILT_YET("Game::resetLevel"); }
 void Game::selectItem(CObject*, int32_t, int32_t, bool) { GAME_NOT_BUILT_YET("Game::selectItem"); }
 void CObject::randomWander(CObject*, int32_t) { GAME_NOT_BUILT_YET("CObject::randomWander"); }

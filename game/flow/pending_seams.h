@@ -31,6 +31,8 @@ struct GamePendingSeams {
     bool (*updatePlayerAttachment)(CObject* o) = nullptr;
     bool (*canMoveTo)(CObject* o, int32_t offsetX, int32_t offsetY, int32_t w, int32_t h, int32_t mask) = nullptr;
     void (*paintWorld)(javax_microedition_lcdui_Graphics* g) = nullptr;
+    void (*repaintBackgroundBuffer)() = nullptr;
+    void (*restartAtLevel)(int32_t level) = nullptr;
 };
 
 // The one set of seams; tests reset it with `gamePendingSeams() = {}`.

@@ -14,7 +14,15 @@
 //   chain N    N chain hits
 //   popup N    a counter popup of N icons (the sample interface sprite's frames 100 to do and 101
 //              done); while it is shown, each further popup event marks one more done
+//   death N    the player dies: the death screen (state 12) in phase N over the world's picture
+//              (0 and 1 a veil to half over the death animation, 3 and others one to black in 1 s)
+//   levelend N the level ends (N unused): its end, the summary and, on confirm, the set-up of
+//              the next level, which this stand-in makes again
 // Each applied event logs "LevelStandIn FRAME KIND AMOUNT".
+//
+// The routines later work builds are stood in for through the game's seams: the world painter
+// (above), the background repaint (the world painter into the background buffer) and the restart
+// at a level (straight to that level's set-up).
 //
 // VELTRANO_LEVEL_OBJECTS, objects separated by ';', each "TYPE X Y [KEY=VALUE...]" at map pixel
 // (X, Y), showing an object sprite of the sample data's pack 5 (loaded into sprite slots 40 on):
@@ -51,6 +59,9 @@ constexpr int32_t kGaugeMaximum = 1000;  // health, energy and points, whole uni
 constexpr int32_t kHealthStyle = 4;  // the sample data's health panel (frame 70)
 constexpr uint32_t kFloor = 0x2E4A2E, kFigure = 0xE0C090;  // the figure without the level sprites
 constexpr int32_t kPlayerSprite = 10;
+constexpr int32_t kPauseKey = 0x40000;  // the left soft key: the pause button
+constexpr int32_t kPlayerDead = 11;     // the player's parameter set on death
+constexpr int32_t kSetupAgain = 3;      // the level set-up's reason for a restart at a level
 
 struct Event {
     int frame = 0;
@@ -189,9 +200,11 @@ void setupLevel(Game*) {
     }
     // The player's figure: the level sprites (slots 10 and 11, the player's sprite ids 60 and 61).
     Game::loadLevelSprites();
+    // The level after this one, as a level's data names it.
+    Game::saves.s_nextLevel = Game::stateStatics.currentLevel + 1;
     setupObjects(player);
     Game::setStateOnly(kGameplay);
-    mrc_log("LevelStandIn level set up");
+    mrc_log("LevelStandIn level set up (level %d)", Game::stateStatics.currentLevel);
 }
 
 void apply(const Event& e) {
@@ -216,6 +229,15 @@ void apply(const Event& e) {
         const int32_t fields[][2] = {{6, 0}, {7, e.amount}, {10, 3}, {13, 100}, {14, 101}};
         for (const auto& f : fields) JArray::setInt(r, f[0], f[1]);
         Game::activatePopup();
+    } else if (e.kind == "death") {
+        // As the player's death starts it: the death state, the world's picture behind it.
+        CObject::statics.s_playerStateParam = e.amount;
+        p->setParam(kPlayerDead, 1);
+        Game::setState(Game::kStateDeath, 0);
+        Game::repaintBackgroundBuffer();
+        Game::startLevelTimer();
+    } else if (e.kind == "levelend") {
+        Game::enterLevelEnd();
     }
 }
 
@@ -229,6 +251,23 @@ void updateGameplay(Game*) {
         Game::selectInteractionTarget();
         Game::updateTargetIndicator();
     }
+    // The pause button (its tap is the left soft key), as the gameplay update has it.
+    if (Game::overlayStatics.gameState == kGameplay && (Game::inputStatics.keysPressed & kPauseKey) != 0) {
+        GameTimers::pauseAllTimers();
+        Game::setMenu(1, 1, -1);
+    }
+}
+
+void repaintBackgroundBuffer() {
+    Game::Graphics* g = Game::stateStatics.bufferGraphics;
+    if (isNull(g)) return;
+    Game::paintWorld(g);
+    g->setClip(0, 0, Game::kScreenWidth, Game::kScreenHeight);
+}
+
+void restartAtLevel(int32_t level) {
+    Game::stateStatics.currentLevel = level;
+    Game::enterLevelSetup(kSetupAgain);
 }
 
 // The world painter's stand-in under the real gameplay paint: the floor, every object of the
@@ -270,6 +309,9 @@ int main(int argc, char** argv) {
     g_objects = parseObjects(std::getenv("VELTRANO_LEVEL_OBJECTS"));
     Game::stateUpdates[kLevelSetup] = &setupLevel;
     Game::stateUpdates[kGameplay] = &updateGameplay;
-    mrc::gamePendingSeams().paintWorld = &paintWorld;
+    mrc::GamePendingSeams& seams = mrc::gamePendingSeams();
+    seams.paintWorld = &paintWorld;
+    seams.repaintBackgroundBuffer = &repaintBackgroundBuffer;
+    seams.restartAtLevel = &restartAtLevel;
     return mrc::veltranoMain(argc, argv);
 }

@@ -1,0 +1,149 @@
+// Gameplay's touch controls and the screens around a level end to end, on the level stand-in over
+// the sample data: the pad and buttons over the world, a pad cell lit while pressed, the pause
+// button opening the pause menu over the darkened game, the death veils, and a level's end with
+// its summary leading to the next level's set-up.
+#include <cstdlib>
+
+#include "tests/e2e/veltrano_run.h"
+#include "tools/sample_data/sample_data.h"
+
+namespace {
+
+using namespace e2e;
+
+constexpr uint32_t kFloor = 0x2E4A2E;      // the stand-in's world painter
+constexpr uint32_t kPadLit = 0xFFD27A;     // sprite 36: a pressed cell's ring
+constexpr uint32_t kPadLines = 0x8090A0;   // sprite 36: the grid over the pad
+constexpr uint32_t kPauseButton = 0x1E3A8A;
+constexpr uint32_t kSymbol = 0xE7E7E7;     // the controls' symbols at rest
+
+class VeltranoLevelScreens : public VeltranoRun {
+protected:
+    void SetUp() override {
+        VeltranoRun::SetUp();
+        ASSERT_TRUE(sample_data::buildArchive().save(m_dir / "data" / formats::kArchiveFileName));
+    }
+    struct Run {
+        RunResult result;
+        Screenshot shot;
+    };
+    // The title at frame 50 and the main menu's "New game" at 55: gameplay from frame 58, its
+    // update counting the events' frames from 1. `input` holds the further lines of the script.
+    Run play(const std::string& events, const std::string& input, int closeAt, const char* name) {
+        std::string script = "50 key tap RETURN\n55 key tap RETURN\n";
+        script.append(input).append(std::to_string(closeAt)).append(" close\n");
+        e2e::EnvChanges changes = env();
+        changes["VELTRANO_LEVEL_EVENTS"] = events;
+        const std::filesystem::path shot = m_dir / name;
+        // A new game each time: a summary saves the progress, after which "New game" would ask.
+        std::filesystem::remove_all(m_dir / "save");
+        RunResult r = run(VELTRANO_LEVEL_STAND_IN,
+                          args(script, {"--headless", "--fixed-step", "33", "--trace-states", "--screenshot",
+                                        shot.string()}),
+                          changes);
+        EXPECT_EQ(r.exitCode, 0) << r.output;
+        EXPECT_TRUE(r.inOrder({"state 5.0 -> 7.0", "LevelStandIn level set up (level 0)"})) << r.output;
+        return {std::move(r), Screenshot(shot)};
+    }
+    // Equal within the 5-6-5 bits of the picture.
+    static bool near(uint32_t p, uint32_t want) {
+        for (int shift : {0, 8, 16})
+            if (std::abs(int((p >> shift) & 0xFF) - int((want >> shift) & 0xFF)) > 8) return false;
+        return true;
+    }
+    // Pixels near the colour in the w x h box at (x, y).
+    static int count(const Screenshot& s, uint32_t colour, int x, int y, int w, int h) {
+        int n = 0;
+        for (int j = y; j < y + h; ++j)
+            for (int i = x; i < x + w; ++i) n += near(s.at(i, j), colour) ? 1 : 0;
+        return n;
+    }
+};
+
+// The pad at (0, 260), its cells 70 px square from y 268; the attack button's disc centred at
+// (660, 430), the jump button's arrow at (749, 359); the pause button in the top right corner.
+TEST_F(VeltranoLevelScreens, ThePadAndButtonsStandOverTheWorldAndAPressedPadCellLights) {
+    Run rest = play("", "", 75, "rest.png");
+    ASSERT_EQ(rest.shot.width, 800);
+    const Screenshot& s = rest.shot;
+    EXPECT_TRUE(near(s.at(400, 150), kFloor)) << "the world under the controls";
+    EXPECT_TRUE(near(s.at(105, 300), kSymbol)) << "the pad's cross";
+    EXPECT_TRUE(near(s.at(70, 300), kPadLines)) << "the grid over the pad";
+    EXPECT_TRUE(near(s.at(660, 430), kSymbol)) << "the attack button";
+    EXPECT_TRUE(near(s.at(749, 359), kSymbol)) << "the jump button";
+    EXPECT_TRUE(near(s.at(790, 20), kPauseButton)) << "the pause button";
+    EXPECT_EQ(count(s, kPadLit, 0, 268, 210, 212), 0) << "no cell lit";
+
+    // The left cell (key '4': x 0-70, y 338-408) while the pen rests on it: its ring lit, no
+    // other; the action buttons dimmed while the pad is held.
+    Run held = play("", "70 pen down 35 373\n", 75, "held.png");
+    ASSERT_EQ(held.shot.width, 800);
+    EXPECT_TRUE(near(held.shot.at(6, 373), kPadLit)) << "the left cell's ring";
+    EXPECT_TRUE(near(held.shot.at(64, 373), kPadLit));
+    EXPECT_EQ(count(held.shot, kPadLit, 70, 268, 140, 212), 0) << "only the left cell";
+    EXPECT_EQ(count(held.shot, kPadLit, 0, 268, 70, 70), 0);
+    EXPECT_FALSE(near(held.shot.at(660, 430), kSymbol)) << "the attack button dimmed";
+
+    // Released, the cell goes out and the buttons come back.
+    Run tapped = play("", "70 pen down 35 373\n73 pen up 35 373\n", 80, "tapped.png");
+    ASSERT_EQ(tapped.shot.width, 800);
+    EXPECT_EQ(count(tapped.shot, kPadLit, 0, 268, 210, 212), 0);
+    EXPECT_TRUE(near(tapped.shot.at(660, 430), kSymbol));
+}
+
+// The pause corner (x 741-799, y 1-59) tapped: the pause menu over the game darkened to near
+// black; "Resume" returns to gameplay, whose updates (and events) go on.
+TEST_F(VeltranoLevelScreens, ATapOnThePauseCornerOpensThePauseMenuAndResumeReturns) {
+    const std::string tap = "70 pen down 770 30\n72 pen up 770 30\n";
+    Run paused = play("", tap, 130, "paused.png");
+    ASSERT_EQ(paused.shot.width, 800);
+    EXPECT_TRUE(paused.result.inOrder({"LevelStandIn level set up", "menu 0 -> 1"})) << paused.result.output;
+    const uint32_t beside = paused.shot.at(50, 200);  // the game left of the menu's panel
+    for (int shift : {0, 8, 16})
+        EXPECT_LT(int((beside >> shift) & 0xFF), int((kFloor >> shift) & 0xFF) / 2) << "darkened";
+    EXPECT_GT(count(paused.shot, 0xF0F0F0u, 300, 180, 200, 20), 20) << "the menu's items";
+
+    // The stand-in's gameplay updates count frame 45 only after the menu is left.
+    Run resumed = play("45 points 400", tap + "130 key tap RETURN\n", 175, "resumed.png");
+    ASSERT_EQ(resumed.shot.width, 800);
+    EXPECT_TRUE(resumed.result.inOrder({"menu 0 -> 1", "LevelStandIn 45 points 400"})) << resumed.result.output;
+    EXPECT_TRUE(near(resumed.shot.at(50, 200), kFloor)) << "the game again";
+    EXPECT_TRUE(near(resumed.shot.at(105, 300), kSymbol)) << "with its controls";
+}
+
+// The death screen over the world's picture: in phase 0 (an animation of no length) a veil of
+// alpha 127 at once, in phase 3 one from 128 to 255 over a second.
+TEST_F(VeltranoLevelScreens, AScriptedDeathShowsTheVeil) {
+    struct Case {
+        int phase, closeAt;
+        uint32_t floor;
+    };
+    const Case cases[] = {{0, 75, 0x172517}, {3, 100, 0x000000}};
+    for (const Case& c : cases) {
+        const std::string name = "death" + std::to_string(c.phase) + ".png";
+        Run r = play("5 death " + std::to_string(c.phase), "", c.closeAt, name.c_str());
+        ASSERT_EQ(r.shot.width, 800);
+        EXPECT_TRUE(r.result.inOrder({"LevelStandIn 5 death", "state 7.0 -> 12.0"})) << r.result.output;
+        EXPECT_TRUE(near(r.shot.at(300, 150), c.floor)) << "phase " << c.phase << ": " << std::hex << r.shot.at(300, 150);
+        EXPECT_FALSE(near(r.shot.at(105, 300), kSymbol)) << "no touch controls";
+    }
+}
+
+// The level's end (state 13) for half a second, then its summary (state 15) over the world; a
+// confirm there starts the next level's set-up.
+TEST_F(VeltranoLevelScreens, AScriptedLevelEndLeadsToTheSummaryAndOnConfirmToTheNextLevel) {
+    Run summary = play("5 levelend 0", "", 95, "summary.png");
+    ASSERT_EQ(summary.shot.width, 800);
+    EXPECT_TRUE(summary.result.inOrder({"LevelStandIn 5 levelend 0", "state 7.0 -> 13.0", "state 13.0 -> 15.0"}))
+        << summary.result.output;
+    EXPECT_GT(count(summary.shot, 0xF0F0F0u, 300, 50, 200, 30), 40) << "the summary's title";
+    EXPECT_GT(count(summary.shot, 0xF0F0F0u, 250, 270, 300, 30), 40) << "the completion";
+    EXPECT_TRUE(near(summary.shot.at(50, 200), kFloor)) << "the level around the summary";
+
+    Run next = play("5 levelend 0", "100 key tap RETURN\n", 110, "next.png");
+    EXPECT_TRUE(next.result.inOrder({"state 13.0 -> 15.0", "state 15.0 -> 5.0", "state 5.0 -> 7.0",
+                                     "LevelStandIn level set up (level 1)"}))
+        << next.result.output;
+}
+
+}  // namespace
