@@ -1,50 +1,17 @@
 // The objects' painters end to end, on the level stand-in over the sample data: a scene of several
 // object kinds drawn by their own painters, the marker over the object the player faces and the
 // arrow at the screen's edge toward a goal outside the view.
-#include <cstdlib>
-
-#include "tests/e2e/veltrano_run.h"
+#include "tests/e2e/level_stand_in_run.h"
 #include "tools/sample_data/object_paint_data.h"
-#include "tools/sample_data/sample_data.h"
 
 namespace {
 
 using namespace e2e;
 
-class VeltranoObjects : public VeltranoRun {
+class VeltranoObjects : public LevelStandInRun {
 protected:
-    void SetUp() override {
-        VeltranoRun::SetUp();
-        ASSERT_TRUE(sample_data::buildArchive().save(m_dir / "data" / formats::kArchiveFileName));
-    }
-    // Gameplay from frame 58 (the title, then the main menu's first item); the screenshot at the close.
-    Screenshot scene(const std::string& objects, int closeAt, const char* name, RunResult* result = nullptr) {
-        std::string script = "50 key tap RETURN\n55 key tap RETURN\n";
-        script.append(std::to_string(closeAt)).append(" close\n");
-        e2e::EnvChanges changes = env();
-        changes["VELTRANO_LEVEL_OBJECTS"] = objects;
-        const std::filesystem::path shot = m_dir / name;
-        RunResult r = run(VELTRANO_LEVEL_STAND_IN,
-                          args(script, {"--headless", "--fixed-step", "33", "--trace-states", "--screenshot",
-                                        shot.string()}),
-                          changes);
-        EXPECT_EQ(r.exitCode, 0) << r.output;
-        EXPECT_TRUE(r.inOrder({"state 5.0 -> 7.0", "LevelStandIn level set up"})) << r.output;
-        if (result != nullptr) *result = r;
-        return Screenshot(shot);
-    }
-    // Equal within the 5-6-5 bits of the picture.
-    static bool near(uint32_t p, uint32_t want) {
-        for (int shift : {0, 8, 16})
-            if (std::abs(int((p >> shift) & 0xFF) - int((want >> shift) & 0xFF)) > 8) return false;
-        return true;
-    }
-    // Pixels near `colour` in the w x h box at (x, y).
-    static int count(const Screenshot& s, uint32_t colour, int x, int y, int w, int h) {
-        int n = 0;
-        for (int j = y; j < y + h; ++j)
-            for (int i = x; i < x + w; ++i) n += near(s.at(i, j), colour) ? 1 : 0;
-        return n;
+    Run scene(const std::string& objects, int closeAt, const char* name) {
+        return play({{"VELTRANO_LEVEL_OBJECTS", objects}}, "", closeAt, name);
     }
 };
 
@@ -59,10 +26,10 @@ constexpr const char* kScene =
     "82 1200 200 goal=1";
 
 TEST_F(VeltranoObjects, TheMarkerStandsOverTheFacedObjectAndTheArrowPointsAtTheGoalOffScreen) {
-    RunResult r;
-    Screenshot s = scene(kScene, 75, "scene.png", &r);
+    const Run run = scene(kScene, 75, "scene.png");
+    const Screenshot& s = run.shot;
     ASSERT_EQ(s.width, 800);
-    EXPECT_EQ(r.count("LevelStandIn object"), 8u) << r.output;
+    EXPECT_EQ(run.result.count("LevelStandIn object"), 8u) << run.result.output;
     // The crate's top is at y 268: the marker's ring (20 px, nodding 3 px) just above it.
     EXPECT_GT(count(s, 0x40E0FFu, 454, 236, 20, 30), 40) << "the marker over the crate";
     EXPECT_EQ(count(s, 0x40E0FFu, 326, 236, 20, 30), 0) << "none over the chest behind";
@@ -81,7 +48,8 @@ TEST_F(VeltranoObjects, TheMarkerStandsOverTheFacedObjectAndTheArrowPointsAtTheG
 // Facing left, the chest is the faced object (type 1: the other marker); a goal point above and
 // right of the view puts the arrow in the top-right corner, moved in by half its size.
 TEST_F(VeltranoObjects, FacingTheOtherWayMarksTheChestAndACornerGoalPutsTheArrowInTheCorner) {
-    Screenshot s = scene("face left;82 464 300 use=1;1 336 300 anim=1 use=1;goalpoint 1200 -200", 75, "left.png");
+    const Run run = scene("face left;82 464 300 use=1;1 336 300 anim=1 use=1;goalpoint 1200 -200", 75, "left.png");
+    const Screenshot& s = run.shot;
     ASSERT_EQ(s.width, 800);
     EXPECT_GT(count(s, 0x40E0FFu, 326, 246, 20, 30), 40) << "the chevron over the chest (top 276)";
     EXPECT_EQ(count(s, 0x40E0FFu, 454, 236, 20, 30), 0) << "none over the crate";
