@@ -18,21 +18,23 @@ protected:
 // The player stands at (400, 300) facing right. A crate (plain type 82) two cells ahead and a chest
 // (type 1) behind can be faced; a fence post repeated to the screen's edge (type 12, a 20 px step),
 // a charged column (type 61 in state 2), a red orb of the pools (type 300, palette 1) and a tablet
-// (type 69) stand around, and an orb of the effect pool (type 302) in palette 2 (green); the goal
-// is a crate far right of the view.
+// (type 69) stand around, an orb of the effect pool (type 302) in palette 2 (green) and a crate
+// that the HUD marks (type 27, 32 px wide); the goal is a crate far right of the view.
 constexpr const char* kScene =
     "82 464 300 use=1;1 336 300 anim=1 use=1;12 240 150 anim=2 p11=327680;61 560 300 sprite=1 anim=1 p14=2;"
     "300 620 240 sprite=4 p0=1 p17=-1 p18=1;69 280 300 sprite=2;302 520 220 sprite=4 p0=1 p1=-1 p7=-1 p8=2;"
-    "82 1200 200 goal=1";
+    "27 500 400 p0=1 p1=1 p2=32;82 1200 200 goal=1";
 
 TEST_F(VeltranoObjects, TheMarkerStandsOverTheFacedObjectAndTheArrowPointsAtTheGoalOffScreen) {
     const Run run = scene(kScene, 75, "scene.png");
     const Screenshot& s = run.shot;
     ASSERT_EQ(s.width, 800);
-    EXPECT_EQ(run.result.count("LevelStandIn object"), 8u) << run.result.output;
+    EXPECT_EQ(run.result.count("LevelStandIn object"), 9u) << run.result.output;
     // The crate's top is at y 268: the marker's ring (20 px, nodding 3 px) just above it.
     EXPECT_GT(count(s, 0x40E0FFu, 454, 236, 20, 30), 40) << "the marker over the crate";
     EXPECT_EQ(count(s, 0x40E0FFu, 326, 236, 20, 30), 0) << "none over the chest behind";
+    // The HUD's marker of the type-27 crate, centred over its 32 px from its anchor (516, 400) up.
+    EXPECT_GT(count(s, 0x40E0FFu, 506, 370, 20, 30), 40) << "the HUD marker";
     // The goal (1200, 184) is right of the view: the arrow stands on the right margin (x 776).
     EXPECT_GT(count(s, 0xFF7A1Au, 756, 164, 40, 40), 200) << "the arrow at the edge";
     EXPECT_EQ(count(s, 0xFF7A1Au, 0, 0, 740, 480), 0) << "nowhere else";

@@ -31,8 +31,9 @@
 //   goal=1     the goal the arrow points at
 // and the entries "face up|down|left|right" (the player's facing, default right) and "goalpoint
 // X Y" (a goal point instead of a goal object). With objects, each gameplay update picks the
-// faced object and places the arrow (view margins of 24 px); the marker and the arrow are painted
-// over the world. Each object logs "LevelStandIn object TYPE X Y".
+// faced object and places the arrow (view margins of 24 px); the HUD markers of type-27 objects,
+// the faced object's marker and the arrow are painted over the world. Each object logs
+// "LevelStandIn object TYPE X Y".
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -169,9 +170,15 @@ void setupObjects(CObject* player) {
     }
 }
 
-// The marker over the faced object and the arrow toward the goal, as the world painter shows them.
+// The HUD markers of the type-27 objects, the marker over the faced object and the arrow toward
+// the goal, as the world painter shows them.
 void paintObjectMarkers(Game::Graphics* g) {
     if (g_objects.empty()) return;
+    ObjectArray* generic = Game::objects.s_scriptObjects;
+    for (int32_t i = 0; !isNull(generic) && i < generic->length; ++i) {
+        auto* o = static_cast<CObject*>(JArray::getRef(generic, i));
+        if (!isNull(o) && o->m_type == 27) Game::paintHudObject(g, o);
+    }
     const InteractionStatics& in = Game::interaction;
     CObject* selected = Game::objects.s_selectedObject;
     if (!isNull(selected) && GameOverlay::overlayStatics.gameSubState == 0) Game::paintHudInstance(g);
