@@ -1,7 +1,8 @@
 // Gameplay's touch controls and the screens around a level end to end, on the level stand-in over
 // the sample data: the pad and buttons over the world, a pad cell lit while pressed, the pause
-// button opening the pause menu over the darkened game, the death veils, and a level's end with
-// its summary leading to the next level's set-up.
+// button opening the pause menu over the darkened game, the death veils, a level's end with its
+// summary leading to the next level's set-up, the story text and the level's title card.
+#include <algorithm>
 #include <string>
 
 #include "tests/e2e/level_stand_in_run.h"
@@ -13,13 +14,21 @@ using namespace e2e;
 constexpr uint32_t kFloor = 0x2E4A2E;      // the stand-in's world painter
 constexpr uint32_t kPadLit = 0xFFD27A;     // sprite 36: a pressed cell's ring
 constexpr uint32_t kPadLines = 0x8090A0;   // sprite 36: the grid over the pad
-constexpr uint32_t kPauseButton = 0x1E3A8A;
+constexpr uint32_t kPauseButton = 0x1E3A8A, kPauseLit = 0xE0A526;
 constexpr uint32_t kSymbol = 0xE7E7E7;     // the controls' symbols at rest
 
 class VeltranoLevelScreens : public LevelStandInRun {
 protected:
     Run play(const std::string& events, const std::string& input, int closeAt, const char* name) {
         return LevelStandInRun::play({{"VELTRANO_LEVEL_EVENTS", events}}, input, closeAt, name);
+    }
+    // The width of what is drawn brighter than the floor (red above 0x60) in rows y to y + h.
+    static int brightWidth(const Screenshot& s, int y, int h) {
+        int left = s.width, right = -1;
+        for (int j = y; j < y + h; ++j)
+            for (int i = 0; i < s.width; ++i)
+                if ((s.at(i, j) >> 16) > 0x60) left = std::min(left, i), right = std::max(right, i);
+        return right < left ? 0 : right - left + 1;
     }
 };
 
@@ -58,6 +67,12 @@ TEST_F(VeltranoLevelScreens, ThePadAndButtonsStandOverTheWorldAndAPressedPadCell
 // black; "Resume" returns to gameplay, whose updates (and events) go on.
 TEST_F(VeltranoLevelScreens, ATapOnThePauseCornerOpensThePauseMenuAndResumeReturns) {
     const std::string tap = "70 pen down 770 30\n72 pen up 770 30\n";
+    // Lit while the pen rests in the corner.
+    Run pressed = play("", "70 pen down 770 30\n", 75, "pressed.png");
+    ASSERT_EQ(pressed.shot.width, 800);
+    EXPECT_TRUE(near(pressed.shot.at(790, 20), kPauseLit));
+    EXPECT_TRUE(near(pressed.shot.at(105, 300), kSymbol)) << "still in gameplay";
+
     Run paused = play("", tap, 130, "paused.png");
     ASSERT_EQ(paused.shot.width, 800);
     EXPECT_TRUE(paused.result.inOrder({"LevelStandIn level set up", "menu 0 -> 1"})) << paused.result.output;
@@ -107,6 +122,44 @@ TEST_F(VeltranoLevelScreens, AScriptedLevelEndLeadsToTheSummaryAndOnConfirmToThe
     EXPECT_TRUE(next.result.inOrder({"state 13.0 -> 15.0", "state 15.0 -> 5.0", "state 5.0 -> 7.0",
                                      "LevelStandIn level set up (level 1)"}))
         << next.result.output;
+}
+
+// The story between levels over black: a confirm in its first second is ignored, a later one
+// leads to the summary.
+TEST_F(VeltranoLevelScreens, TheStoryTextTakesAConfirmOnlyAfterItsFirstSecond) {
+    Run early = play("5 story 0", "72 key tap RETURN\n", 100, "story.png");
+    ASSERT_EQ(early.shot.width, 800);
+    EXPECT_TRUE(early.result.inOrder({"state 7.0 -> 16.0", "state 16.0 -> 16.1"})) << early.result.output;
+    EXPECT_EQ(early.result.count("-> 15.0"), 0u) << "the early confirm is ignored";
+    EXPECT_GT(brightWidth(early.shot, 200, 45), 600) << "the story's lines";
+    EXPECT_EQ(early.shot.at(400, 100), 0u) << "over black";
+
+    Run later = play("5 story 0", "72 key tap RETURN\n100 key tap RETURN\n", 110, "story_later.png");
+    EXPECT_TRUE(later.result.inOrder({"state 16.0 -> 16.1", "state 16.1 -> 15.0"})) << later.result.output;
+}
+
+// The level's title card: a second fading the world in with the title at its size, a second of
+// gameplay's picture (without the touch controls) with the title growing, then gameplay again.
+TEST_F(VeltranoLevelScreens, TheTitleCardFadesInThenGrowsItsTitleAndReturnsToGameplay) {
+    Run fading = play("5 intro 0", "", 75, "card_fading.png");
+    ASSERT_EQ(fading.shot.width, 800);
+    EXPECT_TRUE(fading.result.inOrder({"LevelStandIn 5 intro 0", "state 7.0 -> 14.0"})) << fading.result.output;
+    const uint32_t floor = fading.shot.at(400, 150);
+    EXPECT_LT(floor >> 8 & 0xFF, kFloor >> 8 & 0xFF) << "the world still fading in";
+    const int titleAtFirst = brightWidth(fading.shot, 420, 50);
+    EXPECT_GT(titleAtFirst, 40) << "the level's title";
+
+    Run growing = play("5 intro 0", "", 110, "card_growing.png");
+    ASSERT_EQ(growing.shot.width, 800);
+    EXPECT_TRUE(growing.result.inOrder({"state 7.0 -> 14.0", "state 7.0 -> 14.1"})) << growing.result.output;
+    EXPECT_TRUE(near(growing.shot.at(400, 150), kFloor)) << "the gameplay picture";
+    EXPECT_FALSE(near(growing.shot.at(105, 300), kSymbol)) << "no touch controls on the card";
+    EXPECT_GT(brightWidth(growing.shot, 400, 80), titleAtFirst * 3 / 2) << "the title grown";
+
+    Run after = play("5 intro 0", "", 140, "card_after.png");
+    ASSERT_EQ(after.shot.width, 800);
+    EXPECT_TRUE(near(after.shot.at(105, 300), kSymbol)) << "gameplay with its controls";
+    EXPECT_EQ(count(after.shot, kFloor, 300, 420, 200, 50), 200 * 50) << "the title gone";
 }
 
 }  // namespace

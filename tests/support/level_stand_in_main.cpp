@@ -18,6 +18,8 @@
 //              (0 and 1 a veil to half over the death animation, 3 and others one to black in 1 s)
 //   levelend N the level ends (N unused): its end, the summary and, on confirm, the set-up of
 //              the next level, which this stand-in makes again
+//   story N    the story text between levels (N unused), then on confirm the summary
+//   intro N    the level's title card (N unused) as a level's start shows it, back to gameplay
 // Each applied event logs "LevelStandIn FRAME KIND AMOUNT".
 //
 // The routines later work builds are stood in for through the game's seams: the world painter
@@ -245,6 +247,13 @@ void apply(const Event& e) {
         Game::startLevelTimer();
     } else if (e.kind == "levelend") {
         Game::enterLevelEnd();
+    } else if (e.kind == "story") {
+        Game::enterFullScreenText();
+    } else if (e.kind == "intro") {
+        // As a level's start enters it: the world's picture, the level timer, the card's first step.
+        Game::repaintBackgroundBuffer();
+        Game::startLevelTimer();
+        Game::setState(Game::kStateLevelIntro, 0);
     }
 }
 

@@ -78,7 +78,12 @@ void addHudArt(SpriteData& s) {
     popup = {};
     caps(s, popup, -100, 0, 240, 56);
     popup.rects = {{-100, 4, 240, 24}, {-80, 36, 200, 10}};
-    for (int f : {161, 162}) addBar(s, s.frames[std::size_t(f)], -24, 0, 48, 48, f == 161 ? kPause : kEdge);
+    // The pause button: drawn at (800, 0), so left of its origin, inside its touch corner.
+    for (int f : {161, 162}) {
+        SpriteFrame& button = s.frames[std::size_t(f)];
+        addBar(s, button, -54, 6, 48, 48, f == 161 ? kPause : kEdge);
+        for (int x : {-40, -28}) addBar(s, button, x, 18, 8, 24, 0xFFF0F0F0u);
+    }
     // The popups' icons: to do (slate) and done (gold).
     addBar(s, s.frames[kIconTodoFrame], -8, 0, 16, 16, kPanel);
     addBar(s, s.frames[kIconDoneFrame], -8, 0, 16, 16, kEdge);
