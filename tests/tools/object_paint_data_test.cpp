@@ -51,6 +51,7 @@ TEST(ObjectPaintData, TheArrowAndTheMarkersDrawEveryAnimationTheyShow) {
     EXPECT_EQ(layout[11].kind, 2);
     EXPECT_EQ(layout[11].x + layout[11].values.at(0), 800 - kArrowAreaInset) << "the arrow stays on screen";
     EXPECT_EQ(layout[11].y + layout[11].values.at(1), 480 - kArrowAreaInset);
+    EXPECT_GE(layout[11].y - 16, 54) << "an arrow at the top stays below the pause button";
     EXPECT_EQ(layout[12].values, hudLayout()[12].values) << "the popups' place is kept";
 }
 

@@ -155,8 +155,8 @@ std::vector<formats::DefinitionRecord> hudLayoutWithArrowArea() {
     std::vector<formats::DefinitionRecord> l = hudLayout();
     if (l.size() < 12) l.resize(12, {4, 0, 0, {}});
     // Kind 2, an area: its [3] is the width, its height the value after it.
-    l[11] = {2, kArrowAreaInset, kArrowAreaInset,
-             {int16_t(800 - 2 * kArrowAreaInset), int16_t(480 - 2 * kArrowAreaInset)}};
+    l[11] = {2, kArrowAreaInset, kArrowAreaTop,
+             {int16_t(800 - 2 * kArrowAreaInset), int16_t(480 - kArrowAreaInset - kArrowAreaTop)}};
     return l;
 }
 

@@ -32,8 +32,9 @@ formats::SpriteData regionSprite();
 inline constexpr int kEffectEntry = 4, kEffectAnims = 16;
 formats::SpriteData effectSprite();
 
-// Layout 6 with element 11, the area the arrow is kept in (16 px inside the screen).
-inline constexpr int kArrowAreaInset = 16;
+// Layout 6 with element 11, the area the arrow is kept in: 16 px inside the screen, and below the
+// pause button in the top right corner.
+inline constexpr int kArrowAreaInset = 16, kArrowAreaTop = 72;
 std::vector<formats::DefinitionRecord> hudLayoutWithArrowArea();
 
 // Pack 5 (sprite ids 30-35): object sprites of the kinds with their own painters.

@@ -160,10 +160,10 @@ TEST_F(ObjectPaintDataTest, TheMarkerStandsOnTheFacedObjectAndTheArrowAtTheEdgeT
     Game::updateTargetIndicator();
     EXPECT_EQ(Game::interaction.s_indicatorAnim, 16) << "up and left";
     EXPECT_EQ(hud(14)->x >> 14, 24 + 16) << "moved in by half the arrow frame";
-    EXPECT_EQ(hud(14)->y >> 14, 24 + 16);
+    EXPECT_EQ(hud(14)->y >> 14, kArrowAreaTop) << "then kept in layout 6's arrow area";
     hud(14)->paint(m_g);
-    EXPECT_TRUE(is(40, 40, kArrowColour));
-    EXPECT_TRUE(is(40 - 8, 40 - 8, kArrowColour)) << "pointing up-left";
+    EXPECT_TRUE(is(40, kArrowAreaTop, kArrowColour));
+    EXPECT_TRUE(is(40 - 8, kArrowAreaTop - 8, kArrowColour)) << "pointing up-left";
 }
 
 TEST_F(ObjectPaintDataTest, TheKindsPaintersDrawTheirPictures) {
