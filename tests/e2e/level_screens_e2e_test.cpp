@@ -3,10 +3,9 @@
 // button opening the pause menu over the darkened game, the death veils, a level's end with its
 // summary leading to the next level's set-up, the story text and the level's title card.
 #include <algorithm>
-#include <cstdlib>
+#include <string>
 
-#include "tests/e2e/veltrano_run.h"
-#include "tools/sample_data/sample_data.h"
+#include "tests/e2e/level_stand_in_run.h"
 
 namespace {
 
@@ -18,46 +17,10 @@ constexpr uint32_t kPadLines = 0x8090A0;   // sprite 36: the grid over the pad
 constexpr uint32_t kPauseButton = 0x1E3A8A, kPauseLit = 0xE0A526;
 constexpr uint32_t kSymbol = 0xE7E7E7;     // the controls' symbols at rest
 
-class VeltranoLevelScreens : public VeltranoRun {
+class VeltranoLevelScreens : public LevelStandInRun {
 protected:
-    void SetUp() override {
-        VeltranoRun::SetUp();
-        ASSERT_TRUE(sample_data::buildArchive().save(m_dir / "data" / formats::kArchiveFileName));
-    }
-    struct Run {
-        RunResult result;
-        Screenshot shot;
-    };
-    // The title at frame 50 and the main menu's "New game" at 55: gameplay from frame 58, its
-    // update counting the events' frames from 1. `input` holds the further lines of the script.
     Run play(const std::string& events, const std::string& input, int closeAt, const char* name) {
-        std::string script = "50 key tap RETURN\n55 key tap RETURN\n";
-        script.append(input).append(std::to_string(closeAt)).append(" close\n");
-        e2e::EnvChanges changes = env();
-        changes["VELTRANO_LEVEL_EVENTS"] = events;
-        const std::filesystem::path shot = m_dir / name;
-        // A new game each time: a summary saves the progress, after which "New game" would ask.
-        std::filesystem::remove_all(m_dir / "save");
-        RunResult r = run(VELTRANO_LEVEL_STAND_IN,
-                          args(script, {"--headless", "--fixed-step", "33", "--trace-states", "--screenshot",
-                                        shot.string()}),
-                          changes);
-        EXPECT_EQ(r.exitCode, 0) << r.output;
-        EXPECT_TRUE(r.inOrder({"state 5.0 -> 7.0", "LevelStandIn level set up (level 0)"})) << r.output;
-        return {std::move(r), Screenshot(shot)};
-    }
-    // Equal within the 5-6-5 bits of the picture.
-    static bool near(uint32_t p, uint32_t want) {
-        for (int shift : {0, 8, 16})
-            if (std::abs(int((p >> shift) & 0xFF) - int((want >> shift) & 0xFF)) > 8) return false;
-        return true;
-    }
-    // Pixels near the colour in the w x h box at (x, y).
-    static int count(const Screenshot& s, uint32_t colour, int x, int y, int w, int h) {
-        int n = 0;
-        for (int j = y; j < y + h; ++j)
-            for (int i = x; i < x + w; ++i) n += near(s.at(i, j), colour) ? 1 : 0;
-        return n;
+        return LevelStandInRun::play({{"VELTRANO_LEVEL_EVENTS", events}}, input, closeAt, name);
     }
     // The width of what is drawn brighter than the floor (red above 0x60) in rows y to y + h.
     static int brightWidth(const Screenshot& s, int y, int h) {

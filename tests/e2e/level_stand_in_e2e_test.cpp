@@ -4,8 +4,7 @@
 // chain counter.
 #include <cstdlib>
 
-#include "tests/e2e/veltrano_run.h"
-#include "tools/sample_data/sample_data.h"
+#include "tests/e2e/level_stand_in_run.h"
 
 namespace {
 
@@ -14,40 +13,13 @@ using namespace e2e;
 // The floor the stand-in's world painter lays under the objects, the HUD and the touch controls.
 constexpr uint32_t kFloor = 0x2E4A2E;
 
-class VeltranoLevel : public VeltranoRun {
+class VeltranoLevel : public LevelStandInRun {
 protected:
-    void SetUp() override {
-        VeltranoRun::SetUp();
-        ASSERT_TRUE(sample_data::buildArchive().save(m_dir / "data" / formats::kArchiveFileName));
-    }
-    // Title at frame 38, the main menu's first item ("New game") at 55: gameplay from frame 58.
     Screenshot level(const std::string& events, int closeAt, const char* name) {
-        std::string script = "50 key tap RETURN\n55 key tap RETURN\n";
-        script.append(std::to_string(closeAt)).append(" close\n");
-        e2e::EnvChanges changes = env();
-        changes["VELTRANO_LEVEL_EVENTS"] = events;
-        const std::filesystem::path shot = m_dir / name;
-        RunResult r = run(VELTRANO_LEVEL_STAND_IN,
-                          args(script, {"--headless", "--fixed-step", "33", "--trace-states", "--screenshot",
-                                        shot.string()}),
-                          changes);
-        EXPECT_EQ(r.exitCode, 0) << r.output;
-        EXPECT_TRUE(r.inOrder({"state 5.0 -> 7.0", "LevelStandIn level set up"})) << r.output;
-        return Screenshot(shot);
-    }
-    // Equal within the 5-6-5 bits of the picture.
-    static bool near(uint32_t p, uint32_t want) {
-        for (int shift : {0, 8, 16})
-            if (std::abs(int((p >> shift) & 0xFF) - int((want >> shift) & 0xFF)) > 8) return false;
-        return true;
+        return play({{"VELTRANO_LEVEL_EVENTS", events}}, "", closeAt, name).shot;
     }
     // Pixels of the HUD font's ink (near white) in the w x h box at (x, y).
-    static int inkIn(const Screenshot& s, int x, int y, int w, int h) {
-        int n = 0;
-        for (int j = y; j < y + h; ++j)
-            for (int i = x; i < x + w; ++i) n += near(s.at(i, j), 0xF0F0F0u) ? 1 : 0;
-        return n;
-    }
+    static int inkIn(const Screenshot& s, int x, int y, int w, int h) { return count(s, 0xF0F0F0u, x, y, w, h); }
     static int red(uint32_t p) { return int(p >> 16); }
     static int green(uint32_t p) { return int((p >> 8) & 0xFF); }
     static int blue(uint32_t p) { return int(p & 0xFF); }

@@ -34,6 +34,17 @@
 // The routines later work builds are stood in for through the game's seams: the world painter
 // (above), the background repaint (the world painter into the background buffer) and the restart
 // at a level (straight to that level's set-up).
+//
+// VELTRANO_LEVEL_OBJECTS, objects separated by ';', each "TYPE X Y [KEY=VALUE...]" at map pixel
+// (X, Y), showing an object sprite of the sample data's pack 5 (loaded into sprite slots 40 on):
+//   sprite=K   the pack's entry K (default 5, the props)      anim=A   its animation (default 0)
+//   pN=V       params[N] = V                                  use=1    the player can face it
+//   goal=1     the goal the arrow points at
+// and the entries "face up|down|left|right" (the player's facing, default right) and "goalpoint
+// X Y" (a goal point instead of a goal object). With objects, each gameplay update picks the
+// faced object and places the arrow (view margins of 24 px); the HUD markers of type-27 objects,
+// the faced object's marker and the arrow are painted over the world. Each object logs
+// "LevelStandIn object TYPE X Y".
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -85,6 +96,108 @@ std::vector<Event> parseEvents(const char* text) {
 
 mrc::ObjectManager* om() { return mrc::ApplicationImpl::getApplication()->objectManager; }
 
+struct SceneObject {
+    int type = 0, x = 0, y = 0, sprite = 5, anim = 0;
+    bool use = false, goal = false;
+    std::vector<std::pair<int, int>> params;
+};
+std::vector<SceneObject> g_objects;
+int g_facing = 0x1010;
+int g_goalX = -1, g_goalY = -1;
+constexpr int32_t kObjectPack = 5, kObjectSprites = 6, kFirstObjectSlot = 40, kViewMargin = 24;
+
+std::vector<SceneObject> parseObjects(const char* text) {
+    std::vector<SceneObject> objects;
+    std::stringstream all(text == nullptr ? "" : text);
+    for (std::string item; std::getline(all, item, ';');) {
+        std::stringstream in(item);
+        std::string first;
+        if (!(in >> first)) continue;
+        if (first == "face") {
+            const std::pair<const char*, int> faces[] = {{"up", 0x102}, {"down", 0x4004}, {"left", 0x408}, {"right", 0x1010}};
+            std::string way;
+            in >> way;
+            for (const auto& [name, code] : faces)
+                if (way == name) g_facing = code;
+            continue;
+        }
+        if (first == "goalpoint") {
+            in >> g_goalX >> g_goalY;
+            continue;
+        }
+        SceneObject o;
+        if (std::sscanf(first.c_str(), "%d", &o.type) != 1 || !(in >> o.x >> o.y)) {
+            mrc_log("LevelStandIn ignores \"%s\"", item.c_str());
+            continue;
+        }
+        for (std::string kv; in >> kv;) {
+            int n = 0, v = 0;
+            if (std::sscanf(kv.c_str(), "p%d=%d", &n, &v) == 2) o.params.emplace_back(n, v);
+            else if (std::sscanf(kv.c_str(), "sprite=%d", &v) == 1) o.sprite = v;
+            else if (std::sscanf(kv.c_str(), "anim=%d", &v) == 1) o.anim = v;
+            else if (kv == "use=1") o.use = true;
+            else if (kv == "goal=1") o.goal = true;
+            else mrc_log("LevelStandIn ignores \"%s\"", kv.c_str());
+        }
+        objects.push_back(o);
+    }
+    return objects;
+}
+
+// The scene's objects in the generic list that the world painter draws, the faced ones among the
+// view's interactables, the goal; their sprites from the object sprite pack.
+void setupObjects(CObject* player) {
+    // The player's instance in map pixels (the object was made with fixed-point coordinates).
+    if (!isNull(player->m_sprite)) player->m_sprite->setPosition(kPlayerX, kPlayerY);
+    if (g_objects.empty()) return;
+    player->m_sortKey = kPlayerY * 256 + kPlayerX;
+    CObject::statics.s_inputDirection = g_facing;
+    for (int32_t k = 0; k < kObjectSprites; ++k)
+        Game::getSprite(kObjectPack, kFirstObjectSlot + k, k, -1, ASprite::kCacheImages, Game::stateStatics.sprites);
+    Game::closePack();
+    Game::flowStatics.s_loadPack = -1;
+    const auto count = static_cast<int32_t>(g_objects.size());
+    InteractionStatics& in = Game::interaction;
+    Game::objects.s_scriptObjects = om()->newObjectArray(mrc::kClass_CObject, count);
+    in.s_viewInteractables = om()->newObjectArray(mrc::kClass_CObject, count);
+    in.s_viewInteractableCount = 0;
+    in.s_indicatorMargins = om()->newIntArray(4);
+    for (int32_t m = 0; m < 4; ++m) JArray::setInt(in.s_indicatorMargins, m, kViewMargin);
+    in.s_indicatorAnim = -1;
+    in.s_indicatorPointX = g_goalX;
+    in.s_indicatorPointY = g_goalY;
+    for (int32_t i = 0; i < count; ++i) {
+        const SceneObject& s = g_objects[std::size_t(i)];
+        CObject* o = CObject::create(100 + i, s.type, s.x, s.y, om()->newIntArray(60));
+        if (isNull(o) || isNull(o->m_sprite)) continue;
+        JArray::setRef(Game::objects.s_scriptObjects, i, o);
+        for (const auto& [n, v] : s.params) o->setParam(n, v);
+        o->m_sprite->setSprite(Game::spriteSlot(kFirstObjectSlot + s.sprite));
+        o->m_sprite->setAnim(s.anim);
+        o->m_sortKey = s.y * 256 + s.x;
+        if (s.use) JArray::setRef(in.s_viewInteractables, in.s_viewInteractableCount++, o);
+        if (s.goal) in.s_indicatorTarget = o;
+        mrc_log("LevelStandIn object %d %d %d", s.type, s.x, s.y);
+    }
+}
+
+// The HUD markers of the type-27 objects, the marker over the faced object and the arrow toward
+// the goal, as the world painter shows them.
+void paintObjectMarkers(Game::Graphics* g) {
+    if (g_objects.empty()) return;
+    ObjectArray* generic = Game::objects.s_scriptObjects;
+    for (int32_t i = 0; !isNull(generic) && i < generic->length; ++i) {
+        auto* o = static_cast<CObject*>(JArray::getRef(generic, i));
+        if (!isNull(o) && o->m_type == 27) Game::paintHudObject(g, o);
+    }
+    const InteractionStatics& in = Game::interaction;
+    CObject* selected = Game::objects.s_selectedObject;
+    if (!isNull(selected) && GameOverlay::overlayStatics.gameSubState == 0) Game::paintHudInstance(g);
+    const bool goal = (!isNull(in.s_indicatorTarget) && in.s_indicatorTarget != selected) || in.s_indicatorPointX >= 0;
+    auto* arrow = static_cast<ASpriteInstance*>(JArray::getRef(Game::stateStatics.hudInstances, 14));
+    if (goal && !isNull(arrow)) arrow->paint(g);
+}
+
 void setupLevel(Game*) {
     IntArray* params = om()->newIntArray(60);
     CObject* player = CObject::create(1, 0, kPlayerX << 14, kPlayerY << 14, params);
@@ -107,6 +220,7 @@ void setupLevel(Game*) {
     Game::loadLevelSprites();
     // The level after this one, as a level's data names it.
     Game::saves.s_nextLevel = Game::stateStatics.currentLevel + 1;
+    setupObjects(player);
     Game::setStateOnly(kGameplay);
     mrc_log("LevelStandIn level set up (level %d)", Game::stateStatics.currentLevel);
 }
@@ -253,6 +367,10 @@ void updateGameplay(Game*) {
     stepPrompt();
     Game::updateHudBars();
     Game::updatePopupGoal();
+    if (!g_objects.empty()) {
+        Game::selectInteractionTarget();
+        Game::updateTargetIndicator();
+    }
     // The pause button (its tap is the left soft key), as the gameplay update has it.
     if (Game::overlayStatics.gameState == kGameplay && (Game::inputStatics.keysPressed & kPauseKey) != 0) {
         GameTimers::pauseAllTimers();
@@ -300,6 +418,7 @@ void paintWorld(Game::Graphics* g) {
     }
     Game::paintHudPanel(g, Game::getTableEntry1(6, 4), Game::getTableEntry2(6, 4), true);
     Game::paintPopup(g);
+    paintObjectMarkers(g);
 }
 
 }  // namespace
@@ -307,6 +426,7 @@ void paintWorld(Game::Graphics* g) {
 int main(int argc, char** argv) {
     mrc::wireVeltrano();
     g_events = parseEvents(std::getenv("VELTRANO_LEVEL_EVENTS"));
+    g_objects = parseObjects(std::getenv("VELTRANO_LEVEL_OBJECTS"));
     Game::stateUpdates[kLevelSetup] = &setupLevel;
     Game::stateUpdates[kGameplay] = &updateGameplay;
     g_gameplayPaint = Game::statePaints[kGameplay];

@@ -3,6 +3,7 @@
 #include "tools/formats/sprite_file.h"
 #include "tools/formats/text_pack.h"
 #include "tools/sample_data/interface_data.h"
+#include "tools/sample_data/object_paint_data.h"
 #include "tools/sample_data/prompt_data.h"
 #include "tools/sample_data/sample_data.h"
 
@@ -137,6 +138,8 @@ formats::SpriteData targetSignSprite() {
     for (int row = 0; row < 8; ++row) addBar(s, sign, -14 + 2 * row, -112 + 2 * row, 28 - 4 * row, 2, kEdge);
     addBar(s, sign, -4, -126, 8, 12, kEdge);
     addPageMarker(s);
+
+    addGoalArrowArt(s);
     return s;
 }
 

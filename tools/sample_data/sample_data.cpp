@@ -16,6 +16,7 @@
 #include "tools/sample_data/interface_data.h"
 #include "tools/sample_data/level_screen_data.h"
 #include "tools/sample_data/menu_data.h"
+#include "tools/sample_data/object_paint_data.h"
 #include "tools/sample_data/prompt_data.h"
 
 namespace sample_data {
@@ -257,6 +258,7 @@ formats::ArchiveWriter buildArchive() {
     for (const auto& [pack, entries] : later) archive.add(packName(pack), placeholders(entries));
     addPromptData(archive);
     addHudData(archive);
+    addObjectPaintData(archive);
 
     addMenuPacks(archive);
     addLevelScreenData(archive);
