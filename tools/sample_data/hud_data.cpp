@@ -138,7 +138,6 @@ formats::SpriteData targetSignSprite() {
     for (int row = 0; row < 8; ++row) addBar(s, sign, -14 + 2 * row, -112 + 2 * row, 28 - 4 * row, 2, kEdge);
     addBar(s, sign, -4, -126, 8, 12, kEdge);
     addPageMarker(s);
-
     addGoalArrowArt(s);
     return s;
 }
