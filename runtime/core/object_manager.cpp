@@ -64,6 +64,9 @@ struct CallName {
 
 ObjectManager::ObjectManager(Application* application, MemoryManager* objectHeap, MemoryManager* dataHeap)
     : m_application(application), m_objectHeap(objectHeap), m_dataHeap(dataHeap) {
+    m_heapLo = reinterpret_cast<uintptr_t>(objectHeap->base());
+    m_heapHi = m_heapLo + objectHeap->size();
+    m_stress = stressMode();
     m_startBits.assign((objectHeap->size() / kStartGranule + 63) / 64, 0);
     m_sweptBits.assign(m_startBits.size(), 0);
     m_markStack.reserve(512);
@@ -87,7 +90,7 @@ void ObjectManager::collectorHook(void* self) { static_cast<ObjectManager*>(self
 
 void* ObjectManager::allocObjectStorage(std::size_t size) {
     ApplicationImpl::getInstance()->safePoint();
-    if (stressMode()) {
+    if (m_stress) {
         gc(kGcForced);
         m_dataHeap->compactAll();
     }
@@ -106,7 +109,7 @@ void* ObjectManager::allocObject(std::size_t size, int kind) {
 
 void* ObjectManager::allocData(std::size_t size) {
     ApplicationImpl::getInstance()->safePoint();
-    if (stressMode()) {
+    if (m_stress) {
         gc(kGcForced);
         m_dataHeap->compactAll();
     }
@@ -169,9 +172,8 @@ void ObjectManager::releaseBuffer(void* p) {
 // ---- registry -----------------------------------------------------------------------------
 
 void ObjectManager::setStartBit(uintptr_t address, bool on) {
-    uintptr_t base = reinterpret_cast<uintptr_t>(m_objectHeap->base());
-    if (address < base || address >= base + m_objectHeap->size()) return;
-    uintptr_t bit = (address - base) / kStartGranule;
+    if (address < m_heapLo || address >= m_heapHi) return;
+    uintptr_t bit = (address - m_heapLo) / kStartGranule;
     uint64_t mask = uint64_t{1} << (bit % 64);
     if (on)
         m_startBits[bit / 64] |= mask;
@@ -185,20 +187,25 @@ void ObjectManager::registerObject(Object* object) {
 }
 
 void ObjectManager::registerLocked(Object* object) {
-    if (m_count == m_capacity) {
-        int32_t capacity = m_capacity ? m_capacity * 2 : kInitialRegistry;
-        auto* grown = static_cast<Object**>(std::calloc(static_cast<std::size_t>(capacity), sizeof(Object*)));
-        if (!grown) {
-            mrc_onOutOfStore();
-            return;
-        }
-        if (m_objects) std::memcpy(grown, m_objects, sizeof(Object*) * static_cast<std::size_t>(m_count));
-        std::free(m_objects);
-        m_objects = grown;
-        m_capacity = capacity;
+    if (m_count == m_capacity) [[unlikely]] {
+        growRegistry();
+        if (m_count == m_capacity) return;
     }
     m_objects[m_count++] = object;
     setStartBit(reinterpret_cast<uintptr_t>(object), true);
+}
+
+__attribute__((noinline)) void ObjectManager::growRegistry() {
+    int32_t capacity = m_capacity ? m_capacity * 2 : kInitialRegistry;
+    auto* grown = static_cast<Object**>(std::calloc(static_cast<std::size_t>(capacity), sizeof(Object*)));
+    if (!grown) {
+        mrc_onOutOfStore();
+        return;
+    }
+    if (m_objects) std::memcpy(grown, m_objects, sizeof(Object*) * static_cast<std::size_t>(m_count));
+    std::free(m_objects);
+    m_objects = grown;
+    m_capacity = capacity;
 }
 
 int32_t ObjectManager::objectCount() const {

@@ -117,6 +117,7 @@ public:
 
 private:
     void registerLocked(Object* object);
+    void growRegistry();
     DataBlock* fallbackAt(const void* p);  // the listed buffer starting at p
     void clearMarks();
     void markRoots(uint32_t flags);
@@ -131,6 +132,10 @@ private:
     int32_t m_capacity = 0;
     int32_t m_count = 0;
     int32_t m_marksClearedBelow = 0;  // registry entries below this index have clear marks
+    // The object heap's bounds, for the start bits.
+    uintptr_t m_heapLo = 0;
+    uintptr_t m_heapHi = 0;
+    bool m_stress = false;  // MRC_GC_STRESS: collect (and compact the data heap) at every allocation
     Application* m_application;
     MemoryManager* m_objectHeap;
     MemoryManager* m_dataHeap;

@@ -31,6 +31,8 @@ StaticClass* g_live = nullptr;
 StaticClass::StaticClass() {
     registerRuntimeStatics();
     std::memset(m_records, 0, sizeof m_records);
+    std::memset(m_refMaps, 0, sizeof m_refMaps);
+    m_refMaps[kClass_ObjectArray] = 1;
     for (StaticBlock& b : registeredBlocks()) b.reset(b.address);
     initClassNames();
     rebuildRoots();
@@ -63,6 +65,8 @@ void StaticClass::freeClassBuffers() {
         r.refOffsets = nullptr;
         r.refCount = 0;
     }
+    for (int i = 0; i < kClassCount; ++i)
+        if (i != kClass_ObjectArray) m_refMaps[i] = 0;
 }
 
 ClassRecord* StaticClass::findClassRecord(const Object* object) {
@@ -87,6 +91,15 @@ void StaticClass::setClassRefOffsets(const Object* object, const int32_t* offset
     std::memcpy(copy, offsets, sizeof(int32_t) * static_cast<std::size_t>(count));
     r->refCount = count;
     r->refOffsets = copy;
+    uint64_t map = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        if (offsets[i] % 8 != 0 || offsets[i] < 8 || offsets[i] >= 512) {
+            map = 1;
+            break;
+        }
+        map |= uint64_t{1} << (offsets[i] / 8);
+    }
+    m_refMaps[r->classId] = map;
 }
 
 // ---- blocks and roots ---------------------------------------------------------------------
