@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -24,6 +25,13 @@ namespace {
 constexpr uint32_t kCollectionInterval = 200;  // ms between collections asked with flags 0
 constexpr int32_t kInitialRegistry = 512;
 constexpr uintptr_t kStartGranule = 8;          // object starts are 8-byte aligned
+
+// The reference maps of a runtime without a StaticClass: only object arrays hold references.
+constexpr auto kArraysOnly = [] {
+    std::array<uint64_t, kClassCount> maps{};
+    maps[kClass_ObjectArray] = 1;
+    return maps;
+}();
 
 // Collect and compact at every allocation, so that stale pointers to moved data show up in tests.
 bool stressMode() {
@@ -335,57 +343,84 @@ void ObjectManager::markRoots(uint32_t flags) {
 }
 
 // Depth-first with an explicit, growing stack of objects still to scan. Each object is marked when
-// it is first met and scanned once, whole, when it is popped; objects without references (strings,
-// primitive arrays) are marked and never pushed.
+// it is first met and scanned once, whole; objects without references (strings, primitive arrays)
+// are marked and never scanned. A reference found is prefetched and looked at only kAhead
+// references later, when its header has had time to arrive: the walk waits on memory far less
+// often. An object with a single non-null reference (a list's node) hands it on at once instead: waiting
+// would win nothing on a chain, whose next load needs that header anyway.
 void ObjectManager::markFrom(Object* root) {
     if (!root || root->m_mark || root->m_classId >= kClassCount) return;
-    const ClassRecord* records = m_application->staticClass ? m_application->staticClass->records() : nullptr;
-    auto hasRefs = [records](const Object* o) {
-        return o->m_classId == kClass_ObjectArray || (records && records[o->m_classId].refCount > 0);
+    root->m_mark = 1;
+    StaticClass* sc = m_application->staticClass;
+    const uint64_t* maps = sc ? sc->refMaps() : kArraysOnly.data();
+    const ClassRecord* records = sc ? sc->records() : nullptr;
+    if (!maps[root->m_classId]) return;
+    // Marks a reference met; true when it has references of its own to scan.
+    auto claim = [maps](Object* e) {
+        if (e->m_mark || e->m_classId >= kClassCount) return false;
+        e->m_mark = 1;
+        return maps[e->m_classId] != 0;
     };
-    auto settle = [&](Object* e) {
-        if (e && !e->m_mark && e->m_classId < kClassCount) {
-            e->m_mark = 1;
-            if (hasRefs(e)) m_markStack.push_back(e);
-        }
-    };
-    // A reference found is prefetched and looked at only kAhead references later, when its header
-    // has had time to arrive: the walk waits on memory far less often.
     constexpr unsigned kAhead = 8;
     Object* ahead[kAhead] = {};
     unsigned slot = 0;
     unsigned waiting = 0;  // the references in `ahead`, the last `waiting` slots before `slot`
-    auto visit = [&](Object* e) {
-        if (!e) return;
+    auto defer = [&](Object* e) {
         __builtin_prefetch(e, 1);
         Object* due = ahead[slot];
         ahead[slot] = e;
         slot = (slot + 1) % kAhead;
         if (waiting < kAhead) ++waiting;
-        else settle(due);
+        else if (claim(due)) m_markStack.push_back(due);
     };
-    root->m_mark = 1;
-    if (!hasRefs(root)) return;
+    uint16_t lastId = kClassCount;
+    uint64_t lastMap = 0;
     m_markStack.clear();
     m_markStack.push_back(root);
     while (!m_markStack.empty()) {
         do {
             Object* current = m_markStack.back();
             m_markStack.pop_back();
-            if (current->m_classId == kClass_ObjectArray) {
-                auto* array = static_cast<JArray*>(current);
-                auto** elements = static_cast<Object**>(array->data);
-                for (int32_t i = 0; elements && i < array->length; ++i) visit(elements[i]);
-            } else {
-                const ClassRecord& record = records[current->m_classId];
+            for (;;) {
+                Object* first = nullptr;  // the first non-null reference, held back while it is the only one
+                bool several = false;
+                auto meet = [&](Object* e) {
+                    if (!e) return;
+                    if (first) {
+                        if (!several) defer(first);
+                        several = true;
+                        defer(e);
+                    } else {
+                        first = e;
+                    }
+                };
+                // Objects of one class often follow each other: a predicted branch, not a load, then.
+                const uint16_t id = current->m_classId;
+                if (id != lastId) {
+                    lastId = id;
+                    lastMap = maps[id];
+                }
+                const uint64_t map = lastMap;
                 auto* base = reinterpret_cast<char*>(current);
-                for (int32_t i = 0; i < record.refCount; ++i) visit(*reinterpret_cast<Object**>(base + record.refOffsets[i]));
+                if (!(map & 1)) {
+                    for (uint64_t m = map; m; m &= m - 1) meet(*reinterpret_cast<Object**>(base + 8 * __builtin_ctzll(m)));
+                } else if (id == kClass_ObjectArray) {
+                    auto* array = static_cast<JArray*>(current);
+                    auto** elements = static_cast<Object**>(array->data);
+                    for (int32_t i = 0, n = elements ? array->length : 0; i < n; ++i) meet(elements[i]);
+                } else {
+                    const ClassRecord& record = records[id];
+                    for (int32_t i = 0; i < record.refCount; ++i)
+                        meet(*reinterpret_cast<Object**>(base + record.refOffsets[i]));
+                }
+                if (!first || several || !claim(first)) break;
+                current = first;
             }
         } while (!m_markStack.empty());
         // Oldest first, until one of them has references to follow.
         while (waiting && m_markStack.empty()) {
             Object*& e = ahead[(slot + kAhead - waiting) % kAhead];
-            settle(e);
+            if (claim(e)) m_markStack.push_back(e);
             e = nullptr;
             --waiting;
         }
