@@ -25,6 +25,7 @@ namespace {
 constexpr uint32_t kCollectionInterval = 200;  // ms between collections asked with flags 0
 constexpr int32_t kInitialRegistry = 512;
 constexpr uintptr_t kStartGranule = 8;          // object starts are 8-byte aligned
+constexpr int32_t kSweepAhead = 16;             // registry entries fetched ahead of their object's use
 
 // The reference maps of a runtime without a StaticClass: only object arrays hold references.
 constexpr auto kArraysOnly = [] {
@@ -296,10 +297,10 @@ bool ObjectManager::reserveCollectionSpace(bool check) {
     // Every object is pushed at most once; the threads outside the heap (the UI thread's) too.
     std::size_t objects = static_cast<std::size_t>(objectCount()) + kThreadSlots + 1;
     std::size_t blocks = static_cast<std::size_t>(m_dataHeap->blockCount());
-    if (check) return m_markStack.capacity() >= objects && m_swept.capacity() >= objects && impl->hasScanSpace(blocks);
+    if (check) return m_markStack.capacity() >= objects && m_swept.size() >= objects && impl->hasScanSpace(blocks);
     // Headroom for what the others allocate before they stop.
     m_markStack.reserve(objects + objects / 4 + 64);
-    m_swept.reserve(objects + objects / 4 + 64);
+    if (m_swept.size() < objects) m_swept.resize(objects + objects / 4 + 64);
     impl->reserveScanSpace(blocks + blocks / 4 + 64);
     return true;
 }
@@ -314,7 +315,12 @@ void ObjectManager::haltOtherThreads() {
 void ObjectManager::clearMarks() {
     // The sweep leaves every survivor's mark clear, and nothing else removes objects, so only
     // the objects registered since then (stamped with mark 1) need clearing.
-    for (int32_t i = std::min(m_marksClearedBelow, m_count); i < m_count; ++i) m_objects[i]->m_mark = 0;
+    Object** objects = m_objects;
+    const int32_t count = m_count;
+    for (int32_t i = std::min(m_marksClearedBelow, count); i < count; ++i) {
+        if (i + kSweepAhead < count) __builtin_prefetch(objects[i + kSweepAhead], 1);
+        objects[i]->m_mark = 0;
+    }
     // Thread objects outside the heap (the UI thread's) are roots whose marks must be fresh too.
     ApplicationImpl* impl = ApplicationImpl::getInstance();
     for (auto& slot : impl->threads)
@@ -346,8 +352,8 @@ void ObjectManager::markRoots(uint32_t flags) {
 // it is first met and scanned once, whole; objects without references (strings, primitive arrays)
 // are marked and never scanned. A reference found is prefetched and looked at only kAhead
 // references later, when its header has had time to arrive: the walk waits on memory far less
-// often. An object with a single non-null reference (a list's node) hands it on at once instead: waiting
-// would win nothing on a chain, whose next load needs that header anyway.
+// often. An object with a single non-null reference (a list's node) hands it on at once
+// instead: waiting would win nothing on a chain, whose next load needs that header anyway.
 void ObjectManager::markFrom(Object* root) {
     if (!root || root->m_mark || root->m_classId >= kClassCount) return;
     root->m_mark = 1;
@@ -403,7 +409,8 @@ void ObjectManager::markFrom(Object* root) {
                 const uint64_t map = lastMap;
                 auto* base = reinterpret_cast<char*>(current);
                 if (!(map & 1)) {
-                    for (uint64_t m = map; m; m &= m - 1) meet(*reinterpret_cast<Object**>(base + 8 * __builtin_ctzll(m)));
+                    for (uint64_t m = map; m; m &= m - 1)
+                        meet(*reinterpret_cast<Object**>(base + 8 * __builtin_ctzll(m)));
                 } else if (id == kClass_ObjectArray) {
                     auto* array = static_cast<JArray*>(current);
                     auto** elements = static_cast<Object**>(array->data);
@@ -443,28 +450,48 @@ __attribute__((no_sanitize("address", "thread"))) void ObjectManager::scanStackR
 }
 
 // Unregisters every dead object, while the world is stopped; destroySwept ends them later.
+// Locals throughout: a mark is a byte store, after which the compiler would reload any member.
 void ObjectManager::sweep() {
-    m_swept.clear();
-    for (int32_t i = m_count - 1; i >= 0; --i) {
-        Object* object = m_objects[i];
+    Object** objects = m_objects;
+    Object** swept = m_swept.data();  // one slot per object, sized before the stop
+    uint64_t* starts = m_startBits.data();
+    const uintptr_t lo = m_heapLo;
+    const uintptr_t hi = m_heapHi;
+    int32_t count = m_count;
+    std::size_t dead = 0;
+    for (int32_t i = count - 1; i >= 0; --i) {
+        // The registry is read in order, the objects it points at are not: fetch them ahead.
+        if (i >= kSweepAhead) __builtin_prefetch(objects[i - kSweepAhead], 1);
+        Object* object = objects[i];
         if (object->m_mark || object->m_collectable != 1) {
             object->m_mark = 0;  // ready for the next collection
             continue;
         }
-        m_objects[i] = m_objects[--m_count];
-        m_objects[m_count] = nullptr;
-        setStartBit(reinterpret_cast<uintptr_t>(object), false);
-        m_swept.push_back(object);  // within the capacity reserved before the stop
+        objects[i] = objects[--count];
+        objects[count] = nullptr;
+        const auto address = reinterpret_cast<uintptr_t>(object);
+        if (address >= lo && address < hi) {
+            const uintptr_t bit = (address - lo) / kStartGranule;
+            starts[bit / 64] &= ~(uint64_t{1} << (bit % 64));
+        }
+        swept[dead++] = object;
     }
+    m_count = count;
+    m_sweptCount = dead;
     m_marksClearedBelow = m_count;
 }
 
 // Runs the dead objects' destructors in the sweep's order, then returns their storage.
 void ObjectManager::destroySwept() {
-    const uintptr_t base = reinterpret_cast<uintptr_t>(m_objectHeap->base());
-    const uintptr_t end = base + m_objectHeap->size();
+    const uintptr_t base = m_heapLo;
+    const uintptr_t end = m_heapHi;
     bool anyInHeap = false;
-    for (Object* object : m_swept) {
+    Object* const* swept = m_swept.data();
+    const std::size_t dead = m_sweptCount;
+    m_sweptCount = 0;
+    for (std::size_t k = 0; k < dead; ++k) {
+        if (k + kSweepAhead < dead) __builtin_prefetch(swept[k + kSweepAhead], 1);
+        Object* object = swept[k];
         const auto address = reinterpret_cast<uintptr_t>(object);
         // The id is written through its address: after the destructor the storage is no longer
         // an Object (and the sanitizers' vptr check would rightly object to a member access).
@@ -479,7 +506,6 @@ void ObjectManager::destroySwept() {
         m_sweptBits[bit / 64] |= uint64_t{1} << (bit % 64);
         anyInHeap = true;
     }
-    m_swept.clear();
     // The storage goes back at once and in address order: the heap merges each run of dead
     // neighbours before it indexes the result, and ends as if each had been freed alone.
     if (!anyInHeap) return;

@@ -149,9 +149,10 @@ private:
     std::vector<uint64_t> m_sweptBits;
     // The sweep's dead objects in the order their destructors run. A stopped thread may hold the
     // process heap's lock, so nothing that may reach it (a destructor, a free, a growing vector)
-    // runs while the world is stopped: this is reserved before the stop like the mark stack, and
+    // runs while the world is stopped: this is sized before the stop like the mark stack, and
     // the destructors run once the world goes on. Only the collector (under its lock) touches it.
-    std::vector<Object*> m_swept;
+    std::vector<Object*> m_swept;  // its size is its room; m_sweptCount entries are used
+    std::size_t m_sweptCount = 0;
     // The swept objects' storage in address order, handed back to the heap at once.
     std::vector<void*> m_sweptAddresses;
     std::vector<DataBlock> m_fallback;

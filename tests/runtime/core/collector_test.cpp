@@ -246,9 +246,8 @@ TEST_F(LargeHeapCollector, SurvivorsAreExactlyWhatTheRootReaches) {
         om()->gc(mrc::kGcForced);
         std::set<Object*> survivors;
         for (int32_t i = 0; i < om()->objectCount(); ++i) survivors.insert(om()->objectAt(i));
-        for (int i = 0; i < kObjects; ++i)
-            ASSERT_EQ(survivors.count(objects[static_cast<std::size_t>(i)]), reached[static_cast<std::size_t>(i)] ? 1u : 0u)
-                << "object " << i;
+        for (std::size_t i = 0; i < objects.size(); ++i)
+            ASSERT_EQ(survivors.count(objects[i]), reached[i] ? 1u : 0u) << "object " << i;
         root = nullptr;
         om()->gc(mrc::kGcForced);
     }
