@@ -90,7 +90,10 @@ void* allocObjectStorage(std::size_t size) {
 void registerObject(Object* object, RefFieldsRegistrar refFields) {
     Application* app = ApplicationImpl::getApplication();
     uint16_t id = object->m_classId;
-    if (refFields && id < kClassCount && !app->staticClass->records()[id].refOffsets) refFields(object);
+    if (refFields && id < kClassCount) {
+        int32_t* const* known = &app->staticClass->records()[id].refOffsets;
+        if (!__atomic_load_n(known, __ATOMIC_ACQUIRE)) refFields(object);
+    }
     app->objectManager->registerObject(object);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "host/core/log.h"
@@ -85,12 +86,16 @@ bool StaticClass::isSubclassOf(const ClassRecord* record, int32_t target) {
 
 void StaticClass::setClassRefOffsets(const Object* object, const int32_t* offsets, int32_t count) {
     ClassRecord* r = findClassRecord(object);
-    if (!r || r->refOffsets || count <= 0) return;
+    if (!r || count <= 0) return;
+    // The first instances of a class may be made on two threads at once: one of them fills the
+    // record, and the offsets are published last (allocation reads them without the lock).
+    static std::mutex lock;
+    std::lock_guard guard(lock);
+    if (__atomic_load_n(&r->refOffsets, __ATOMIC_ACQUIRE)) return;
     auto* copy = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * static_cast<std::size_t>(count)));
     if (!copy) return;
     std::memcpy(copy, offsets, sizeof(int32_t) * static_cast<std::size_t>(count));
     r->refCount = count;
-    r->refOffsets = copy;
     uint64_t map = 0;
     for (int32_t i = 0; i < count; ++i) {
         if (offsets[i] % 8 != 0 || offsets[i] < 8 || offsets[i] >= 512) {
@@ -100,6 +105,7 @@ void StaticClass::setClassRefOffsets(const Object* object, const int32_t* offset
         map |= uint64_t{1} << (offsets[i] / 8);
     }
     m_refMaps[r->classId] = map;
+    __atomic_store_n(&r->refOffsets, copy, __ATOMIC_RELEASE);
 }
 
 // ---- blocks and roots ---------------------------------------------------------------------
