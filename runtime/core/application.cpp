@@ -20,7 +20,6 @@ namespace mrc {
 
 namespace {
 
-ApplicationImpl* g_instance = nullptr;
 thread_local int t_slot = -1;
 // Nesting of blocking calls, and how the outermost one parked the thread (0: not at all).
 thread_local int t_blockingDepth = 0;
@@ -175,17 +174,17 @@ void Application::reportError(const char* tag) const {
 
 // ---- ApplicationImpl: construction and the runtime's start and end ----------------------
 
-ApplicationImpl* ApplicationImpl::getInstance() {
+ApplicationImpl* ApplicationImpl::firstInstance() {
     static ApplicationImpl instance;
-    return g_instance ? g_instance : &instance;
+    return s_current ? s_current : &instance;
 }
 
 ApplicationImpl::ApplicationImpl() {
-    if (!g_instance) g_instance = this;
+    if (!s_current) s_current = this;
 }
 
 ApplicationImpl::~ApplicationImpl() {
-    if (g_instance == this) g_instance = nullptr;
+    if (s_current == this) s_current = nullptr;
 }
 
 bool ApplicationImpl::initRuntime(bool suspendMode, uint32_t objectHeapSize, uint32_t dataHeapSize) {
@@ -585,8 +584,7 @@ bool ApplicationImpl::canPark() const {
     return !worldStoppedByCurrentThread() && !host::holdsLocks(host::heldLocks());
 }
 
-void ApplicationImpl::safePoint() {
-    if (stopTheWorld.load(std::memory_order_acquire) == kNoStop) return;
+void ApplicationImpl::parkAtSafePoint() {
     ThreadSlot* slot = currentSlot();
     if (slot && canPark()) parkCurrentThread(*slot);
 }

@@ -163,7 +163,11 @@ public:
 
 class ApplicationImpl {
 public:
-    static ApplicationImpl* getInstance();
+    // Inline: every allocation and safe point asks for it.
+    static ApplicationImpl* getInstance() {
+        ApplicationImpl* current = s_current;
+        return current ? current : firstInstance();
+    }
     static Application* getApplication() { return getInstance()->application; }
 
     ApplicationImpl();
@@ -233,7 +237,9 @@ public:
 
     // Safe point: while another thread stops the world, park here until it is done. A thread
     // holding a runtime lock does not park (it is waited for until it reaches the next one).
-    void safePoint();
+    void safePoint() {
+        if (stopTheWorld.load(std::memory_order_acquire) != kNoStop) parkAtSafePoint();
+    }
     // Parks the calling thread (cooperative mode) until no stop is in progress. Only for a
     // thread that canPark(): one that holds no runtime lock and is not stopping the world itself.
     void parkCurrentThread(ThreadSlot& slot);
@@ -269,6 +275,10 @@ public:
     static bool leaveBlockingTaking();
 
 private:
+    // The first instance made (the process's own when none was made before the first call).
+    inline static ApplicationImpl* s_current = nullptr;
+    static ApplicationImpl* firstInstance();
+    void parkAtSafePoint();
     bool mustHoldStill(uint8_t level) const;
     void waitWhileStopped(ThreadSlot& slot, uint8_t level);
     void wakeParked(int index);

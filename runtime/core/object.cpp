@@ -79,11 +79,6 @@ void NewInstanceFactory::setFactory(int32_t classId, Factory factory) {
     g_factories[classId] = factory;
 }
 
-bool classRefOffsetsKnown(uint16_t classId) {
-    StaticClass* sc = ApplicationImpl::getApplication()->staticClass;
-    return classId < kClassCount && sc->records()[classId].refOffsets != nullptr;
-}
-
 void setClassRefOffsets(Object* object, const int32_t* offsets, int count) {
     ApplicationImpl::getApplication()->staticClass->setClassRefOffsets(object, offsets, count);
 }
@@ -92,6 +87,14 @@ void* allocObjectStorage(std::size_t size) {
     return ApplicationImpl::getApplication()->objectManager->allocObjectStorage(size);
 }
 
-void registerObject(Object* object) { ApplicationImpl::getApplication()->objectManager->registerObject(object); }
+void registerObject(Object* object, RefFieldsRegistrar refFields) {
+    Application* app = ApplicationImpl::getApplication();
+    uint16_t id = object->m_classId;
+    if (refFields && id < kClassCount) {
+        int32_t* const* known = &app->staticClass->records()[id].refOffsets;
+        if (!__atomic_load_n(known, __ATOMIC_ACQUIRE)) refFields(object);
+    }
+    app->objectManager->registerObject(object);
+}
 
 }  // namespace mrc

@@ -131,25 +131,33 @@ constexpr int refFieldCount() {
     return n;
 }
 
-// Registers T's reference-field offsets under the object's class id, once per class.
-bool classRefOffsetsKnown(uint16_t classId);
+// Registers T's reference-field offsets under the object's class id.
 void setClassRefOffsets(Object* object, const int32_t* offsets, int count);
 
 template <class T>
-void registerRefFields(T* object) {
+void registerRefFields(Object* object) {
     constexpr int n = refFieldCount<T>();
-    if constexpr (n > 0) {
-        if (classRefOffsetsKnown(object->m_classId)) return;
-        int32_t offsets[n];
-        collectRefOffsets<T>(object, offsets, 0);
-        setClassRefOffsets(object, offsets, n);
-    }
+    int32_t offsets[n];
+    collectRefOffsets<T>(static_cast<T*>(object), offsets, 0);
+    setClassRefOffsets(object, offsets, n);
+}
+
+using RefFieldsRegistrar = void (*)(Object* object);
+
+// T's registrar, or null for a class without reference fields.
+template <class T>
+constexpr RefFieldsRegistrar refFieldsRegistrar() {
+    if constexpr (refFieldCount<T>() > 0)
+        return &registerRefFields<T>;
+    else
+        return nullptr;
 }
 
 // Zeroed storage on the object heap, not yet registered; null when exhausted (after collecting).
 void* allocObjectStorage(std::size_t size);
-// Makes a freshly constructed object known to the collector.
-void registerObject(Object* object);
+// Makes a freshly constructed object known to the collector; `refFields` runs first when the
+// object's class record does not hold its reference fields yet (its first instance).
+void registerObject(Object* object, RefFieldsRegistrar refFields = nullptr);
 
 // Object creation, the four steps in one: allocate on the object heap, construct the header
 // (the C++ constructor, which takes no Java arguments), register the reference fields, and
@@ -163,8 +171,7 @@ T* newObject(uint16_t classId = T::kClassId) {
     if (!storage) return nullptr;
     T* object = new (storage) T();
     object->stampHeader(classId);
-    registerRefFields<T>(object);
-    registerObject(object);
+    registerObject(object, refFieldsRegistrar<T>());
     return object;
 }
 

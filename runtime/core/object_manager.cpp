@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -24,6 +25,14 @@ namespace {
 constexpr uint32_t kCollectionInterval = 200;  // ms between collections asked with flags 0
 constexpr int32_t kInitialRegistry = 512;
 constexpr uintptr_t kStartGranule = 8;          // object starts are 8-byte aligned
+constexpr int32_t kSweepAhead = 16;             // registry entries fetched ahead of their object's use
+
+// The reference maps of a runtime without a StaticClass: only object arrays hold references.
+constexpr auto kArraysOnly = [] {
+    std::array<uint64_t, kClassCount> maps{};
+    maps[kClass_ObjectArray] = 1;
+    return maps;
+}();
 
 // Collect and compact at every allocation, so that stale pointers to moved data show up in tests.
 bool stressMode() {
@@ -64,6 +73,9 @@ struct CallName {
 
 ObjectManager::ObjectManager(Application* application, MemoryManager* objectHeap, MemoryManager* dataHeap)
     : m_application(application), m_objectHeap(objectHeap), m_dataHeap(dataHeap) {
+    m_heapLo = reinterpret_cast<uintptr_t>(objectHeap->base());
+    m_heapHi = m_heapLo + objectHeap->size();
+    m_stress = stressMode();
     m_startBits.assign((objectHeap->size() / kStartGranule + 63) / 64, 0);
     m_sweptBits.assign(m_startBits.size(), 0);
     m_markStack.reserve(512);
@@ -87,7 +99,7 @@ void ObjectManager::collectorHook(void* self) { static_cast<ObjectManager*>(self
 
 void* ObjectManager::allocObjectStorage(std::size_t size) {
     ApplicationImpl::getInstance()->safePoint();
-    if (stressMode()) {
+    if (m_stress) {
         gc(kGcForced);
         m_dataHeap->compactAll();
     }
@@ -106,7 +118,7 @@ void* ObjectManager::allocObject(std::size_t size, int kind) {
 
 void* ObjectManager::allocData(std::size_t size) {
     ApplicationImpl::getInstance()->safePoint();
-    if (stressMode()) {
+    if (m_stress) {
         gc(kGcForced);
         m_dataHeap->compactAll();
     }
@@ -169,9 +181,8 @@ void ObjectManager::releaseBuffer(void* p) {
 // ---- registry -----------------------------------------------------------------------------
 
 void ObjectManager::setStartBit(uintptr_t address, bool on) {
-    uintptr_t base = reinterpret_cast<uintptr_t>(m_objectHeap->base());
-    if (address < base || address >= base + m_objectHeap->size()) return;
-    uintptr_t bit = (address - base) / kStartGranule;
+    if (address < m_heapLo || address >= m_heapHi) return;
+    uintptr_t bit = (address - m_heapLo) / kStartGranule;
     uint64_t mask = uint64_t{1} << (bit % 64);
     if (on)
         m_startBits[bit / 64] |= mask;
@@ -185,20 +196,25 @@ void ObjectManager::registerObject(Object* object) {
 }
 
 void ObjectManager::registerLocked(Object* object) {
-    if (m_count == m_capacity) {
-        int32_t capacity = m_capacity ? m_capacity * 2 : kInitialRegistry;
-        auto* grown = static_cast<Object**>(std::calloc(static_cast<std::size_t>(capacity), sizeof(Object*)));
-        if (!grown) {
-            mrc_onOutOfStore();
-            return;
-        }
-        if (m_objects) std::memcpy(grown, m_objects, sizeof(Object*) * static_cast<std::size_t>(m_count));
-        std::free(m_objects);
-        m_objects = grown;
-        m_capacity = capacity;
+    if (m_count == m_capacity) [[unlikely]] {
+        growRegistry();
+        if (m_count == m_capacity) return;
     }
     m_objects[m_count++] = object;
     setStartBit(reinterpret_cast<uintptr_t>(object), true);
+}
+
+__attribute__((noinline)) void ObjectManager::growRegistry() {
+    int32_t capacity = m_capacity ? m_capacity * 2 : kInitialRegistry;
+    auto* grown = static_cast<Object**>(std::calloc(static_cast<std::size_t>(capacity), sizeof(Object*)));
+    if (!grown) {
+        mrc_onOutOfStore();
+        return;
+    }
+    if (m_objects) std::memcpy(grown, m_objects, sizeof(Object*) * static_cast<std::size_t>(m_count));
+    std::free(m_objects);
+    m_objects = grown;
+    m_capacity = capacity;
 }
 
 int32_t ObjectManager::objectCount() const {
@@ -281,10 +297,10 @@ bool ObjectManager::reserveCollectionSpace(bool check) {
     // Every object is pushed at most once; the threads outside the heap (the UI thread's) too.
     std::size_t objects = static_cast<std::size_t>(objectCount()) + kThreadSlots + 1;
     std::size_t blocks = static_cast<std::size_t>(m_dataHeap->blockCount());
-    if (check) return m_markStack.capacity() >= objects && m_swept.capacity() >= objects && impl->hasScanSpace(blocks);
+    if (check) return m_markStack.capacity() >= objects && m_swept.size() >= objects && impl->hasScanSpace(blocks);
     // Headroom for what the others allocate before they stop.
     m_markStack.reserve(objects + objects / 4 + 64);
-    m_swept.reserve(objects + objects / 4 + 64);
+    if (m_swept.size() < objects) m_swept.resize(objects + objects / 4 + 64);
     impl->reserveScanSpace(blocks + blocks / 4 + 64);
     return true;
 }
@@ -299,7 +315,12 @@ void ObjectManager::haltOtherThreads() {
 void ObjectManager::clearMarks() {
     // The sweep leaves every survivor's mark clear, and nothing else removes objects, so only
     // the objects registered since then (stamped with mark 1) need clearing.
-    for (int32_t i = std::min(m_marksClearedBelow, m_count); i < m_count; ++i) m_objects[i]->m_mark = 0;
+    Object** objects = m_objects;
+    const int32_t count = m_count;
+    for (int32_t i = std::min(m_marksClearedBelow, count); i < count; ++i) {
+        if (i + kSweepAhead < count) __builtin_prefetch(objects[i + kSweepAhead], 1);
+        objects[i]->m_mark = 0;
+    }
     // Thread objects outside the heap (the UI thread's) are roots whose marks must be fresh too.
     ApplicationImpl* impl = ApplicationImpl::getInstance();
     for (auto& slot : impl->threads)
@@ -328,57 +349,95 @@ void ObjectManager::markRoots(uint32_t flags) {
 }
 
 // Depth-first with an explicit, growing stack of objects still to scan. Each object is marked when
-// it is first met and scanned once, whole, when it is popped; objects without references (strings,
-// primitive arrays) are marked and never pushed.
+// it is first met and scanned once, whole; objects without references (strings, primitive arrays)
+// are marked and never scanned. A reference found is prefetched and looked at only kAhead
+// references later, when its header has had time to arrive: the walk waits on memory far less
+// often. An object with a single non-null reference (a list's node) hands it on at once
+// instead: waiting would win nothing on a chain, whose next load needs that header anyway.
 void ObjectManager::markFrom(Object* root) {
     if (!root || root->m_mark || root->m_classId >= kClassCount) return;
-    const ClassRecord* records = m_application->staticClass ? m_application->staticClass->records() : nullptr;
-    auto hasRefs = [records](const Object* o) {
-        return o->m_classId == kClass_ObjectArray || (records && records[o->m_classId].refCount > 0);
+    root->m_mark = 1;
+    StaticClass* sc = m_application->staticClass;
+    const uint64_t* maps = sc ? sc->refMaps() : kArraysOnly.data();
+    const ClassRecord* records = sc ? sc->records() : nullptr;
+    if (!maps[root->m_classId]) return;
+    // Marks a reference met; true when it has references of its own to scan.
+    auto claim = [maps](Object* e) {
+        if (e->m_mark || e->m_classId >= kClassCount) return false;
+        e->m_mark = 1;
+        return maps[e->m_classId] != 0;
     };
-    auto settle = [&](Object* e) {
-        if (e && !e->m_mark && e->m_classId < kClassCount) {
-            e->m_mark = 1;
-            if (hasRefs(e)) m_markStack.push_back(e);
-        }
+    // Whether an object's mapped fields are all null: its header has just arrived with them, so
+    // a leaf is finished here instead of waiting on the stack (and on memory again) for its scan.
+    auto allNull = [maps](Object* e) {
+        uint64_t map = maps[e->m_classId];
+        if (map & 1) return false;
+        auto* base = reinterpret_cast<char*>(e);
+        uintptr_t any = 0;
+        for (; map; map &= map - 1) any |= *reinterpret_cast<uintptr_t*>(base + 8 * __builtin_ctzll(map));
+        return any == 0;
     };
-    // A reference found is prefetched and looked at only kAhead references later, when its header
-    // has had time to arrive: the walk waits on memory far less often.
     constexpr unsigned kAhead = 8;
     Object* ahead[kAhead] = {};
     unsigned slot = 0;
     unsigned waiting = 0;  // the references in `ahead`, the last `waiting` slots before `slot`
-    auto visit = [&](Object* e) {
-        if (!e) return;
+    auto defer = [&](Object* e) {
         __builtin_prefetch(e, 1);
         Object* due = ahead[slot];
         ahead[slot] = e;
         slot = (slot + 1) % kAhead;
         if (waiting < kAhead) ++waiting;
-        else settle(due);
+        else if (claim(due) && !allNull(due)) m_markStack.push_back(due);
     };
-    root->m_mark = 1;
-    if (!hasRefs(root)) return;
+    uint16_t lastId = kClassCount;
+    uint64_t lastMap = 0;
     m_markStack.clear();
     m_markStack.push_back(root);
     while (!m_markStack.empty()) {
         do {
             Object* current = m_markStack.back();
             m_markStack.pop_back();
-            if (current->m_classId == kClass_ObjectArray) {
-                auto* array = static_cast<JArray*>(current);
-                auto** elements = static_cast<Object**>(array->data);
-                for (int32_t i = 0; elements && i < array->length; ++i) visit(elements[i]);
-            } else {
-                const ClassRecord& record = records[current->m_classId];
+            for (;;) {
+                Object* first = nullptr;  // the first non-null reference, held back while it is the only one
+                bool several = false;
+                auto meet = [&](Object* e) {
+                    if (!e) return;
+                    if (first) {
+                        if (!several) defer(first);
+                        several = true;
+                        defer(e);
+                    } else {
+                        first = e;
+                    }
+                };
+                // Objects of one class often follow each other: a predicted branch, not a load, then.
+                const uint16_t id = current->m_classId;
+                if (id != lastId) {
+                    lastId = id;
+                    lastMap = maps[id];
+                }
+                const uint64_t map = lastMap;
                 auto* base = reinterpret_cast<char*>(current);
-                for (int32_t i = 0; i < record.refCount; ++i) visit(*reinterpret_cast<Object**>(base + record.refOffsets[i]));
+                if (!(map & 1)) {
+                    for (uint64_t m = map; m; m &= m - 1)
+                        meet(*reinterpret_cast<Object**>(base + 8 * __builtin_ctzll(m)));
+                } else if (id == kClass_ObjectArray) {
+                    auto* array = static_cast<JArray*>(current);
+                    auto** elements = static_cast<Object**>(array->data);
+                    for (int32_t i = 0, n = elements ? array->length : 0; i < n; ++i) meet(elements[i]);
+                } else {
+                    const ClassRecord& record = records[id];
+                    for (int32_t i = 0; i < record.refCount; ++i)
+                        meet(*reinterpret_cast<Object**>(base + record.refOffsets[i]));
+                }
+                if (!first || several || !claim(first)) break;
+                current = first;
             }
         } while (!m_markStack.empty());
         // Oldest first, until one of them has references to follow.
         while (waiting && m_markStack.empty()) {
             Object*& e = ahead[(slot + kAhead - waiting) % kAhead];
-            settle(e);
+            if (claim(e)) m_markStack.push_back(e);
             e = nullptr;
             --waiting;
         }
@@ -401,28 +460,48 @@ __attribute__((no_sanitize("address", "thread"))) void ObjectManager::scanStackR
 }
 
 // Unregisters every dead object, while the world is stopped; destroySwept ends them later.
+// Locals throughout: a mark is a byte store, after which the compiler would reload any member.
 void ObjectManager::sweep() {
-    m_swept.clear();
-    for (int32_t i = m_count - 1; i >= 0; --i) {
-        Object* object = m_objects[i];
+    Object** objects = m_objects;
+    Object** swept = m_swept.data();  // one slot per object, sized before the stop
+    uint64_t* starts = m_startBits.data();
+    const uintptr_t lo = m_heapLo;
+    const uintptr_t hi = m_heapHi;
+    int32_t count = m_count;
+    std::size_t dead = 0;
+    for (int32_t i = count - 1; i >= 0; --i) {
+        // The registry is read in order, the objects it points at are not: fetch them ahead.
+        if (i >= kSweepAhead) __builtin_prefetch(objects[i - kSweepAhead], 1);
+        Object* object = objects[i];
         if (object->m_mark || object->m_collectable != 1) {
             object->m_mark = 0;  // ready for the next collection
             continue;
         }
-        m_objects[i] = m_objects[--m_count];
-        m_objects[m_count] = nullptr;
-        setStartBit(reinterpret_cast<uintptr_t>(object), false);
-        m_swept.push_back(object);  // within the capacity reserved before the stop
+        objects[i] = objects[--count];
+        objects[count] = nullptr;
+        const auto address = reinterpret_cast<uintptr_t>(object);
+        if (address >= lo && address < hi) {
+            const uintptr_t bit = (address - lo) / kStartGranule;
+            starts[bit / 64] &= ~(uint64_t{1} << (bit % 64));
+        }
+        swept[dead++] = object;
     }
+    m_count = count;
+    m_sweptCount = dead;
     m_marksClearedBelow = m_count;
 }
 
 // Runs the dead objects' destructors in the sweep's order, then returns their storage.
 void ObjectManager::destroySwept() {
-    const uintptr_t base = reinterpret_cast<uintptr_t>(m_objectHeap->base());
-    const uintptr_t end = base + m_objectHeap->size();
+    const uintptr_t base = m_heapLo;
+    const uintptr_t end = m_heapHi;
     bool anyInHeap = false;
-    for (Object* object : m_swept) {
+    Object* const* swept = m_swept.data();
+    const std::size_t dead = m_sweptCount;
+    m_sweptCount = 0;
+    for (std::size_t k = 0; k < dead; ++k) {
+        if (k + kSweepAhead < dead) __builtin_prefetch(swept[k + kSweepAhead], 1);
+        Object* object = swept[k];
         const auto address = reinterpret_cast<uintptr_t>(object);
         // The id is written through its address: after the destructor the storage is no longer
         // an Object (and the sanitizers' vptr check would rightly object to a member access).
@@ -437,7 +516,6 @@ void ObjectManager::destroySwept() {
         m_sweptBits[bit / 64] |= uint64_t{1} << (bit % 64);
         anyInHeap = true;
     }
-    m_swept.clear();
     // The storage goes back at once and in address order: the heap merges each run of dead
     // neighbours before it indexes the result, and ends as if each had been freed alone.
     if (!anyInHeap) return;

@@ -117,6 +117,7 @@ public:
 
 private:
     void registerLocked(Object* object);
+    void growRegistry();
     DataBlock* fallbackAt(const void* p);  // the listed buffer starting at p
     void clearMarks();
     void markRoots(uint32_t flags);
@@ -131,6 +132,10 @@ private:
     int32_t m_capacity = 0;
     int32_t m_count = 0;
     int32_t m_marksClearedBelow = 0;  // registry entries below this index have clear marks
+    // The object heap's bounds, for the start bits.
+    uintptr_t m_heapLo = 0;
+    uintptr_t m_heapHi = 0;
+    bool m_stress = false;  // MRC_GC_STRESS: collect (and compact the data heap) at every allocation
     Application* m_application;
     MemoryManager* m_objectHeap;
     MemoryManager* m_dataHeap;
@@ -144,9 +149,10 @@ private:
     std::vector<uint64_t> m_sweptBits;
     // The sweep's dead objects in the order their destructors run. A stopped thread may hold the
     // process heap's lock, so nothing that may reach it (a destructor, a free, a growing vector)
-    // runs while the world is stopped: this is reserved before the stop like the mark stack, and
+    // runs while the world is stopped: this is sized before the stop like the mark stack, and
     // the destructors run once the world goes on. Only the collector (under its lock) touches it.
-    std::vector<Object*> m_swept;
+    std::vector<Object*> m_swept;  // its size is its room; m_sweptCount entries are used
+    std::size_t m_sweptCount = 0;
     // The swept objects' storage in address order, handed back to the heap at once.
     std::vector<void*> m_sweptAddresses;
     std::vector<DataBlock> m_fallback;

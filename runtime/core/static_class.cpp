@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "host/core/log.h"
@@ -31,6 +32,8 @@ StaticClass* g_live = nullptr;
 StaticClass::StaticClass() {
     registerRuntimeStatics();
     std::memset(m_records, 0, sizeof m_records);
+    std::memset(m_refMaps, 0, sizeof m_refMaps);
+    m_refMaps[kClass_ObjectArray] = 1;
     for (StaticBlock& b : registeredBlocks()) b.reset(b.address);
     initClassNames();
     rebuildRoots();
@@ -63,6 +66,8 @@ void StaticClass::freeClassBuffers() {
         r.refOffsets = nullptr;
         r.refCount = 0;
     }
+    for (int i = 0; i < kClassCount; ++i)
+        if (i != kClass_ObjectArray) m_refMaps[i] = 0;
 }
 
 ClassRecord* StaticClass::findClassRecord(const Object* object) {
@@ -81,12 +86,26 @@ bool StaticClass::isSubclassOf(const ClassRecord* record, int32_t target) {
 
 void StaticClass::setClassRefOffsets(const Object* object, const int32_t* offsets, int32_t count) {
     ClassRecord* r = findClassRecord(object);
-    if (!r || r->refOffsets || count <= 0) return;
+    if (!r || count <= 0) return;
+    // The first instances of a class may be made on two threads at once: one of them fills the
+    // record, and the offsets are published last (allocation reads them without the lock).
+    static std::mutex lock;
+    std::lock_guard guard(lock);
+    if (__atomic_load_n(&r->refOffsets, __ATOMIC_ACQUIRE)) return;
     auto* copy = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * static_cast<std::size_t>(count)));
     if (!copy) return;
     std::memcpy(copy, offsets, sizeof(int32_t) * static_cast<std::size_t>(count));
     r->refCount = count;
-    r->refOffsets = copy;
+    uint64_t map = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        if (offsets[i] % 8 != 0 || offsets[i] < 8 || offsets[i] >= 512) {
+            map = 1;
+            break;
+        }
+        map |= uint64_t{1} << (offsets[i] / 8);
+    }
+    m_refMaps[r->classId] = map;
+    __atomic_store_n(&r->refOffsets, copy, __ATOMIC_RELEASE);
 }
 
 // ---- blocks and roots ---------------------------------------------------------------------

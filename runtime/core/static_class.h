@@ -89,6 +89,11 @@ public:
     ClassRecord* findClassById(int32_t classId);
     static bool isSubclassOf(const ClassRecord* record, int32_t target);
     ClassRecord* records() { return m_records; }
+    // Per class id, the collector's summary of the record's reference fields: bit i set for a
+    // reference at byte offset 8 × i; bit 0 (the vtable's word, never a reference) set when the
+    // fields must be read from the record instead (an offset the word map cannot hold) and for
+    // ObjectArray, whose references are its elements. 0: nothing to scan.
+    const uint64_t* refMaps() const { return m_refMaps; }
 
     // Records the offsets on the class's first instance; does nothing afterwards.
     void setClassRefOffsets(const Object* object, const int32_t* offsets, int32_t count);
@@ -174,6 +179,7 @@ private:
     void rebuildRoots();
 
     ClassRecord m_records[kClassCount];
+    uint64_t m_refMaps[kClassCount];
     std::vector<Object**> m_roots;
     std::vector<Object**> m_extraRoots;
 };
