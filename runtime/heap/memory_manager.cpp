@@ -257,16 +257,35 @@ inline uint32_t priority(uint32_t ref) {
 }  // namespace
 
 
-MemoryManager::Block* MemoryManager::firstInBinsFrom(uint32_t bin) const {
+// The first non-empty bin from `bin` on, kBins when there is none.
+uint32_t MemoryManager::nonEmptyBinFrom(uint32_t bin) const {
     for (uint32_t word = bin / 64; word < kBinWords; ++word) {
         uint64_t bits = m_binBits[word];
         if (word == bin / 64) bits &= ~uint64_t{0} << (bin % 64);
-        if (bits) return blockOf(m_binFirst[word * 64 + uint32_t(__builtin_ctzll(bits))]);
+        if (bits) return word * 64 + uint32_t(__builtin_ctzll(bits));
     }
-    return nullptr;
+    return kBins;
 }
 
-// The next block in the index's order, across bins.
+MemoryManager::Block* MemoryManager::firstInBinsFrom(uint32_t bin) const {
+    bin = nonEmptyBinFrom(bin);
+    return bin < kBins ? blockOf(m_binFirst[bin]) : nullptr;
+}
+
+// The lowest block of the heap below `ref` other than the two passed over: only their children
+// can come next.
+MemoryManager::Block* MemoryManager::lowestExcept(uint32_t ref, const Block* skip1, const Block* skip2) const {
+    Block* b = blockOf(ref);
+    if (b != skip1 && b != skip2) return b;
+    Block* lowest = nullptr;
+    for (uint32_t c = b->heap.child; c; c = blockOf(c)->heap.next) {
+        Block* candidate = lowestExcept(c, skip1, skip2);
+        if (candidate && (!lowest || candidate < lowest)) lowest = candidate;
+    }
+    return lowest;
+}
+
+// The next block in the index's order, across bins; for blocks in the bins of many sizes.
 MemoryManager::Block* MemoryManager::successor(const Block* b) const {
     if (b->link.right) {
         Block* n = blockOf(b->link.right);
@@ -289,8 +308,12 @@ MemoryManager::Block* MemoryManager::bestFit(uint64_t needed, const Block* skip1
     if (bin >= kBins) return nullptr;  // larger than any heap
     Block* found = nullptr;
     if (bin < kExactBins) {
-        // Every block of the bin has exactly the size needed.
-        found = firstInBinsFrom(bin);
+        // Every block of such a bin has exactly its size.
+        for (bin = nonEmptyBinFrom(bin); bin < kExactBins; bin = nonEmptyBinFrom(bin + 1)) {
+            if (Block* b = lowestExcept(m_binFirst[bin], skip1, skip2)) return b;
+        }
+        if (bin == kBins) return nullptr;
+        found = blockOf(m_binFirst[bin]);
     } else {
         for (uint32_t r = m_binRoot[bin]; r;) {
             Block* n = blockOf(r);
@@ -345,8 +368,69 @@ void MemoryManager::rotateUp(Block* x, uint32_t bin) {
     replaceChild(gr ? blockOf(gr) : nullptr, pr, xr, bin);
 }
 
+// Makes the higher of two heap roots the first child of the lower; returns the lower.
+uint32_t MemoryManager::meld(uint32_t a, uint32_t b) {
+    if (b < a) std::swap(a, b);
+    Block* top = blockOf(a);
+    Block* below = blockOf(b);
+    below->heap.next = top->heap.child;
+    if (top->heap.child) blockOf(top->heap.child)->heap.prev = b;
+    below->heap.prev = a;
+    top->heap.child = b;
+    return a;
+}
+
+// Melds a list of siblings into one heap: neighbours pairwise from the front, then the pairs from
+// the back. Returns the root, with no siblings.
+uint32_t MemoryManager::mergePairs(uint32_t first) {
+    if (!first) return 0;
+    uint32_t pairs = 0;  // melded pairs, last first, linked through `next`
+    for (uint32_t a = first; a;) {
+        uint32_t b = blockOf(a)->heap.next;
+        uint32_t rest = b ? blockOf(b)->heap.next : 0;
+        uint32_t m = b ? meld(a, b) : a;
+        blockOf(m)->heap.next = pairs;
+        pairs = m;
+        a = rest;
+    }
+    uint32_t root = pairs;
+    for (uint32_t p = blockOf(root)->heap.next; p;) {
+        uint32_t n = blockOf(p)->heap.next;
+        root = meld(root, p);
+        p = n;
+    }
+    blockOf(root)->heap.next = 0;
+    blockOf(root)->heap.prev = 0;
+    return root;
+}
+
+void MemoryManager::heapAdd(Block* b, uint32_t bin) {
+    uint32_t r = refOf(b);
+    b->heap.child = b->heap.next = b->heap.prev = 0;
+    uint32_t root = m_binFirst[bin];
+    m_binFirst[bin] = root ? meld(root, r) : r;
+    m_binBits[bin / 64] |= uint64_t{1} << (bin % 64);
+}
+
+void MemoryManager::heapRemove(Block* b, uint32_t bin) {
+    uint32_t r = refOf(b);
+    uint32_t root = m_binFirst[bin];
+    if (r == root) {
+        root = mergePairs(b->heap.child);
+        m_binFirst[bin] = root;
+        if (!root) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
+        return;
+    }
+    Block* prev = blockOf(b->heap.prev);
+    if (prev->heap.child == r) prev->heap.child = b->heap.next;
+    else prev->heap.next = b->heap.next;
+    if (b->heap.next) blockOf(b->heap.next)->heap.prev = b->heap.prev;
+    if (uint32_t below = mergePairs(b->heap.child)) m_binFirst[bin] = meld(root, below);
+}
+
 void MemoryManager::indexAdd(Block* b) {
     uint32_t bin = binOf(uint64_t(b->size));
+    if (bin < kExactBins) return heapAdd(b, bin);
     uint32_t r = refOf(b);
     b->link.left = b->link.right = 0;
     uint32_t parent = 0;
@@ -372,6 +456,7 @@ void MemoryManager::indexAdd(Block* b) {
 
 void MemoryManager::indexRemove(Block* b) {
     uint32_t bin = binOf(uint64_t(b->size));
+    if (bin < kExactBins) return heapRemove(b, bin);
     uint32_t r = refOf(b);
     if (m_binFirst[bin] == r) {
         // The first block has no left child: next comes its right subtree's first, else its parent.
@@ -395,7 +480,7 @@ void MemoryManager::indexRemove(Block* b) {
     if (!m_binRoot[bin]) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
 }
 
-// Whether `b` comes last in its bin.
+// Whether `b` comes last in its bin, one of many sizes.
 bool MemoryManager::lastInBin(const Block* b) const {
     if (b->link.right) return false;
     uint32_t from = refOf(b);
@@ -406,7 +491,7 @@ bool MemoryManager::lastInBin(const Block* b) const {
     return true;
 }
 
-// Puts `now` where `old` is in bin `bin`'s treap; the caller has made sure the order holds. The
+// Puts `now` where `old` is in bin `bin`'s treap (one of many sizes); the caller has made sure the order holds. The
 // priority moves along, as if `now` had always been there.
 void MemoryManager::indexReplace(Block* old, Block* now, uint32_t bin) {
     uint32_t oldRef = refOf(old);
@@ -934,9 +1019,11 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
             if (!(m_freeStarts[offset / kAlign / 64] >> (offset / kAlign % 64) & 1)) {
                 return fail("free block at +%" PRIu64 " is missing from the free-start map", offset);
             }
+            // A heap bin is checked as a whole below: its blocks, all distinct free blocks of its
+            // size, must add up to the free blocks.
             uint32_t bin = binOf(size);
-            bool inBin = false;
-            for (uint32_t r = m_binRoot[bin]; r && !inBin;) {
+            bool inBin = bin < kExactBins;
+            for (uint32_t r = inBin ? 0 : m_binRoot[bin]; r && !inBin;) {
                 Block* n = blockOf(r);
                 inBin = n == b;
                 r = before(b, n) ? n->link.left : n->link.right;
@@ -965,6 +1052,7 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
 // One bin's treap: links agree both ways, the order and the priorities hold, every block is free
 // and belongs in the bin, and the bin's first block and bit are right. Adds its blocks to `count`.
 bool MemoryManager::checkBin(uint32_t bin, int32_t* count, std::string* whyNot) const {
+    if (bin < kExactBins) return checkHeapBin(bin, count, whyNot);
     auto fail = [&](const char* what) {
         if (whyNot) {
             char line[160];
@@ -1004,6 +1092,46 @@ bool MemoryManager::checkBin(uint32_t bin, int32_t* count, std::string* whyNot) 
         r = n->link.right;
     }
     if (m_binFirst[bin] != refOf(first)) return fail("first block is not the first");
+    *count += blocks;
+    return true;
+}
+
+// One bin's heap: links agree both ways, every child lies above its parent, every block is free
+// and of the bin's size, and the bin's bit is right. Adds its blocks to `count`.
+bool MemoryManager::checkHeapBin(uint32_t bin, int32_t* count, std::string* whyNot) const {
+    auto fail = [&](const char* what) {
+        if (whyNot) {
+            char line[160];
+            std::snprintf(line, sizeof line, "size bin %u: %s", bin, what);
+            *whyNot = line;
+        }
+        return false;
+    };
+    uint32_t root = m_binFirst[bin];
+    bool bit = m_binBits[bin / 64] >> (bin % 64) & 1;
+    if (bit != (root != 0)) return fail("non-empty bit is wrong");
+    if (m_binRoot[bin]) return fail("has a tree root");
+    if (!root) return true;
+    auto inside = [&](uint32_t r) { return uint64_t(r - 1) * 8 < m_size; };
+    if (!inside(root)) return fail("link leads outside the heap");
+    if (blockOf(root)->heap.prev || blockOf(root)->heap.next) return fail("root has a parent or siblings");
+    std::vector<uint32_t> stack{root};
+    int32_t blocks = 0;
+    while (!stack.empty()) {
+        uint32_t r = stack.back();
+        stack.pop_back();
+        const Block* n = blockOf(r);
+        if (++blocks > m_freeCount) return fail("link leads outside the free blocks");
+        if (n->size <= 0 || binOf(uint64_t(n->size)) != bin) return fail("holds a block that is not a free block of its size");
+        uint32_t prev = r;
+        for (uint32_t c = n->heap.child; c; prev = c, c = blockOf(c)->heap.next) {
+            if (!inside(c)) return fail("link leads outside the heap");
+            if (blockOf(c)->heap.prev != prev) return fail("child links back wrongly");
+            if (c < r) return fail("child lies below its parent");
+            if (stack.size() > std::size_t(m_freeCount)) return fail("link leads outside the free blocks");
+            stack.push_back(c);
+        }
+    }
     *count += blocks;
     return true;
 }

@@ -118,7 +118,12 @@ private:
                 uint32_t right;
                 uint32_t parent;
                 uint32_t priority;  // the treap's, from the address it was indexed at
-            } link;        // free
+            } link;  // free, in a bin of many sizes
+            struct {
+                uint32_t child;  // the first
+                uint32_t next;   // sibling
+                uint32_t prev;   // sibling, or the parent of a first child
+            } heap;        // free, in a bin of one size
             void** owner;  // used, data heap only
         };
     };
@@ -146,7 +151,14 @@ private:
     Block* usedBlockOf(const void* data) const;
     Block* bestFit(uint64_t needed, const Block* skip1, const Block* skip2) const;
     Block* bestFitLinear(uint64_t needed, const Block* skip1, const Block* skip2) const;
+    uint32_t nonEmptyBinFrom(uint32_t bin) const;
     Block* firstInBinsFrom(uint32_t bin) const;
+    Block* lowestExcept(uint32_t ref, const Block* skip1, const Block* skip2) const;
+    uint32_t meld(uint32_t a, uint32_t b);
+    uint32_t mergePairs(uint32_t first);
+    void heapAdd(Block* b, uint32_t bin);
+    void heapRemove(Block* b, uint32_t bin);
+    bool checkHeapBin(uint32_t bin, int32_t* count, std::string* whyNot) const;
     Block* successor(const Block* b) const;
     void indexAdd(Block* b);
     void indexRemove(Block* b);
@@ -205,11 +217,12 @@ private:
     std::vector<uint64_t> m_freeStarts;
     // One bit per word of m_freeStarts, set while the word is not empty.
     std::vector<uint64_t> m_freeStartWords;
-    // The size index: per bin, a treap of its free blocks ordered by size, then address (priorities
-    // hashed from the address, so the shape is deterministic), its first block, and a bit per
-    // non-empty bin. The best fit (the smallest block that suffices, the lowest address among
-    // equals, as the address-ordered walk finds it) is the first block of the first bin that has one.
-    uint32_t m_binRoot[kBins] = {};
+    // The size index: per bin its first block (the smallest, the lowest address among equals) and a
+    // bit per non-empty bin, so that the best fit, as the address-ordered walk finds it, is the
+    // first block of the first bin that has one. A bin of one size is a pairing heap ordered by
+    // address (adding costs one comparison); a bin of many sizes is a treap ordered by size, then
+    // address (priorities hashed from the address, so the shape is deterministic).
+    uint32_t m_binRoot[kBins] = {};  // the treaps' roots; the heaps' are their first blocks
     uint32_t m_binFirst[kBins] = {};
     uint64_t m_binBits[kBinWords] = {};
     bool m_linearSearch = false;
