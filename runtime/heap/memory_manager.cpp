@@ -71,8 +71,9 @@ MemoryManager::MemoryManager(uint32_t size, bool movable)
     if (size < kMinBlock || size > kMaxHeapSize) {
         mrc_log("MemoryManager: heap size %u adjusted to %u", size, rounded);
     }
-    // malloc aligns to at least 16 bytes, so every block and its data stay 8-byte aligned.
-    m_base = static_cast<uint8_t*>(std::malloc(rounded));
+    // malloc aligns to at least 16 bytes, so every block and its data stay 8-byte aligned. Zeroed,
+    // so that a block's last bytes, read as a free block's end tag, are never uninitialised.
+    m_base = static_cast<uint8_t*>(std::calloc(rounded, 1));
     if (!m_base) throw std::bad_alloc();
     m_size = rounded;
     reset();
@@ -133,7 +134,7 @@ void MemoryManager::reset() {
     std::fill(std::begin(m_binFirst), std::end(m_binFirst), 0);
     std::fill(std::begin(m_binBits), std::end(m_binBits), 0);
     Block* b = blockAt(m_base);
-    b->size = m_size;
+    setFreeSize(b, m_size);
     insertFree(b);
     m_blockCount = 1;
     m_freeCount = 1;
@@ -507,11 +508,11 @@ void MemoryManager::indexReplace(Block* old, Block* now, uint32_t bin) {
 // Gives free block `b` a larger size, in place in the index when it stays last of its bin.
 void MemoryManager::grow(Block* b, int64_t size) {
     if (binOf(uint64_t(size)) == binOf(uint64_t(b->size)) && lastInBin(b)) {
-        b->size = size;
+        setFreeSize(b, size);
         return;
     }
     indexRemove(b);
-    b->size = size;
+    setFreeSize(b, size);
     indexAdd(b);
 }
 
@@ -528,7 +529,7 @@ uint64_t MemoryManager::take(Block* b, uint64_t needed) {
     } else {
         taken = int64_t(needed);
         Block* rest = blockAt(bytes(b) + needed);
-        rest->size = remainder;
+        setFreeSize(rest, remainder);
         uint32_t bin = binOf(uint64_t(b->size));
         // The remainder sorts before the block, so where that came first it can take its place.
         if (binOf(uint64_t(remainder)) == bin && m_binFirst[bin] == refOf(b)) {
@@ -546,25 +547,18 @@ uint64_t MemoryManager::take(Block* b, uint64_t needed) {
     return uint64_t(taken);
 }
 
-// The last free block below `b`, or null when there is none: in b's own word of the free-start
-// map, else in the highest non-empty word below it, which the summary finds in a few steps even
-// across a long run of used blocks.
-MemoryManager::Block* MemoryManager::lastFreeBelow(const Block* b) const {
-    std::size_t bit = static_cast<std::size_t>(bytes(const_cast<Block*>(b)) - m_base) / kAlign;
-    std::size_t word = bit / 64;
-    uint64_t bits = bit % 64 ? m_freeStarts[word] & (~uint64_t{0} >> (64 - bit % 64)) : 0;
-    if (!bits) {
-        std::size_t group = word / 64;
-        uint64_t words = word % 64 ? m_freeStartWords[group] & (~uint64_t{0} >> (64 - word % 64)) : 0;
-        while (!words) {
-            if (group == 0) return nullptr;
-            words = m_freeStartWords[--group];
-        }
-        word = group * 64 + (63 - static_cast<std::size_t>(__builtin_clzll(words)));
-        bits = m_freeStarts[word];
-    }
-    std::size_t found = word * 64 + (63 - static_cast<std::size_t>(__builtin_clzll(bits)));
-    return blockAt(m_base + found * kAlign);
+// The free block that ends where `b` starts, or null: its end tag says where it would start, and
+// the free-start map and its size word confirm it (below a used block the tag's bytes are data).
+MemoryManager::Block* MemoryManager::freeBlockBelow(const Block* b) const {
+    uint64_t offset = uint64_t(reinterpret_cast<const uint8_t*>(b) - m_base);
+    uint32_t size;
+    if (offset < kMinBlock) return nullptr;
+    std::memcpy(&size, m_base + offset - sizeof size, sizeof size);
+    if (size > offset || size < kMinBlock || size % kAlign != 0) return nullptr;
+    uint64_t start = (offset - size) / kAlign;
+    if (!(m_freeStarts[start / 64] >> (start % 64) & 1)) return nullptr;
+    Block* below = blockAt(m_base + start * kAlign);
+    return below->size == int64_t(size) ? below : nullptr;
 }
 
 // The first free block at or above `p`, or null.
@@ -599,6 +593,12 @@ void MemoryManager::setFreeStart(const Block* b, bool on) {
     } else if (!(words[word] &= ~(uint64_t{1} << (bit % 64)))) {
         m_freeStartWords.data()[word / 64] &= ~wordMask;
     }
+}
+
+void MemoryManager::setFreeSize(Block* b, int64_t size) {
+    b->size = size;
+    uint32_t tag = uint32_t(size);
+    std::memcpy(bytes(b) + size - sizeof tag, &tag, sizeof tag);
 }
 
 void MemoryManager::insertFree(Block* b) {
@@ -636,11 +636,11 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
         uint32_t bin = binOf(uint64_t(next->size));
         // Larger than the block it absorbs: where that came last, the merged block takes its place.
         if (binOf(uint64_t(size)) == bin && lastInBin(next)) {
-            b->size = size;
+            setFreeSize(b, size);
             indexReplace(next, b, bin);
         } else {
             indexRemove(next);
-            b->size = size;
+            setFreeSize(b, size);
             indexAdd(b);
         }
         setFreeStart(b, true);
@@ -648,7 +648,7 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
         --m_freeCount;
         return b;
     }
-    b->size = size;
+    setFreeSize(b, size);
     insertFree(b);
     return b;
 }
@@ -667,7 +667,7 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
         Block* start = b;
         int32_t mergedBlocks = 0;  // blocks that end up inside the run's free block, less one
         int32_t mergedFrees = 0;   // free blocks among them
-        Block* below = lastFreeBelow(b);
+        Block* below = freeBlockBelow(b);
         if (below && bytes(below) + below->size == bytes(b)) {
             start = below;
             indexRemove(below);
@@ -700,7 +700,7 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
         }
         m_blockCount -= mergedBlocks;
         m_freeCount += 1 - mergedFrees;
-        start->size = runEnd - bytes(start);
+        setFreeSize(start, runEnd - bytes(start));
         if (start == b) setFreeStart(b, true);
         indexAdd(start);
     }
@@ -722,7 +722,7 @@ int MemoryManager::free(void* p) {
     host::HeldLocks& self = host::heldLocks();
     if (enterOwnerPath(self)) {
         Block* b = usedBlockOf(p);
-        if (b) releaseBlock(b, lastFreeBelow(b));
+        if (b) releaseBlock(b, freeBlockBelow(b));
         leaveOwnerPath(self);
         if (b) return 1;
     }
@@ -733,7 +733,7 @@ int MemoryManager::free(void* p) {
         mrc_log("MemoryManager::free: %p is not the data of a used block", p);
         return 1;
     }
-    releaseBlock(b, lastFreeBelow(b));
+    releaseBlock(b, freeBlockBelow(b));
     return 1;
 }
 
@@ -952,13 +952,13 @@ bool MemoryManager::slideAll(bool towardsEnd) {
     std::fill(std::begin(m_binFirst), std::end(m_binFirst), 0);
     std::fill(std::begin(m_binBits), std::end(m_binBits), 0);
     if (freeStart < freeEnd) {
+        if (m_stress && freeEnd - freeStart > int64_t(sizeof(Block))) {
+            std::memset(freeStart + sizeof(Block), kPoison, freeEnd - freeStart - sizeof(Block));
+        }
         Block* f = blockAt(freeStart);
-        f->size = freeEnd - freeStart;
+        setFreeSize(f, freeEnd - freeStart);
         insertFree(f);
         m_freeCount = 1;
-        if (m_stress && f->size > int64_t(sizeof(Block))) {
-            std::memset(freeStart + sizeof(Block), kPoison, f->size - sizeof(Block));
-        }
     }
     m_blockCount = usedBlocks + m_freeCount;
     return moved;
@@ -1019,6 +1019,9 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
             if (!(m_freeStarts[offset / kAlign / 64] >> (offset / kAlign % 64) & 1)) {
                 return fail("free block at +%" PRIu64 " is missing from the free-start map", offset);
             }
+            uint32_t tag;
+            std::memcpy(&tag, p + size - sizeof tag, sizeof tag);
+            if (tag != size) return fail("free block at +%" PRIu64 " ends in the tag %u", offset, tag);
             // A heap bin is checked as a whole below: its blocks, all distinct free blocks of its
             // size, must add up to the free blocks.
             uint32_t bin = binOf(size);

@@ -12,10 +12,11 @@
 //   requests           rounded up to 8, plus the header, at least 24
 //   split              a free block is handed out whole when at most header + 32 bytes would remain
 //                      (object heap 40, data heap 48); otherwise the remainder stays free
-// The size word is positive in a free block and negated in a used one. Blocks tile the heap and
-// free blocks are kept coalesced, so no two touch. A bitmap marks where free blocks start (their
-// address order); the free blocks themselves hold the size index's links, so that freeing and
-// allocating allocate nothing.
+// The size word is positive in a free block and negated in a used one; a free block's last four
+// bytes repeat its size (its end tag), so that freeing the block above finds it at once. Blocks
+// tile the heap and free blocks are kept coalesced, so no two touch. A bitmap marks where free
+// blocks start (their address order); the free blocks themselves hold the size index's links, so
+// that freeing and allocating allocate nothing.
 #pragma once
 
 #include <atomic>
@@ -81,9 +82,9 @@ public:
     template <class F>
     void forEachBlock(F f) const;  // f(void* blockAddress, uint32_t size, bool used, void** ownerSlotOrNull)
 
-    // Blocks tile the heap, free blocks are coalesced and marked in the free-start map, counts and
-    // used bytes agree, every owner slot points at its block's data, and the size index holds
-    // exactly the free blocks, each in its bin and in order.
+    // Blocks tile the heap, free blocks are coalesced, end in their tags and are marked in the
+    // free-start map, counts and used bytes agree, every owner slot points at its block's data, and
+    // the size index holds exactly the free blocks, each in its bin and in order.
     bool checkInvariants(std::string* whyNot = nullptr) const;
 
     // Finds blocks by walking the free blocks in address order, as the index must choose: the
@@ -172,7 +173,8 @@ private:
     void insertFree(Block* b);
     Block* releaseBlock(Block* b, Block* below);
     void releaseAscending(void* const* data, std::size_t count);
-    Block* lastFreeBelow(const Block* b) const;
+    Block* freeBlockBelow(const Block* b) const;
+    void setFreeSize(Block* b, int64_t size);
     Block* firstFreeFrom(const uint8_t* p) const;
     Block* nextFree(const Block* b) const { return firstFreeFrom(reinterpret_cast<const uint8_t*>(b) + 8); }
     Block* firstFree() const { return firstFreeFrom(m_base); }
@@ -213,7 +215,7 @@ private:
     WorldHook m_afterCompaction = nullptr;
     void* m_worldContext = nullptr;
     // One bit per 8-byte granule, set at the start of every free block: the free blocks in address
-    // order, and a freed block's lower free neighbour without a walk.
+    // order, and the proof that an end tag below a freed block belongs to a free block.
     std::vector<uint64_t> m_freeStarts;
     // One bit per word of m_freeStarts, set while the word is not empty.
     std::vector<uint64_t> m_freeStartWords;
