@@ -86,7 +86,7 @@ MemoryManager::MemoryManager(uint32_t size, bool movable)
 
 // True when the calling thread owns the heap (claiming it if nobody does) and no other thread
 // uses it; then the caller works without the lock until leaveOwnerPath.
-bool MemoryManager::enterOwnerPath(host::HeldLocks& self) const {
+inline bool MemoryManager::enterOwnerPath(host::HeldLocks& self) const {
     const host::HeldLocks* owner = m_owner.load(std::memory_order_relaxed);
     if (owner != &self) {
         if (owner || m_shared.load(std::memory_order_relaxed)) return false;
@@ -101,7 +101,7 @@ bool MemoryManager::enterOwnerPath(host::HeldLocks& self) const {
     return false;
 }
 
-void MemoryManager::leaveOwnerPath(host::HeldLocks& self) const {
+inline void MemoryManager::leaveOwnerPath(host::HeldLocks& self) const {
     m_ownerBusy.store(false, std::memory_order_release);
     addHeld(self, -1);
 }
@@ -207,7 +207,7 @@ void MemoryManager::setStressMode(bool on) {
 
 // The used block whose data starts at `data`, or null when the bytes there are not one: a pointer
 // into a header or into the middle of a block, or one freed already.
-MemoryManager::Block* MemoryManager::usedBlockOf(const void* data) const {
+inline MemoryManager::Block* MemoryManager::usedBlockOf(const void* data) const {
     if (!contains(data)) return nullptr;
     uint64_t offset = static_cast<const uint8_t*>(data) - m_base;
     if (offset < m_headerSize || offset % kAlign != 0) return nullptr;
@@ -236,7 +236,7 @@ void MemoryManager::registerOwner(void* data, void** slot) {
     b->owner = slot;
 }
 
-uint32_t MemoryManager::binOf(uint64_t size) {
+inline uint32_t MemoryManager::binOf(uint64_t size) {
     if (size < kExactLimit) return uint32_t(size / 8);
     uint32_t log = 63 - uint32_t(__builtin_clzll(size));
     return kExactBins + (log - 10) * 8 + uint32_t(size >> (log - 3) & 7);
@@ -259,7 +259,7 @@ inline uint32_t priority(uint32_t ref) {
 
 
 // The first non-empty bin from `bin` on, kBins when there is none.
-uint32_t MemoryManager::nonEmptyBinFrom(uint32_t bin) const {
+inline uint32_t MemoryManager::nonEmptyBinFrom(uint32_t bin) const {
     for (uint32_t word = bin / 64; word < kBinWords; ++word) {
         uint64_t bits = m_binBits[word];
         if (word == bin / 64) bits &= ~uint64_t{0} << (bin % 64);
@@ -311,6 +311,8 @@ MemoryManager::Block* MemoryManager::bestFit(uint64_t needed, const Block* skip1
     if (bin < kExactBins) {
         // Every block of such a bin has exactly its size.
         for (bin = nonEmptyBinFrom(bin); bin < kExactBins; bin = nonEmptyBinFrom(bin + 1)) {
+            Block* first = blockOf(m_binFirst[bin]);
+            if (first != skip1 && first != skip2) return first;
             if (Block* b = lowestExcept(m_binFirst[bin], skip1, skip2)) return b;
         }
         if (bin == kBins) return nullptr;
@@ -370,7 +372,7 @@ void MemoryManager::rotateUp(Block* x, uint32_t bin) {
 }
 
 // Makes the higher of two heap roots the first child of the lower; returns the lower.
-uint32_t MemoryManager::meld(uint32_t a, uint32_t b) {
+inline uint32_t MemoryManager::meld(uint32_t a, uint32_t b) {
     if (b < a) std::swap(a, b);
     Block* top = blockOf(a);
     Block* below = blockOf(b);
@@ -405,7 +407,7 @@ uint32_t MemoryManager::mergePairs(uint32_t first) {
     return root;
 }
 
-void MemoryManager::heapAdd(Block* b, uint32_t bin) {
+inline void MemoryManager::heapAdd(Block* b, uint32_t bin) {
     uint32_t r = refOf(b);
     b->heap.child = b->heap.next = b->heap.prev = 0;
     uint32_t root = m_binFirst[bin];
@@ -549,7 +551,7 @@ uint64_t MemoryManager::take(Block* b, uint64_t needed) {
 
 // The free block that ends where `b` starts, or null: its end tag says where it would start, and
 // the free-start map and its size word confirm it (below a used block the tag's bytes are data).
-MemoryManager::Block* MemoryManager::freeBlockBelow(const Block* b) const {
+inline MemoryManager::Block* MemoryManager::freeBlockBelow(const Block* b) const {
     uint64_t offset = uint64_t(reinterpret_cast<const uint8_t*>(b) - m_base);
     uint32_t size;
     if (offset < kMinBlock) return nullptr;
@@ -582,7 +584,7 @@ MemoryManager::Block* MemoryManager::firstFreeFrom(const uint8_t* p) const {
     return blockAt(m_base + found * kAlign);
 }
 
-void MemoryManager::setFreeStart(const Block* b, bool on) {
+inline void MemoryManager::setFreeStart(const Block* b, bool on) {
     std::size_t bit = static_cast<std::size_t>(reinterpret_cast<const uint8_t*>(b) - m_base) / kAlign;
     std::size_t word = bit / 64;
     uint64_t* words = m_freeStarts.data();
@@ -595,7 +597,7 @@ void MemoryManager::setFreeStart(const Block* b, bool on) {
     }
 }
 
-void MemoryManager::setFreeSize(Block* b, int64_t size) {
+inline void MemoryManager::setFreeSize(Block* b, int64_t size) {
     b->size = size;
     uint32_t tag = uint32_t(size);
     std::memcpy(bytes(b) + size - sizeof tag, &tag, sizeof tag);
