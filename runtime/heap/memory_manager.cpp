@@ -157,9 +157,8 @@ void MemoryManager::destroy() {
 }
 
 bool MemoryManager::contains(const void* p) const {
-    auto a = reinterpret_cast<uintptr_t>(p);
-    auto b = reinterpret_cast<uintptr_t>(m_base);
-    return m_base && a >= b && a - b < m_size;
+    // A destroyed heap has size 0; below the base the difference wraps round.
+    return reinterpret_cast<uintptr_t>(p) - reinterpret_cast<uintptr_t>(m_base) < m_size;
 }
 
 int32_t MemoryManager::used() const {
@@ -719,15 +718,36 @@ void MemoryManager::freeAscending(void* const* data, std::size_t count) {
     releaseAscending(data, count);
 }
 
+// Frees used block `b`: the common case, a small block between used ones, inline.
+[[gnu::always_inline]] inline void MemoryManager::release(Block* b) {
+    int64_t size = -b->size;
+    uint8_t* after = bytes(b) + size;
+    Block* below = freeBlockBelow(b);
+    if (below || size >= int64_t(kExactLimit) || m_stress || (after != end() && blockAt(after)->size > 0)) {
+        releaseBlock(b, below);
+        return;
+    }
+    m_used -= int32_t(size);
+    ++m_freeCount;
+    setFreeSize(b, size);
+    setFreeStart(b, true);
+    heapAdd(b, uint32_t(size / 8));
+}
+
 int MemoryManager::free(void* p) {
     if (!contains(p)) return 0;
     host::HeldLocks& self = host::heldLocks();
     if (enterOwnerPath(self)) {
         Block* b = usedBlockOf(p);
-        if (b) releaseBlock(b, freeBlockBelow(b));
+        if (b) release(b);
         leaveOwnerPath(self);
         if (b) return 1;
     }
+    return freeLocked(p);
+}
+
+// Out of line, so that the owner path needs no frame for the lock.
+int MemoryManager::freeLocked(void* p) {
     Locked lock(*this);
     Block* b = usedBlockOf(p);
     if (!b) {
@@ -735,7 +755,7 @@ int MemoryManager::free(void* p) {
         mrc_log("MemoryManager::free: %p is not the data of a used block", p);
         return 1;
     }
-    releaseBlock(b, freeBlockBelow(b));
+    release(b);
     return 1;
 }
 
@@ -754,24 +774,67 @@ void MemoryManager::worldHook(WorldHook hook) {
     hook(context);
 }
 
+// Takes the first block of bin `bin`, one of one size, and splits off what is worth keeping.
+inline MemoryManager::Block* MemoryManager::takeSmall(uint32_t bin, uint64_t needed) {
+    Block* b = blockOf(m_binFirst[bin]);
+    uint32_t root = b->heap.child ? mergePairs(b->heap.child) : 0;
+    m_binFirst[bin] = root;
+    if (!root) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
+    setFreeStart(b, false);
+    int64_t taken = b->size;
+    int64_t remainder = taken - int64_t(needed);
+    if (remainder > int64_t(m_headerSize) + kSplitSlack) {
+        taken = int64_t(needed);
+        Block* rest = blockAt(bytes(b) + needed);
+        setFreeSize(rest, remainder);
+        setFreeStart(rest, true);
+        heapAdd(rest, uint32_t(remainder / 8));
+        ++m_blockCount;
+    } else {
+        --m_freeCount;
+    }
+    b->size = -taken;
+    if (m_movable) b->owner = nullptr;
+    m_used += int32_t(taken);
+    return b;
+}
+
+// The plain case of an allocation: the best fit at once, or null.
+inline MemoryManager::Block* MemoryManager::takeBestFit(uint64_t needed) {
+    Block* b;
+    if (needed < kExactLimit && !m_linearSearch) {
+        uint32_t bin = uint32_t(needed / 8);
+        if (!m_binFirst[bin]) bin = nonEmptyBinFrom(bin);
+        if (bin < kExactBins) {
+            b = takeSmall(bin, needed);
+            m_peak = std::max(m_peak, m_used);
+            return b;
+        }
+        b = bin < kBins ? blockOf(m_binFirst[bin]) : nullptr;
+    } else {
+        b = bestFit(needed, nullptr, nullptr);
+    }
+    if (b) {
+        take(b, needed);
+        m_peak = std::max(m_peak, m_used);
+    }
+    return b;
+}
+
 void* MemoryManager::alloc(uint32_t size) {
     const uint64_t needed = std::max<uint64_t>(roundUp(size) + m_headerSize, kMinBlock);
     host::HeldLocks& self = host::heldLocks();
     if (enterOwnerPath(self)) {
-        // Only the plain case: a block that fits at once.
-        Block* b = m_base && !m_stress ? bestFit(needed, nullptr, nullptr) : nullptr;
-        if (b) {
-            take(b, needed);
-            m_peak = std::max(m_peak, m_used);
-        }
+        // Only the plain case: a block that fits at once. A destroyed heap has empty bins.
+        Block* b = !m_stress ? takeBestFit(needed) : nullptr;
         leaveOwnerPath(self);
         if (b) return bytes(b) + m_headerSize;
     }
-    Locked lock(*this);
     return allocLocked(needed);
 }
 
 void* MemoryManager::allocLocked(uint64_t needed) {
+    Locked lock(*this);
     if (!m_base) {
         mrc_log("MemoryManager::alloc: the heap is destroyed");
         return nullptr;

@@ -170,8 +170,11 @@ private:
     void replaceChild(Block* parent, uint32_t oldRef, uint32_t newRef, uint32_t bin);
     bool checkBin(uint32_t bin, int32_t* count, std::string* whyNot) const;
     uint64_t take(Block* b, uint64_t needed);
+    Block* takeSmall(uint32_t bin, uint64_t needed);
+    Block* takeBestFit(uint64_t needed);
     void insertFree(Block* b);
     Block* releaseBlock(Block* b, Block* below);
+    void release(Block* b);
     void releaseAscending(void* const* data, std::size_t count);
     Block* freeBlockBelow(const Block* b) const;
     void setFreeSize(Block* b, int64_t size);
@@ -184,7 +187,8 @@ private:
     Block* compactSliding(uint64_t needed);
     bool slideAll(bool towardsEnd);
     void runCollector();
-    void* allocLocked(uint64_t needed);
+    [[gnu::noinline]] void* allocLocked(uint64_t needed);
+    [[gnu::noinline]] int freeLocked(void* p);
     bool enterOwnerPath(host::HeldLocks& self) const;
     void leaveOwnerPath(host::HeldLocks& self) const;
     void noteLockedAccess() const;
