@@ -71,9 +71,8 @@ MemoryManager::MemoryManager(uint32_t size, bool movable)
     if (size < kMinBlock || size > kMaxHeapSize) {
         mrc_log("MemoryManager: heap size %u adjusted to %u", size, rounded);
     }
-    // malloc aligns to at least 16 bytes, so every block and its data stay 8-byte aligned. Zeroed,
-    // so that a block's last bytes, read as a free block's end tag, are never uninitialised.
-    m_base = static_cast<uint8_t*>(std::calloc(rounded, 1));
+    // malloc aligns to at least 16 bytes, so every block and its data stay 8-byte aligned.
+    m_base = static_cast<uint8_t*>(std::malloc(rounded));
     if (!m_base) throw std::bad_alloc();
     m_size = rounded;
     reset();
@@ -129,6 +128,7 @@ MemoryManager::~MemoryManager() { destroy(); }
 
 void MemoryManager::reset() {
     m_freeStarts.assign((m_size / kAlign + 63) / 64, 0);
+    m_freeEnds.assign(m_freeStarts.size(), 0);
     m_freeStartWords.assign((m_freeStarts.size() + 63) / 64, 0);
     std::fill(std::begin(m_binRoot), std::end(m_binRoot), 0);
     std::fill(std::begin(m_binFirst), std::end(m_binFirst), 0);
@@ -148,6 +148,7 @@ void MemoryManager::destroy() {
     m_base = nullptr;
     m_size = 0;
     m_freeStarts.clear();
+    m_freeEnds.clear();
     m_freeStartWords.clear();
     std::fill(std::begin(m_binRoot), std::end(m_binRoot), 0);
     std::fill(std::begin(m_binFirst), std::end(m_binFirst), 0);
@@ -526,6 +527,7 @@ uint64_t MemoryManager::take(Block* b, uint64_t needed) {
     if (remainder <= int64_t(m_headerSize) + kSplitSlack) {
         indexRemove(b);
         taken = b->size;
+        setFreeEnd(bytes(b) + taken, false);
         --m_freeCount;
     } else {
         taken = int64_t(needed);
@@ -548,18 +550,17 @@ uint64_t MemoryManager::take(Block* b, uint64_t needed) {
     return uint64_t(taken);
 }
 
-// The free block that ends where `b` starts, or null: its end tag says where it would start, and
-// the free-start map and its size word confirm it (below a used block the tag's bytes are data).
+// The free block that ends where `b` starts, or null: the free-end map says whether there is one,
+// and its end tag where it starts. Only then are the bytes below `b` read: below a used block they
+// are another thread's data.
 inline MemoryManager::Block* MemoryManager::freeBlockBelow(const Block* b) const {
-    uint64_t offset = uint64_t(reinterpret_cast<const uint8_t*>(b) - m_base);
+    std::size_t offset = static_cast<std::size_t>(reinterpret_cast<const uint8_t*>(b) - m_base);
+    if (offset == 0) return nullptr;
+    std::size_t bit = offset / kAlign - 1;
+    if (!(m_freeEnds[bit / 64] >> (bit % 64) & 1)) return nullptr;
     uint32_t size;
-    if (offset < kMinBlock) return nullptr;
     std::memcpy(&size, m_base + offset - sizeof size, sizeof size);
-    if (size > offset || size < kMinBlock || size % kAlign != 0) return nullptr;
-    uint64_t start = (offset - size) / kAlign;
-    if (!(m_freeStarts[start / 64] >> (start % 64) & 1)) return nullptr;
-    Block* below = blockAt(m_base + start * kAlign);
-    return below->size == int64_t(size) ? below : nullptr;
+    return blockAt(m_base + offset - size);
 }
 
 // The first free block at or above `p`, or null.
@@ -600,6 +601,15 @@ inline void MemoryManager::setFreeSize(Block* b, int64_t size) {
     b->size = size;
     uint32_t tag = uint32_t(size);
     std::memcpy(bytes(b) + size - sizeof tag, &tag, sizeof tag);
+    setFreeEnd(bytes(b) + size, true);
+}
+
+// Marks or clears the last granule before `blockEnd` as the end of a free block.
+inline void MemoryManager::setFreeEnd(const uint8_t* blockEnd, bool on) {
+    std::size_t bit = static_cast<std::size_t>(blockEnd - m_base) / kAlign - 1;
+    uint64_t mask = uint64_t{1} << (bit % 64);
+    if (on) m_freeEnds[bit / 64] |= mask;
+    else m_freeEnds[bit / 64] &= ~mask;
 }
 
 void MemoryManager::insertFree(Block* b) {
@@ -619,6 +629,7 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
     Block* next = after != end() && blockAt(after)->size > 0 ? blockAt(after) : nullptr;
     bool belowTouches = below && bytes(below) + below->size == bytes(b);
     if (belowTouches) {
+        setFreeEnd(bytes(b), false);
         if (next) {
             setFreeStart(next, false);
             indexRemove(next);
@@ -671,6 +682,7 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
         Block* below = freeBlockBelow(b);
         if (below && bytes(below) + below->size == bytes(b)) {
             start = below;
+            setFreeEnd(bytes(b), false);
             indexRemove(below);
             ++mergedBlocks;
             ++mergedFrees;
@@ -690,6 +702,7 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
                 setFreeStart(next, false);
                 indexRemove(next);
                 runEnd += next->size;
+                setFreeEnd(runEnd, false);  // set again below if the run ends here
                 ++mergedBlocks;
                 ++mergedFrees;
             }
@@ -791,6 +804,7 @@ inline MemoryManager::Block* MemoryManager::takeSmall(uint32_t bin, uint64_t nee
         heapAdd(rest, uint32_t(remainder / 8));
         ++m_blockCount;
     } else {
+        setFreeEnd(bytes(b) + taken, false);
         --m_freeCount;
     }
     b->size = -taken;
@@ -1012,6 +1026,7 @@ bool MemoryManager::slideAll(bool towardsEnd) {
     }
     m_freeCount = 0;
     std::fill(m_freeStarts.begin(), m_freeStarts.end(), 0);
+    std::fill(m_freeEnds.begin(), m_freeEnds.end(), 0);
     std::fill(m_freeStartWords.begin(), m_freeStartWords.end(), 0);
     std::fill(std::begin(m_binRoot), std::end(m_binRoot), 0);
     std::fill(std::begin(m_binFirst), std::end(m_binFirst), 0);
@@ -1087,6 +1102,10 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
             uint32_t tag;
             std::memcpy(&tag, p + size - sizeof tag, sizeof tag);
             if (tag != size) return fail("free block at +%" PRIu64 " ends in the tag %u", offset, tag);
+            uint64_t last = (offset + size) / kAlign - 1;
+            if (!(m_freeEnds[last / 64] >> (last % 64) & 1)) {
+                return fail("free block at +%" PRIu64 " is missing from the free-end map", offset);
+            }
             // A heap bin is checked as a whole below: its blocks, all distinct free blocks of its
             // size, must add up to the free blocks.
             uint32_t bin = binOf(size);
@@ -1114,6 +1133,9 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
     int64_t starts = 0;
     for (uint64_t word : m_freeStarts) starts += __builtin_popcountll(word);
     if (starts != frees) return fail("free-start map marks %" PRId64 " blocks, the heap has %d", starts, frees);
+    int64_t ends = 0;
+    for (uint64_t word : m_freeEnds) ends += __builtin_popcountll(word);
+    if (ends != frees) return fail("free-end map marks %" PRId64 " blocks, the heap has %d", ends, frees);
     return true;
 }
 

@@ -14,9 +14,9 @@
 //                      (object heap 40, data heap 48); otherwise the remainder stays free
 // The size word is positive in a free block and negated in a used one; a free block's last four
 // bytes repeat its size (its end tag), so that freeing the block above finds it at once. Blocks
-// tile the heap and free blocks are kept coalesced, so no two touch. A bitmap marks where free
-// blocks start (their address order); the free blocks themselves hold the size index's links, so
-// that freeing and allocating allocate nothing.
+// tile the heap and free blocks are kept coalesced, so no two touch. Two bitmaps mark where free
+// blocks start (their address order) and end; the free blocks themselves hold the size index's
+// links, so that freeing and allocating allocate nothing.
 #pragma once
 
 #include <atomic>
@@ -83,7 +83,7 @@ public:
     void forEachBlock(F f) const;  // f(void* blockAddress, uint32_t size, bool used, void** ownerSlotOrNull)
 
     // Blocks tile the heap, free blocks are coalesced, end in their tags and are marked in the
-    // free-start map, counts and used bytes agree, every owner slot points at its block's data, and
+    // free-start and free-end maps, counts and used bytes agree, every owner slot points at its block's data, and
     // the size index holds exactly the free blocks, each in its bin and in order.
     bool checkInvariants(std::string* whyNot = nullptr) const;
 
@@ -178,6 +178,7 @@ private:
     void releaseAscending(void* const* data, std::size_t count);
     Block* freeBlockBelow(const Block* b) const;
     void setFreeSize(Block* b, int64_t size);
+    void setFreeEnd(const uint8_t* blockEnd, bool on);
     Block* firstFreeFrom(const uint8_t* p) const;
     Block* nextFree(const Block* b) const { return firstFreeFrom(reinterpret_cast<const uint8_t*>(b) + 8); }
     Block* firstFree() const { return firstFreeFrom(m_base); }
@@ -219,8 +220,11 @@ private:
     WorldHook m_afterCompaction = nullptr;
     void* m_worldContext = nullptr;
     // One bit per 8-byte granule, set at the start of every free block: the free blocks in address
-    // order, and the proof that an end tag below a freed block belongs to a free block.
+    // order.
     std::vector<uint64_t> m_freeStarts;
+    // One bit per granule, set at the last granule of every free block: whether a freed block has
+    // a free block below, before anything reads that block's end tag.
+    std::vector<uint64_t> m_freeEnds;
     // One bit per word of m_freeStarts, set while the word is not empty.
     std::vector<uint64_t> m_freeStartWords;
     // The size index: per bin its first block (the smallest, the lowest address among equals) and a
