@@ -85,7 +85,7 @@ MemoryManager::MemoryManager(uint32_t size, bool movable)
 
 // True when the calling thread owns the heap (claiming it if nobody does) and no other thread
 // uses it; then the caller works without the lock until leaveOwnerPath.
-bool MemoryManager::enterOwnerPath(host::HeldLocks& self) const {
+inline bool MemoryManager::enterOwnerPath(host::HeldLocks& self) const {
     const host::HeldLocks* owner = m_owner.load(std::memory_order_relaxed);
     if (owner != &self) {
         if (owner || m_shared.load(std::memory_order_relaxed)) return false;
@@ -100,7 +100,7 @@ bool MemoryManager::enterOwnerPath(host::HeldLocks& self) const {
     return false;
 }
 
-void MemoryManager::leaveOwnerPath(host::HeldLocks& self) const {
+inline void MemoryManager::leaveOwnerPath(host::HeldLocks& self) const {
     m_ownerBusy.store(false, std::memory_order_release);
     addHeld(self, -1);
 }
@@ -128,12 +128,13 @@ MemoryManager::~MemoryManager() { destroy(); }
 
 void MemoryManager::reset() {
     m_freeStarts.assign((m_size / kAlign + 63) / 64, 0);
+    m_freeEnds.assign(m_freeStarts.size(), 0);
     m_freeStartWords.assign((m_freeStarts.size() + 63) / 64, 0);
     std::fill(std::begin(m_binRoot), std::end(m_binRoot), 0);
     std::fill(std::begin(m_binFirst), std::end(m_binFirst), 0);
     std::fill(std::begin(m_binBits), std::end(m_binBits), 0);
     Block* b = blockAt(m_base);
-    b->size = m_size;
+    setFreeSize(b, m_size);
     insertFree(b);
     m_blockCount = 1;
     m_freeCount = 1;
@@ -147,6 +148,7 @@ void MemoryManager::destroy() {
     m_base = nullptr;
     m_size = 0;
     m_freeStarts.clear();
+    m_freeEnds.clear();
     m_freeStartWords.clear();
     std::fill(std::begin(m_binRoot), std::end(m_binRoot), 0);
     std::fill(std::begin(m_binFirst), std::end(m_binFirst), 0);
@@ -156,9 +158,8 @@ void MemoryManager::destroy() {
 }
 
 bool MemoryManager::contains(const void* p) const {
-    auto a = reinterpret_cast<uintptr_t>(p);
-    auto b = reinterpret_cast<uintptr_t>(m_base);
-    return m_base && a >= b && a - b < m_size;
+    // A destroyed heap has size 0; below the base the difference wraps round.
+    return reinterpret_cast<uintptr_t>(p) - reinterpret_cast<uintptr_t>(m_base) < m_size;
 }
 
 int32_t MemoryManager::used() const {
@@ -206,7 +207,7 @@ void MemoryManager::setStressMode(bool on) {
 
 // The used block whose data starts at `data`, or null when the bytes there are not one: a pointer
 // into a header or into the middle of a block, or one freed already.
-MemoryManager::Block* MemoryManager::usedBlockOf(const void* data) const {
+inline MemoryManager::Block* MemoryManager::usedBlockOf(const void* data) const {
     if (!contains(data)) return nullptr;
     uint64_t offset = static_cast<const uint8_t*>(data) - m_base;
     if (offset < m_headerSize || offset % kAlign != 0) return nullptr;
@@ -235,7 +236,7 @@ void MemoryManager::registerOwner(void* data, void** slot) {
     b->owner = slot;
 }
 
-uint32_t MemoryManager::binOf(uint64_t size) {
+inline uint32_t MemoryManager::binOf(uint64_t size) {
     if (size < kExactLimit) return uint32_t(size / 8);
     uint32_t log = 63 - uint32_t(__builtin_clzll(size));
     return kExactBins + (log - 10) * 8 + uint32_t(size >> (log - 3) & 7);
@@ -257,16 +258,35 @@ inline uint32_t priority(uint32_t ref) {
 }  // namespace
 
 
-MemoryManager::Block* MemoryManager::firstInBinsFrom(uint32_t bin) const {
+// The first non-empty bin from `bin` on, kBins when there is none.
+inline uint32_t MemoryManager::nonEmptyBinFrom(uint32_t bin) const {
     for (uint32_t word = bin / 64; word < kBinWords; ++word) {
         uint64_t bits = m_binBits[word];
         if (word == bin / 64) bits &= ~uint64_t{0} << (bin % 64);
-        if (bits) return blockOf(m_binFirst[word * 64 + uint32_t(__builtin_ctzll(bits))]);
+        if (bits) return word * 64 + uint32_t(__builtin_ctzll(bits));
     }
-    return nullptr;
+    return kBins;
 }
 
-// The next block in the index's order, across bins.
+MemoryManager::Block* MemoryManager::firstInBinsFrom(uint32_t bin) const {
+    bin = nonEmptyBinFrom(bin);
+    return bin < kBins ? blockOf(m_binFirst[bin]) : nullptr;
+}
+
+// The lowest block of the heap below `ref` other than the two passed over: only their children
+// can come next.
+MemoryManager::Block* MemoryManager::lowestExcept(uint32_t ref, const Block* skip1, const Block* skip2) const {
+    Block* b = blockOf(ref);
+    if (b != skip1 && b != skip2) return b;
+    Block* lowest = nullptr;
+    for (uint32_t c = b->heap.child; c; c = blockOf(c)->heap.next) {
+        Block* candidate = lowestExcept(c, skip1, skip2);
+        if (candidate && (!lowest || candidate < lowest)) lowest = candidate;
+    }
+    return lowest;
+}
+
+// The next block in the index's order, across bins; for blocks in the bins of many sizes.
 MemoryManager::Block* MemoryManager::successor(const Block* b) const {
     if (b->link.right) {
         Block* n = blockOf(b->link.right);
@@ -289,8 +309,14 @@ MemoryManager::Block* MemoryManager::bestFit(uint64_t needed, const Block* skip1
     if (bin >= kBins) return nullptr;  // larger than any heap
     Block* found = nullptr;
     if (bin < kExactBins) {
-        // Every block of the bin has exactly the size needed.
-        found = firstInBinsFrom(bin);
+        // Every block of such a bin has exactly its size.
+        for (bin = nonEmptyBinFrom(bin); bin < kExactBins; bin = nonEmptyBinFrom(bin + 1)) {
+            Block* first = blockOf(m_binFirst[bin]);
+            if (first != skip1 && first != skip2) return first;
+            if (Block* b = lowestExcept(m_binFirst[bin], skip1, skip2)) return b;
+        }
+        if (bin == kBins) return nullptr;
+        found = blockOf(m_binFirst[bin]);
     } else {
         for (uint32_t r = m_binRoot[bin]; r;) {
             Block* n = blockOf(r);
@@ -345,8 +371,69 @@ void MemoryManager::rotateUp(Block* x, uint32_t bin) {
     replaceChild(gr ? blockOf(gr) : nullptr, pr, xr, bin);
 }
 
+// Makes the higher of two heap roots the first child of the lower; returns the lower.
+inline uint32_t MemoryManager::meld(uint32_t a, uint32_t b) {
+    if (b < a) std::swap(a, b);
+    Block* top = blockOf(a);
+    Block* below = blockOf(b);
+    below->heap.next = top->heap.child;
+    if (top->heap.child) blockOf(top->heap.child)->heap.prev = b;
+    below->heap.prev = a;
+    top->heap.child = b;
+    return a;
+}
+
+// Melds a list of siblings into one heap: neighbours pairwise from the front, then the pairs from
+// the back. Returns the root, with no siblings.
+uint32_t MemoryManager::mergePairs(uint32_t first) {
+    if (!first) return 0;
+    uint32_t pairs = 0;  // melded pairs, last first, linked through `next`
+    for (uint32_t a = first; a;) {
+        uint32_t b = blockOf(a)->heap.next;
+        uint32_t rest = b ? blockOf(b)->heap.next : 0;
+        uint32_t m = b ? meld(a, b) : a;
+        blockOf(m)->heap.next = pairs;
+        pairs = m;
+        a = rest;
+    }
+    uint32_t root = pairs;
+    for (uint32_t p = blockOf(root)->heap.next; p;) {
+        uint32_t n = blockOf(p)->heap.next;
+        root = meld(root, p);
+        p = n;
+    }
+    blockOf(root)->heap.next = 0;
+    blockOf(root)->heap.prev = 0;
+    return root;
+}
+
+inline void MemoryManager::heapAdd(Block* b, uint32_t bin) {
+    uint32_t r = refOf(b);
+    b->heap.child = b->heap.next = b->heap.prev = 0;
+    uint32_t root = m_binFirst[bin];
+    m_binFirst[bin] = root ? meld(root, r) : r;
+    m_binBits[bin / 64] |= uint64_t{1} << (bin % 64);
+}
+
+void MemoryManager::heapRemove(Block* b, uint32_t bin) {
+    uint32_t r = refOf(b);
+    uint32_t root = m_binFirst[bin];
+    if (r == root) {
+        root = mergePairs(b->heap.child);
+        m_binFirst[bin] = root;
+        if (!root) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
+        return;
+    }
+    Block* prev = blockOf(b->heap.prev);
+    if (prev->heap.child == r) prev->heap.child = b->heap.next;
+    else prev->heap.next = b->heap.next;
+    if (b->heap.next) blockOf(b->heap.next)->heap.prev = b->heap.prev;
+    if (uint32_t below = mergePairs(b->heap.child)) m_binFirst[bin] = meld(root, below);
+}
+
 void MemoryManager::indexAdd(Block* b) {
     uint32_t bin = binOf(uint64_t(b->size));
+    if (bin < kExactBins) return heapAdd(b, bin);
     uint32_t r = refOf(b);
     b->link.left = b->link.right = 0;
     uint32_t parent = 0;
@@ -372,6 +459,7 @@ void MemoryManager::indexAdd(Block* b) {
 
 void MemoryManager::indexRemove(Block* b) {
     uint32_t bin = binOf(uint64_t(b->size));
+    if (bin < kExactBins) return heapRemove(b, bin);
     uint32_t r = refOf(b);
     if (m_binFirst[bin] == r) {
         // The first block has no left child: next comes its right subtree's first, else its parent.
@@ -395,7 +483,7 @@ void MemoryManager::indexRemove(Block* b) {
     if (!m_binRoot[bin]) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
 }
 
-// Whether `b` comes last in its bin.
+// Whether `b` comes last in its bin, one of many sizes.
 bool MemoryManager::lastInBin(const Block* b) const {
     if (b->link.right) return false;
     uint32_t from = refOf(b);
@@ -406,7 +494,7 @@ bool MemoryManager::lastInBin(const Block* b) const {
     return true;
 }
 
-// Puts `now` where `old` is in bin `bin`'s treap; the caller has made sure the order holds. The
+// Puts `now` where `old` is in bin `bin`'s treap (one of many sizes); the caller has made sure the order holds. The
 // priority moves along, as if `now` had always been there.
 void MemoryManager::indexReplace(Block* old, Block* now, uint32_t bin) {
     uint32_t oldRef = refOf(old);
@@ -422,11 +510,11 @@ void MemoryManager::indexReplace(Block* old, Block* now, uint32_t bin) {
 // Gives free block `b` a larger size, in place in the index when it stays last of its bin.
 void MemoryManager::grow(Block* b, int64_t size) {
     if (binOf(uint64_t(size)) == binOf(uint64_t(b->size)) && lastInBin(b)) {
-        b->size = size;
+        setFreeSize(b, size);
         return;
     }
     indexRemove(b);
-    b->size = size;
+    setFreeSize(b, size);
     indexAdd(b);
 }
 
@@ -439,11 +527,12 @@ uint64_t MemoryManager::take(Block* b, uint64_t needed) {
     if (remainder <= int64_t(m_headerSize) + kSplitSlack) {
         indexRemove(b);
         taken = b->size;
+        setFreeEnd(bytes(b) + taken, false);
         --m_freeCount;
     } else {
         taken = int64_t(needed);
         Block* rest = blockAt(bytes(b) + needed);
-        rest->size = remainder;
+        setFreeSize(rest, remainder);
         uint32_t bin = binOf(uint64_t(b->size));
         // The remainder sorts before the block, so where that came first it can take its place.
         if (binOf(uint64_t(remainder)) == bin && m_binFirst[bin] == refOf(b)) {
@@ -461,25 +550,17 @@ uint64_t MemoryManager::take(Block* b, uint64_t needed) {
     return uint64_t(taken);
 }
 
-// The last free block below `b`, or null when there is none: in b's own word of the free-start
-// map, else in the highest non-empty word below it, which the summary finds in a few steps even
-// across a long run of used blocks.
-MemoryManager::Block* MemoryManager::lastFreeBelow(const Block* b) const {
-    std::size_t bit = static_cast<std::size_t>(bytes(const_cast<Block*>(b)) - m_base) / kAlign;
-    std::size_t word = bit / 64;
-    uint64_t bits = bit % 64 ? m_freeStarts[word] & (~uint64_t{0} >> (64 - bit % 64)) : 0;
-    if (!bits) {
-        std::size_t group = word / 64;
-        uint64_t words = word % 64 ? m_freeStartWords[group] & (~uint64_t{0} >> (64 - word % 64)) : 0;
-        while (!words) {
-            if (group == 0) return nullptr;
-            words = m_freeStartWords[--group];
-        }
-        word = group * 64 + (63 - static_cast<std::size_t>(__builtin_clzll(words)));
-        bits = m_freeStarts[word];
-    }
-    std::size_t found = word * 64 + (63 - static_cast<std::size_t>(__builtin_clzll(bits)));
-    return blockAt(m_base + found * kAlign);
+// The free block that ends where `b` starts, or null: the free-end map says whether there is one,
+// and its end tag where it starts. Only then are the bytes below `b` read: below a used block they
+// are another thread's data.
+inline MemoryManager::Block* MemoryManager::freeBlockBelow(const Block* b) const {
+    std::size_t offset = static_cast<std::size_t>(reinterpret_cast<const uint8_t*>(b) - m_base);
+    if (offset == 0) return nullptr;
+    std::size_t bit = offset / kAlign - 1;
+    if (!(m_freeEnds[bit / 64] >> (bit % 64) & 1)) return nullptr;
+    uint32_t size;
+    std::memcpy(&size, m_base + offset - sizeof size, sizeof size);
+    return blockAt(m_base + offset - size);
 }
 
 // The first free block at or above `p`, or null.
@@ -503,7 +584,7 @@ MemoryManager::Block* MemoryManager::firstFreeFrom(const uint8_t* p) const {
     return blockAt(m_base + found * kAlign);
 }
 
-void MemoryManager::setFreeStart(const Block* b, bool on) {
+inline void MemoryManager::setFreeStart(const Block* b, bool on) {
     std::size_t bit = static_cast<std::size_t>(reinterpret_cast<const uint8_t*>(b) - m_base) / kAlign;
     std::size_t word = bit / 64;
     uint64_t* words = m_freeStarts.data();
@@ -514,6 +595,21 @@ void MemoryManager::setFreeStart(const Block* b, bool on) {
     } else if (!(words[word] &= ~(uint64_t{1} << (bit % 64)))) {
         m_freeStartWords.data()[word / 64] &= ~wordMask;
     }
+}
+
+inline void MemoryManager::setFreeSize(Block* b, int64_t size) {
+    b->size = size;
+    uint32_t tag = uint32_t(size);
+    std::memcpy(bytes(b) + size - sizeof tag, &tag, sizeof tag);
+    setFreeEnd(bytes(b) + size, true);
+}
+
+// Marks or clears the last granule before `blockEnd` as the end of a free block.
+inline void MemoryManager::setFreeEnd(const uint8_t* blockEnd, bool on) {
+    std::size_t bit = static_cast<std::size_t>(blockEnd - m_base) / kAlign - 1;
+    uint64_t mask = uint64_t{1} << (bit % 64);
+    if (on) m_freeEnds[bit / 64] |= mask;
+    else m_freeEnds[bit / 64] &= ~mask;
 }
 
 void MemoryManager::insertFree(Block* b) {
@@ -533,6 +629,7 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
     Block* next = after != end() && blockAt(after)->size > 0 ? blockAt(after) : nullptr;
     bool belowTouches = below && bytes(below) + below->size == bytes(b);
     if (belowTouches) {
+        setFreeEnd(bytes(b), false);
         if (next) {
             setFreeStart(next, false);
             indexRemove(next);
@@ -551,11 +648,11 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
         uint32_t bin = binOf(uint64_t(next->size));
         // Larger than the block it absorbs: where that came last, the merged block takes its place.
         if (binOf(uint64_t(size)) == bin && lastInBin(next)) {
-            b->size = size;
+            setFreeSize(b, size);
             indexReplace(next, b, bin);
         } else {
             indexRemove(next);
-            b->size = size;
+            setFreeSize(b, size);
             indexAdd(b);
         }
         setFreeStart(b, true);
@@ -563,7 +660,7 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
         --m_freeCount;
         return b;
     }
-    b->size = size;
+    setFreeSize(b, size);
     insertFree(b);
     return b;
 }
@@ -582,9 +679,10 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
         Block* start = b;
         int32_t mergedBlocks = 0;  // blocks that end up inside the run's free block, less one
         int32_t mergedFrees = 0;   // free blocks among them
-        Block* below = lastFreeBelow(b);
+        Block* below = freeBlockBelow(b);
         if (below && bytes(below) + below->size == bytes(b)) {
             start = below;
+            setFreeEnd(bytes(b), false);
             indexRemove(below);
             ++mergedBlocks;
             ++mergedFrees;
@@ -604,6 +702,7 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
                 setFreeStart(next, false);
                 indexRemove(next);
                 runEnd += next->size;
+                setFreeEnd(runEnd, false);  // set again below if the run ends here
                 ++mergedBlocks;
                 ++mergedFrees;
             }
@@ -615,7 +714,7 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
         }
         m_blockCount -= mergedBlocks;
         m_freeCount += 1 - mergedFrees;
-        start->size = runEnd - bytes(start);
+        setFreeSize(start, runEnd - bytes(start));
         if (start == b) setFreeStart(b, true);
         indexAdd(start);
     }
@@ -632,15 +731,36 @@ void MemoryManager::freeAscending(void* const* data, std::size_t count) {
     releaseAscending(data, count);
 }
 
+// Frees used block `b`: the common case, a small block between used ones, inline.
+[[gnu::always_inline]] inline void MemoryManager::release(Block* b) {
+    int64_t size = -b->size;
+    uint8_t* after = bytes(b) + size;
+    Block* below = freeBlockBelow(b);
+    if (below || size >= int64_t(kExactLimit) || m_stress || (after != end() && blockAt(after)->size > 0)) {
+        releaseBlock(b, below);
+        return;
+    }
+    m_used -= int32_t(size);
+    ++m_freeCount;
+    setFreeSize(b, size);
+    setFreeStart(b, true);
+    heapAdd(b, uint32_t(size / 8));
+}
+
 int MemoryManager::free(void* p) {
     if (!contains(p)) return 0;
     host::HeldLocks& self = host::heldLocks();
     if (enterOwnerPath(self)) {
         Block* b = usedBlockOf(p);
-        if (b) releaseBlock(b, lastFreeBelow(b));
+        if (b) release(b);
         leaveOwnerPath(self);
         if (b) return 1;
     }
+    return freeLocked(p);
+}
+
+// Out of line, so that the owner path needs no frame for the lock.
+int MemoryManager::freeLocked(void* p) {
     Locked lock(*this);
     Block* b = usedBlockOf(p);
     if (!b) {
@@ -648,7 +768,7 @@ int MemoryManager::free(void* p) {
         mrc_log("MemoryManager::free: %p is not the data of a used block", p);
         return 1;
     }
-    releaseBlock(b, lastFreeBelow(b));
+    release(b);
     return 1;
 }
 
@@ -667,24 +787,68 @@ void MemoryManager::worldHook(WorldHook hook) {
     hook(context);
 }
 
+// Takes the first block of bin `bin`, one of one size, and splits off what is worth keeping.
+inline MemoryManager::Block* MemoryManager::takeSmall(uint32_t bin, uint64_t needed) {
+    Block* b = blockOf(m_binFirst[bin]);
+    uint32_t root = b->heap.child ? mergePairs(b->heap.child) : 0;
+    m_binFirst[bin] = root;
+    if (!root) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
+    setFreeStart(b, false);
+    int64_t taken = b->size;
+    int64_t remainder = taken - int64_t(needed);
+    if (remainder > int64_t(m_headerSize) + kSplitSlack) {
+        taken = int64_t(needed);
+        Block* rest = blockAt(bytes(b) + needed);
+        setFreeSize(rest, remainder);
+        setFreeStart(rest, true);
+        heapAdd(rest, uint32_t(remainder / 8));
+        ++m_blockCount;
+    } else {
+        setFreeEnd(bytes(b) + taken, false);
+        --m_freeCount;
+    }
+    b->size = -taken;
+    if (m_movable) b->owner = nullptr;
+    m_used += int32_t(taken);
+    return b;
+}
+
+// The plain case of an allocation: the best fit at once, or null.
+inline MemoryManager::Block* MemoryManager::takeBestFit(uint64_t needed) {
+    Block* b;
+    if (needed < kExactLimit && !m_linearSearch) {
+        uint32_t bin = uint32_t(needed / 8);
+        if (!m_binFirst[bin]) bin = nonEmptyBinFrom(bin);
+        if (bin < kExactBins) {
+            b = takeSmall(bin, needed);
+            m_peak = std::max(m_peak, m_used);
+            return b;
+        }
+        b = bin < kBins ? blockOf(m_binFirst[bin]) : nullptr;
+    } else {
+        b = bestFit(needed, nullptr, nullptr);
+    }
+    if (b) {
+        take(b, needed);
+        m_peak = std::max(m_peak, m_used);
+    }
+    return b;
+}
+
 void* MemoryManager::alloc(uint32_t size) {
     const uint64_t needed = std::max<uint64_t>(roundUp(size) + m_headerSize, kMinBlock);
     host::HeldLocks& self = host::heldLocks();
     if (enterOwnerPath(self)) {
-        // Only the plain case: a block that fits at once.
-        Block* b = m_base && !m_stress ? bestFit(needed, nullptr, nullptr) : nullptr;
-        if (b) {
-            take(b, needed);
-            m_peak = std::max(m_peak, m_used);
-        }
+        // Only the plain case: a block that fits at once. A destroyed heap has empty bins.
+        Block* b = !m_stress ? takeBestFit(needed) : nullptr;
         leaveOwnerPath(self);
         if (b) return bytes(b) + m_headerSize;
     }
-    Locked lock(*this);
     return allocLocked(needed);
 }
 
 void* MemoryManager::allocLocked(uint64_t needed) {
+    Locked lock(*this);
     if (!m_base) {
         mrc_log("MemoryManager::alloc: the heap is destroyed");
         return nullptr;
@@ -862,18 +1026,19 @@ bool MemoryManager::slideAll(bool towardsEnd) {
     }
     m_freeCount = 0;
     std::fill(m_freeStarts.begin(), m_freeStarts.end(), 0);
+    std::fill(m_freeEnds.begin(), m_freeEnds.end(), 0);
     std::fill(m_freeStartWords.begin(), m_freeStartWords.end(), 0);
     std::fill(std::begin(m_binRoot), std::end(m_binRoot), 0);
     std::fill(std::begin(m_binFirst), std::end(m_binFirst), 0);
     std::fill(std::begin(m_binBits), std::end(m_binBits), 0);
     if (freeStart < freeEnd) {
+        if (m_stress && freeEnd - freeStart > int64_t(sizeof(Block))) {
+            std::memset(freeStart + sizeof(Block), kPoison, freeEnd - freeStart - sizeof(Block));
+        }
         Block* f = blockAt(freeStart);
-        f->size = freeEnd - freeStart;
+        setFreeSize(f, freeEnd - freeStart);
         insertFree(f);
         m_freeCount = 1;
-        if (m_stress && f->size > int64_t(sizeof(Block))) {
-            std::memset(freeStart + sizeof(Block), kPoison, f->size - sizeof(Block));
-        }
     }
     m_blockCount = usedBlocks + m_freeCount;
     return moved;
@@ -934,9 +1099,18 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
             if (!(m_freeStarts[offset / kAlign / 64] >> (offset / kAlign % 64) & 1)) {
                 return fail("free block at +%" PRIu64 " is missing from the free-start map", offset);
             }
+            uint32_t tag;
+            std::memcpy(&tag, p + size - sizeof tag, sizeof tag);
+            if (tag != size) return fail("free block at +%" PRIu64 " ends in the tag %u", offset, tag);
+            uint64_t last = (offset + size) / kAlign - 1;
+            if (!(m_freeEnds[last / 64] >> (last % 64) & 1)) {
+                return fail("free block at +%" PRIu64 " is missing from the free-end map", offset);
+            }
+            // A heap bin is checked as a whole below: its blocks, all distinct free blocks of its
+            // size, must add up to the free blocks.
             uint32_t bin = binOf(size);
-            bool inBin = false;
-            for (uint32_t r = m_binRoot[bin]; r && !inBin;) {
+            bool inBin = bin < kExactBins;
+            for (uint32_t r = inBin ? 0 : m_binRoot[bin]; r && !inBin;) {
                 Block* n = blockOf(r);
                 inBin = n == b;
                 r = before(b, n) ? n->link.left : n->link.right;
@@ -959,12 +1133,16 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
     int64_t starts = 0;
     for (uint64_t word : m_freeStarts) starts += __builtin_popcountll(word);
     if (starts != frees) return fail("free-start map marks %" PRId64 " blocks, the heap has %d", starts, frees);
+    int64_t ends = 0;
+    for (uint64_t word : m_freeEnds) ends += __builtin_popcountll(word);
+    if (ends != frees) return fail("free-end map marks %" PRId64 " blocks, the heap has %d", ends, frees);
     return true;
 }
 
 // One bin's treap: links agree both ways, the order and the priorities hold, every block is free
 // and belongs in the bin, and the bin's first block and bit are right. Adds its blocks to `count`.
 bool MemoryManager::checkBin(uint32_t bin, int32_t* count, std::string* whyNot) const {
+    if (bin < kExactBins) return checkHeapBin(bin, count, whyNot);
     auto fail = [&](const char* what) {
         if (whyNot) {
             char line[160];
@@ -1004,6 +1182,46 @@ bool MemoryManager::checkBin(uint32_t bin, int32_t* count, std::string* whyNot) 
         r = n->link.right;
     }
     if (m_binFirst[bin] != refOf(first)) return fail("first block is not the first");
+    *count += blocks;
+    return true;
+}
+
+// One bin's heap: links agree both ways, every child lies above its parent, every block is free
+// and of the bin's size, and the bin's bit is right. Adds its blocks to `count`.
+bool MemoryManager::checkHeapBin(uint32_t bin, int32_t* count, std::string* whyNot) const {
+    auto fail = [&](const char* what) {
+        if (whyNot) {
+            char line[160];
+            std::snprintf(line, sizeof line, "size bin %u: %s", bin, what);
+            *whyNot = line;
+        }
+        return false;
+    };
+    uint32_t root = m_binFirst[bin];
+    bool bit = m_binBits[bin / 64] >> (bin % 64) & 1;
+    if (bit != (root != 0)) return fail("non-empty bit is wrong");
+    if (m_binRoot[bin]) return fail("has a tree root");
+    if (!root) return true;
+    auto inside = [&](uint32_t r) { return uint64_t(r - 1) * 8 < m_size; };
+    if (!inside(root)) return fail("link leads outside the heap");
+    if (blockOf(root)->heap.prev || blockOf(root)->heap.next) return fail("root has a parent or siblings");
+    std::vector<uint32_t> stack{root};
+    int32_t blocks = 0;
+    while (!stack.empty()) {
+        uint32_t r = stack.back();
+        stack.pop_back();
+        const Block* n = blockOf(r);
+        if (++blocks > m_freeCount) return fail("link leads outside the free blocks");
+        if (n->size <= 0 || binOf(uint64_t(n->size)) != bin) return fail("holds a block that is not a free block of its size");
+        uint32_t prev = r;
+        for (uint32_t c = n->heap.child; c; prev = c, c = blockOf(c)->heap.next) {
+            if (!inside(c)) return fail("link leads outside the heap");
+            if (blockOf(c)->heap.prev != prev) return fail("child links back wrongly");
+            if (c < r) return fail("child lies below its parent");
+            if (stack.size() > std::size_t(m_freeCount)) return fail("link leads outside the free blocks");
+            stack.push_back(c);
+        }
+    }
     *count += blocks;
     return true;
 }

@@ -12,10 +12,11 @@
 //   requests           rounded up to 8, plus the header, at least 24
 //   split              a free block is handed out whole when at most header + 32 bytes would remain
 //                      (object heap 40, data heap 48); otherwise the remainder stays free
-// The size word is positive in a free block and negated in a used one. Blocks tile the heap and
-// free blocks are kept coalesced, so no two touch. A bitmap marks where free blocks start (their
-// address order); the free blocks themselves hold the size index's links, so that freeing and
-// allocating allocate nothing.
+// The size word is positive in a free block and negated in a used one; a free block's last four
+// bytes repeat its size (its end tag), so that freeing the block above finds it at once. Blocks
+// tile the heap and free blocks are kept coalesced, so no two touch. Two bitmaps mark where free
+// blocks start (their address order) and end; the free blocks themselves hold the size index's
+// links, so that freeing and allocating allocate nothing.
 #pragma once
 
 #include <atomic>
@@ -81,9 +82,9 @@ public:
     template <class F>
     void forEachBlock(F f) const;  // f(void* blockAddress, uint32_t size, bool used, void** ownerSlotOrNull)
 
-    // Blocks tile the heap, free blocks are coalesced and marked in the free-start map, counts and
-    // used bytes agree, every owner slot points at its block's data, and the size index holds
-    // exactly the free blocks, each in its bin and in order.
+    // Blocks tile the heap, free blocks are coalesced, end in their tags and are marked in the
+    // free-start and free-end maps, counts and used bytes agree, every owner slot points at its block's data, and
+    // the size index holds exactly the free blocks, each in its bin and in order.
     bool checkInvariants(std::string* whyNot = nullptr) const;
 
     // Finds blocks by walking the free blocks in address order, as the index must choose: the
@@ -118,7 +119,12 @@ private:
                 uint32_t right;
                 uint32_t parent;
                 uint32_t priority;  // the treap's, from the address it was indexed at
-            } link;        // free
+            } link;  // free, in a bin of many sizes
+            struct {
+                uint32_t child;  // the first
+                uint32_t next;   // sibling
+                uint32_t prev;   // sibling, or the parent of a first child
+            } heap;        // free, in a bin of one size
             void** owner;  // used, data heap only
         };
     };
@@ -146,7 +152,14 @@ private:
     Block* usedBlockOf(const void* data) const;
     Block* bestFit(uint64_t needed, const Block* skip1, const Block* skip2) const;
     Block* bestFitLinear(uint64_t needed, const Block* skip1, const Block* skip2) const;
+    uint32_t nonEmptyBinFrom(uint32_t bin) const;
     Block* firstInBinsFrom(uint32_t bin) const;
+    Block* lowestExcept(uint32_t ref, const Block* skip1, const Block* skip2) const;
+    uint32_t meld(uint32_t a, uint32_t b);
+    uint32_t mergePairs(uint32_t first);
+    void heapAdd(Block* b, uint32_t bin);
+    void heapRemove(Block* b, uint32_t bin);
+    bool checkHeapBin(uint32_t bin, int32_t* count, std::string* whyNot) const;
     Block* successor(const Block* b) const;
     void indexAdd(Block* b);
     void indexRemove(Block* b);
@@ -157,10 +170,15 @@ private:
     void replaceChild(Block* parent, uint32_t oldRef, uint32_t newRef, uint32_t bin);
     bool checkBin(uint32_t bin, int32_t* count, std::string* whyNot) const;
     uint64_t take(Block* b, uint64_t needed);
+    Block* takeSmall(uint32_t bin, uint64_t needed);
+    Block* takeBestFit(uint64_t needed);
     void insertFree(Block* b);
     Block* releaseBlock(Block* b, Block* below);
+    void release(Block* b);
     void releaseAscending(void* const* data, std::size_t count);
-    Block* lastFreeBelow(const Block* b) const;
+    Block* freeBlockBelow(const Block* b) const;
+    void setFreeSize(Block* b, int64_t size);
+    void setFreeEnd(const uint8_t* blockEnd, bool on);
     Block* firstFreeFrom(const uint8_t* p) const;
     Block* nextFree(const Block* b) const { return firstFreeFrom(reinterpret_cast<const uint8_t*>(b) + 8); }
     Block* firstFree() const { return firstFreeFrom(m_base); }
@@ -170,7 +188,8 @@ private:
     Block* compactSliding(uint64_t needed);
     bool slideAll(bool towardsEnd);
     void runCollector();
-    void* allocLocked(uint64_t needed);
+    [[gnu::noinline]] void* allocLocked(uint64_t needed);
+    [[gnu::noinline]] int freeLocked(void* p);
     bool enterOwnerPath(host::HeldLocks& self) const;
     void leaveOwnerPath(host::HeldLocks& self) const;
     void noteLockedAccess() const;
@@ -201,15 +220,19 @@ private:
     WorldHook m_afterCompaction = nullptr;
     void* m_worldContext = nullptr;
     // One bit per 8-byte granule, set at the start of every free block: the free blocks in address
-    // order, and a freed block's lower free neighbour without a walk.
+    // order.
     std::vector<uint64_t> m_freeStarts;
+    // One bit per granule, set at the last granule of every free block: whether a freed block has
+    // a free block below, before anything reads that block's end tag.
+    std::vector<uint64_t> m_freeEnds;
     // One bit per word of m_freeStarts, set while the word is not empty.
     std::vector<uint64_t> m_freeStartWords;
-    // The size index: per bin, a treap of its free blocks ordered by size, then address (priorities
-    // hashed from the address, so the shape is deterministic), its first block, and a bit per
-    // non-empty bin. The best fit (the smallest block that suffices, the lowest address among
-    // equals, as the address-ordered walk finds it) is the first block of the first bin that has one.
-    uint32_t m_binRoot[kBins] = {};
+    // The size index: per bin its first block (the smallest, the lowest address among equals) and a
+    // bit per non-empty bin, so that the best fit, as the address-ordered walk finds it, is the
+    // first block of the first bin that has one. A bin of one size is a pairing heap ordered by
+    // address (adding costs one comparison); a bin of many sizes is a treap ordered by size, then
+    // address (priorities hashed from the address, so the shape is deterministic).
+    uint32_t m_binRoot[kBins] = {};  // the treaps' roots; the heaps' are their first blocks
     uint32_t m_binFirst[kBins] = {};
     uint64_t m_binBits[kBinWords] = {};
     bool m_linearSearch = false;

@@ -162,6 +162,43 @@ TEST(MemoryManager, FreedNeighboursCoalesceInEveryOrder) {
     }
 }
 
+TEST(MemoryManager, DataThatLooksLikeAFreeBlocksEndTagDoesNotMerge) {
+    // free(48) used(48) used(48) free(rest): the middle block's last four bytes are its data, and
+    // each value below would name a start for a free block that ends where the third block starts.
+    struct Case {
+        const char* what;
+        uint32_t tag;
+        bool forgeSize;  // the data where it points holds the tag as a free block's size word
+    };
+    const Case cases[] = {
+        {"a free block of another size", 96, false},
+        {"a used block", 48, false},
+        {"the data of a used block, forged as a free block", 32, true},
+        {"below the heap", 200, false},
+        {"not a multiple of 8", 52, false},
+        {"smaller than a block", 8, false},
+    };
+    for (bool movable : {kObjectHeap, kDataHeap}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.what << (movable ? ", data heap" : ", object heap"));
+            MemoryManager heap(1024, movable);
+            auto data = layOut(heap, {{48, false}, {48, true}, {48, true}});
+            std::memcpy(heap.base() + 96 - sizeof c.tag, &c.tag, sizeof c.tag);
+            if (c.forgeSize) {
+                int64_t size = c.tag;
+                std::memcpy(heap.base() + 96 - c.tag, &size, sizeof size);
+            }
+            EXPECT_EQ(heap.free(data[2]), 1);
+            expectSound(heap);
+            auto blocks = blocksOf(heap);
+            ASSERT_EQ(blocks.size(), 3u);
+            EXPECT_EQ(blocks[0].size, 48u);
+            EXPECT_TRUE(blocks[1].used);
+            EXPECT_EQ(heap.freeCount(), 2);
+        }
+    }
+}
+
 TEST(MemoryManager, BestFitTakesTheSmallestSufficientFreeBlockFirstOfEqualSizes) {
     MemoryManager heap(64 + 24 + 56 + 24 + 56 + 24 + 40 + 48, kObjectHeap);
     layOut(heap, {{64, false}, {24, true}, {56, false}, {24, true}, {56, false}, {24, true}, {40, false}, {48, true}});
@@ -503,6 +540,7 @@ TEST(MemoryManager, InvariantCheckerNamesEachKindOfDamage) {
         {"free block given a parent in the size index", 1, 2, 5, "root has a parent"},
         {"free block's index child inside a used block", 3, 1, 2, "child links back wrongly"},
         {"owner slot pointing elsewhere", 2, 1, kOwnerElsewhere, "owner slot"},
+        {"free block's end tag overwritten", 1, 5, 0, "ends in the tag"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
