@@ -327,7 +327,8 @@ void CObject::randomWander(CObject*, int32_t) { GAME_NOT_BUILT_YET("CObject::ran
 void CObject::detach(CObject*) { GAME_NOT_BUILT_YET("CObject::detach"); }
 bool Game::updateProgressFade() {
     GAME_NOT_BUILT_YET("Game::updateProgressFade");
-    return false;
+    auto seam = mrc::gamePendingSeams().updateProgressFade;
+    return seam ? seam() : false;
 }
 
 

@@ -33,6 +33,7 @@ struct GamePendingSeams {
     void (*paintWorld)(javax_microedition_lcdui_Graphics* g) = nullptr;
     void (*repaintBackgroundBuffer)() = nullptr;
     void (*restartAtLevel)(int32_t level) = nullptr;
+    bool (*updateProgressFade)() = nullptr;
 };
 
 // The one set of seams; tests reset it with `gamePendingSeams() = {}`.

@@ -1,7 +1,8 @@
 // Gameplay's touch controls and the screens around a level end to end, on the level stand-in over
 // the sample data: the pad and buttons over the world, a pad cell lit while pressed, the pause
 // button opening the pause menu over the darkened game, the death veils, a level's end with its
-// summary leading to the next level's set-up, the story text and the level's title card.
+// summary leading to the next level's set-up, the story text and the level's title card, the
+// game's end with the promotion offer, a notice and the information page of the map.
 #include <algorithm>
 #include <string>
 
@@ -16,6 +17,9 @@ constexpr uint32_t kPadLit = 0xFFD27A;     // sprite 36: a pressed cell's ring
 constexpr uint32_t kPadLines = 0x8090A0;   // sprite 36: the grid over the pad
 constexpr uint32_t kPauseButton = 0x1E3A8A, kPauseLit = 0xE0A526;
 constexpr uint32_t kSymbol = 0xE7E7E7;     // the controls' symbols at rest
+constexpr uint32_t kWhite = 0xF0F0F0;      // the texts
+constexpr uint32_t kInfoColour = 0x57E0F5; // the information page's ground
+constexpr uint32_t kCloth = 0x2F6FB0;      // the player's figure
 
 class VeltranoLevelScreens : public LevelStandInRun {
 protected:
@@ -137,12 +141,91 @@ TEST_F(VeltranoLevelScreens, TheStoryTextTakesAConfirmOnlyAfterItsFirstSecond) {
     Run later = play("5 story 0", "72 key tap RETURN\n100 key tap RETURN\n", 110, "story_later.png");
     EXPECT_TRUE(later.result.inOrder({"state 16.0 -> 16.1", "state 16.1 -> 15.0"})) << later.result.output;
 
-    // After the last level the game's end follows, over black. (Its message's box opens with the
-    // progress value that later work builds; until then the screen stays black.)
+    // After the last level the game's end follows: its message in a box over black.
     Run last = play("5 story 99", "100 key tap RETURN\n", 110, "game_end.png");
     ASSERT_EQ(last.shot.width, 800);
     EXPECT_TRUE(last.result.inOrder({"state 16.0 -> 16.1", "state 16.1 -> 17.0"})) << last.result.output;
-    EXPECT_EQ(brightWidth(last.shot, 0, 480), 0) << "the story's picture gone";
+    EXPECT_EQ(brightWidth(last.shot, 0, 200), 0) << "the story's picture gone";
+    EXPECT_EQ(brightWidth(last.shot, 280, 200), 0);
+    EXPECT_GT(count(last.shot, kWhite, 100, 212, 600, 26), 40) << "the end's message";
+}
+
+// The game's end closes on confirm: with the promotion screen's pages loaded its offer follows
+// (state 20, its message in the box) and closes on confirm too; each ends in the game's reset.
+TEST_F(VeltranoLevelScreens, TheGameEndsWithItsMessageThenTheOfferWhenThePromotionHasPages) {
+    const std::string end = "100 key tap RETURN\n110 key tap RETURN\n";
+    Run plain = play("4 offer 0;5 story 99", end, 120, "end_plain.png");
+    EXPECT_TRUE(plain.result.inOrder({"state 16.1 -> 17.0", "not built yet: Game::resetLevel"})) << plain.result.output;
+    EXPECT_EQ(plain.result.count("-> 20.0"), 0u) << "no offer without pages";
+
+    Run offer = play("4 offer 1;5 story 99", end, 120, "offer.png");
+    ASSERT_EQ(offer.shot.width, 800);
+    EXPECT_TRUE(offer.result.inOrder({"state 16.1 -> 17.0", "state 17.0 -> 20.0"})) << offer.result.output;
+    EXPECT_EQ(offer.result.count("Game::resetLevel"), 0u) << "the offer waits";
+    EXPECT_GT(count(offer.shot, kWhite, 100, 212, 600, 26), 40) << "the offer's message";
+    EXPECT_EQ(brightWidth(offer.shot, 0, 200), 0) << "over black";
+
+    Run taken = play("4 offer 1;5 story 99", end + "120 key tap RETURN\n", 130, "offer_done.png");
+    EXPECT_TRUE(taken.result.inOrder({"state 17.0 -> 20.0", "not built yet: Game::resetLevel"})) << taken.result.output;
+}
+
+// A notice over the world's picture, its message in a box and no touch controls. Its text scrolls
+// through once (some 17 s) before the game goes on; the pen on the screen's lower part hurries it.
+TEST_F(VeltranoLevelScreens, ANoticeStaysOverTheWorldUntilItsTextHasRunThrough) {
+    Run shown = play("5 notice 94", "", 200, "notice.png");
+    ASSERT_EQ(shown.shot.width, 800);
+    EXPECT_TRUE(shown.result.inOrder({"LevelStandIn 5 notice 94", "state 7.0 -> 11.0"})) << shown.result.output;
+    EXPECT_EQ(shown.result.count("-> 11.1"), 0u) << "still scrolling";
+    EXPECT_GT(count(shown.shot, kWhite, 100, 212, 600, 26), 40) << "the message";
+    EXPECT_TRUE(near(shown.shot.at(400, 100), kFloor)) << "the world's picture";
+    EXPECT_FALSE(near(shown.shot.at(105, 300), kSymbol)) << "no touch controls";
+
+    Run hurried = play("5 notice 94", "70 pen down 400 300\n", 200, "notice_done.png");
+    ASSERT_EQ(hurried.shot.width, 800);
+    EXPECT_TRUE(hurried.result.inOrder(
+        {"state 7.0 -> 11.0", "state 11.0 -> 11.1", "LevelStandIn notice done", "state 11.1 -> 7.0"}))
+        << hurried.result.output;
+    EXPECT_TRUE(near(hurried.shot.at(105, 300), kSymbol)) << "gameplay with its controls";
+    EXPECT_EQ(count(hurried.shot, kWhite, 100, 212, 600, 26), 0) << "the message gone";
+}
+
+// The information page of three map locations (0 and 1 lead to levels 1 and 2, 2 to none): the
+// location's title, the page's texts, the marker (the player's figure) on the location's place
+// and the picture at the bottom left; left and right go to the neighbours, confirm starts the
+// location's level, back returns to the menus.
+TEST_F(VeltranoLevelScreens, TheInformationPageBrowsesTheMapAndStartsTheLocationsLevel) {
+    const auto figureAt = [](const Screenshot& s, int x, int y) { return count(s, kCloth, x - 12, y - 48, 24, 48); };
+    Run page = play("5 info 0", "", 75, "info.png");
+    ASSERT_EQ(page.shot.width, 800);
+    EXPECT_TRUE(page.result.inOrder({"LevelStandIn 5 info 0", "state 7.0 -> 18.0"})) << page.result.output;
+    EXPECT_TRUE(near(page.shot.at(400, 160), kInfoColour));
+    EXPECT_GT(count(page.shot, kWhite, 200, 40, 400, 40), 20) << "location 0's title";
+    EXPECT_GT(count(page.shot, kWhite, 100, 100, 600, 30), 20) << "the page's question";
+    EXPECT_GT(count(page.shot, kWhite, 100, 380, 600, 30), 20) << "the browsing hint";
+    EXPECT_GT(figureAt(page.shot, 40, 220), 300) << "the marker on location 0";
+    EXPECT_GT(figureAt(page.shot, 60, 420), 300) << "the picture";
+    EXPECT_FALSE(near(page.shot.at(105, 300), kSymbol)) << "no touch controls";
+
+    // Two steps right: location 2, which has no title; a third finds no neighbour.
+    Run moved = play("5 info 0", "70 key tap RIGHT\n73 key tap RIGHT\n76 key tap RIGHT\n", 80, "info_moved.png");
+    ASSERT_EQ(moved.shot.width, 800);
+    EXPECT_EQ(count(moved.shot, kWhite, 200, 40, 400, 40), 0) << "no title";
+    EXPECT_GT(figureAt(moved.shot, 160, 220), 300) << "the marker on location 2";
+    EXPECT_EQ(figureAt(moved.shot, 40, 220), 0);
+
+    // Location 2 leads nowhere: its confirm is ignored; back at location 0 confirm starts level 1.
+    Run started = play("5 info 0",
+                       "70 key tap RIGHT\n73 key tap RIGHT\n76 key tap RETURN\n79 key tap LEFT\n82 key tap LEFT\n"
+                       "85 key tap RETURN\n",
+                       100, "info_started.png");
+    EXPECT_TRUE(started.result.inOrder({"state 7.0 -> 18.0", "state 18.0 -> 5.0 at frame 85", "state 5.0 -> 7.0",
+                                        "LevelStandIn level set up (level 1)"}))
+        << started.result.output;
+
+    Run back = play("5 info 0", "70 key tap F2\n", 110, "info_back.png");
+    ASSERT_EQ(back.shot.width, 800);
+    EXPECT_TRUE(back.result.inOrder({"state 7.0 -> 18.0", "state 18.0 -> 2.0", "menu 0 -> 0"})) << back.result.output;
+    EXPECT_FALSE(near(back.shot.at(400, 160), kInfoColour)) << "the page gone";
 }
 
 // The level's title card: a second fading the world in with the title at its size, a second of

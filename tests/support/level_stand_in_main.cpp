@@ -27,13 +27,22 @@
 //   story N    the story text between levels, then on confirm the summary; N other than 0 is
 //              the level after it (99: the game's end follows instead)
 //   intro N    the level's title card (N unused) as a level's start shows it, back to gameplay
+//   notice N   label N (text group 0) as a notice (state 11) over the world's picture, its text
+//              scrolling through once (faster while the pen rests on the screen's lower part);
+//              then back to gameplay, logging "LevelStandIn notice done"
+//   info N     the information page (state 18) of the stand-in's three map locations, browsing
+//              the map at location N: left and right go to the neighbours, the confirm key starts
+//              the location's level (locations 0 and 1 lead to levels 1 and 2), back leaves
+//   offer N    the promotion screen has N pages loaded: the game's end (after "story 99") then
+//              offers it (state 20) before the game restarts
 // Each applied event logs "LevelStandIn FRAME KIND AMOUNT". The prompts stand in for the event
 // scripts' commands 171, 175 and 178: the script bytes hold the command so that the game's own
 // painter of the command under the script cursor draws its box, over the gameplay paint.
 //
 // The routines later work builds are stood in for through the game's seams: the world painter
-// (above), the background repaint (the world painter into the background buffer) and the restart
-// at a level (straight to that level's set-up).
+// (above), the background repaint (the world painter into the background buffer), the restart
+// at a level (straight to that level's set-up) and the message box's fade of the game's end and
+// the offer (the box whole at once, closed by the confirm key).
 //
 // VELTRANO_LEVEL_OBJECTS, objects separated by ';', each "TYPE X Y [KEY=VALUE...]" at map pixel
 // (X, Y), showing an object sprite of the sample data's pack 5 (loaded into sprite slots 40 on):
@@ -45,8 +54,10 @@
 // faced object and places the arrow (view margins of 24 px); the HUD markers of type-27 objects,
 // the faced object's marker and the arrow are painted over the world. Each object logs
 // "LevelStandIn object TYPE X Y".
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -309,6 +320,86 @@ void stepPrompt() {
     g_prompt = 0;
 }
 
+// ---- the notice, the information page, the offer ----
+
+constexpr int32_t kNoticeState = Game::kStateNotice;
+constexpr int32_t kScrollTop = 480 << 14;  // a notice's text starts below the screen
+constexpr int32_t kConfirmKeys = 0x820;
+
+// A notice as a dialog opens one: the label's text laid out centred in a framed box, whole, over
+// the world's picture; its text scrolls from the screen's bottom until it has passed the top.
+void openNotice(int32_t text) {
+    Game::repaintBackgroundBuffer();
+    Game::layoutMenuItems(0, 0, text, Game::kScreenWidth / 2, Game::kScreenHeight / 2, -1, false, false,
+                          Game::kScreenHeight, 3);
+    Game::prompts.s_promptBoxHeight = Game::stateStatics.dialogExtent;
+    Game::layouts.s_promptState = 1;
+    Game::menuStatics.scrollY = kScrollTop;
+    Game::menuStatics.scrollEnd = -(Game::stateStatics.dialogExtent << 14);
+    Game::setState(kNoticeState, 0);
+}
+
+Game::StateUpdate g_noticeUpdate = nullptr;
+
+// The notice's own update; once its text has run through, its caller returns to the game.
+void updateNotice(Game* game) {
+    if (g_noticeUpdate != nullptr) g_noticeUpdate(game);
+    if (Game::overlayStatics.gameSubState != 1) return;
+    mrc_log("LevelStandIn notice done");
+    Game::layouts.s_promptState = 2;
+    Game::setState(kGameplay, 0);
+}
+
+// Three map locations on the first places of the information page's path, each {id, x, y, next,
+// previous, target level, title}: 0 and 1 lead to levels 1 and 2 under the titles of levels 1
+// and 2, 2 to none and has no title.
+constexpr int32_t kLocations[3][7] = {{0, 40, 220, 1, -1, 1, 1}, {1, 100, 280, 2, 0, 2, 2}, {2, 160, 220, -1, 1, -1, -1}};
+constexpr int32_t kLocationRecord = 10;
+constexpr int32_t kInfoLayout = 20, kMarkerAnim = 7;
+
+// The location screen as the loader's action sets it up: layout 20, the locations, the marker
+// (the player's figure, playing animation 7) at the current one, the page built into the buffer,
+// state 18.
+void enterInfoPage(int32_t at) {
+    Game::loadLayout(kInfoLayout);
+    const auto count = static_cast<int32_t>(std::size(kLocations));
+    ObjectArray* records = om()->newObjectArray(mrc::kClass_IntArray, count);
+    Game::tables.s_mapLocations = records;
+    for (int32_t i = 0; i < count; ++i) {
+        IntArray* r = om()->newIntArray(kLocationRecord);
+        for (int32_t k = 0; k < 7; ++k) r->elements()[k] = kLocations[i][k];
+        records->elements()[i] = r;
+    }
+    ASpriteInstance* marker = mrc::newObject<ASpriteInstance>();
+    if (marker == nullptr) return;
+    marker->init(Game::spriteSlot(kPlayerSprite), 0, 0, nullptr);
+    marker->setAnim(kMarkerAnim);
+    Game::tables.s_infoInstance = marker;
+    Game::tables.s_infoMode = 1;
+    Game::selectMapLocation(std::clamp(at, 0, count - 1));
+    Game::paintInfoPage(Game::stateStatics.bufferGraphics);
+    Game::setState(Game::kStateInfoPage, 0);
+}
+
+int32_t g_promoPages = 0;
+
+// The fade of the message box of the game's end and the offer, in whole steps: the box opens at
+// once, stays until the confirm key, then closes, which ends the fade.
+bool updateProgressFade() {
+    int32_t& phase = Game::layouts.s_promptState;
+    if (phase == 0) {
+        Game::prompts.s_promptBoxHeight = Game::stateStatics.dialogExtent;
+        phase = 1;
+        return false;
+    }
+    if (phase == 1) {
+        if ((Game::inputStatics.keysPressed & kConfirmKeys) == 0) return false;
+        phase = 2;
+    }
+    Game::prompts.s_promptBoxHeight = 0;
+    return true;
+}
+
 Game::StatePaint g_gameplayPaint = nullptr;
 
 void paintWithPrompt(Game* game, Game::Graphics* g) {
@@ -352,6 +443,13 @@ void apply(const Event& e) {
     } else if (e.kind == "story") {
         if (e.amount != 0) Game::saves.s_nextLevel = e.amount;
         Game::enterFullScreenText();
+    } else if (e.kind == "notice") {
+        openNotice(e.amount);
+    } else if (e.kind == "info") {
+        enterInfoPage(e.amount);
+    } else if (e.kind == "offer") {
+        g_promoPages = e.amount;
+        Game::promoHooks.countLoaded = [] { return g_promoPages; };
     } else if (e.kind == "intro") {
         // As a level's start enters it: the world's picture, the level timer, the card's first step.
         Game::repaintBackgroundBuffer();
@@ -431,9 +529,12 @@ int main(int argc, char** argv) {
     Game::stateUpdates[kGameplay] = &updateGameplay;
     g_gameplayPaint = Game::statePaints[kGameplay];
     Game::statePaints[kGameplay] = &paintWithPrompt;
+    g_noticeUpdate = Game::stateUpdates[kNoticeState];
+    Game::stateUpdates[kNoticeState] = &updateNotice;
     mrc::GamePendingSeams& seams = mrc::gamePendingSeams();
     seams.paintWorld = &paintWorld;
     seams.repaintBackgroundBuffer = &repaintBackgroundBuffer;
     seams.restartAtLevel = &restartAtLevel;
+    seams.updateProgressFade = &updateProgressFade;
     return mrc::veltranoMain(argc, argv);
 }

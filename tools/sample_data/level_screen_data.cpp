@@ -56,12 +56,13 @@ Layout summaryLayout() {
     return l;
 }
 
-// The information page: the marker's place, the cursor, thirteen places along a path, the
-// title, the prompt and the two hints.
+// The information page: the picture's place, the cursor (which is the first place too, as the
+// cursor moves to place n + 1), thirteen more places along a path, the title, the prompt and the
+// two hints.
 Layout infoLayout() {
     Layout l(23, none());
     l[0] = still(60, 420, 0, true);
-    l[1] = still(0, 0, kMarkFrame, false);
+    l[1] = still(40, 220, kMarkFrame, false);
     for (int i = 2; i <= 14; ++i) l[std::size_t(i)] = still(60 * i - 20, i % 2 ? 220 : 280, kMarkFrame, true);
     l[19] = text(200, 40, 400, 40);
     l[20] = text(200, 430, 400, 30);
