@@ -3,8 +3,7 @@
 // with its arrow; a two-answer question answered by scripted keys.
 #include <cstdlib>
 
-#include "tests/e2e/veltrano_run.h"
-#include "tools/sample_data/sample_data.h"
+#include "tests/e2e/level_stand_in_run.h"
 
 namespace {
 
@@ -21,41 +20,18 @@ constexpr int kPanelTop = 382, kTextLine = 394;
 // The framed box of the stand-in: 600 wide at (100, 150 + 5), its arrow at the bottom-left corner.
 constexpr int kBoxX = 100, kBoxY = 155;
 
-class VeltranoPrompt : public VeltranoRun {
+class VeltranoPrompt : public LevelStandInRun {
 protected:
-    void SetUp() override {
-        VeltranoRun::SetUp();
-        ASSERT_TRUE(sample_data::buildArchive().save(m_dir / "data" / formats::kArchiveFileName));
-    }
     struct Level {
         RunResult run;
         Screenshot shot;
     };
-    // Title at frame 38, the main menu's first item at 55: gameplay from frame 58; `keys` are
-    // lines of the input script, the window closes at `closeAt`.
+    // `keys` are lines of the input script after the way into the level; closed at `closeAt`.
     Level level(const std::string& events, const std::string& keys, int closeAt) {
-        std::string script = "50 key tap RETURN\n55 key tap RETURN\n";
-        script.append(keys).append(std::to_string(closeAt)).append(" close\n");
-        e2e::EnvChanges changes = env();
-        changes["VELTRANO_LEVEL_EVENTS"] = events;
-        const std::filesystem::path shot = m_dir / ("shot" + std::to_string(++m_shots) + ".png");
-        RunResult r = run(VELTRANO_LEVEL_STAND_IN,
-                          args(script, {"--headless", "--fixed-step", "33", "--screenshot", shot.string()}), changes);
-        EXPECT_EQ(r.exitCode, 0) << r.output;
-        EXPECT_TRUE(r.inOrder({"LevelStandIn level set up", "LevelStandIn 2 "})) << r.output;
-        return {std::move(r), Screenshot(shot)};
-    }
-    // Equal within the 5-6-5 bits of the picture.
-    static bool near(uint32_t p, uint32_t want) {
-        for (int shift : {0, 8, 16})
-            if (std::abs(int((p >> shift) & 0xFF) - int((want >> shift) & 0xFF)) > 8) return false;
-        return true;
-    }
-    static int count(const Screenshot& s, uint32_t colour, int x, int y, int w, int h) {
-        int n = 0;
-        for (int j = y; j < y + h; ++j)
-            for (int i = x; i < x + w; ++i) n += near(s.at(i, j), colour) ? 1 : 0;
-        return n;
+        const std::string name = "shot" + std::to_string(++m_shots) + ".png";
+        Run r = play({{"VELTRANO_LEVEL_EVENTS", events}}, keys, closeAt, name.c_str());
+        EXPECT_TRUE(r.result.inOrder({"LevelStandIn level set up", "LevelStandIn 2 "})) << r.result.output;
+        return {std::move(r.result), std::move(r.shot)};
     }
     // The chosen answer's fill (blue, perhaps shaded) in the answer row from y.
     static int blueIn(const Screenshot& s, int y) {
