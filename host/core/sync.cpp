@@ -6,15 +6,17 @@
 #include "host/core/log.h"
 
 namespace host {
+
+// Constant-initialised and trivially destructible: the record stays readable for as long as its
+// thread exists, even while the thread's other thread-locals are being destroyed.
+constinit thread_local HeldLocks t_heldLocks;
+
 namespace {
 std::atomic<void (*)()> g_enter{nullptr};
 std::atomic<void (*)()> g_leave{nullptr};
 std::atomic<void (*)()> g_enterTaking{nullptr};
 std::atomic<bool (*)()> g_leaveTaking{nullptr};
 
-// Constant-initialised and trivially destructible: the record stays readable for as long as its
-// thread exists, even while the thread's other thread-locals are being destroyed.
-thread_local HeldLocks t_heldLocks;
 
 // Short critical sections are usually free again within a few hundred cycles.
 constexpr int kSpins = 64;
@@ -71,8 +73,6 @@ void setBlockingHooks(BlockingHooks hooks) {
 BlockingRegion::BlockingRegion() { callEnter(); }
 
 BlockingRegion::~BlockingRegion() { callLeave(); }
-
-HeldLocks& heldLocks() { return t_heldLocks; }
 
 bool holdsLocks(const HeldLocks& locks) {
     if (locks.count.load(std::memory_order_acquire) > 0) return true;

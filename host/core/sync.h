@@ -49,8 +49,9 @@ struct HeldLocks {
     std::atomic<const CriticalSection*> entering{nullptr};  // being entered, perhaps already taken
 };
 
-// The calling thread's record.
-HeldLocks& heldLocks();
+// The calling thread's record; inline, since the heaps' lock-free paths ask for it on every call.
+extern constinit thread_local HeldLocks t_heldLocks;
+inline HeldLocks& heldLocks() { return t_heldLocks; }
 
 // Whether the thread of `locks` holds a lock. Exact for the calling thread's own record and for
 // a thread that is stopped; a thread stopped inside an entry counts as holding once it has the lock.
