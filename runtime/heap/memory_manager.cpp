@@ -1,6 +1,7 @@
 #include "runtime/heap/memory_manager.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -126,13 +127,20 @@ void MemoryManager::share() const {
 
 MemoryManager::~MemoryManager() { destroy(); }
 
+void MemoryManager::clearIndex() {
+    std::fill(std::begin(m_binRoot), std::end(m_binRoot), 0);
+    std::fill(std::begin(m_binFirst), std::end(m_binFirst), 0);
+    std::fill(std::begin(m_binBits), std::end(m_binBits), 0);
+    std::fill(std::begin(m_slotCount), std::end(m_slotCount), 0);
+    std::fill(std::begin(m_runFirst), std::end(m_runFirst), 0);
+    std::fill(std::begin(m_runLast), std::end(m_runLast), 0);
+}
+
 void MemoryManager::reset() {
     m_freeStarts.assign((m_size / kAlign + 63) / 64, 0);
     m_freeEnds.assign(m_freeStarts.size(), 0);
     m_freeStartWords.assign((m_freeStarts.size() + 63) / 64, 0);
-    std::fill(std::begin(m_binRoot), std::end(m_binRoot), 0);
-    std::fill(std::begin(m_binFirst), std::end(m_binFirst), 0);
-    std::fill(std::begin(m_binBits), std::end(m_binBits), 0);
+    clearIndex();
     Block* b = blockAt(m_base);
     setFreeSize(b, m_size);
     insertFree(b);
@@ -150,9 +158,7 @@ void MemoryManager::destroy() {
     m_freeStarts.clear();
     m_freeEnds.clear();
     m_freeStartWords.clear();
-    std::fill(std::begin(m_binRoot), std::end(m_binRoot), 0);
-    std::fill(std::begin(m_binFirst), std::end(m_binFirst), 0);
-    std::fill(std::begin(m_binBits), std::end(m_binBits), 0);
+    clearIndex();
     m_blockCount = m_freeCount = 0;
     m_used = 0;
 }
@@ -286,6 +292,29 @@ MemoryManager::Block* MemoryManager::lowestExcept(uint32_t ref, const Block* ski
     return lowest;
 }
 
+// The lowest block of bin `bin`, one of one size, other than the two passed over.
+MemoryManager::Block* MemoryManager::lowestInBinExcept(uint32_t bin, const Block* skip1, const Block* skip2) const {
+    Block* lowest = nullptr;
+    auto consider = [&](Block* b) {
+        if (b && (!lowest || b < lowest)) lowest = b;
+    };
+    auto skipped = [&](const Block* b) { return b == skip1 || b == skip2; };
+    for (uint32_t i = m_slotCount[bin]; i--;) {
+        if (!skipped(blockOf(m_slots[bin][i]))) {
+            consider(blockOf(m_slots[bin][i]));
+            break;
+        }
+    }
+    for (uint32_t r = m_runFirst[bin]; r; r = blockOf(r)->heap.next) {
+        if (!skipped(blockOf(r))) {
+            consider(blockOf(r));
+            break;
+        }
+    }
+    if (m_binRoot[bin]) consider(lowestExcept(m_binRoot[bin], skip1, skip2));
+    return lowest;
+}
+
 // The next block in the index's order, across bins; for blocks in the bins of many sizes.
 MemoryManager::Block* MemoryManager::successor(const Block* b) const {
     if (b->link.right) {
@@ -313,7 +342,7 @@ MemoryManager::Block* MemoryManager::bestFit(uint64_t needed, const Block* skip1
         for (bin = nonEmptyBinFrom(bin); bin < kExactBins; bin = nonEmptyBinFrom(bin + 1)) {
             Block* first = blockOf(m_binFirst[bin]);
             if (first != skip1 && first != skip2) return first;
-            if (Block* b = lowestExcept(m_binFirst[bin], skip1, skip2)) return b;
+            if (Block* b = lowestInBinExcept(bin, skip1, skip2)) return b;
         }
         if (bin == kBins) return nullptr;
         found = blockOf(m_binFirst[bin]);
@@ -407,33 +436,104 @@ uint32_t MemoryManager::mergePairs(uint32_t first) {
     return root;
 }
 
-inline void MemoryManager::heapAdd(Block* b, uint32_t bin) {
-    uint32_t r = refOf(b);
+// The lowest of the slots', the run's and the pairing heap's first blocks (0, none, sorts last).
+inline void MemoryManager::refreshFirst(uint32_t bin) {
+    uint32_t count = m_slotCount[bin];
+    uint32_t slot = count ? m_slots[bin][count - 1] : 0;
+    uint32_t first = std::min({slot - 1, m_runFirst[bin] - 1, m_binRoot[bin] - 1}) + 1;
+    m_binFirst[bin] = first;
+    if (!first) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
+}
+
+// Into the run when it lies above the run's last block, else into the pairing heap.
+void MemoryManager::overflowAdd(uint32_t ref, uint32_t bin) {
+    Block* b = blockOf(ref);
+    uint32_t last = m_runLast[bin];
+    if (ref > last) {
+        b->heap.child = kInRun;
+        b->heap.next = 0;
+        b->heap.prev = last;
+        if (last) blockOf(last)->heap.next = ref;
+        else m_runFirst[bin] = ref;
+        m_runLast[bin] = ref;
+        return;
+    }
     b->heap.child = b->heap.next = b->heap.prev = 0;
-    uint32_t root = m_binFirst[bin];
-    m_binFirst[bin] = root ? meld(root, r) : r;
+    uint32_t root = m_binRoot[bin];
+    m_binRoot[bin] = root ? meld(root, ref) : ref;
+}
+
+inline void MemoryManager::sizeBinAdd(Block* b, uint32_t bin) {
+    uint32_t r = refOf(b);
+    uint32_t count = m_slotCount[bin];
+    if (count < kSlots) {
+        uint32_t* slots = m_slots[bin];
+        uint32_t i = count;
+        for (; i && slots[i - 1] < r; --i) slots[i] = slots[i - 1];
+        slots[i] = r;
+        m_slotCount[bin] = uint8_t(count + 1);
+        b->heap.child = kInSlots;
+    } else {
+        overflowAdd(r, bin);
+    }
+    uint32_t first = m_binFirst[bin];
+    if (!first || r < first) m_binFirst[bin] = r;
     m_binBits[bin / 64] |= uint64_t{1} << (bin % 64);
 }
 
-void MemoryManager::heapRemove(Block* b, uint32_t bin) {
-    uint32_t r = refOf(b);
-    uint32_t root = m_binFirst[bin];
-    if (r == root) {
-        root = mergePairs(b->heap.child);
-        m_binFirst[bin] = root;
-        if (!root) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
-        return;
+// Removes and returns the bin's first block.
+inline MemoryManager::Block* MemoryManager::sizeBinTakeFirst(uint32_t bin) {
+    uint32_t first = m_binFirst[bin];
+    Block* b = blockOf(first);
+    uint32_t count = m_slotCount[bin];
+    if (count && m_slots[bin][count - 1] == first) {
+        m_slotCount[bin] = uint8_t(count - 1);
+    } else if (m_runFirst[bin] == first) {
+        uint32_t next = b->heap.next;
+        m_runFirst[bin] = next;
+        if (!next) m_runLast[bin] = 0;
+    } else {
+        m_binRoot[bin] = b->heap.child ? mergePairs(b->heap.child) : 0;
     }
-    Block* prev = blockOf(b->heap.prev);
-    if (prev->heap.child == r) prev->heap.child = b->heap.next;
-    else prev->heap.next = b->heap.next;
-    if (b->heap.next) blockOf(b->heap.next)->heap.prev = b->heap.prev;
-    if (uint32_t below = mergePairs(b->heap.child)) m_binFirst[bin] = meld(root, below);
+    refreshFirst(bin);
+    return b;
+}
+
+void MemoryManager::sizeBinRemove(Block* b, uint32_t bin) {
+    uint32_t r = refOf(b);
+    uint32_t where = b->heap.child;
+    if (where == kInSlots) {
+        uint32_t* slots = m_slots[bin];
+        uint32_t count = m_slotCount[bin];
+        uint32_t i = 0;
+        while (i < count && slots[i] != r) ++i;
+        assert(i < count);
+        std::memmove(slots + i, slots + i + 1, (count - i - 1) * sizeof *slots);
+        m_slotCount[bin] = uint8_t(count - 1);
+    } else if (where == kInRun) {
+        uint32_t next = b->heap.next;
+        if (m_runFirst[bin] == r) {
+            m_runFirst[bin] = next;
+        } else {
+            blockOf(b->heap.prev)->heap.next = next;
+        }
+        if (next) blockOf(next)->heap.prev = b->heap.prev;
+        else m_runLast[bin] = m_runFirst[bin] ? b->heap.prev : 0;
+    } else if (r == m_binRoot[bin]) {
+        m_binRoot[bin] = mergePairs(b->heap.child);
+    } else {
+        Block* prev = blockOf(b->heap.prev);
+        if (prev->heap.child == r) prev->heap.child = b->heap.next;
+        else prev->heap.next = b->heap.next;
+        if (b->heap.next) blockOf(b->heap.next)->heap.prev = b->heap.prev;
+        if (uint32_t below = mergePairs(b->heap.child)) m_binRoot[bin] = meld(m_binRoot[bin], below);
+    }
+    if (m_binFirst[bin] == r) refreshFirst(bin);
 }
 
 void MemoryManager::indexAdd(Block* b) {
     uint32_t bin = binOf(uint64_t(b->size));
-    if (bin < kExactBins) return heapAdd(b, bin);
+    if (bin < kExactBins) return sizeBinAdd(b, bin);
     uint32_t r = refOf(b);
     b->link.left = b->link.right = 0;
     uint32_t parent = 0;
@@ -459,7 +559,7 @@ void MemoryManager::indexAdd(Block* b) {
 
 void MemoryManager::indexRemove(Block* b) {
     uint32_t bin = binOf(uint64_t(b->size));
-    if (bin < kExactBins) return heapRemove(b, bin);
+    if (bin < kExactBins) return sizeBinRemove(b, bin);
     uint32_t r = refOf(b);
     if (m_binFirst[bin] == r) {
         // The first block has no left child: next comes its right subtree's first, else its parent.
@@ -744,7 +844,7 @@ void MemoryManager::freeAscending(void* const* data, std::size_t count) {
     ++m_freeCount;
     setFreeSize(b, size);
     setFreeStart(b, true);
-    heapAdd(b, uint32_t(size / 8));
+    sizeBinAdd(b, uint32_t(size / 8));
 }
 
 int MemoryManager::free(void* p) {
@@ -789,10 +889,7 @@ void MemoryManager::worldHook(WorldHook hook) {
 
 // Takes the first block of bin `bin`, one of one size, and splits off what is worth keeping.
 inline MemoryManager::Block* MemoryManager::takeSmall(uint32_t bin, uint64_t needed) {
-    Block* b = blockOf(m_binFirst[bin]);
-    uint32_t root = b->heap.child ? mergePairs(b->heap.child) : 0;
-    m_binFirst[bin] = root;
-    if (!root) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
+    Block* b = sizeBinTakeFirst(bin);
     setFreeStart(b, false);
     int64_t taken = b->size;
     int64_t remainder = taken - int64_t(needed);
@@ -801,7 +898,7 @@ inline MemoryManager::Block* MemoryManager::takeSmall(uint32_t bin, uint64_t nee
         Block* rest = blockAt(bytes(b) + needed);
         setFreeSize(rest, remainder);
         setFreeStart(rest, true);
-        heapAdd(rest, uint32_t(remainder / 8));
+        sizeBinAdd(rest, uint32_t(remainder / 8));
         ++m_blockCount;
     } else {
         setFreeEnd(bytes(b) + taken, false);
@@ -1028,9 +1125,7 @@ bool MemoryManager::slideAll(bool towardsEnd) {
     std::fill(m_freeStarts.begin(), m_freeStarts.end(), 0);
     std::fill(m_freeEnds.begin(), m_freeEnds.end(), 0);
     std::fill(m_freeStartWords.begin(), m_freeStartWords.end(), 0);
-    std::fill(std::begin(m_binRoot), std::end(m_binRoot), 0);
-    std::fill(std::begin(m_binFirst), std::end(m_binFirst), 0);
-    std::fill(std::begin(m_binBits), std::end(m_binBits), 0);
+    clearIndex();
     if (freeStart < freeEnd) {
         if (m_stress && freeEnd - freeStart > int64_t(sizeof(Block))) {
             std::memset(freeStart + sizeof(Block), kPoison, freeEnd - freeStart - sizeof(Block));
@@ -1142,7 +1237,7 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
 // One bin's treap: links agree both ways, the order and the priorities hold, every block is free
 // and belongs in the bin, and the bin's first block and bit are right. Adds its blocks to `count`.
 bool MemoryManager::checkBin(uint32_t bin, int32_t* count, std::string* whyNot) const {
-    if (bin < kExactBins) return checkHeapBin(bin, count, whyNot);
+    if (bin < kExactBins) return checkSizeBin(bin, count, whyNot);
     auto fail = [&](const char* what) {
         if (whyNot) {
             char line[160];
@@ -1186,9 +1281,11 @@ bool MemoryManager::checkBin(uint32_t bin, int32_t* count, std::string* whyNot) 
     return true;
 }
 
-// One bin's heap: links agree both ways, every child lies above its parent, every block is free
-// and of the bin's size, and the bin's bit is right. Adds its blocks to `count`.
-bool MemoryManager::checkHeapBin(uint32_t bin, int32_t* count, std::string* whyNot) const {
+// One bin of one size: the slots descend, the run ascends with its links agreeing, the pairing
+// heap's links agree both ways with every child above its parent; every block is free, of the
+// bin's size and marked where it is; the first block and the bit are right. Adds its blocks to
+// `count`.
+bool MemoryManager::checkSizeBin(uint32_t bin, int32_t* count, std::string* whyNot) const {
     auto fail = [&](const char* what) {
         if (whyNot) {
             char line[160];
@@ -1197,31 +1294,57 @@ bool MemoryManager::checkHeapBin(uint32_t bin, int32_t* count, std::string* whyN
         }
         return false;
     };
-    uint32_t root = m_binFirst[bin];
-    bool bit = m_binBits[bin / 64] >> (bin % 64) & 1;
-    if (bit != (root != 0)) return fail("non-empty bit is wrong");
-    if (m_binRoot[bin]) return fail("has a tree root");
-    if (!root) return true;
-    auto inside = [&](uint32_t r) { return uint64_t(r - 1) * 8 < m_size; };
-    if (!inside(root)) return fail("link leads outside the heap");
-    if (blockOf(root)->heap.prev || blockOf(root)->heap.next) return fail("root has a parent or siblings");
-    std::vector<uint32_t> stack{root};
+    auto inside = [&](uint32_t r) { return r && uint64_t(r - 1) * 8 < m_size; };
+    auto ofBin = [&](const Block* n) { return n->size > 0 && binOf(uint64_t(n->size)) == bin; };
     int32_t blocks = 0;
-    while (!stack.empty()) {
-        uint32_t r = stack.back();
-        stack.pop_back();
+    uint32_t lowest = 0;
+    auto note = [&](uint32_t r) {
+        if (!lowest || r < lowest) lowest = r;
+        return ++blocks <= m_freeCount;
+    };
+
+    if (m_slotCount[bin] > kSlots) return fail("more slots used than there are");
+    for (uint32_t i = 0; i < m_slotCount[bin]; ++i) {
+        uint32_t r = m_slots[bin][i];
+        if (!inside(r)) return fail("slot leads outside the heap");
+        if (i && r >= m_slots[bin][i - 1]) return fail("slots are out of order");
+        if (!ofBin(blockOf(r)) || blockOf(r)->heap.child != kInSlots) return fail("slot holds a block that is not a free block of its size");
+        if (!note(r)) return fail("holds more blocks than are free");
+    }
+
+    uint32_t previous = 0;
+    for (uint32_t r = m_runFirst[bin]; r; previous = r, r = blockOf(r)->heap.next) {
+        if (!inside(r)) return fail("run leads outside the heap");
         const Block* n = blockOf(r);
-        if (++blocks > m_freeCount) return fail("link leads outside the free blocks");
-        if (n->size <= 0 || binOf(uint64_t(n->size)) != bin) return fail("holds a block that is not a free block of its size");
-        uint32_t prev = r;
-        for (uint32_t c = n->heap.child; c; prev = c, c = blockOf(c)->heap.next) {
-            if (!inside(c)) return fail("link leads outside the heap");
-            if (blockOf(c)->heap.prev != prev) return fail("child links back wrongly");
-            if (c < r) return fail("child lies below its parent");
-            if (stack.size() > std::size_t(m_freeCount)) return fail("link leads outside the free blocks");
-            stack.push_back(c);
+        if (!ofBin(n) || n->heap.child != kInRun) return fail("run holds a block that is not a free block of its size");
+        if (previous && (r <= previous || n->heap.prev != previous)) return fail("run is out of order or links back wrongly");
+        if (!note(r)) return fail("holds more blocks than are free");
+    }
+    if (m_runLast[bin] != previous) return fail("run's last block is not its last");
+
+    if (uint32_t root = m_binRoot[bin]) {
+        if (!inside(root)) return fail("link leads outside the heap");
+        if (blockOf(root)->heap.prev || blockOf(root)->heap.next) return fail("root has a parent or siblings");
+        std::vector<uint32_t> stack{root};
+        while (!stack.empty()) {
+            uint32_t r = stack.back();
+            stack.pop_back();
+            const Block* n = blockOf(r);
+            if (!note(r)) return fail("link leads outside the free blocks");
+            if (!ofBin(n)) return fail("holds a block that is not a free block of its size");
+            uint32_t prev = r;
+            for (uint32_t c = n->heap.child; c; prev = c, c = blockOf(c)->heap.next) {
+                if (!inside(c)) return fail("link leads outside the heap");
+                if (blockOf(c)->heap.prev != prev) return fail("child links back wrongly");
+                if (c < r) return fail("child lies below its parent");
+                if (stack.size() > std::size_t(m_freeCount)) return fail("link leads outside the free blocks");
+                stack.push_back(c);
+            }
         }
     }
+    bool bit = m_binBits[bin / 64] >> (bin % 64) & 1;
+    if (bit != (blocks != 0)) return fail("non-empty bit is wrong");
+    if (m_binFirst[bin] != lowest) return fail("first block is not the lowest");
     *count += blocks;
     return true;
 }

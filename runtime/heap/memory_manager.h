@@ -121,9 +121,10 @@ private:
                 uint32_t priority;  // the treap's, from the address it was indexed at
             } link;  // free, in a bin of many sizes
             struct {
-                uint32_t child;  // the first
-                uint32_t next;   // sibling
-                uint32_t prev;   // sibling, or the parent of a first child
+                uint32_t child;  // the first; kInSlots or kInRun outside the pairing heap
+                uint32_t next;   // sibling; in the run, the next block
+                uint32_t prev;   // sibling, or the parent of a first child; in the run, the
+                                 // block before (stale in the run's first block)
             } heap;        // free, in a bin of one size
             void** owner;  // used, data heap only
         };
@@ -134,6 +135,13 @@ private:
     static constexpr uint32_t kExactBins = kExactLimit / 8;
     static constexpr uint32_t kBins = kExactBins + 8 * (31 - 10);
     static constexpr uint32_t kBinWords = (kBins + 63) / 64;
+    // A bin of one size keeps its blocks in three places and hands out the lowest of all: a few
+    // slots in the heap object itself (adding or taking one touches no block), a run of blocks
+    // that came in ascending address order (a sweep's frees), linked through the blocks and
+    // taken from its front, and a pairing heap for the rest. heap.child says where a block is.
+    static constexpr uint32_t kSlots = 8;
+    static constexpr uint32_t kInSlots = ~uint32_t{0};
+    static constexpr uint32_t kInRun = ~uint32_t{0} - 1;
 
     static uint8_t* bytes(Block* b) { return reinterpret_cast<uint8_t*>(b); }
     static Block* blockAt(uint8_t* p) { return reinterpret_cast<Block*>(p); }
@@ -155,11 +163,16 @@ private:
     uint32_t nonEmptyBinFrom(uint32_t bin) const;
     Block* firstInBinsFrom(uint32_t bin) const;
     Block* lowestExcept(uint32_t ref, const Block* skip1, const Block* skip2) const;
+    Block* lowestInBinExcept(uint32_t bin, const Block* skip1, const Block* skip2) const;
     uint32_t meld(uint32_t a, uint32_t b);
     uint32_t mergePairs(uint32_t first);
-    void heapAdd(Block* b, uint32_t bin);
-    void heapRemove(Block* b, uint32_t bin);
-    bool checkHeapBin(uint32_t bin, int32_t* count, std::string* whyNot) const;
+    void refreshFirst(uint32_t bin);
+    void overflowAdd(uint32_t ref, uint32_t bin);
+    void sizeBinAdd(Block* b, uint32_t bin);
+    void sizeBinRemove(Block* b, uint32_t bin);
+    Block* sizeBinTakeFirst(uint32_t bin);
+    void clearIndex();
+    bool checkSizeBin(uint32_t bin, int32_t* count, std::string* whyNot) const;
     Block* successor(const Block* b) const;
     void indexAdd(Block* b);
     void indexRemove(Block* b);
@@ -229,12 +242,16 @@ private:
     std::vector<uint64_t> m_freeStartWords;
     // The size index: per bin its first block (the smallest, the lowest address among equals) and a
     // bit per non-empty bin, so that the best fit, as the address-ordered walk finds it, is the
-    // first block of the first bin that has one. A bin of one size is a pairing heap ordered by
-    // address (adding costs one comparison); a bin of many sizes is a treap ordered by size, then
-    // address (priorities hashed from the address, so the shape is deterministic).
-    uint32_t m_binRoot[kBins] = {};  // the treaps' roots; the heaps' are their first blocks
+    // first block of the first bin that has one. A bin of one size: slots, run and pairing heap
+    // (above); a bin of many sizes is a treap ordered by size, then address (priorities hashed
+    // from the address, so the shape is deterministic).
+    uint32_t m_binRoot[kBins] = {};  // the treaps' roots; in a bin of one size, its pairing heap's
     uint32_t m_binFirst[kBins] = {};
     uint64_t m_binBits[kBinWords] = {};
+    uint32_t m_slots[kExactBins][kSlots] = {};  // descending, the lowest last
+    uint8_t m_slotCount[kExactBins] = {};
+    uint32_t m_runFirst[kExactBins] = {};
+    uint32_t m_runLast[kExactBins] = {};
     bool m_linearSearch = false;
     bool m_stress = false;
     bool m_stressTowardsEnd = true;  // blocks start packed at the base

@@ -524,7 +524,8 @@ TEST(MemoryManager, HugeRequestsFailCleanly) {
 
 TEST(MemoryManager, InvariantCheckerNamesEachKindOfDamage) {
     // Each case damages one word of a heap laid out as used(48) free(48) used(48) free(rest) and
-    // expects the checker to say so; the word is restored afterwards.
+    // expects the checker to say so; the word is restored afterwards. The rest is large enough
+    // for a bin of many sizes.
     struct Case {
         const char* what;
         int block;      // index in address order
@@ -537,14 +538,15 @@ TEST(MemoryManager, InvariantCheckerNamesEachKindOfDamage) {
         {"used block grown past its neighbour", 0, 0, -56, "has size"},
         {"used block shrunk below the minimum", 0, 0, -16, "has size"},
         {"used block marked free", 0, 0, 48, "missing from the free-start map"},
-        {"free block given a parent in the size index", 1, 2, 5, "root has a parent"},
+        {"free block given a parent in the size index", 3, 2, 5, "root has a parent"},
+        {"free block of one size marked outside its slot", 1, 1, 5, "slot holds a block"},
         {"free block's index child inside a used block", 3, 1, 2, "child links back wrongly"},
         {"owner slot pointing elsewhere", 2, 1, kOwnerElsewhere, "owner slot"},
         {"free block's end tag overwritten", 1, 5, 0, "ends in the tag"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        MemoryManager heap(1024, kDataHeap);
+        MemoryManager heap(4096, kDataHeap);
         auto data = layOut(heap, {{48, true}, {48, false}, {48, true}});
         void* owner = data[2];
         heap.registerOwner(data[2], &owner);
