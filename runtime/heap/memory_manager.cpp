@@ -139,7 +139,6 @@ void MemoryManager::clearIndex() {
 void MemoryManager::reset() {
     m_freeStarts.assign((m_size / kAlign + 63) / 64, 0);
     m_freeEnds.assign(m_freeStarts.size(), 0);
-    m_freeStartWords.assign((m_freeStarts.size() + 63) / 64, 0);
     clearIndex();
     Block* b = blockAt(m_base);
     setFreeSize(b, m_size);
@@ -157,7 +156,6 @@ void MemoryManager::destroy() {
     m_size = 0;
     m_freeStarts.clear();
     m_freeEnds.clear();
-    m_freeStartWords.clear();
     clearIndex();
     m_blockCount = m_freeCount = 0;
     m_used = 0;
@@ -437,7 +435,7 @@ uint32_t MemoryManager::mergePairs(uint32_t first) {
 }
 
 // The lowest of the slots', the run's and the pairing heap's first blocks (0, none, sorts last).
-inline void MemoryManager::refreshFirst(uint32_t bin) {
+[[gnu::always_inline]] inline void MemoryManager::refreshFirst(uint32_t bin) {
     uint32_t count = m_slotCount[bin];
     uint32_t slot = count ? m_slots[bin][count - 1] : 0;
     uint32_t first = std::min({slot - 1, m_runFirst[bin] - 1, m_binRoot[bin] - 1}) + 1;
@@ -463,7 +461,7 @@ void MemoryManager::overflowAdd(uint32_t ref, uint32_t bin) {
     m_binRoot[bin] = root ? meld(root, ref) : ref;
 }
 
-inline void MemoryManager::sizeBinAdd(Block* b, uint32_t bin) {
+[[gnu::always_inline]] inline void MemoryManager::sizeBinAdd(Block* b, uint32_t bin) {
     uint32_t r = refOf(b);
     uint32_t count = m_slotCount[bin];
     if (count < kSlots) {
@@ -482,7 +480,7 @@ inline void MemoryManager::sizeBinAdd(Block* b, uint32_t bin) {
 }
 
 // Removes and returns the bin's first block.
-inline MemoryManager::Block* MemoryManager::sizeBinTakeFirst(uint32_t bin) {
+[[gnu::always_inline]] inline MemoryManager::Block* MemoryManager::sizeBinTakeFirst(uint32_t bin) {
     uint32_t first = m_binFirst[bin];
     Block* b = blockOf(first);
     uint32_t count = m_slotCount[bin];
@@ -663,21 +661,16 @@ inline MemoryManager::Block* MemoryManager::freeBlockBelow(const Block* b) const
     return blockAt(m_base + offset - size);
 }
 
-// The first free block at or above `p`, or null.
+// The first free block at or above `p`, or null. Callers walk the free blocks in address order,
+// so a whole walk reads each word of the map once.
 MemoryManager::Block* MemoryManager::firstFreeFrom(const uint8_t* p) const {
     std::size_t bit = static_cast<std::size_t>(p - m_base) / kAlign;
     std::size_t word = bit / 64;
-    if (word >= m_freeStarts.size()) return nullptr;
+    const std::size_t words = m_freeStarts.size();
+    if (word >= words) return nullptr;
     uint64_t bits = m_freeStarts[word] & (~uint64_t{0} << (bit % 64));
-    if (!bits) {
-        std::size_t group = (word + 1) / 64;
-        if (group >= m_freeStartWords.size()) return nullptr;
-        uint64_t words = m_freeStartWords[group] & (~uint64_t{0} << ((word + 1) % 64));
-        while (!words) {
-            if (++group >= m_freeStartWords.size()) return nullptr;
-            words = m_freeStartWords[group];
-        }
-        word = group * 64 + static_cast<std::size_t>(__builtin_ctzll(words));
+    while (!bits) {
+        if (++word >= words) return nullptr;
         bits = m_freeStarts[word];
     }
     std::size_t found = word * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
@@ -686,15 +679,9 @@ MemoryManager::Block* MemoryManager::firstFreeFrom(const uint8_t* p) const {
 
 inline void MemoryManager::setFreeStart(const Block* b, bool on) {
     std::size_t bit = static_cast<std::size_t>(reinterpret_cast<const uint8_t*>(b) - m_base) / kAlign;
-    std::size_t word = bit / 64;
-    uint64_t* words = m_freeStarts.data();
-    uint64_t wordMask = uint64_t{1} << (word % 64);
-    if (on) {
-        words[word] |= uint64_t{1} << (bit % 64);
-        m_freeStartWords.data()[word / 64] |= wordMask;
-    } else if (!(words[word] &= ~(uint64_t{1} << (bit % 64)))) {
-        m_freeStartWords.data()[word / 64] &= ~wordMask;
-    }
+    uint64_t mask = uint64_t{1} << (bit % 64);
+    if (on) m_freeStarts[bit / 64] |= mask;
+    else m_freeStarts[bit / 64] &= ~mask;
 }
 
 inline void MemoryManager::setFreeSize(Block* b, int64_t size) {
@@ -831,19 +818,29 @@ void MemoryManager::freeAscending(void* const* data, std::size_t count) {
     releaseAscending(data, count);
 }
 
-// Frees used block `b`: the common case, a small block between used ones, inline.
+// Frees used block `b`: the common case, a small block between used ones, inline. The heap's
+// fields are read into locals first: the build lets every store alias them.
 [[gnu::always_inline]] inline void MemoryManager::release(Block* b) {
-    int64_t size = -b->size;
+    uint8_t* const base = m_base;
+    uint64_t* const ends = m_freeEnds.data();
+    const int64_t size = -b->size;
+    const std::size_t granule = std::size_t(bytes(b) - base) / kAlign;
+    const std::size_t below = granule - 1;  // wraps at the base, where no block lies below
+    const bool belowFree = granule && (ends[below / 64] >> (below % 64) & 1);
     uint8_t* after = bytes(b) + size;
-    Block* below = freeBlockBelow(b);
-    if (below || size >= int64_t(kExactLimit) || m_stress || (after != end() && blockAt(after)->size > 0)) {
-        releaseBlock(b, below);
+    if (belowFree || size >= int64_t(kExactLimit) || m_stress || (after != base + m_size && blockAt(after)->size > 0)) {
+        releaseBlock(b, freeBlockBelow(b));
         return;
     }
+    uint64_t* const starts = m_freeStarts.data();
     m_used -= int32_t(size);
     ++m_freeCount;
-    setFreeSize(b, size);
-    setFreeStart(b, true);
+    b->size = size;
+    uint32_t tag = uint32_t(size);
+    std::memcpy(after - sizeof tag, &tag, sizeof tag);
+    std::size_t last = granule + std::size_t(size) / kAlign - 1;
+    ends[last / 64] |= uint64_t{1} << (last % 64);
+    starts[granule / 64] |= uint64_t{1} << (granule % 64);
     sizeBinAdd(b, uint32_t(size / 8));
 }
 
@@ -888,48 +885,99 @@ void MemoryManager::worldHook(WorldHook hook) {
 }
 
 // Takes the first block of bin `bin`, one of one size, and splits off what is worth keeping.
-inline MemoryManager::Block* MemoryManager::takeSmall(uint32_t bin, uint64_t needed) {
+// The fields it needs are read into locals, as in release().
+[[gnu::always_inline]] inline MemoryManager::Block* MemoryManager::takeSmall(uint32_t bin, uint64_t needed) {
     Block* b = sizeBinTakeFirst(bin);
-    setFreeStart(b, false);
-    int64_t taken = b->size;
-    int64_t remainder = taken - int64_t(needed);
+    uint8_t* const base = m_base;
+    uint64_t* const starts = m_freeStarts.data();
+    const std::size_t granule = std::size_t(bytes(b) - base) / kAlign;
+    starts[granule / 64] &= ~(uint64_t{1} << (granule % 64));
+    const int64_t size = int64_t(bin) * 8;  // every block of the bin has its size
+    const int64_t remainder = size - int64_t(needed);
+    int64_t taken = size;
     if (remainder > int64_t(m_headerSize) + kSplitSlack) {
+        // The remainder ends where the block ended: its end tag and free-end bit change only in value.
         taken = int64_t(needed);
         Block* rest = blockAt(bytes(b) + needed);
-        setFreeSize(rest, remainder);
-        setFreeStart(rest, true);
+        rest->size = remainder;
+        uint32_t tag = uint32_t(remainder);
+        std::memcpy(bytes(b) + size - sizeof tag, &tag, sizeof tag);
+        const std::size_t restGranule = granule + std::size_t(needed) / kAlign;
+        starts[restGranule / 64] |= uint64_t{1} << (restGranule % 64);
         sizeBinAdd(rest, uint32_t(remainder / 8));
         ++m_blockCount;
     } else {
-        setFreeEnd(bytes(b) + taken, false);
+        const std::size_t last = granule + std::size_t(size) / kAlign - 1;
+        m_freeEnds.data()[last / 64] &= ~(uint64_t{1} << (last % 64));
         --m_freeCount;
     }
     b->size = -taken;
     if (m_movable) b->owner = nullptr;
-    m_used += int32_t(taken);
+    const int32_t used = m_used + int32_t(taken);
+    m_used = used;
+    if (used > m_peak) m_peak = used;
     return b;
 }
 
 // The plain case of an allocation: the best fit at once, or null.
-inline MemoryManager::Block* MemoryManager::takeBestFit(uint64_t needed) {
-    Block* b;
+[[gnu::always_inline]] inline MemoryManager::Block* MemoryManager::takeBestFit(uint64_t needed) {
+    uint32_t bin = kBins;
     if (needed < kExactLimit && !m_linearSearch) {
-        uint32_t bin = uint32_t(needed / 8);
+        bin = uint32_t(needed / 8);
         if (!m_binFirst[bin]) bin = nonEmptyBinFrom(bin);
-        if (bin < kExactBins) {
-            b = takeSmall(bin, needed);
-            m_peak = std::max(m_peak, m_used);
-            return b;
-        }
-        b = bin < kBins ? blockOf(m_binFirst[bin]) : nullptr;
-    } else {
-        b = bestFit(needed, nullptr, nullptr);
+        if (bin < kExactBins) return takeSmall(bin, needed);
     }
+    return takeLarger(needed, bin);
+}
+
+// The rest of takeBestFit, out of line. A small request that found no bin of its own size takes
+// the first block of `bin`, the first non-empty bin of many sizes (kBins: none, or not looked for).
+MemoryManager::Block* MemoryManager::takeLarger(uint64_t needed, uint32_t bin) {
+    Block* b;
+    if (needed < kExactLimit && !m_linearSearch) b = bin < kBins ? blockOf(m_binFirst[bin]) : nullptr;
+    else b = bestFit(needed, nullptr, nullptr);
     if (b) {
-        take(b, needed);
+        if (m_binFirst[bin] != refOf(b) || !splitFirstInPlace(b, bin, needed)) take(b, needed);
         m_peak = std::max(m_peak, m_used);
     }
     return b;
+}
+
+// take() for the first block `b` of bin `bin`, one of many sizes, when its remainder stays in the
+// bin: smaller than every other block there, the remainder takes the block's place in the treap,
+// its priority included, and the end tag and free-end bit stay where they are. False when take()
+// must do it. The heap's fields are read into locals, as in release().
+inline bool MemoryManager::splitFirstInPlace(Block* b, uint32_t bin, uint64_t needed) {
+    const int64_t size = b->size;
+    const int64_t remainder = size - int64_t(needed);
+    if (remainder <= int64_t(m_headerSize) + kSplitSlack || binOf(uint64_t(remainder)) != bin) return false;
+    uint64_t* const starts = m_freeStarts.data();
+    const uint32_t ref = refOf(b);
+    const uint32_t restRef = ref + uint32_t(needed / kAlign);
+    Block* rest = blockAt(bytes(b) + needed);
+    const auto link = b->link;
+    rest->size = remainder;
+    rest->link = link;
+    uint32_t tag = uint32_t(remainder);
+    std::memcpy(bytes(b) + size - sizeof tag, &tag, sizeof tag);
+    if (link.right) blockOf(link.right)->link.parent = restRef;  // the first has no left child
+    if (link.parent) {
+        Block* parent = blockOf(link.parent);
+        if (parent->link.left == ref) parent->link.left = restRef;
+        else parent->link.right = restRef;
+    } else {
+        m_binRoot[bin] = restRef;
+    }
+    m_binFirst[bin] = restRef;
+    const uint32_t granule = ref - 1;
+    const uint32_t restGranule = restRef - 1;
+    starts[granule / 64] &= ~(uint64_t{1} << (granule % 64));
+    starts[restGranule / 64] |= uint64_t{1} << (restGranule % 64);
+    b->size = -int64_t(needed);
+    if (m_movable) b->owner = nullptr;
+    m_used += int32_t(needed);
+    ++m_blockCount;
+    return true;
 }
 
 void* MemoryManager::alloc(uint32_t size) {
@@ -1124,7 +1172,6 @@ bool MemoryManager::slideAll(bool towardsEnd) {
     m_freeCount = 0;
     std::fill(m_freeStarts.begin(), m_freeStarts.end(), 0);
     std::fill(m_freeEnds.begin(), m_freeEnds.end(), 0);
-    std::fill(m_freeStartWords.begin(), m_freeStartWords.end(), 0);
     clearIndex();
     if (freeStart < freeEnd) {
         if (m_stress && freeEnd - freeStart > int64_t(sizeof(Block))) {

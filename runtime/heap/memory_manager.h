@@ -185,6 +185,8 @@ private:
     uint64_t take(Block* b, uint64_t needed);
     Block* takeSmall(uint32_t bin, uint64_t needed);
     Block* takeBestFit(uint64_t needed);
+    [[gnu::noinline]] Block* takeLarger(uint64_t needed, uint32_t bin);
+    bool splitFirstInPlace(Block* b, uint32_t bin, uint64_t needed);
     void insertFree(Block* b);
     Block* releaseBlock(Block* b, Block* below);
     void release(Block* b);
@@ -238,8 +240,6 @@ private:
     // One bit per granule, set at the last granule of every free block: whether a freed block has
     // a free block below, before anything reads that block's end tag.
     std::vector<uint64_t> m_freeEnds;
-    // One bit per word of m_freeStarts, set while the word is not empty.
-    std::vector<uint64_t> m_freeStartWords;
     // The size index: per bin its first block (the smallest, the lowest address among equals) and a
     // bit per non-empty bin, so that the best fit, as the address-ordered walk finds it, is the
     // first block of the first bin that has one. A bin of one size: slots, run and pairing heap
