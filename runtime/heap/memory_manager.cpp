@@ -937,7 +937,9 @@ MemoryManager::Block* MemoryManager::takeLarger(uint64_t needed, uint32_t bin) {
     if (needed < kExactLimit && !m_linearSearch) b = bin < kBins ? blockOf(m_binFirst[bin]) : nullptr;
     else b = bestFit(needed, nullptr, nullptr);
     if (b) {
-        if (m_binFirst[bin] != refOf(b) || !splitFirstInPlace(b, bin, needed)) take(b, needed);
+        bin = binOf(uint64_t(b->size));
+        bool inPlace = bin >= kExactBins && m_binFirst[bin] == refOf(b) && splitFirstInPlace(b, bin, needed);
+        if (!inPlace) take(b, needed);
         m_peak = std::max(m_peak, m_used);
     }
     return b;
