@@ -486,6 +486,13 @@ void MemoryManager::overflowAdd(uint32_t ref, uint32_t bin) {
     uint32_t count = m_slotCount[bin];
     if (count && m_slots[bin][count - 1] == first) {
         m_slotCount[bin] = uint8_t(count - 1);
+        if (!(m_runFirst[bin] | m_binRoot[bin])) {
+            // Only slots: the next one is the first.
+            uint32_t next = count > 1 ? m_slots[bin][count - 2] : 0;
+            m_binFirst[bin] = next;
+            if (!next) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
+            return b;
+        }
     } else if (m_runFirst[bin] == first) {
         uint32_t next = b->heap.next;
         m_runFirst[bin] = next;
@@ -930,26 +937,11 @@ void MemoryManager::worldHook(WorldHook hook) {
     return takeLarger(needed, bin);
 }
 
-// The rest of takeBestFit, out of line. A small request that found no bin of its own size takes
-// the first block of `bin`, the first non-empty bin of many sizes (kBins: none, or not looked for).
-MemoryManager::Block* MemoryManager::takeLarger(uint64_t needed, uint32_t bin) {
-    Block* b;
-    if (needed < kExactLimit && !m_linearSearch) b = bin < kBins ? blockOf(m_binFirst[bin]) : nullptr;
-    else b = bestFit(needed, nullptr, nullptr);
-    if (b) {
-        bin = binOf(uint64_t(b->size));
-        bool inPlace = bin >= kExactBins && m_binFirst[bin] == refOf(b) && splitFirstInPlace(b, bin, needed);
-        if (!inPlace) take(b, needed);
-        m_peak = std::max(m_peak, m_used);
-    }
-    return b;
-}
-
 // take() for the first block `b` of bin `bin`, one of many sizes, when its remainder stays in the
 // bin: smaller than every other block there, the remainder takes the block's place in the treap,
 // its priority included, and the end tag and free-end bit stay where they are. False when take()
 // must do it. The heap's fields are read into locals, as in release().
-inline bool MemoryManager::splitFirstInPlace(Block* b, uint32_t bin, uint64_t needed) {
+[[gnu::always_inline]] inline bool MemoryManager::splitFirstInPlace(Block* b, uint32_t bin, uint64_t needed) {
     const int64_t size = b->size;
     const int64_t remainder = size - int64_t(needed);
     if (remainder <= int64_t(m_headerSize) + kSplitSlack || binOf(uint64_t(remainder)) != bin) return false;
@@ -980,6 +972,21 @@ inline bool MemoryManager::splitFirstInPlace(Block* b, uint32_t bin, uint64_t ne
     m_used += int32_t(needed);
     ++m_blockCount;
     return true;
+}
+
+// The rest of takeBestFit, out of line. A small request that found no bin of its own size takes
+// the first block of `bin`, the first non-empty bin of many sizes (kBins: none, or not looked for).
+MemoryManager::Block* MemoryManager::takeLarger(uint64_t needed, uint32_t bin) {
+    Block* b;
+    if (needed < kExactLimit && !m_linearSearch) b = bin < kBins ? blockOf(m_binFirst[bin]) : nullptr;
+    else b = bestFit(needed, nullptr, nullptr);
+    if (b) {
+        bin = binOf(uint64_t(b->size));
+        bool inPlace = bin >= kExactBins && m_binFirst[bin] == refOf(b) && splitFirstInPlace(b, bin, needed);
+        if (!inPlace) take(b, needed);
+        m_peak = std::max(m_peak, m_used);
+    }
+    return b;
 }
 
 void* MemoryManager::alloc(uint32_t size) {
