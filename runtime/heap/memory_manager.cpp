@@ -212,13 +212,21 @@ void MemoryManager::setStressMode(bool on) {
 // The used block whose data starts at `data`, or null when the bytes there are not one: a pointer
 // into a header or into the middle of a block, or one freed already.
 inline MemoryManager::Block* MemoryManager::usedBlockOf(const void* data) const {
-    if (!contains(data)) return nullptr;
-    uint64_t offset = static_cast<const uint8_t*>(data) - m_base;
-    if (offset < m_headerSize || offset % kAlign != 0) return nullptr;
-    Block* b = blockAt(m_base + offset - m_headerSize);
-    if (b->size >= 0) return nullptr;
-    uint64_t size = uint64_t(-b->size);
-    if (size < kMinBlock || size % kAlign != 0 || size > uint64_t(end() - bytes(b))) return nullptr;
+    uint64_t offset = reinterpret_cast<uintptr_t>(data) - reinterpret_cast<uintptr_t>(m_base);
+    return offset < m_size ? usedBlockAt(m_base, m_size, offset) : nullptr;
+}
+
+// usedBlockOf for data at `offset` (below `heapSize`) from `base`, the heap's own, read once by the
+// caller.
+inline MemoryManager::Block* MemoryManager::usedBlockAt(uint8_t* base, uint64_t heapSize, uint64_t offset) const {
+    const uint64_t header = m_headerSize;
+    if (offset < header || offset % kAlign != 0) return nullptr;
+    const uint64_t start = offset - header;
+    Block* b = blockAt(base + start);
+    const int64_t word = b->size;
+    if (word >= 0) return nullptr;
+    const uint64_t size = uint64_t(-word);
+    if (size < kMinBlock || size % kAlign != 0 || size > heapSize - start) return nullptr;
     return b;
 }
 
@@ -830,19 +838,19 @@ void MemoryManager::freeAscending(void* const* data, std::size_t count) {
 [[gnu::always_inline]] inline void MemoryManager::release(Block* b) {
     uint8_t* const base = m_base;
     uint64_t* const ends = m_freeEnds.data();
-    const int64_t size = -b->size;
+    const uint64_t size = uint64_t(-b->size);
     const std::size_t granule = std::size_t(bytes(b) - base) / kAlign;
     const std::size_t below = granule - 1;  // wraps at the base, where no block lies below
     const bool belowFree = granule && (ends[below / 64] >> (below % 64) & 1);
     uint8_t* after = bytes(b) + size;
-    if (belowFree || size >= int64_t(kExactLimit) || m_stress || (after != base + m_size && blockAt(after)->size > 0)) {
+    if (belowFree || size >= kExactLimit || m_stress || (after != base + m_size && blockAt(after)->size > 0)) {
         releaseBlock(b, freeBlockBelow(b));
         return;
     }
     uint64_t* const starts = m_freeStarts.data();
     m_used -= int32_t(size);
     ++m_freeCount;
-    b->size = size;
+    b->size = int64_t(size);
     uint32_t tag = uint32_t(size);
     std::memcpy(after - sizeof tag, &tag, sizeof tag);
     std::size_t last = granule + std::size_t(size) / kAlign - 1;
@@ -852,10 +860,13 @@ void MemoryManager::freeAscending(void* const* data, std::size_t count) {
 }
 
 int MemoryManager::free(void* p) {
-    if (!contains(p)) return 0;
+    uint8_t* const base = m_base;
+    const uint64_t heapSize = m_size;
+    const uint64_t offset = reinterpret_cast<uintptr_t>(p) - reinterpret_cast<uintptr_t>(base);
+    if (offset >= heapSize) return 0;
     host::HeldLocks& self = host::heldLocks();
     if (enterOwnerPath(self)) {
-        Block* b = usedBlockOf(p);
+        Block* b = usedBlockAt(base, heapSize, offset);
         if (b) release(b);
         leaveOwnerPath(self);
         if (b) return 1;

@@ -158,6 +158,7 @@ private:
 
     void reset();
     Block* usedBlockOf(const void* data) const;
+    Block* usedBlockAt(uint8_t* base, uint64_t heapSize, uint64_t offset) const;
     Block* bestFit(uint64_t needed, const Block* skip1, const Block* skip2) const;
     Block* bestFitLinear(uint64_t needed, const Block* skip1, const Block* skip2) const;
     uint32_t nonEmptyBinFrom(uint32_t bin) const;
