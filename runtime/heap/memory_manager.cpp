@@ -504,7 +504,8 @@ void MemoryManager::overflowAdd(uint32_t ref, uint32_t bin) {
     } else if (m_runFirst[bin] == first) {
         uint32_t next = b->heap.next;
         m_runFirst[bin] = next;
-        if (!next) m_runLast[bin] = 0;
+        if (next) __builtin_prefetch(blockOf(next), 1);  // a sweep's run is taken in a row
+        else m_runLast[bin] = 0;
     } else {
         m_binRoot[bin] = b->heap.child ? mergePairs(b->heap.child) : 0;
     }
