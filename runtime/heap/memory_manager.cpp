@@ -809,8 +809,9 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
                 ++mergedBlocks;
                 ++mergedFrees;
             }
+            // runEnd is a block's start, so a used block there is the one the data belongs to.
             if (i == count || runEnd == end() || static_cast<uint8_t*>(data[i]) != runEnd + m_headerSize ||
-                usedBlockOf(data[i]) != blockAt(runEnd)) {
+                blockAt(runEnd)->size >= 0) {
                 break;
             }
             ++mergedBlocks;
