@@ -245,7 +245,9 @@ __attribute__((noinline)) void ObjectManager::gc(uint32_t flags) {
     // The caller's registers and frames (this one included: its prologue saved the caller's
     // registers here) are roots. The collector's deeper frames are not: scanning them would find
     // stale copies of the pointers it walked (the registry, the marks).
-    SpilledRegisters callerRegisters;
+    // Zeroed first: the capture leaves parts of the context unwritten, and stale words there
+    // (left by earlier frames at this depth) would keep whatever they point at alive.
+    SpilledRegisters callerRegisters{};
     callerRegisters.capture();
     uintptr_t callerFrames = currentStackPointer();
     CallName name(m_application, "ObjectManager::gc()");
