@@ -83,8 +83,8 @@ void setClassRefOffsets(Object* object, const int32_t* offsets, int count) {
     ApplicationImpl::getApplication()->staticClass->setClassRefOffsets(object, offsets, count);
 }
 
-void* allocObjectStorage(std::size_t size) {
-    return ApplicationImpl::getApplication()->objectManager->allocObjectStorage(size);
+void* allocObjectBlock(std::size_t size) {
+    return ApplicationImpl::getApplication()->objectManager->allocObjectBlock(size);
 }
 
 void registerObject(Object* object, RefFieldsRegistrar refFields) {
