@@ -225,16 +225,6 @@ void ObjectManager::releaseBuffer(void* p) {
 
 // ---- registry -----------------------------------------------------------------------------
 
-void ObjectManager::setStartBit(uintptr_t address, bool on) {
-    if (address < m_heapLo || address >= m_heapHi) return;
-    uintptr_t bit = (address - m_heapLo) / kStartGranule;
-    uint64_t mask = uint64_t{1} << (bit % 64);
-    if (on)
-        m_startBits[bit / 64] |= mask;
-    else
-        m_startBits[bit / 64] &= ~mask;
-}
-
 // True when the calling thread owns the registry (claiming it if nobody does) and no other
 // thread uses it; then the caller registers without the lock until leaveOwnerPath.
 inline bool ObjectManager::enterOwnerPath(host::HeldLocks& self) const {
@@ -293,13 +283,23 @@ void ObjectManager::registerObject(Object* object) {
     registerLocked(object);
 }
 
-void ObjectManager::registerLocked(Object* object) {
+[[gnu::always_inline]] inline void ObjectManager::registerLocked(Object* object) {
     if (m_count == m_capacity) [[unlikely]] {
         growRegistry();
         if (m_count == m_capacity) return;
     }
+    // The previous newcomer's mark is cleared now, while its header is likely still cached: the
+    // next collection's clearing pass is left with the newest alone.
+    if (m_count > m_marksClearedBelow) {
+        m_objects[m_count - 1]->m_mark = 0;
+        m_marksClearedBelow = m_count;
+    }
     m_objects[m_count++] = object;
-    setStartBit(reinterpret_cast<uintptr_t>(object), true);
+    const auto address = reinterpret_cast<uintptr_t>(object);
+    if (address >= m_heapLo && address < m_heapHi) [[likely]] {
+        const uintptr_t bit = (address - m_heapLo) / kStartGranule;
+        m_startBits[bit / 64] |= uint64_t{1} << (bit % 64);
+    }
 }
 
 __attribute__((noinline)) void ObjectManager::growRegistry() {
@@ -413,8 +413,8 @@ void ObjectManager::haltOtherThreads() {
 }
 
 void ObjectManager::clearMarks() {
-    // The sweep leaves every survivor's mark clear, and nothing else removes objects, so only
-    // the objects registered since then (stamped with mark 1) need clearing.
+    // The sweep leaves every survivor's mark clear, and nothing else removes objects; each
+    // registration clears the one before it. Only the newest objects (born with mark 1) are left.
     Object** objects = m_objects;
     const int32_t count = m_count;
     for (int32_t i = std::min(m_marksClearedBelow, count); i < count; ++i) {
@@ -595,7 +595,9 @@ void ObjectManager::sweep() {
 void ObjectManager::destroySwept() {
     const uintptr_t base = m_heapLo;
     const uintptr_t end = m_heapHi;
-    bool anyInHeap = false;
+    uint64_t* const sweptBits = m_sweptBits.data();
+    std::size_t lowWord = m_sweptBits.size();
+    std::size_t highWord = 0;
     Object* const* swept = m_swept.data();
     const std::size_t dead = m_sweptCount;
     m_sweptCount = 0;
@@ -613,21 +615,27 @@ void ObjectManager::destroySwept() {
             continue;
         }
         const uintptr_t bit = (address - base) / kStartGranule;
-        m_sweptBits[bit / 64] |= uint64_t{1} << (bit % 64);
-        anyInHeap = true;
+        const std::size_t word = bit / 64;
+        sweptBits[word] |= uint64_t{1} << (bit % 64);
+        lowWord = std::min(lowWord, word);
+        highWord = std::max(highWord, word);
     }
     // The storage goes back at once and in address order: the heap merges each run of dead
     // neighbours before it indexes the result, and ends as if each had been freed alone.
-    if (!anyInHeap) return;
-    m_sweptAddresses.clear();
-    for (std::size_t w = 0; w < m_sweptBits.size(); ++w) {
-        for (uint64_t bits = m_sweptBits[w]; bits; bits &= bits - 1) {
+    if (lowWord > highWord) return;
+    if (m_sweptAddresses.size() < dead) m_sweptAddresses.resize(dead + dead / 4);
+    void** addresses = m_sweptAddresses.data();
+    std::size_t count = 0;
+    for (std::size_t w = lowWord; w <= highWord; ++w) {
+        uint64_t bits = sweptBits[w];
+        if (!bits) continue;
+        sweptBits[w] = 0;
+        for (; bits; bits &= bits - 1) {
             const uintptr_t bit = w * 64 + static_cast<uintptr_t>(__builtin_ctzll(bits));
-            m_sweptAddresses.push_back(reinterpret_cast<void*>(base + bit * kStartGranule));
+            addresses[count++] = reinterpret_cast<void*>(base + bit * kStartGranule);
         }
-        m_sweptBits[w] = 0;
     }
-    m_objectHeap->freeAscending(m_sweptAddresses.data(), m_sweptAddresses.size());
+    m_objectHeap->freeAscending(addresses, count);
 }
 
 // ---- diagnostics --------------------------------------------------------------------------

@@ -131,7 +131,6 @@ private:
     void sweep();
     void destroySwept();
     bool reserveCollectionSpace(bool check);
-    void setStartBit(uintptr_t address, bool on);
     static void collectorHook(void* self);
 
     // Registry (object pointers), its capacity and count.
