@@ -337,6 +337,22 @@ Object* ObjectManager::findObjectContaining(uintptr_t address) const {
     return address < start + size ? reinterpret_cast<Object*>(start) : nullptr;
 }
 
+// The entry points of every object creation (newObject): here, so that the manager's own steps
+// are inlined into them.
+[[gnu::flatten]] void* allocObjectBlock(std::size_t size) {
+    return ApplicationImpl::getApplication()->objectManager->allocObjectBlock(size);
+}
+
+[[gnu::flatten]] void registerObject(Object* object, RefFieldsRegistrar refFields) {
+    Application* app = ApplicationImpl::getApplication();
+    uint16_t id = object->m_classId;
+    if (refFields && id < kClassCount) {
+        int32_t* const* known = &app->staticClass->records()[id].refOffsets;
+        if (!__atomic_load_n(known, __ATOMIC_ACQUIRE)) refFields(object);
+    }
+    app->objectManager->registerObject(object);
+}
+
 // ---- collection ---------------------------------------------------------------------------
 
 __attribute__((noinline)) void ObjectManager::gc(uint32_t flags) {
