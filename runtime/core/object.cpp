@@ -83,18 +83,4 @@ void setClassRefOffsets(Object* object, const int32_t* offsets, int count) {
     ApplicationImpl::getApplication()->staticClass->setClassRefOffsets(object, offsets, count);
 }
 
-void* allocObjectStorage(std::size_t size) {
-    return ApplicationImpl::getApplication()->objectManager->allocObjectStorage(size);
-}
-
-void registerObject(Object* object, RefFieldsRegistrar refFields) {
-    Application* app = ApplicationImpl::getApplication();
-    uint16_t id = object->m_classId;
-    if (refFields && id < kClassCount) {
-        int32_t* const* known = &app->staticClass->records()[id].refOffsets;
-        if (!__atomic_load_n(known, __ATOMIC_ACQUIRE)) refFields(object);
-    }
-    app->objectManager->registerObject(object);
-}
-
 }  // namespace mrc

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <tuple>
 #include <type_traits>
 
@@ -153,8 +154,19 @@ constexpr RefFieldsRegistrar refFieldsRegistrar() {
         return nullptr;
 }
 
-// Zeroed storage on the object heap, not yet registered; null when exhausted (after collecting).
-void* allocObjectStorage(std::size_t size);
+// Storage on the object heap, not zeroed and not yet registered; null when exhausted (after
+// collecting).
+void* allocObjectBlock(std::size_t size);
+// The same, zeroed; inline, so that a size known at compile time is cleared without a call.
+inline void* allocObjectStorage(std::size_t size) {
+    void* p = allocObjectBlock(size);
+    if (!p) return nullptr;
+    std::memset(p, 0, size);
+    // The zeros must outlive the placement new that follows: to the compiler, the storage of an
+    // object whose lifetime begins holds nothing, and the clearing would be dropped as dead.
+    asm volatile("" : : "r"(p) : "memory");
+    return p;
+}
 // Makes a freshly constructed object known to the collector; `refFields` runs first when the
 // object's class record does not hold its reference fields yet (its first instance).
 void registerObject(Object* object, RefFieldsRegistrar refFields = nullptr);

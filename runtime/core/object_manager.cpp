@@ -6,6 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <thread>
+
+#include <linux/membarrier.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include "host/core/clock.h"
 #include "host/core/log.h"
@@ -63,6 +68,22 @@ int64_t dataBytesOf(Object* o) {
     }
 }
 
+// Makes every running thread of the process pass a full memory barrier; false when the kernel
+// cannot, and then the registry has no owner path.
+bool asymmetricFenceWorks() {
+    static const bool works = syscall(SYS_membarrier, MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED, 0, 0) == 0;
+    return works;
+}
+
+void asymmetricFence() { syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0); }
+
+// Counts the owner path as a held lock, so that the thread is not stopped in its middle.
+inline void addHeld(host::HeldLocks& self, int32_t delta) {
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    self.count.store(self.count.load(std::memory_order_relaxed) + delta, std::memory_order_relaxed);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
 struct CallName {
     Application* app;
     explicit CallName(Application* a, const char* name) : app(a) { app->pushMethodName(name); }
@@ -71,11 +92,31 @@ struct CallName {
 
 }  // namespace
 
+// The registry's lock, after making sure the calling thread may use it (see share()).
+class ObjectManager::RegistryLock {
+public:
+    explicit RegistryLock(const ObjectManager& om) : m_om(om) {
+        m_om.noteLockedAccess();
+        m_om.m_registryLock.enter();
+    }
+    ~RegistryLock() { m_om.m_registryLock.leave(); }
+    RegistryLock(const RegistryLock&) = delete;
+    RegistryLock& operator=(const RegistryLock&) = delete;
+
+private:
+    const ObjectManager& m_om;
+};
+
 ObjectManager::ObjectManager(Application* application, MemoryManager* objectHeap, MemoryManager* dataHeap)
     : m_application(application), m_objectHeap(objectHeap), m_dataHeap(dataHeap) {
     m_heapLo = reinterpret_cast<uintptr_t>(objectHeap->base());
     m_heapHi = m_heapLo + objectHeap->size();
     m_stress = stressMode();
+    // Without the fence the owner path could not be left safely: a registry nobody owns.
+    if (!asymmetricFenceWorks()) {
+        m_shared.store(true);
+        m_settled.store(true);
+    }
     m_startBits.assign((objectHeap->size() / kStartGranule + 63) / 64, 0);
     m_sweptBits.assign(m_startBits.size(), 0);
     m_markStack.reserve(512);
@@ -97,14 +138,18 @@ void ObjectManager::collectorHook(void* self) { static_cast<ObjectManager*>(self
 
 // ---- allocation ---------------------------------------------------------------------------
 
-void* ObjectManager::allocObjectStorage(std::size_t size) {
+void* ObjectManager::allocObjectBlock(std::size_t size) {
     ApplicationImpl::getInstance()->safePoint();
-    if (m_stress) {
+    if (m_stress) [[unlikely]] {
         gc(kGcForced);
         m_dataHeap->compactAll();
     }
     if (size > UINT32_MAX) return nullptr;
-    void* p = m_objectHeap->alloc(static_cast<uint32_t>(size));
+    return m_objectHeap->alloc(static_cast<uint32_t>(size));
+}
+
+void* ObjectManager::allocObjectStorage(std::size_t size) {
+    void* p = allocObjectBlock(size);
     if (p) std::memset(p, 0, size);
     return p;
 }
@@ -180,28 +225,81 @@ void ObjectManager::releaseBuffer(void* p) {
 
 // ---- registry -----------------------------------------------------------------------------
 
-void ObjectManager::setStartBit(uintptr_t address, bool on) {
-    if (address < m_heapLo || address >= m_heapHi) return;
-    uintptr_t bit = (address - m_heapLo) / kStartGranule;
-    uint64_t mask = uint64_t{1} << (bit % 64);
-    if (on)
-        m_startBits[bit / 64] |= mask;
-    else
-        m_startBits[bit / 64] &= ~mask;
+// True when the calling thread owns the registry (claiming it if nobody does) and no other
+// thread uses it; then the caller registers without the lock until leaveOwnerPath.
+inline bool ObjectManager::enterOwnerPath(host::HeldLocks& self) const {
+    const host::HeldLocks* owner = m_owner.load(std::memory_order_relaxed);
+    if (owner != &self) {
+        if (owner || m_shared.load(std::memory_order_relaxed)) return false;
+        if (!m_owner.compare_exchange_strong(owner, &self)) return false;
+    }
+    addHeld(self, 1);
+    m_ownerBusy.store(true, std::memory_order_relaxed);
+    // The other side's barrier (share) orders this store before the load below.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    if (!m_shared.load(std::memory_order_relaxed)) return true;
+    leaveOwnerPath(self);
+    return false;
+}
+
+inline void ObjectManager::leaveOwnerPath(host::HeldLocks& self) const {
+    m_ownerBusy.store(false, std::memory_order_release);
+    addHeld(self, -1);
+}
+
+void ObjectManager::noteLockedAccess() const {
+    if (m_settled.load(std::memory_order_acquire)) return;
+    const host::HeldLocks* me = &host::heldLocks();
+    const host::HeldLocks* owner = m_owner.load(std::memory_order_relaxed);
+    if (owner == me) return;
+    if (!owner && m_owner.compare_exchange_strong(owner, me)) return;
+    share();
+}
+
+// Ends the owner's lock-free use: after the barrier the owner either sees m_shared or is seen
+// busy, and then is waited for. Until some thread has seen it leave, every other thread waits
+// for that itself: m_shared alone does not say that the owner is out. The collector shares
+// before it stops the world (objectCount), so it never waits here for a stopped owner.
+void ObjectManager::share() const {
+    m_shared.store(true, std::memory_order_seq_cst);
+    asymmetricFence();
+    while (m_ownerBusy.load(std::memory_order_acquire)) std::this_thread::yield();
+    m_settled.store(true, std::memory_order_release);
 }
 
 void ObjectManager::registerObject(Object* object) {
-    host::CriticalSectionLock lock(m_registryLock);
+    host::HeldLocks& self = host::heldLocks();
+    if (enterOwnerPath(self)) {
+        // Left on the way out, a growth that throws included.
+        struct Leave {
+            const ObjectManager* om;
+            host::HeldLocks& self;
+            ~Leave() { om->leaveOwnerPath(self); }
+        } leave{this, self};
+        registerLocked(object);
+        return;
+    }
+    RegistryLock lock(*this);
     registerLocked(object);
 }
 
-void ObjectManager::registerLocked(Object* object) {
+[[gnu::always_inline]] inline void ObjectManager::registerLocked(Object* object) {
     if (m_count == m_capacity) [[unlikely]] {
         growRegistry();
         if (m_count == m_capacity) return;
     }
+    // The previous newcomer's mark is cleared now, while its header is likely still cached: the
+    // next collection's clearing pass is left with the newest alone.
+    if (m_count > m_marksClearedBelow) {
+        m_objects[m_count - 1]->m_mark = 0;
+        m_marksClearedBelow = m_count;
+    }
     m_objects[m_count++] = object;
-    setStartBit(reinterpret_cast<uintptr_t>(object), true);
+    const auto address = reinterpret_cast<uintptr_t>(object);
+    if (address >= m_heapLo && address < m_heapHi) [[likely]] {
+        const uintptr_t bit = (address - m_heapLo) / kStartGranule;
+        m_startBits[bit / 64] |= uint64_t{1} << (bit % 64);
+    }
 }
 
 __attribute__((noinline)) void ObjectManager::growRegistry() {
@@ -218,7 +316,7 @@ __attribute__((noinline)) void ObjectManager::growRegistry() {
 }
 
 int32_t ObjectManager::objectCount() const {
-    host::CriticalSectionLock lock(m_registryLock);
+    RegistryLock lock(*this);
     return m_count;
 }
 
@@ -239,13 +337,31 @@ Object* ObjectManager::findObjectContaining(uintptr_t address) const {
     return address < start + size ? reinterpret_cast<Object*>(start) : nullptr;
 }
 
+// The entry points of every object creation (newObject): here, so that the manager's own steps
+// are inlined into them.
+[[gnu::flatten]] void* allocObjectBlock(std::size_t size) {
+    return ApplicationImpl::getApplication()->objectManager->allocObjectBlock(size);
+}
+
+[[gnu::flatten]] void registerObject(Object* object, RefFieldsRegistrar refFields) {
+    Application* app = ApplicationImpl::getApplication();
+    uint16_t id = object->m_classId;
+    if (refFields && id < kClassCount) {
+        int32_t* const* known = &app->staticClass->records()[id].refOffsets;
+        if (!__atomic_load_n(known, __ATOMIC_ACQUIRE)) refFields(object);
+    }
+    app->objectManager->registerObject(object);
+}
+
 // ---- collection ---------------------------------------------------------------------------
 
 __attribute__((noinline)) void ObjectManager::gc(uint32_t flags) {
     // The caller's registers and frames (this one included: its prologue saved the caller's
     // registers here) are roots. The collector's deeper frames are not: scanning them would find
     // stale copies of the pointers it walked (the registry, the marks).
-    SpilledRegisters callerRegisters;
+    // Zeroed first: the capture leaves parts of the context unwritten, and stale words there
+    // (left by earlier frames at this depth) would keep whatever they point at alive.
+    SpilledRegisters callerRegisters{};
     callerRegisters.capture();
     uintptr_t callerFrames = currentStackPointer();
     CallName name(m_application, "ObjectManager::gc()");
@@ -270,7 +386,7 @@ __attribute__((noinline)) void ObjectManager::gc(uint32_t flags) {
         impl->resumeOtherThreads();
     }
     {
-        host::CriticalSectionLock lock(m_registryLock);
+        RegistryLock lock(*this);
         clearMarks();
         if (flags & kGcShutdown) {
             for (int32_t i = 0; i < m_count; ++i) m_objects[i]->m_collectable = 1;
@@ -313,8 +429,8 @@ void ObjectManager::haltOtherThreads() {
 }
 
 void ObjectManager::clearMarks() {
-    // The sweep leaves every survivor's mark clear, and nothing else removes objects, so only
-    // the objects registered since then (stamped with mark 1) need clearing.
+    // The sweep leaves every survivor's mark clear, and nothing else removes objects; each
+    // registration clears the one before it. Only the newest objects (born with mark 1) are left.
     Object** objects = m_objects;
     const int32_t count = m_count;
     for (int32_t i = std::min(m_marksClearedBelow, count); i < count; ++i) {
@@ -495,7 +611,9 @@ void ObjectManager::sweep() {
 void ObjectManager::destroySwept() {
     const uintptr_t base = m_heapLo;
     const uintptr_t end = m_heapHi;
-    bool anyInHeap = false;
+    uint64_t* const sweptBits = m_sweptBits.data();
+    std::size_t lowWord = m_sweptBits.size();
+    std::size_t highWord = 0;
     Object* const* swept = m_swept.data();
     const std::size_t dead = m_sweptCount;
     m_sweptCount = 0;
@@ -513,21 +631,27 @@ void ObjectManager::destroySwept() {
             continue;
         }
         const uintptr_t bit = (address - base) / kStartGranule;
-        m_sweptBits[bit / 64] |= uint64_t{1} << (bit % 64);
-        anyInHeap = true;
+        const std::size_t word = bit / 64;
+        sweptBits[word] |= uint64_t{1} << (bit % 64);
+        lowWord = std::min(lowWord, word);
+        highWord = std::max(highWord, word);
     }
     // The storage goes back at once and in address order: the heap merges each run of dead
     // neighbours before it indexes the result, and ends as if each had been freed alone.
-    if (!anyInHeap) return;
-    m_sweptAddresses.clear();
-    for (std::size_t w = 0; w < m_sweptBits.size(); ++w) {
-        for (uint64_t bits = m_sweptBits[w]; bits; bits &= bits - 1) {
+    if (lowWord > highWord) return;
+    if (m_sweptAddresses.size() < dead) m_sweptAddresses.resize(dead + dead / 4);
+    void** addresses = m_sweptAddresses.data();
+    std::size_t count = 0;
+    for (std::size_t w = lowWord; w <= highWord; ++w) {
+        uint64_t bits = sweptBits[w];
+        if (!bits) continue;
+        sweptBits[w] = 0;
+        for (; bits; bits &= bits - 1) {
             const uintptr_t bit = w * 64 + static_cast<uintptr_t>(__builtin_ctzll(bits));
-            m_sweptAddresses.push_back(reinterpret_cast<void*>(base + bit * kStartGranule));
+            addresses[count++] = reinterpret_cast<void*>(base + bit * kStartGranule);
         }
-        m_sweptBits[w] = 0;
     }
-    m_objectHeap->freeAscending(m_sweptAddresses.data(), m_sweptAddresses.size());
+    m_objectHeap->freeAscending(addresses, count);
 }
 
 // ---- diagnostics --------------------------------------------------------------------------
@@ -541,7 +665,7 @@ void ObjectManager::printStatistics() {
     int64_t total = 0;
     int32_t objects = 0;
     {
-        host::CriticalSectionLock lock(m_registryLock);
+        RegistryLock lock(*this);
         for (int32_t i = 0; i < m_count; ++i) {
             Object* o = m_objects[i];
             if (o->m_classId >= kClassCount) continue;
@@ -597,7 +721,7 @@ bool ObjectManager::dumpHeap(const char* path) {
         std::fwrite(kClassNames[i], 1, len, f);
     }
     {
-        host::CriticalSectionLock lock(m_registryLock);
+        RegistryLock lock(*this);
         be32(static_cast<uint32_t>(m_count));
         for (int32_t i = 0; i < m_count; ++i) {
             Object* o = m_objects[i];

@@ -83,6 +83,8 @@ public:
 
     // Object-heap storage without registration; the caller registers once the header is set.
     void* allocObjectStorage(std::size_t size);
+    // The same, not zeroed: for a caller that zeroes a size it knows at compile time.
+    void* allocObjectBlock(std::size_t size);
     void registerObject(Object* object);
 
     // One collection; see GcFlags. Flags 0 run at most once per 200 ms.
@@ -116,7 +118,12 @@ public:
     MemoryManager* dataHeap() const { return m_dataHeap; }
 
 private:
+    class RegistryLock;
     void registerLocked(Object* object);
+    bool enterOwnerPath(host::HeldLocks& self) const;
+    void leaveOwnerPath(host::HeldLocks& self) const;
+    void noteLockedAccess() const;
+    void share() const;
     void growRegistry();
     DataBlock* fallbackAt(const void* p);  // the listed buffer starting at p
     void clearMarks();
@@ -124,7 +131,6 @@ private:
     void sweep();
     void destroySwept();
     bool reserveCollectionSpace(bool check);
-    void setStartBit(uintptr_t address, bool on);
     static void collectorHook(void* self);
 
     // Registry (object pointers), its capacity and count.
@@ -158,6 +164,14 @@ private:
     std::vector<DataBlock> m_fallback;
     mutable host::CriticalSection m_fallbackLock;
     mutable host::CriticalSection m_registryLock;
+    // The first thread to register an object (its held-locks record) registers without the lock
+    // while it is the only user of the registry: m_ownerBusy brackets each such registration.
+    // Any other thread's first use sets m_shared, has every running thread pass a memory
+    // barrier, waits for the owner to leave, and sets m_settled; from then on all take the lock.
+    mutable std::atomic<const host::HeldLocks*> m_owner{nullptr};
+    mutable std::atomic<bool> m_shared{false};
+    mutable std::atomic<bool> m_ownerBusy{false};
+    mutable std::atomic<bool> m_settled{false};
     host::CriticalSection m_collectorLock;
     std::atomic<uint64_t> m_collections{0};
     const SpilledRegisters* m_callerRegisters = nullptr;

@@ -42,3 +42,8 @@ add_test(NAME runtime_date_timer_gc_stress
 set_tests_properties(runtime_date_timer_gc_stress PROPERTIES ENVIRONMENT MRC_GC_STRESS=1 LABELS "${name}" TIMEOUT 120)
 add_test(NAME runtime_timer_threads COMMAND ${name} --gtest_filter=Timers.*:TaskQueues.*:Modes/TimerCollection.*)
 set_tests_properties(runtime_timer_threads PROPERTIES LABELS "${name};tsan" TIMEOUT 120)
+
+# Objects made by several threads while the registry's first user hands over to its lock, under
+# the thread sanitizer too.
+add_test(NAME runtime_registry_threads COMMAND ${name} --gtest_filter=Collector.ObjectsOfSeveralThreads*)
+set_tests_properties(runtime_registry_threads PROPERTIES LABELS "${name};tsan" TIMEOUT 120)

@@ -69,6 +69,16 @@ public:
     Object* far;
 };
 
+// Its constructor sets nothing (and, being user-provided, leaves the members uninitialised): its
+// fields are zero only because object creation clears the storage.
+class Uninitialised : public Object {
+public:
+    using Base = Object;
+    static constexpr uint16_t kClassId = mrc::kClass_Object;
+    Uninitialised() {}
+    int32_t values[6];
+};
+
 ObjectArray* newObjectArray(int32_t length) {
     return mrc::ApplicationImpl::getApplication()->objectManager->newObjectArray(0, length);
 }
@@ -251,6 +261,55 @@ TEST_F(LargeHeapCollector, SurvivorsAreExactlyWhatTheRootReaches) {
         root = nullptr;
         om()->gc(mrc::kGcForced);
     }
+}
+
+// The test's thread registers first, and so owns the registry until the others arrive: none of
+// anyone's objects is lost or registered twice across that handover.
+TEST_F(Collector, ObjectsOfSeveralThreadsAreEachRegisteredOnce) {
+    constexpr int kThreads = 4;
+    constexpr int kEach = 1500;
+    const int32_t before = om()->objectCount();
+    std::vector<std::vector<Object*>> made(kThreads + 1);
+    std::vector<Object*>& own = made[kThreads];
+    for (int i = 0; i < 100; ++i) own.push_back(mrc::newObject<Node>());
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&list = made[static_cast<std::size_t>(t)]] {
+            for (int i = 0; i < kEach; ++i) list.push_back(mrc::newObject<Node>());
+        });
+    for (int i = 0; i < kEach; ++i) own.push_back(mrc::newObject<Node>());
+    for (auto& thread : threads) thread.join();
+    std::set<Object*> registry;
+    for (int32_t i = 0; i < om()->objectCount(); ++i) registry.insert(om()->objectAt(i));
+    EXPECT_EQ(om()->objectCount(), before + kThreads * kEach + kEach + 100);
+    EXPECT_EQ(registry.size(), static_cast<std::size_t>(om()->objectCount()));
+    for (const auto& list : made)
+        for (Object* o : list) {
+            ASSERT_NE(o, nullptr);
+            EXPECT_EQ(registry.count(o), 1u);
+        }
+}
+
+// Storage that held dead objects' values comes back cleared for the new objects made there.
+TEST_F(Collector, NewObjectsStartZeroedWhereDeadOnesWere) {
+    constexpr int kObjects = 2000;
+    std::thread([] {
+        for (int i = 0; i < kObjects; ++i) {
+            auto* o = mrc::newObject<Uninitialised>();
+            ASSERT_NE(o, nullptr);
+            std::fill(std::begin(o->values), std::end(o->values), -1);
+        }
+    }).join();
+    scrubStack();
+    om()->gc(mrc::kGcForced);
+    ASSERT_EQ(om()->objectCount(), 0);
+    int dirty = 0;
+    for (int i = 0; i < kObjects; ++i) {
+        auto* o = mrc::newObject<Uninitialised>();
+        ASSERT_NE(o, nullptr);
+        for (int32_t v : o->values) dirty += v != 0;
+    }
+    EXPECT_EQ(dirty, 0);
 }
 
 TEST_F(Collector, UnforcedCollectionsArePacedBy200ms) {
