@@ -6,11 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <thread>
-
-#include <linux/membarrier.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include "host/core/clock.h"
 #include "host/core/log.h"
@@ -68,22 +63,6 @@ int64_t dataBytesOf(Object* o) {
     }
 }
 
-// Makes every running thread of the process pass a full memory barrier; false when the kernel
-// cannot, and then the registry has no owner path.
-bool asymmetricFenceWorks() {
-    static const bool works = syscall(SYS_membarrier, MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED, 0, 0) == 0;
-    return works;
-}
-
-void asymmetricFence() { syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0); }
-
-// Counts the owner path as a held lock, so that the thread is not stopped in its middle.
-inline void addHeld(host::HeldLocks& self, int32_t delta) {
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    self.count.store(self.count.load(std::memory_order_relaxed) + delta, std::memory_order_relaxed);
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-}
-
 struct CallName {
     Application* app;
     explicit CallName(Application* a, const char* name) : app(a) { app->pushMethodName(name); }
@@ -92,19 +71,10 @@ struct CallName {
 
 }  // namespace
 
-// The registry's lock, after making sure the calling thread may use it (see share()).
-class ObjectManager::RegistryLock {
+// The registry's lock, after the gate has let the calling thread in.
+class ObjectManager::RegistryLock : host::GatedLock {
 public:
-    explicit RegistryLock(const ObjectManager& om) : m_om(om) {
-        m_om.noteLockedAccess();
-        m_om.m_registryLock.enter();
-    }
-    ~RegistryLock() { m_om.m_registryLock.leave(); }
-    RegistryLock(const RegistryLock&) = delete;
-    RegistryLock& operator=(const RegistryLock&) = delete;
-
-private:
-    const ObjectManager& m_om;
+    explicit RegistryLock(const ObjectManager& om) : GatedLock(om.m_gate, om.m_registryLock) {}
 };
 
 ObjectManager::ObjectManager(Application* application, MemoryManager* objectHeap, MemoryManager* dataHeap)
@@ -112,11 +82,6 @@ ObjectManager::ObjectManager(Application* application, MemoryManager* objectHeap
     m_heapLo = reinterpret_cast<uintptr_t>(objectHeap->base());
     m_heapHi = m_heapLo + objectHeap->size();
     m_stress = stressMode();
-    // Without the fence the owner path could not be left safely: a registry nobody owns.
-    if (!asymmetricFenceWorks()) {
-        m_shared.store(true);
-        m_settled.store(true);
-    }
     m_startBits.assign((objectHeap->size() / kStartGranule + 63) / 64, 0);
     m_sweptBits.assign(m_startBits.size(), 0);
     m_markStack.reserve(512);
@@ -225,56 +190,14 @@ void ObjectManager::releaseBuffer(void* p) {
 
 // ---- registry -----------------------------------------------------------------------------
 
-// True when the calling thread owns the registry (claiming it if nobody does) and no other
-// thread uses it; then the caller registers without the lock until leaveOwnerPath.
-inline bool ObjectManager::enterOwnerPath(host::HeldLocks& self) const {
-    const host::HeldLocks* owner = m_owner.load(std::memory_order_relaxed);
-    if (owner != &self) {
-        if (owner || m_shared.load(std::memory_order_relaxed)) return false;
-        if (!m_owner.compare_exchange_strong(owner, &self)) return false;
-    }
-    addHeld(self, 1);
-    m_ownerBusy.store(true, std::memory_order_relaxed);
-    // The other side's barrier (share) orders this store before the load below.
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    if (!m_shared.load(std::memory_order_relaxed)) return true;
-    leaveOwnerPath(self);
-    return false;
-}
-
-inline void ObjectManager::leaveOwnerPath(host::HeldLocks& self) const {
-    m_ownerBusy.store(false, std::memory_order_release);
-    addHeld(self, -1);
-}
-
-void ObjectManager::noteLockedAccess() const {
-    if (m_settled.load(std::memory_order_acquire)) return;
-    const host::HeldLocks* me = &host::heldLocks();
-    const host::HeldLocks* owner = m_owner.load(std::memory_order_relaxed);
-    if (owner == me) return;
-    if (!owner && m_owner.compare_exchange_strong(owner, me)) return;
-    share();
-}
-
-// Ends the owner's lock-free use: after the barrier the owner either sees m_shared or is seen
-// busy, and then is waited for. Until some thread has seen it leave, every other thread waits
-// for that itself: m_shared alone does not say that the owner is out. The collector shares
-// before it stops the world (objectCount), so it never waits here for a stopped owner.
-void ObjectManager::share() const {
-    m_shared.store(true, std::memory_order_seq_cst);
-    asymmetricFence();
-    while (m_ownerBusy.load(std::memory_order_acquire)) std::this_thread::yield();
-    m_settled.store(true, std::memory_order_release);
-}
-
 void ObjectManager::registerObject(Object* object) {
     host::HeldLocks& self = host::heldLocks();
-    if (enterOwnerPath(self)) {
+    if (m_gate.enter(self)) {
         // Left on the way out, a growth that throws included.
         struct Leave {
             const ObjectManager* om;
             host::HeldLocks& self;
-            ~Leave() { om->leaveOwnerPath(self); }
+            ~Leave() { om->m_gate.leave(self); }
         } leave{this, self};
         registerLocked(object);
         return;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "host/core/owner_gate.h"
 #include "host/core/sync.h"
 
 class Object;
@@ -120,10 +121,6 @@ public:
 private:
     class RegistryLock;
     void registerLocked(Object* object);
-    bool enterOwnerPath(host::HeldLocks& self) const;
-    void leaveOwnerPath(host::HeldLocks& self) const;
-    void noteLockedAccess() const;
-    void share() const;
     void growRegistry();
     DataBlock* fallbackAt(const void* p);  // the listed buffer starting at p
     void clearMarks();
@@ -164,14 +161,9 @@ private:
     std::vector<DataBlock> m_fallback;
     mutable host::CriticalSection m_fallbackLock;
     mutable host::CriticalSection m_registryLock;
-    // The first thread to register an object (its held-locks record) registers without the lock
-    // while it is the only user of the registry: m_ownerBusy brackets each such registration.
-    // Any other thread's first use sets m_shared, has every running thread pass a memory
-    // barrier, waits for the owner to leave, and sets m_settled; from then on all take the lock.
-    mutable std::atomic<const host::HeldLocks*> m_owner{nullptr};
-    mutable std::atomic<bool> m_shared{false};
-    mutable std::atomic<bool> m_ownerBusy{false};
-    mutable std::atomic<bool> m_settled{false};
+    // The first thread to register an object registers without the lock while it is the only
+    // user of the registry; the collector's own locked access ends that before it stops the world.
+    host::OwnerGate m_gate;
     host::CriticalSection m_collectorLock;
     std::atomic<uint64_t> m_collections{0};
     const SpilledRegisters* m_callerRegisters = nullptr;

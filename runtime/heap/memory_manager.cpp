@@ -8,12 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
-#include <thread>
 #include <vector>
-
-#include <linux/membarrier.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include "host/core/log.h"
 
@@ -28,22 +23,6 @@ constexpr int kCompactionPasses = 20;
 constexpr uint32_t kMaxHeapSize = 0x7FFFFFF8u;
 // Written over free space in stress mode, so that reads through stale pointers stand out.
 constexpr uint8_t kPoison = 0xDB;
-
-// Makes every running thread of the process pass a full memory barrier; false when the kernel
-// cannot, and then no heap has an owner path.
-bool asymmetricFenceWorks() {
-    static const bool works = syscall(SYS_membarrier, MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED, 0, 0) == 0;
-    return works;
-}
-
-void asymmetricFence() { syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0); }
-
-// Counts the owner path as a held lock, so that the thread is not stopped in its middle.
-inline void addHeld(host::HeldLocks& self, int32_t delta) {
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    self.count.store(self.count.load(std::memory_order_relaxed) + delta, std::memory_order_relaxed);
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-}
 
 uint64_t roundUp(uint64_t n) { return (n + kAlign - 1) & ~(kAlign - 1); }
 
@@ -77,52 +56,6 @@ MemoryManager::MemoryManager(uint32_t size, bool movable)
     if (!m_base) throw std::bad_alloc();
     m_size = rounded;
     reset();
-    // Without the fence the owner path could not be left safely: a heap nobody can own.
-    if (!asymmetricFenceWorks()) {
-        m_shared.store(true);
-        m_settled.store(true);
-    }
-}
-
-// True when the calling thread owns the heap (claiming it if nobody does) and no other thread
-// uses it; then the caller works without the lock until leaveOwnerPath.
-inline bool MemoryManager::enterOwnerPath(host::HeldLocks& self) const {
-    const host::HeldLocks* owner = m_owner.load(std::memory_order_relaxed);
-    if (owner != &self) {
-        if (owner || m_shared.load(std::memory_order_relaxed)) return false;
-        if (!m_owner.compare_exchange_strong(owner, &self)) return false;
-    }
-    addHeld(self, 1);
-    m_ownerBusy.store(true, std::memory_order_relaxed);
-    // The other side's barrier (share) orders this store before the load below.
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    if (!m_shared.load(std::memory_order_relaxed)) return true;
-    leaveOwnerPath(self);
-    return false;
-}
-
-inline void MemoryManager::leaveOwnerPath(host::HeldLocks& self) const {
-    m_ownerBusy.store(false, std::memory_order_release);
-    addHeld(self, -1);
-}
-
-void MemoryManager::noteLockedAccess() const {
-    if (m_settled.load(std::memory_order_acquire)) return;
-    const host::HeldLocks* me = &host::heldLocks();
-    const host::HeldLocks* owner = m_owner.load(std::memory_order_relaxed);
-    if (owner == me) return;
-    if (!owner && m_owner.compare_exchange_strong(owner, me)) return;
-    share();
-}
-
-// Ends the owner's lock-free use: after the barrier the owner either sees m_shared or is seen
-// busy, and then is waited for. Until some thread has seen it leave, every other thread waits
-// for that itself: m_shared alone does not say that the owner is out.
-void MemoryManager::share() const {
-    m_shared.store(true, std::memory_order_seq_cst);
-    asymmetricFence();
-    while (m_ownerBusy.load(std::memory_order_acquire)) std::this_thread::yield();
-    m_settled.store(true, std::memory_order_release);
 }
 
 MemoryManager::~MemoryManager() { destroy(); }
@@ -268,7 +201,6 @@ inline uint32_t priority(uint32_t ref) {
 }
 
 }  // namespace
-
 
 // The first non-empty bin from `bin` on, kBins when there is none.
 inline uint32_t MemoryManager::nonEmptyBinFrom(uint32_t bin) const {
@@ -826,9 +758,9 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
 
 void MemoryManager::freeAscending(void* const* data, std::size_t count) {
     host::HeldLocks& self = host::heldLocks();
-    if (enterOwnerPath(self)) {
+    if (m_gate.enter(self)) {
         releaseAscending(data, count);
-        leaveOwnerPath(self);
+        m_gate.leave(self);
         return;
     }
     Locked lock(*this);
@@ -867,10 +799,10 @@ int MemoryManager::free(void* p) {
     const uint64_t offset = reinterpret_cast<uintptr_t>(p) - reinterpret_cast<uintptr_t>(base);
     if (offset >= heapSize) return 0;
     host::HeldLocks& self = host::heldLocks();
-    if (enterOwnerPath(self)) {
+    if (m_gate.enter(self)) {
         Block* b = usedBlockAt(base, heapSize, offset);
         if (b) release(b);
-        leaveOwnerPath(self);
+        m_gate.leave(self);
         if (b) return 1;
     }
     return freeLocked(p);
@@ -1005,10 +937,10 @@ MemoryManager::Block* MemoryManager::takeLarger(uint64_t needed, uint32_t bin) {
 void* MemoryManager::alloc(uint32_t size) {
     const uint64_t needed = std::max<uint64_t>(roundUp(size) + m_headerSize, kMinBlock);
     host::HeldLocks& self = host::heldLocks();
-    if (enterOwnerPath(self)) {
+    if (m_gate.enter(self)) {
         // Only the plain case: a block that fits at once. A destroyed heap has empty bins.
         Block* b = !m_stress ? takeBestFit(needed) : nullptr;
-        leaveOwnerPath(self);
+        m_gate.leave(self);
         if (b) return bytes(b) + m_headerSize;
     }
     return allocLocked(needed);

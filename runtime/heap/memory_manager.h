@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/core/owner_gate.h"
 #include "host/core/sync.h"
 
 namespace mrc {
@@ -94,19 +95,10 @@ public:
     static constexpr uint32_t kMinBlock = 24;
 
 private:
-    // The lock, after making sure the calling thread may use it (see share()).
-    class Locked {
+    // The lock, after the gate has let the calling thread in.
+    class Locked : host::GatedLock {
     public:
-        explicit Locked(const MemoryManager& heap) : m_heap(heap) {
-            heap.noteLockedAccess();
-            heap.m_lock.enter();
-        }
-        ~Locked() { m_heap.m_lock.leave(); }
-        Locked(const Locked&) = delete;
-        Locked& operator=(const Locked&) = delete;
-
-    private:
-        const MemoryManager& m_heap;
+        explicit Locked(const MemoryManager& heap) : GatedLock(heap.m_gate, heap.m_lock) {}
     };
 
     // A free block's index links are granule numbers plus one (0: none), so that they fit beside
@@ -206,10 +198,6 @@ private:
     void runCollector();
     [[gnu::noinline]] void* allocLocked(uint64_t needed);
     [[gnu::noinline]] int freeLocked(void* p);
-    bool enterOwnerPath(host::HeldLocks& self) const;
-    void leaveOwnerPath(host::HeldLocks& self) const;
-    void noteLockedAccess() const;
-    void share() const;
     void worldHook(WorldHook hook);
 
     uint8_t* m_base = nullptr;
@@ -221,14 +209,9 @@ private:
     bool m_movable;
     uint32_t m_headerSize;
     mutable host::CriticalSection m_lock;
-    // The first thread to use the heap (its held-locks record) allocates and frees without the
-    // lock while it is the only one: m_ownerBusy brackets each such operation. Another thread
-    // sets m_shared, has every running thread pass a memory barrier, waits for the owner to
-    // leave, and sets m_settled; from then on everyone takes the lock.
-    mutable std::atomic<const host::HeldLocks*> m_owner{nullptr};
-    mutable std::atomic<bool> m_shared{false};
-    mutable std::atomic<bool> m_ownerBusy{false};
-    mutable std::atomic<bool> m_settled{false};
+    // The first thread to use the heap allocates and frees without the lock while it is the only
+    // one.
+    host::OwnerGate m_gate;
 
     CollectorHook m_collectorHook = nullptr;
     void* m_collectorContext = nullptr;
