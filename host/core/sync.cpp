@@ -17,7 +17,6 @@ std::atomic<void (*)()> g_leave{nullptr};
 std::atomic<void (*)()> g_enterTaking{nullptr};
 std::atomic<bool (*)()> g_leaveTaking{nullptr};
 
-
 // Short critical sections are usually free again within a few hundred cycles.
 constexpr int kSpins = 64;
 

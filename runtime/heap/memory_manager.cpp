@@ -848,7 +848,8 @@ void MemoryManager::worldHook(WorldHook hook) {
     const int64_t remainder = size - int64_t(needed);
     int64_t taken = size;
     if (remainder > int64_t(m_headerSize) + kSplitSlack) {
-        // The remainder ends where the block ended: its end tag and free-end bit change only in value.
+        // The remainder ends where the block ended: its end tag changes only in value, its
+        // free-end bit not at all.
         taken = int64_t(needed);
         Block* rest = blockAt(bytes(b) + needed);
         rest->size = remainder;
