@@ -135,11 +135,13 @@ void MemoryManager::setCompactionHooks(WorldHook before, WorldHook after, void* 
 void MemoryManager::setLinearSearch(bool on) {
     Locked lock(*this);
     m_linearSearch = on;
+    m_fullPathOnly = m_linearSearch || m_stress;
 }
 
 void MemoryManager::setStressMode(bool on) {
     Locked lock(*this);
     m_stress = on;
+    m_fullPathOnly = m_linearSearch || m_stress;
 }
 
 // The used block whose data starts at `data`, or null when the bytes there are not one: a pointer
@@ -214,7 +216,7 @@ inline uint32_t MemoryManager::nonEmptyBinFrom(uint32_t bin) const {
 
 MemoryManager::Block* MemoryManager::firstInBinsFrom(uint32_t bin) const {
     bin = nonEmptyBinFrom(bin);
-    return bin < kBins ? blockOf(m_binFirst[bin]) : nullptr;
+    return bin < kBins ? blockOf(firstOf(bin)) : nullptr;
 }
 
 // The lowest block of the heap below `ref` other than the two passed over: only their children
@@ -278,7 +280,7 @@ MemoryManager::Block* MemoryManager::bestFit(uint64_t needed, const Block* skip1
     if (bin < kExactBins) {
         // Every block of such a bin has exactly its size.
         for (bin = nonEmptyBinFrom(bin); bin < kExactBins; bin = nonEmptyBinFrom(bin + 1)) {
-            Block* first = blockOf(m_binFirst[bin]);
+            Block* first = blockOf(firstOf(bin));
             if (first != skip1 && first != skip2) return first;
             if (Block* b = lowestInBinExcept(bin, skip1, skip2)) return b;
         }
@@ -374,13 +376,33 @@ uint32_t MemoryManager::mergePairs(uint32_t first) {
     return root;
 }
 
-// The lowest of the slots', the run's and the pairing heap's first blocks (0, none, sorts last).
-[[gnu::always_inline]] inline void MemoryManager::refreshFirst(uint32_t bin) {
-    uint32_t count = m_slotCount[bin];
-    uint32_t slot = count ? m_slots[bin][count - 1] : 0;
-    uint32_t first = std::min({slot - 1, m_runFirst[bin] - 1, m_binRoot[bin] - 1}) + 1;
-    m_binFirst[bin] = first;
-    if (!first) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
+// Bin `bin`, one of one size, has just used its last slot: the lowest blocks of the run and the
+// pairing heap move into the slots, else the bin is empty.
+void MemoryManager::refill(uint32_t bin) {
+    uint32_t pulled[kSlots];
+    uint32_t n = 0;
+    for (; n < kSlots; ++n) {
+        uint32_t run = m_runFirst[bin];
+        uint32_t root = m_binRoot[bin];
+        uint32_t r;
+        if (run && (!root || run < root)) {
+            r = run;
+            uint32_t next = blockOf(run)->heap.next;
+            m_runFirst[bin] = next;
+            if (!next) m_runLast[bin] = 0;
+        } else if (root) {
+            r = root;
+            uint32_t child = blockOf(root)->heap.child;
+            m_binRoot[bin] = child ? mergePairs(child) : 0;
+        } else {
+            break;
+        }
+        blockOf(r)->heap.child = kInSlots;
+        pulled[n] = r;
+    }
+    for (uint32_t i = 0; i < n; ++i) m_slots[bin][i] = pulled[n - 1 - i];
+    m_slotCount[bin] = uint8_t(n);
+    if (!n) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
 }
 
 // Into the run when it lies above the run's last block, else into the pairing heap.
@@ -401,48 +423,35 @@ void MemoryManager::overflowAdd(uint32_t ref, uint32_t bin) {
     m_binRoot[bin] = root ? meld(root, ref) : ref;
 }
 
-[[gnu::always_inline]] inline void MemoryManager::sizeBinAdd(Block* b, uint32_t bin) {
-    uint32_t r = refOf(b);
-    uint32_t count = m_slotCount[bin];
-    if (count < kSlots) {
-        uint32_t* slots = m_slots[bin];
-        uint32_t i = count;
-        for (; i && slots[i - 1] < r; --i) slots[i] = slots[i - 1];
-        slots[i] = r;
-        m_slotCount[bin] = uint8_t(count + 1);
-        b->heap.child = kInSlots;
-    } else {
-        overflowAdd(r, bin);
-    }
-    uint32_t first = m_binFirst[bin];
-    if (!first || r < first) m_binFirst[bin] = r;
+// Into a slot of bin `bin`, one of one size, which has `count` (fewer than kSlots) taken; the
+// caller has made sure that the block lies below the run and the pairing heap.
+[[gnu::always_inline]] inline void MemoryManager::slotAdd(Block* b, uint32_t ref, uint32_t bin, uint32_t count) {
+    uint32_t* slots = m_slots[bin];
+    uint32_t i = count;
+    for (; i && slots[i - 1] < ref; --i) slots[i] = slots[i - 1];
+    slots[i] = ref;
+    m_slotCount[bin] = uint8_t(count + 1);
+    b->heap.child = kInSlots;
     m_binBits[bin / 64] |= uint64_t{1} << (bin % 64);
 }
 
-// Removes and returns the bin's first block.
-[[gnu::always_inline]] inline MemoryManager::Block* MemoryManager::sizeBinTakeFirst(uint32_t bin) {
-    uint32_t first = m_binFirst[bin];
-    Block* b = blockOf(first);
+void MemoryManager::sizeBinAdd(Block* b, uint32_t bin) {
+    uint32_t r = refOf(b);
     uint32_t count = m_slotCount[bin];
-    if (count && m_slots[bin][count - 1] == first) {
-        m_slotCount[bin] = uint8_t(count - 1);
-        if (!(m_runFirst[bin] | m_binRoot[bin])) {
-            // Only slots: the next one is the first.
-            uint32_t next = count > 1 ? m_slots[bin][count - 2] : 0;
-            m_binFirst[bin] = next;
-            if (!next) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
-            return b;
-        }
-    } else if (m_runFirst[bin] == first) {
-        uint32_t next = b->heap.next;
-        m_runFirst[bin] = next;
-        if (next) __builtin_prefetch(blockOf(next), 1);  // a sweep's run is taken in a row
-        else m_runLast[bin] = 0;
-    } else {
-        m_binRoot[bin] = b->heap.child ? mergePairs(b->heap.child) : 0;
+    uint32_t* slots = m_slots[bin];
+    // Above the highest slot, with blocks beyond the slots already: among those.
+    if (count && r > slots[0] && (count == kSlots || overflowing(bin))) {
+        overflowAdd(r, bin);
+        return;
     }
-    refreshFirst(bin);
-    return b;
+    if (count == kSlots) {
+        // The highest slot makes room; it still lies below every block beyond the slots.
+        uint32_t highest = slots[0];
+        std::memmove(slots, slots + 1, (kSlots - 1) * sizeof *slots);
+        count = kSlots - 1;
+        overflowAdd(highest, bin);
+    }
+    slotAdd(b, r, bin, count);
 }
 
 void MemoryManager::sizeBinRemove(Block* b, uint32_t bin) {
@@ -456,6 +465,7 @@ void MemoryManager::sizeBinRemove(Block* b, uint32_t bin) {
         assert(i < count);
         std::memmove(slots + i, slots + i + 1, (count - i - 1) * sizeof *slots);
         m_slotCount[bin] = uint8_t(count - 1);
+        if (count == 1) refill(bin);
     } else if (where == kInRun) {
         uint32_t next = b->heap.next;
         if (m_runFirst[bin] == r) {
@@ -474,7 +484,6 @@ void MemoryManager::sizeBinRemove(Block* b, uint32_t bin) {
         if (b->heap.next) blockOf(b->heap.next)->heap.prev = b->heap.prev;
         if (uint32_t below = mergePairs(b->heap.child)) m_binRoot[bin] = meld(m_binRoot[bin], below);
     }
-    if (m_binFirst[bin] == r) refreshFirst(bin);
 }
 
 void MemoryManager::indexAdd(Block* b) {
@@ -767,9 +776,15 @@ void MemoryManager::freeAscending(void* const* data, std::size_t count) {
     releaseAscending(data, count);
 }
 
-// Frees used block `b`: the common case, a small block between used ones, inline. The heap's
-// fields are read into locals first: the build lets every store alias them.
-[[gnu::always_inline]] inline void MemoryManager::release(Block* b) {
+// Frees used block `b` and merges it with the free blocks it touches.
+void MemoryManager::release(Block* b) {
+    if (!releaseFast(b)) releaseBlock(b, freeBlockBelow(b));
+}
+
+// The common free, with no call: a small block between used ones, whose bin takes it into a slot.
+// False, with nothing changed, otherwise. The heap's fields are read into locals first: the build
+// lets every store alias them.
+[[gnu::always_inline]] inline bool MemoryManager::releaseFast(Block* b) {
     uint8_t* const base = m_base;
     uint64_t* const ends = m_freeEnds.data();
     const uint64_t size = uint64_t(-b->size);
@@ -777,10 +792,13 @@ void MemoryManager::freeAscending(void* const* data, std::size_t count) {
     const std::size_t below = granule - 1;  // wraps at the base, where no block lies below
     const bool belowFree = granule && (ends[below / 64] >> (below % 64) & 1);
     uint8_t* after = bytes(b) + size;
-    if (belowFree || size >= kExactLimit || m_stress || (after != base + m_size && blockAt(after)->size > 0)) {
-        releaseBlock(b, freeBlockBelow(b));
-        return;
+    if (belowFree || size >= kExactLimit || m_fullPathOnly || (after != base + m_size && blockAt(after)->size > 0)) {
+        return false;
     }
+    const uint32_t bin = uint32_t(size / 8);
+    const uint32_t count = m_slotCount[bin];
+    const uint32_t ref = uint32_t(granule + 1);
+    if (count == kSlots || (count && ref > m_slots[bin][0] && overflowing(bin))) return false;
     uint64_t* const starts = m_freeStarts.data();
     m_used -= int32_t(size);
     ++m_freeCount;
@@ -790,7 +808,8 @@ void MemoryManager::freeAscending(void* const* data, std::size_t count) {
     std::size_t last = granule + std::size_t(size) / kAlign - 1;
     ends[last / 64] |= uint64_t{1} << (last % 64);
     starts[granule / 64] |= uint64_t{1} << (granule % 64);
-    sizeBinAdd(b, uint32_t(size / 8));
+    slotAdd(b, ref, bin, count);
+    return true;
 }
 
 int MemoryManager::free(void* p) {
@@ -801,6 +820,18 @@ int MemoryManager::free(void* p) {
     host::HeldLocks& self = host::heldLocks();
     if (m_gate.enter(self)) {
         Block* b = usedBlockAt(base, heapSize, offset);
+        const bool done = b && releaseFast(b);
+        m_gate.leave(self);
+        if (done) return 1;
+    }
+    return freeSlow(p);
+}
+
+// Everything free() leaves to others, out of line so that its own path needs no frame.
+int MemoryManager::freeSlow(void* p) {
+    host::HeldLocks& self = host::heldLocks();
+    if (m_gate.enter(self)) {
+        Block* b = usedBlockOf(p);
         if (b) release(b);
         m_gate.leave(self);
         if (b) return 1;
@@ -834,53 +865,6 @@ void MemoryManager::worldHook(WorldHook hook) {
     void* context = m_worldContext;
     Unlocked unlocked(m_lock);
     hook(context);
-}
-
-// Takes the first block of bin `bin`, one of one size, and splits off what is worth keeping.
-// The fields it needs are read into locals, as in release().
-[[gnu::always_inline]] inline MemoryManager::Block* MemoryManager::takeSmall(uint32_t bin, uint64_t needed) {
-    Block* b = sizeBinTakeFirst(bin);
-    uint8_t* const base = m_base;
-    uint64_t* const starts = m_freeStarts.data();
-    const std::size_t granule = std::size_t(bytes(b) - base) / kAlign;
-    starts[granule / 64] &= ~(uint64_t{1} << (granule % 64));
-    const int64_t size = int64_t(bin) * 8;  // every block of the bin has its size
-    const int64_t remainder = size - int64_t(needed);
-    int64_t taken = size;
-    if (remainder > int64_t(m_headerSize) + kSplitSlack) {
-        // The remainder ends where the block ended: its end tag changes only in value, its
-        // free-end bit not at all.
-        taken = int64_t(needed);
-        Block* rest = blockAt(bytes(b) + needed);
-        rest->size = remainder;
-        uint32_t tag = uint32_t(remainder);
-        std::memcpy(bytes(b) + size - sizeof tag, &tag, sizeof tag);
-        const std::size_t restGranule = granule + std::size_t(needed) / kAlign;
-        starts[restGranule / 64] |= uint64_t{1} << (restGranule % 64);
-        sizeBinAdd(rest, uint32_t(remainder / 8));
-        ++m_blockCount;
-    } else {
-        const std::size_t last = granule + std::size_t(size) / kAlign - 1;
-        m_freeEnds.data()[last / 64] &= ~(uint64_t{1} << (last % 64));
-        --m_freeCount;
-    }
-    b->size = -taken;
-    if (m_movable) b->owner = nullptr;
-    const int32_t used = m_used + int32_t(taken);
-    m_used = used;
-    if (used > m_peak) m_peak = used;
-    return b;
-}
-
-// The plain case of an allocation: the best fit at once, or null.
-[[gnu::always_inline]] inline MemoryManager::Block* MemoryManager::takeBestFit(uint64_t needed) {
-    uint32_t bin = kBins;
-    if (needed < kExactLimit && !m_linearSearch) {
-        bin = uint32_t(needed / 8);
-        if (!m_binFirst[bin]) bin = nonEmptyBinFrom(bin);
-        if (bin < kExactBins) return takeSmall(bin, needed);
-    }
-    return takeLarger(needed, bin);
 }
 
 // take() for the first block `b` of bin `bin`, one of many sizes, when its remainder stays in the
@@ -920,18 +904,37 @@ void MemoryManager::worldHook(WorldHook hook) {
     return true;
 }
 
-// The rest of takeBestFit, out of line. A small request that found no bin of its own size takes
-// the first block of `bin`, the first non-empty bin of many sizes (kBins: none, or not looked for).
-MemoryManager::Block* MemoryManager::takeLarger(uint64_t needed, uint32_t bin) {
-    Block* b;
-    if (needed < kExactLimit && !m_linearSearch) b = bin < kBins ? blockOf(m_binFirst[bin]) : nullptr;
-    else b = bestFit(needed, nullptr, nullptr);
-    if (b) {
-        bin = binOf(uint64_t(b->size));
-        bool inPlace = bin >= kExactBins && m_binFirst[bin] == refOf(b) && splitFirstInPlace(b, bin, needed);
-        if (!inPlace) take(b, needed);
-        m_peak = std::max(m_peak, m_used);
+// The common allocation, with no call: the lowest block of the first non-empty bin of one size
+// from `needed` on, taken whole from the bin's last slot. Null, with nothing changed, when that
+// is not the case (the slow path splits the block, or refills the slots). The heap's fields are
+// read into locals, as in releaseFast().
+[[gnu::always_inline]] inline MemoryManager::Block* MemoryManager::takeFast(uint64_t needed) {
+    if (needed >= kExactLimit || m_fullPathOnly) return nullptr;
+    uint32_t bin = uint32_t(needed / 8);
+    uint32_t count = m_slotCount[bin];
+    if (!count) {
+        bin = nonEmptyBinFrom(bin);
+        if (bin >= kExactBins) return nullptr;
+        count = m_slotCount[bin];
     }
+    const uint64_t size = uint64_t(bin) * 8;  // every block of the bin has its size
+    if (size - needed > m_headerSize + uint64_t(kSplitSlack)) return nullptr;
+    if (count == 1) {
+        if (overflowing(bin)) return nullptr;
+        m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
+    }
+    m_slotCount[bin] = uint8_t(count - 1);
+    const std::size_t granule = m_slots[bin][count - 1] - 1;
+    Block* b = blockAt(m_base + granule * kAlign);
+    m_freeStarts.data()[granule / 64] &= ~(uint64_t{1} << (granule % 64));
+    const std::size_t last = granule + std::size_t(size) / kAlign - 1;
+    m_freeEnds.data()[last / 64] &= ~(uint64_t{1} << (last % 64));
+    --m_freeCount;
+    b->size = -int64_t(size);
+    if (m_movable) b->owner = nullptr;
+    const int32_t used = m_used + int32_t(size);
+    m_used = used;
+    if (used > m_peak) m_peak = used;
     return b;
 }
 
@@ -939,8 +942,34 @@ void* MemoryManager::alloc(uint32_t size) {
     const uint64_t needed = std::max<uint64_t>(roundUp(size) + m_headerSize, kMinBlock);
     host::HeldLocks& self = host::heldLocks();
     if (m_gate.enter(self)) {
-        // Only the plain case: a block that fits at once. A destroyed heap has empty bins.
-        Block* b = !m_stress ? takeBestFit(needed) : nullptr;
+        // A destroyed heap has empty bins.
+        Block* b = takeFast(needed);
+        m_gate.leave(self);
+        if (b) return bytes(b) + m_headerSize;
+    }
+    return allocSlow(needed);
+}
+
+// Everything alloc() leaves to others, out of line so that its own path needs no frame: on the
+// owner's path a block that fits at once, else the locked path with the collector and compaction.
+void* MemoryManager::allocSlow(uint64_t needed) {
+    host::HeldLocks& self = host::heldLocks();
+    if (m_gate.enter(self)) {
+        Block* b = nullptr;
+        if (needed < kExactLimit && !m_fullPathOnly) {
+            // Every block from the first non-empty bin on fits; that bin's first is the best.
+            b = firstInBinsFrom(uint32_t(needed / 8));
+        } else if (!m_stress) {
+            b = bestFit(needed, nullptr, nullptr);
+        }
+        if (b) {
+            const uint32_t bin = binOf(uint64_t(b->size));
+            // A bin of many sizes splits its first block in place when the remainder stays there.
+            if (bin < kExactBins || m_binFirst[bin] != refOf(b) || !splitFirstInPlace(b, bin, needed)) {
+                take(b, needed);
+            }
+            m_peak = std::max(m_peak, m_used);
+        }
         m_gate.leave(self);
         if (b) return bytes(b) + m_headerSize;
     }
@@ -1314,9 +1343,13 @@ bool MemoryManager::checkSizeBin(uint32_t bin, int32_t* count, std::string* whyN
         if (!note(r)) return fail("holds more blocks than are free");
     }
 
+    // Every block beyond the slots lies above them, and the slots are empty only with the bin.
+    const uint32_t highestSlot = m_slotCount[bin] ? m_slots[bin][0] : 0;
+    if (!highestSlot && overflowing(bin)) return fail("slots are empty while the run or heap is not");
     uint32_t previous = 0;
     for (uint32_t r = m_runFirst[bin]; r; previous = r, r = blockOf(r)->heap.next) {
         if (!inside(r)) return fail("run leads outside the heap");
+        if (r < highestSlot) return fail("run holds a block below a slot");
         const Block* n = blockOf(r);
         if (!ofBin(n) || n->heap.child != kInRun) return fail("run holds a block that is not a free block of its size");
         if (previous && (r <= previous || n->heap.prev != previous)) return fail("run is out of order or links back wrongly");
@@ -1334,6 +1367,7 @@ bool MemoryManager::checkSizeBin(uint32_t bin, int32_t* count, std::string* whyN
             const Block* n = blockOf(r);
             if (!note(r)) return fail("link leads outside the free blocks");
             if (!ofBin(n)) return fail("holds a block that is not a free block of its size");
+            if (r < highestSlot) return fail("pairing heap holds a block below a slot");
             uint32_t prev = r;
             for (uint32_t c = n->heap.child; c; prev = c, c = blockOf(c)->heap.next) {
                 if (!inside(c)) return fail("link leads outside the heap");
@@ -1346,7 +1380,8 @@ bool MemoryManager::checkSizeBin(uint32_t bin, int32_t* count, std::string* whyN
     }
     bool bit = m_binBits[bin / 64] >> (bin % 64) & 1;
     if (bit != (blocks != 0)) return fail("non-empty bit is wrong");
-    if (m_binFirst[bin] != lowest) return fail("first block is not the lowest");
+    if (m_binFirst[bin]) return fail("keeps a first block of the bins of many sizes");
+    if (firstOf(bin) != lowest) return fail("first block is not the lowest");
     *count += blocks;
     return true;
 }

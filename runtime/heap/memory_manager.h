@@ -127,10 +127,11 @@ private:
     static constexpr uint32_t kExactBins = kExactLimit / 8;
     static constexpr uint32_t kBins = kExactBins + 8 * (31 - 10);
     static constexpr uint32_t kBinWords = (kBins + 63) / 64;
-    // A bin of one size keeps its blocks in three places and hands out the lowest of all: a few
-    // slots in the heap object itself (adding or taking one touches no block), a run of blocks
-    // that came in ascending address order (a sweep's frees), linked through the blocks and
-    // taken from its front, and a pairing heap for the rest. heap.child says where a block is.
+    // A bin of one size keeps its lowest blocks in a few slots in the heap object itself (adding
+    // or taking one touches no other block), and those above the slots in a run of blocks that
+    // came in ascending address order (a sweep's frees), linked through the blocks and taken from
+    // its front, or in a pairing heap. The slots are empty only when the bin is, so its lowest
+    // block is the last slot. heap.child says where a block is.
     static constexpr uint32_t kSlots = 8;
     static constexpr uint32_t kInSlots = ~uint32_t{0};
     static constexpr uint32_t kInRun = ~uint32_t{0} - 1;
@@ -159,11 +160,18 @@ private:
     Block* lowestInBinExcept(uint32_t bin, const Block* skip1, const Block* skip2) const;
     uint32_t meld(uint32_t a, uint32_t b);
     uint32_t mergePairs(uint32_t first);
-    void refreshFirst(uint32_t bin);
+    void refill(uint32_t bin);
+    // A bin of one size: its lowest block, 0 when empty; whether it has blocks beyond the slots.
+    uint32_t firstOf(uint32_t bin) const {
+        if (bin >= kExactBins) return m_binFirst[bin];
+        uint32_t count = m_slotCount[bin];
+        return count ? m_slots[bin][count - 1] : 0;
+    }
+    bool overflowing(uint32_t bin) const { return (m_runFirst[bin] | m_binRoot[bin]) != 0; }
     void overflowAdd(uint32_t ref, uint32_t bin);
+    void slotAdd(Block* b, uint32_t ref, uint32_t bin, uint32_t count);
     void sizeBinAdd(Block* b, uint32_t bin);
     void sizeBinRemove(Block* b, uint32_t bin);
-    Block* sizeBinTakeFirst(uint32_t bin);
     void clearIndex();
     bool checkSizeBin(uint32_t bin, int32_t* count, std::string* whyNot) const;
     Block* successor(const Block* b) const;
@@ -176,12 +184,11 @@ private:
     void replaceChild(Block* parent, uint32_t oldRef, uint32_t newRef, uint32_t bin);
     bool checkBin(uint32_t bin, int32_t* count, std::string* whyNot) const;
     uint64_t take(Block* b, uint64_t needed);
-    Block* takeSmall(uint32_t bin, uint64_t needed);
-    Block* takeBestFit(uint64_t needed);
-    [[gnu::noinline]] Block* takeLarger(uint64_t needed, uint32_t bin);
+    Block* takeFast(uint64_t needed);
     bool splitFirstInPlace(Block* b, uint32_t bin, uint64_t needed);
     void insertFree(Block* b);
     Block* releaseBlock(Block* b, Block* below);
+    bool releaseFast(Block* b);
     void release(Block* b);
     void releaseAscending(void* const* data, std::size_t count);
     Block* freeBlockBelow(const Block* b) const;
@@ -196,7 +203,9 @@ private:
     Block* compactSliding(uint64_t needed);
     bool slideAll(bool towardsEnd);
     void runCollector();
+    [[gnu::noinline]] void* allocSlow(uint64_t needed);
     [[gnu::noinline]] void* allocLocked(uint64_t needed);
+    [[gnu::noinline]] int freeSlow(void* p);
     [[gnu::noinline]] int freeLocked(void* p);
     void worldHook(WorldHook hook);
 
@@ -230,7 +239,7 @@ private:
     // (above); a bin of many sizes is a treap ordered by size, then address (priorities hashed
     // from the address, so the shape is deterministic).
     uint32_t m_binRoot[kBins] = {};  // the treaps' roots; in a bin of one size, its pairing heap's
-    uint32_t m_binFirst[kBins] = {};
+    uint32_t m_binFirst[kBins] = {};  // bins of many sizes; firstOf() for all
     uint64_t m_binBits[kBinWords] = {};
     uint32_t m_slots[kExactBins][kSlots] = {};  // descending, the lowest last
     uint8_t m_slotCount[kExactBins] = {};
@@ -238,6 +247,7 @@ private:
     uint32_t m_runLast[kExactBins] = {};
     bool m_linearSearch = false;
     bool m_stress = false;
+    bool m_fullPathOnly = false;  // either of the two: the inline paths stand aside
     bool m_stressTowardsEnd = true;  // blocks start packed at the base
 };
 
