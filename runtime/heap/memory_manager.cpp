@@ -70,8 +70,7 @@ void MemoryManager::clearIndex() {
 }
 
 void MemoryManager::reset() {
-    m_freeStarts.assign((m_size / kAlign + 63) / 64, 0);
-    m_freeEnds.assign(m_freeStarts.size(), 0);
+    m_freeEnds.assign((m_size / kAlign + 63) / 64, 0);
     clearIndex();
     Block* b = blockAt(m_base);
     setFreeSize(b, m_size);
@@ -87,7 +86,6 @@ void MemoryManager::destroy() {
     std::free(m_base);
     m_base = nullptr;
     m_size = 0;
-    m_freeStarts.clear();
     m_freeEnds.clear();
     clearIndex();
     m_blockCount = m_freeCount = 0;
@@ -578,7 +576,6 @@ void MemoryManager::grow(Block* b, int64_t size) {
 uint64_t MemoryManager::take(Block* b, uint64_t needed) {
     int64_t remainder = b->size - int64_t(needed);
     int64_t taken;
-    setFreeStart(b, false);
     if (remainder <= int64_t(m_headerSize) + kSplitSlack) {
         indexRemove(b);
         taken = b->size;
@@ -596,7 +593,6 @@ uint64_t MemoryManager::take(Block* b, uint64_t needed) {
             indexRemove(b);
             indexAdd(rest);
         }
-        setFreeStart(rest, true);
         ++m_blockCount;
     }
     b->size = -taken;
@@ -618,27 +614,16 @@ inline MemoryManager::Block* MemoryManager::freeBlockBelow(const Block* b) const
     return blockAt(m_base + offset - size);
 }
 
-// The first free block at or above `p`, or null. Callers walk the free blocks in address order,
-// so a whole walk reads each word of the map once.
+// The first free block from block start `p` on, or null: a walk over the block headers, which
+// only compaction, the reference search and the diagnostics take.
 MemoryManager::Block* MemoryManager::firstFreeFrom(const uint8_t* p) const {
-    std::size_t bit = static_cast<std::size_t>(p - m_base) / kAlign;
-    std::size_t word = bit / 64;
-    const std::size_t words = m_freeStarts.size();
-    if (word >= words) return nullptr;
-    uint64_t bits = m_freeStarts[word] & (~uint64_t{0} << (bit % 64));
-    while (!bits) {
-        if (++word >= words) return nullptr;
-        bits = m_freeStarts[word];
+    for (const uint8_t* const stop = end(); p < stop;) {
+        const int64_t size = reinterpret_cast<const Block*>(p)->size;
+        if (size > 0) return blockAt(const_cast<uint8_t*>(p));
+        if (size == 0) return nullptr;  // corrupt; checkInvariants says why
+        p += -size;
     }
-    std::size_t found = word * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
-    return blockAt(m_base + found * kAlign);
-}
-
-inline void MemoryManager::setFreeStart(const Block* b, bool on) {
-    std::size_t bit = static_cast<std::size_t>(reinterpret_cast<const uint8_t*>(b) - m_base) / kAlign;
-    uint64_t mask = uint64_t{1} << (bit % 64);
-    if (on) m_freeStarts[bit / 64] |= mask;
-    else m_freeStarts[bit / 64] &= ~mask;
+    return nullptr;
 }
 
 inline void MemoryManager::setFreeSize(Block* b, int64_t size) {
@@ -656,10 +641,7 @@ inline void MemoryManager::setFreeEnd(const uint8_t* blockEnd, bool on) {
     else m_freeEnds[bit / 64] &= ~mask;
 }
 
-void MemoryManager::insertFree(Block* b) {
-    setFreeStart(b, true);
-    indexAdd(b);
-}
+void MemoryManager::insertFree(Block* b) { indexAdd(b); }
 
 // Frees used block `b`, whose nearest free block below is `below`, and merges it with the free
 // blocks it touches. Returns the resulting free block.
@@ -675,7 +657,6 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
     if (belowTouches) {
         setFreeEnd(bytes(b), false);
         if (next) {
-            setFreeStart(next, false);
             indexRemove(next);
             size += next->size;
             --m_blockCount;
@@ -687,7 +668,6 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
     }
     ++m_freeCount;
     if (next) {
-        setFreeStart(next, false);
         size += next->size;
         uint32_t bin = binOf(uint64_t(next->size));
         // Larger than the block it absorbs: where that came last, the merged block takes its place.
@@ -699,7 +679,6 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
             setFreeSize(b, size);
             indexAdd(b);
         }
-        setFreeStart(b, true);
         --m_blockCount;
         --m_freeCount;
         return b;
@@ -743,7 +722,6 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
             ++i;
             if (runEnd != end() && blockAt(runEnd)->size > 0) {
                 Block* next = blockAt(runEnd);
-                setFreeStart(next, false);
                 indexRemove(next);
                 runEnd += next->size;
                 setFreeEnd(runEnd, false);  // set again below if the run ends here
@@ -760,7 +738,6 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
         m_blockCount -= mergedBlocks;
         m_freeCount += 1 - mergedFrees;
         setFreeSize(start, runEnd - bytes(start));
-        if (start == b) setFreeStart(b, true);
         indexAdd(start);
     }
 }
@@ -799,7 +776,6 @@ void MemoryManager::release(Block* b) {
     const uint32_t count = m_slotCount[bin];
     const uint32_t ref = uint32_t(granule + 1);
     if (count == kSlots || (count && ref > m_slots[bin][0] && overflowing(bin))) return false;
-    uint64_t* const starts = m_freeStarts.data();
     m_used -= int32_t(size);
     ++m_freeCount;
     b->size = int64_t(size);
@@ -807,7 +783,6 @@ void MemoryManager::release(Block* b) {
     std::memcpy(after - sizeof tag, &tag, sizeof tag);
     std::size_t last = granule + std::size_t(size) / kAlign - 1;
     ends[last / 64] |= uint64_t{1} << (last % 64);
-    starts[granule / 64] |= uint64_t{1} << (granule % 64);
     slotAdd(b, ref, bin, count);
     return true;
 }
@@ -875,7 +850,6 @@ void MemoryManager::worldHook(WorldHook hook) {
     const int64_t size = b->size;
     const int64_t remainder = size - int64_t(needed);
     if (remainder <= int64_t(m_headerSize) + kSplitSlack || binOf(uint64_t(remainder)) != bin) return false;
-    uint64_t* const starts = m_freeStarts.data();
     const uint32_t ref = refOf(b);
     const uint32_t restRef = ref + uint32_t(needed / kAlign);
     Block* rest = blockAt(bytes(b) + needed);
@@ -893,10 +867,6 @@ void MemoryManager::worldHook(WorldHook hook) {
         m_binRoot[bin] = restRef;
     }
     m_binFirst[bin] = restRef;
-    const uint32_t granule = ref - 1;
-    const uint32_t restGranule = restRef - 1;
-    starts[granule / 64] &= ~(uint64_t{1} << (granule % 64));
-    starts[restGranule / 64] |= uint64_t{1} << (restGranule % 64);
     b->size = -int64_t(needed);
     if (m_movable) b->owner = nullptr;
     m_used += int32_t(needed);
@@ -926,7 +896,6 @@ void MemoryManager::worldHook(WorldHook hook) {
     m_slotCount[bin] = uint8_t(count - 1);
     const std::size_t granule = m_slots[bin][count - 1] - 1;
     Block* b = blockAt(m_base + granule * kAlign);
-    m_freeStarts.data()[granule / 64] &= ~(uint64_t{1} << (granule % 64));
     const std::size_t last = granule + std::size_t(size) / kAlign - 1;
     m_freeEnds.data()[last / 64] &= ~(uint64_t{1} << (last % 64));
     --m_freeCount;
@@ -1154,7 +1123,6 @@ bool MemoryManager::slideAll(bool towardsEnd) {
         freeEnd = dst;
     }
     m_freeCount = 0;
-    std::fill(m_freeStarts.begin(), m_freeStarts.end(), 0);
     std::fill(m_freeEnds.begin(), m_freeEnds.end(), 0);
     clearIndex();
     if (freeStart < freeEnd) {
@@ -1222,9 +1190,6 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
             previousFree = false;
         } else {
             if (previousFree) return fail("free block at +%" PRIu64 " follows another free block", offset);
-            if (!(m_freeStarts[offset / kAlign / 64] >> (offset / kAlign % 64) & 1)) {
-                return fail("free block at +%" PRIu64 " is missing from the free-start map", offset);
-            }
             uint32_t tag;
             std::memcpy(&tag, p + size - sizeof tag, sizeof tag);
             if (tag != size) return fail("free block at +%" PRIu64 " ends in the tag %u", offset, tag);
@@ -1256,9 +1221,6 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
         if (!checkBin(bin, &indexed, whyNot)) return false;
     }
     if (indexed != frees) return fail("size index holds %d blocks, the heap has %d free", indexed, frees);
-    int64_t starts = 0;
-    for (uint64_t word : m_freeStarts) starts += __builtin_popcountll(word);
-    if (starts != frees) return fail("free-start map marks %" PRId64 " blocks, the heap has %d", starts, frees);
     int64_t ends = 0;
     for (uint64_t word : m_freeEnds) ends += __builtin_popcountll(word);
     if (ends != frees) return fail("free-end map marks %" PRId64 " blocks, the heap has %d", ends, frees);

@@ -14,9 +14,10 @@
 //                      (object heap 40, data heap 48); otherwise the remainder stays free
 // The size word is positive in a free block and negated in a used one; a free block's last four
 // bytes repeat its size (its end tag), so that freeing the block above finds it at once. Blocks
-// tile the heap and free blocks are kept coalesced, so no two touch. Two bitmaps mark where free
-// blocks start (their address order) and end; the free blocks themselves hold the size index's
-// links, so that freeing and allocating allocate nothing.
+// tile the heap and free blocks are kept coalesced, so no two touch. A bitmap marks where free
+// blocks end; the free blocks themselves hold the size index's links, so that freeing and
+// allocating allocate nothing. The free blocks in address order are found by walking the blocks'
+// headers, which only compaction and diagnostics do.
 #pragma once
 
 #include <atomic>
@@ -84,7 +85,7 @@ public:
     void forEachBlock(F f) const;  // f(void* blockAddress, uint32_t size, bool used, void** ownerSlotOrNull)
 
     // Blocks tile the heap, free blocks are coalesced, end in their tags and are marked in the
-    // free-start and free-end maps, counts and used bytes agree, every owner slot points at its block's data, and
+    // free-end map, counts and used bytes agree, every owner slot points at its block's data, and
     // the size index holds exactly the free blocks, each in its bin and in order.
     bool checkInvariants(std::string* whyNot = nullptr) const;
 
@@ -195,9 +196,8 @@ private:
     void setFreeSize(Block* b, int64_t size);
     void setFreeEnd(const uint8_t* blockEnd, bool on);
     Block* firstFreeFrom(const uint8_t* p) const;
-    Block* nextFree(const Block* b) const { return firstFreeFrom(reinterpret_cast<const uint8_t*>(b) + 8); }
+    Block* nextFree(const Block* b) const { return firstFreeFrom(reinterpret_cast<const uint8_t*>(b) + b->size); }
     Block* firstFree() const { return firstFreeFrom(m_base); }
-    void setFreeStart(const Block* b, bool on);
     void moveRun(uint8_t* run, uint64_t length, Block* target, Block* below);
     Block* compactGaps(uint64_t needed);
     Block* compactSliding(uint64_t needed);
@@ -227,9 +227,6 @@ private:
     WorldHook m_beforeCompaction = nullptr;
     WorldHook m_afterCompaction = nullptr;
     void* m_worldContext = nullptr;
-    // One bit per 8-byte granule, set at the start of every free block: the free blocks in address
-    // order.
-    std::vector<uint64_t> m_freeStarts;
     // One bit per granule, set at the last granule of every free block: whether a freed block has
     // a free block below, before anything reads that block's end tag.
     std::vector<uint64_t> m_freeEnds;

@@ -537,7 +537,7 @@ TEST(MemoryManager, InvariantCheckerNamesEachKindOfDamage) {
     const Case cases[] = {
         {"used block grown past its neighbour", 0, 0, -56, "has size"},
         {"used block shrunk below the minimum", 0, 0, -16, "has size"},
-        {"used block marked free", 0, 0, 48, "missing from the free-start map"},
+        {"used block marked free", 0, 0, 48, "ends in the tag"},
         {"free block given a parent in the size index", 3, 2, 5, "root has a parent"},
         {"free block of one size marked outside its slot", 1, 1, 5, "slot holds a block"},
         {"free block's index child inside a used block", 3, 1, 2, "child links back wrongly"},
@@ -548,6 +548,8 @@ TEST(MemoryManager, InvariantCheckerNamesEachKindOfDamage) {
         SCOPED_TRACE(c.what);
         MemoryManager heap(4096, kDataHeap);
         auto data = layOut(heap, {{48, true}, {48, false}, {48, true}});
+        // Where block 0 would keep its end tag if it were free: no accidental match.
+        std::memset(data[0], 0, 48 - heap.headerSize());
         void* owner = data[2];
         heap.registerOwner(data[2], &owner);
         void* elsewhere = data[0];
