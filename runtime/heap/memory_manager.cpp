@@ -576,6 +576,7 @@ void MemoryManager::grow(Block* b, int64_t size) {
 uint64_t MemoryManager::take(Block* b, uint64_t needed) {
     int64_t remainder = b->size - int64_t(needed);
     int64_t taken;
+    setFreeStart(b, false);
     if (remainder <= int64_t(m_headerSize) + kSplitSlack) {
         indexRemove(b);
         taken = b->size;
@@ -593,6 +594,7 @@ uint64_t MemoryManager::take(Block* b, uint64_t needed) {
             indexRemove(b);
             indexAdd(rest);
         }
+        setFreeStart(rest, true);
         ++m_blockCount;
     }
     b->size = -taken;
@@ -614,9 +616,23 @@ inline MemoryManager::Block* MemoryManager::freeBlockBelow(const Block* b) const
     return blockAt(m_base + offset - size);
 }
 
-// The first free block from block start `p` on, or null: a walk over the block headers, which
-// only compaction, the reference search and the diagnostics take.
+// The first free block from `p` on, or null: from the free-start map while compaction keeps it,
+// else by walking the block headers from `p`, a block's start (the reference search and the
+// diagnostics).
 MemoryManager::Block* MemoryManager::firstFreeFrom(const uint8_t* p) const {
+    if (m_freeStartsKept) {
+        std::size_t bit = static_cast<std::size_t>(p - m_base) / kAlign;
+        std::size_t word = bit / 64;
+        const std::size_t words = m_freeStarts.size();
+        if (word >= words) return nullptr;
+        uint64_t bits = m_freeStarts[word] & (~uint64_t{0} << (bit % 64));
+        while (!bits) {
+            if (++word >= words) return nullptr;
+            bits = m_freeStarts[word];
+        }
+        std::size_t found = word * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
+        return blockAt(m_base + found * kAlign);
+    }
     for (const uint8_t* const stop = end(); p < stop;) {
         const int64_t size = reinterpret_cast<const Block*>(p)->size;
         if (size > 0) return blockAt(const_cast<uint8_t*>(p));
@@ -624,6 +640,34 @@ MemoryManager::Block* MemoryManager::firstFreeFrom(const uint8_t* p) const {
         p += -size;
     }
     return nullptr;
+}
+
+// Keeps the free-start map while compaction runs; the inline paths, which never run then, skip
+// it.
+inline void MemoryManager::setFreeStart(const Block* b, bool on) {
+    if (!m_freeStartsKept) return;
+    std::size_t bit = static_cast<std::size_t>(reinterpret_cast<const uint8_t*>(b) - m_base) / kAlign;
+    uint64_t mask = uint64_t{1} << (bit % 64);
+    if (on) m_freeStarts[bit / 64] |= mask;
+    else m_freeStarts[bit / 64] &= ~mask;
+}
+
+// Builds the free-start map and keeps it up to date, or drops it. Each free block's start is
+// found from its end (the free-end map) and its end tag, without a walk over the used blocks.
+void MemoryManager::keepFreeStarts(bool on) {
+    m_freeStartsKept = false;
+    if (!on) return;
+    m_freeStarts.assign(m_freeEnds.size(), 0);
+    for (std::size_t w = 0; w < m_freeEnds.size(); ++w) {
+        for (uint64_t bits = m_freeEnds[w]; bits; bits &= bits - 1) {
+            const std::size_t blockEnd = (w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits)) + 1) * kAlign;
+            uint32_t size;
+            std::memcpy(&size, m_base + blockEnd - sizeof size, sizeof size);
+            const std::size_t bit = (blockEnd - size) / kAlign;
+            m_freeStarts[bit / 64] |= uint64_t{1} << (bit % 64);
+        }
+    }
+    m_freeStartsKept = true;
 }
 
 inline void MemoryManager::setFreeSize(Block* b, int64_t size) {
@@ -641,7 +685,10 @@ inline void MemoryManager::setFreeEnd(const uint8_t* blockEnd, bool on) {
     else m_freeEnds[bit / 64] &= ~mask;
 }
 
-void MemoryManager::insertFree(Block* b) { indexAdd(b); }
+void MemoryManager::insertFree(Block* b) {
+    setFreeStart(b, true);
+    indexAdd(b);
+}
 
 // Frees used block `b`, whose nearest free block below is `below`, and merges it with the free
 // blocks it touches. Returns the resulting free block.
@@ -657,6 +704,7 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
     if (belowTouches) {
         setFreeEnd(bytes(b), false);
         if (next) {
+            setFreeStart(next, false);
             indexRemove(next);
             size += next->size;
             --m_blockCount;
@@ -668,6 +716,7 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
     }
     ++m_freeCount;
     if (next) {
+        setFreeStart(next, false);
         size += next->size;
         uint32_t bin = binOf(uint64_t(next->size));
         // Larger than the block it absorbs: where that came last, the merged block takes its place.
@@ -679,6 +728,7 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
             setFreeSize(b, size);
             indexAdd(b);
         }
+        setFreeStart(b, true);
         --m_blockCount;
         --m_freeCount;
         return b;
@@ -722,6 +772,7 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
             ++i;
             if (runEnd != end() && blockAt(runEnd)->size > 0) {
                 Block* next = blockAt(runEnd);
+                setFreeStart(next, false);
                 indexRemove(next);
                 runEnd += next->size;
                 setFreeEnd(runEnd, false);  // set again below if the run ends here
@@ -738,6 +789,7 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
         m_blockCount -= mergedBlocks;
         m_freeCount += 1 - mergedFrees;
         setFreeSize(start, runEnd - bytes(start));
+        if (start == b) setFreeStart(b, true);
         indexAdd(start);
     }
 }
@@ -975,8 +1027,11 @@ void* MemoryManager::allocLocked(uint64_t needed) {
             b = bestFit(needed, nullptr, nullptr);
         }
         if (!b && worthCompacting()) {
+            // Their passes walk the free blocks in address order again and again.
+            keepFreeStarts(true);
             b = compactGaps(needed);
             if (!b) b = compactSliding(needed);
+            keepFreeStarts(false);
         }
     }
 

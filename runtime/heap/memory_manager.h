@@ -16,8 +16,9 @@
 // bytes repeat its size (its end tag), so that freeing the block above finds it at once. Blocks
 // tile the heap and free blocks are kept coalesced, so no two touch. A bitmap marks where free
 // blocks end; the free blocks themselves hold the size index's links, so that freeing and
-// allocating allocate nothing. The free blocks in address order are found by walking the blocks'
-// headers, which only compaction and diagnostics do.
+// allocating allocate nothing. Only compaction and diagnostics need the free blocks in address
+// order: compaction keeps a second bitmap of where they start while it runs, the rest walk the
+// blocks' headers.
 #pragma once
 
 #include <atomic>
@@ -196,8 +197,13 @@ private:
     void setFreeSize(Block* b, int64_t size);
     void setFreeEnd(const uint8_t* blockEnd, bool on);
     Block* firstFreeFrom(const uint8_t* p) const;
-    Block* nextFree(const Block* b) const { return firstFreeFrom(reinterpret_cast<const uint8_t*>(b) + b->size); }
+    // The free-start map needs no read of the block: compaction's walks overlap their misses.
+    Block* nextFree(const Block* b) const {
+        return firstFreeFrom(reinterpret_cast<const uint8_t*>(b) + (m_freeStartsKept ? 8 : uint64_t(b->size)));
+    }
     Block* firstFree() const { return firstFreeFrom(m_base); }
+    void setFreeStart(const Block* b, bool on);
+    void keepFreeStarts(bool on);
     void moveRun(uint8_t* run, uint64_t length, Block* target, Block* below);
     Block* compactGaps(uint64_t needed);
     Block* compactSliding(uint64_t needed);
@@ -230,6 +236,10 @@ private:
     // One bit per granule, set at the last granule of every free block: whether a freed block has
     // a free block below, before anything reads that block's end tag.
     std::vector<uint64_t> m_freeEnds;
+    // One bit per granule, set at the start of every free block: the free blocks in address order,
+    // kept only while compaction runs.
+    std::vector<uint64_t> m_freeStarts;
+    bool m_freeStartsKept = false;
     // The size index: per bin its first block (the smallest, the lowest address among equals) and a
     // bit per non-empty bin, so that the best fit, as the address-ordered walk finds it, is the
     // first block of the first bin that has one. A bin of one size: slots, run and pairing heap
