@@ -926,6 +926,35 @@ void MemoryManager::worldHook(WorldHook hook) {
     return true;
 }
 
+// take() for the first block of bin `bin`, one of one size, the last slot: the remainder's end
+// tag and free-end bit stay where they are.
+void MemoryManager::takeFirstOfSizeBin(uint32_t bin, uint64_t needed) {
+    const uint32_t count = m_slotCount[bin];
+    Block* b = blockOf(m_slots[bin][count - 1]);
+    m_slotCount[bin] = uint8_t(count - 1);
+    if (count == 1) refill(bin);
+    setFreeStart(b, false);
+    const int64_t size = int64_t(bin) * 8;
+    const int64_t remainder = size - int64_t(needed);
+    int64_t taken = size;
+    if (remainder > int64_t(m_headerSize) + kSplitSlack) {
+        taken = int64_t(needed);
+        Block* rest = blockAt(bytes(b) + needed);
+        rest->size = remainder;
+        uint32_t tag = uint32_t(remainder);
+        std::memcpy(bytes(b) + size - sizeof tag, &tag, sizeof tag);
+        setFreeStart(rest, true);
+        sizeBinAdd(rest, uint32_t(remainder / 8));
+        ++m_blockCount;
+    } else {
+        setFreeEnd(bytes(b) + size, false);
+        --m_freeCount;
+    }
+    b->size = -taken;
+    if (m_movable) b->owner = nullptr;
+    m_used += int32_t(taken);
+}
+
 // The common allocation, with no call: the lowest block of the first non-empty bin of one size
 // from `needed` on, taken whole from the bin's last slot. Null, with nothing changed, when that
 // is not the case (the slow path splits the block, or refills the slots). The heap's fields are
@@ -936,7 +965,15 @@ void MemoryManager::worldHook(WorldHook hook) {
     uint32_t count = m_slotCount[bin];
     if (!count) {
         bin = nonEmptyBinFrom(bin);
-        if (bin >= kExactBins) return nullptr;
+        if (bin >= kExactBins) {
+            // A bin of many sizes: its first block, split in place when the rest stays there.
+            if (bin == kBins) return nullptr;
+            Block* b = blockOf(m_binFirst[bin]);
+            if (!splitFirstInPlace(b, bin, needed)) return nullptr;
+            const int32_t used = m_used;
+            if (used > m_peak) m_peak = used;
+            return b;
+        }
         count = m_slotCount[bin];
     }
     const uint64_t size = uint64_t(bin) * 8;  // every block of the bin has its size
@@ -985,8 +1022,11 @@ void* MemoryManager::allocSlow(uint64_t needed) {
         }
         if (b) {
             const uint32_t bin = binOf(uint64_t(b->size));
-            // A bin of many sizes splits its first block in place when the remainder stays there.
-            if (bin < kExactBins || m_binFirst[bin] != refOf(b) || !splitFirstInPlace(b, bin, needed)) {
+            if (bin < kExactBins) {
+                if (refOf(b) == firstOf(bin)) takeFirstOfSizeBin(bin, needed);
+                else take(b, needed);
+            } else if (m_binFirst[bin] != refOf(b) || !splitFirstInPlace(b, bin, needed)) {
+                // A bin of many sizes splits its first block in place when the remainder stays there.
                 take(b, needed);
             }
             m_peak = std::max(m_peak, m_used);

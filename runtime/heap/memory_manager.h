@@ -186,6 +186,7 @@ private:
     void replaceChild(Block* parent, uint32_t oldRef, uint32_t newRef, uint32_t bin);
     bool checkBin(uint32_t bin, int32_t* count, std::string* whyNot) const;
     uint64_t take(Block* b, uint64_t needed);
+    void takeFirstOfSizeBin(uint32_t bin, uint64_t needed);
     Block* takeFast(uint64_t needed);
     bool splitFirstInPlace(Block* b, uint32_t bin, uint64_t needed);
     void insertFree(Block* b);
