@@ -976,21 +976,40 @@ void MemoryManager::takeFirstOfSizeBin(uint32_t bin, uint64_t needed) {
         }
         count = m_slotCount[bin];
     }
+    if (count == 1 && overflowing(bin)) return nullptr;
+    const uint32_t ref = m_slots[bin][count - 1];
     const uint64_t size = uint64_t(bin) * 8;  // every block of the bin has its size
-    if (size - needed > m_headerSize + uint64_t(kSplitSlack)) return nullptr;
-    if (count == 1) {
-        if (overflowing(bin)) return nullptr;
-        m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
+    const uint64_t remainder = size - needed;
+    const bool split = remainder > m_headerSize + uint64_t(kSplitSlack);
+    // A remainder worth keeping goes into a slot of its own bin, when it can.
+    const uint32_t restBin = uint32_t(remainder / 8);
+    const uint32_t restRef = ref + uint32_t(needed / kAlign);
+    const uint32_t restCount = split ? m_slotCount[restBin] : 0;
+    if (split && (restCount == kSlots || (restCount && restRef > m_slots[restBin][0] && overflowing(restBin)))) {
+        return nullptr;
     }
     m_slotCount[bin] = uint8_t(count - 1);
-    const std::size_t granule = m_slots[bin][count - 1] - 1;
-    Block* b = blockAt(m_base + granule * kAlign);
-    const std::size_t last = granule + std::size_t(size) / kAlign - 1;
-    m_freeEnds.data()[last / 64] &= ~(uint64_t{1} << (last % 64));
-    --m_freeCount;
-    b->size = -int64_t(size);
+    if (count == 1) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
+    Block* b = blockOf(ref);
+    uint64_t taken = size;
+    if (split) {
+        // The remainder ends where the block ended: its end tag changes only in value, its
+        // free-end bit not at all.
+        taken = needed;
+        Block* rest = blockOf(restRef);
+        rest->size = int64_t(remainder);
+        uint32_t tag = uint32_t(remainder);
+        std::memcpy(bytes(b) + size - sizeof tag, &tag, sizeof tag);
+        slotAdd(rest, restRef, restBin, restCount);
+        ++m_blockCount;
+    } else {
+        const std::size_t last = ref - 1 + std::size_t(size) / kAlign - 1;
+        m_freeEnds.data()[last / 64] &= ~(uint64_t{1} << (last % 64));
+        --m_freeCount;
+    }
+    b->size = -int64_t(taken);
     if (m_movable) b->owner = nullptr;
-    const int32_t used = m_used + int32_t(size);
+    const int32_t used = m_used + int32_t(taken);
     m_used = used;
     if (used > m_peak) m_peak = used;
     return b;
