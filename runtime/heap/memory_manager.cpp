@@ -51,9 +51,12 @@ MemoryManager::MemoryManager(uint32_t size, bool movable)
     if (size < kMinBlock || size > kMaxHeapSize) {
         mrc_log("MemoryManager: heap size %u adjusted to %u", size, rounded);
     }
-    // malloc aligns to at least 16 bytes, so every block and its data stay 8-byte aligned.
-    m_base = static_cast<uint8_t*>(std::malloc(rounded));
+    // malloc aligns to at least 16 bytes, so every block and its data stay 8-byte aligned. A size
+    // word past the end says "used", so that a free looks at the block after it unchecked.
+    m_base = static_cast<uint8_t*>(std::malloc(rounded + sizeof(int64_t)));
     if (!m_base) throw std::bad_alloc();
+    const int64_t sentinel = -int64_t(kMinBlock);
+    std::memcpy(m_base + rounded, &sentinel, sizeof sentinel);
     m_size = rounded;
     reset();
 }
@@ -70,7 +73,8 @@ void MemoryManager::clearIndex() {
 }
 
 void MemoryManager::reset() {
-    m_freeEnds.assign((m_size / kAlign + 63) / 64, 0);
+    // A bit for every granule boundary, the heap's end included.
+    m_freeEnds.assign((m_size / kAlign + 1 + 63) / 64, 0);
     clearIndex();
     Block* b = blockAt(m_base);
     setFreeSize(b, m_size);
@@ -430,7 +434,7 @@ void MemoryManager::overflowAdd(uint32_t ref, uint32_t bin) {
     slots[i] = ref;
     m_slotCount[bin] = uint8_t(count + 1);
     b->heap.child = kInSlots;
-    m_binBits[bin / 64] |= uint64_t{1} << (bin % 64);
+    if (!count) m_binBits[bin / 64] |= uint64_t{1} << (bin % 64);
 }
 
 void MemoryManager::sizeBinAdd(Block* b, uint32_t bin) {
@@ -608,8 +612,7 @@ uint64_t MemoryManager::take(Block* b, uint64_t needed) {
 // are another thread's data.
 inline MemoryManager::Block* MemoryManager::freeBlockBelow(const Block* b) const {
     std::size_t offset = static_cast<std::size_t>(reinterpret_cast<const uint8_t*>(b) - m_base);
-    if (offset == 0) return nullptr;
-    std::size_t bit = offset / kAlign - 1;
+    std::size_t bit = offset / kAlign;
     if (!(m_freeEnds[bit / 64] >> (bit % 64) & 1)) return nullptr;
     uint32_t size;
     std::memcpy(&size, m_base + offset - sizeof size, sizeof size);
@@ -660,7 +663,7 @@ void MemoryManager::keepFreeStarts(bool on) {
     m_freeStarts.assign(m_freeEnds.size(), 0);
     for (std::size_t w = 0; w < m_freeEnds.size(); ++w) {
         for (uint64_t bits = m_freeEnds[w]; bits; bits &= bits - 1) {
-            const std::size_t blockEnd = (w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits)) + 1) * kAlign;
+            const std::size_t blockEnd = (w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits))) * kAlign;
             uint32_t size;
             std::memcpy(&size, m_base + blockEnd - sizeof size, sizeof size);
             const std::size_t bit = (blockEnd - size) / kAlign;
@@ -677,9 +680,9 @@ inline void MemoryManager::setFreeSize(Block* b, int64_t size) {
     setFreeEnd(bytes(b) + size, true);
 }
 
-// Marks or clears the last granule before `blockEnd` as the end of a free block.
+// Marks or clears `blockEnd` as the end of a free block.
 inline void MemoryManager::setFreeEnd(const uint8_t* blockEnd, bool on) {
-    std::size_t bit = static_cast<std::size_t>(blockEnd - m_base) / kAlign - 1;
+    std::size_t bit = static_cast<std::size_t>(blockEnd - m_base) / kAlign;
     uint64_t mask = uint64_t{1} << (bit % 64);
     if (on) m_freeEnds[bit / 64] |= mask;
     else m_freeEnds[bit / 64] &= ~mask;
@@ -818,12 +821,10 @@ void MemoryManager::release(Block* b) {
     uint64_t* const ends = m_freeEnds.data();
     const uint64_t size = uint64_t(-b->size);
     const std::size_t granule = std::size_t(bytes(b) - base) / kAlign;
-    const std::size_t below = granule - 1;  // wraps at the base, where no block lies below
-    const bool belowFree = granule && (ends[below / 64] >> (below % 64) & 1);
+    const bool belowFree = ends[granule / 64] >> (granule % 64) & 1;
     uint8_t* after = bytes(b) + size;
-    if (belowFree || size >= kExactLimit || m_fullPathOnly || (after != base + m_size && blockAt(after)->size > 0)) {
-        return false;
-    }
+    // Past the last block lies a size word that says "used".
+    if (belowFree || size >= kExactLimit || m_fullPathOnly || blockAt(after)->size > 0) return false;
     const uint32_t bin = uint32_t(size / 8);
     const uint32_t count = m_slotCount[bin];
     const uint32_t ref = uint32_t(granule + 1);
@@ -833,8 +834,8 @@ void MemoryManager::release(Block* b) {
     b->size = int64_t(size);
     uint32_t tag = uint32_t(size);
     std::memcpy(after - sizeof tag, &tag, sizeof tag);
-    std::size_t last = granule + std::size_t(size) / kAlign - 1;
-    ends[last / 64] |= uint64_t{1} << (last % 64);
+    const std::size_t endBit = granule + std::size_t(size) / kAlign;
+    ends[endBit / 64] |= uint64_t{1} << (endBit % 64);
     slotAdd(b, ref, bin, count);
     return true;
 }
@@ -1003,8 +1004,8 @@ void MemoryManager::takeFirstOfSizeBin(uint32_t bin, uint64_t needed) {
         slotAdd(rest, restRef, restBin, restCount);
         ++m_blockCount;
     } else {
-        const std::size_t last = ref - 1 + std::size_t(size) / kAlign - 1;
-        m_freeEnds.data()[last / 64] &= ~(uint64_t{1} << (last % 64));
+        const std::size_t endBit = ref - 1 + std::size_t(size) / kAlign;
+        m_freeEnds.data()[endBit / 64] &= ~(uint64_t{1} << (endBit % 64));
         --m_freeCount;
     }
     b->size = -int64_t(taken);
@@ -1307,8 +1308,8 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
             uint32_t tag;
             std::memcpy(&tag, p + size - sizeof tag, sizeof tag);
             if (tag != size) return fail("free block at +%" PRIu64 " ends in the tag %u", offset, tag);
-            uint64_t last = (offset + size) / kAlign - 1;
-            if (!(m_freeEnds[last / 64] >> (last % 64) & 1)) {
+            uint64_t endBit = (offset + size) / kAlign;
+            if (!(m_freeEnds[endBit / 64] >> (endBit % 64) & 1)) {
                 return fail("free block at +%" PRIu64 " is missing from the free-end map", offset);
             }
             // A heap bin is checked as a whole below: its blocks, all distinct free blocks of its

@@ -234,8 +234,8 @@ private:
     WorldHook m_beforeCompaction = nullptr;
     WorldHook m_afterCompaction = nullptr;
     void* m_worldContext = nullptr;
-    // One bit per granule, set at the last granule of every free block: whether a freed block has
-    // a free block below, before anything reads that block's end tag.
+    // One bit per granule boundary, set where a free block ends: whether a freed block has a free
+    // block below, before anything reads that block's end tag. Bit 0 is never set.
     std::vector<uint64_t> m_freeEnds;
     // One bit per granule, set at the start of every free block: the free blocks in address order,
     // kept only while compaction runs.
