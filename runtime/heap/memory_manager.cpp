@@ -137,13 +137,13 @@ void MemoryManager::setCompactionHooks(WorldHook before, WorldHook after, void* 
 void MemoryManager::setLinearSearch(bool on) {
     Locked lock(*this);
     m_linearSearch = on;
-    m_fullPathOnly = m_linearSearch || m_stress;
+    m_fastLimit = m_linearSearch || m_stress ? 0 : kExactLimit;
 }
 
 void MemoryManager::setStressMode(bool on) {
     Locked lock(*this);
     m_stress = on;
-    m_fullPathOnly = m_linearSearch || m_stress;
+    m_fastLimit = m_linearSearch || m_stress ? 0 : kExactLimit;
 }
 
 // The used block whose data starts at `data`, or null when the bytes there are not one: a pointer
@@ -154,17 +154,16 @@ inline MemoryManager::Block* MemoryManager::usedBlockOf(const void* data) const 
 }
 
 // usedBlockOf for data at `offset` (below `heapSize`) from `base`, the heap's own, read once by the
-// caller.
+// caller. The size word of a free block, read as a used one's, gives 0 or more than any heap.
 inline MemoryManager::Block* MemoryManager::usedBlockAt(uint8_t* base, uint64_t heapSize, uint64_t offset) const {
-    const uint64_t header = m_headerSize;
-    if (offset < header || offset % kAlign != 0) return nullptr;
-    const uint64_t start = offset - header;
-    Block* b = blockAt(base + start);
-    const int64_t word = b->size;
-    if (word >= 0) return nullptr;
-    const uint64_t size = uint64_t(-word);
-    if (size < kMinBlock || size % kAlign != 0 || size > heapSize - start) return nullptr;
-    return b;
+    const uint64_t start = offset - m_headerSize;  // wraps round when the offset lies in the first header
+    if (start >= heapSize) return nullptr;
+    // Read before the alignment is known (the size word past the end is still ours): as bytes.
+    int64_t word;
+    std::memcpy(&word, base + start, sizeof word);
+    const uint64_t size = 0 - uint64_t(word);
+    if (((offset | size) % kAlign) != 0 || size < kMinBlock || size > heapSize - start) return nullptr;
+    return blockAt(base + start);
 }
 
 uint32_t MemoryManager::blockSize(const void* data) const {
@@ -824,7 +823,7 @@ void MemoryManager::release(Block* b) {
     const bool belowFree = ends[granule / 64] >> (granule % 64) & 1;
     uint8_t* after = bytes(b) + size;
     // Past the last block lies a size word that says "used".
-    if (belowFree || size >= kExactLimit || m_fullPathOnly || blockAt(after)->size > 0) return false;
+    if (belowFree || size >= m_fastLimit || blockAt(after)->size > 0) return false;
     const uint32_t bin = uint32_t(size / 8);
     const uint32_t count = m_slotCount[bin];
     const uint32_t ref = uint32_t(granule + 1);
@@ -961,7 +960,7 @@ void MemoryManager::takeFirstOfSizeBin(uint32_t bin, uint64_t needed) {
 // is not the case (the slow path splits the block, or refills the slots). The heap's fields are
 // read into locals, as in releaseFast().
 [[gnu::always_inline]] inline MemoryManager::Block* MemoryManager::takeFast(uint64_t needed) {
-    if (needed >= kExactLimit || m_fullPathOnly) return nullptr;
+    if (needed >= m_fastLimit) return nullptr;
     uint32_t bin = uint32_t(needed / 8);
     uint32_t count = m_slotCount[bin];
     if (!count) {
@@ -1034,7 +1033,7 @@ void* MemoryManager::allocSlow(uint64_t needed) {
     host::HeldLocks& self = host::heldLocks();
     if (m_gate.enter(self)) {
         Block* b = nullptr;
-        if (needed < kExactLimit && !m_fullPathOnly) {
+        if (needed < m_fastLimit) {
             // Every block from the first non-empty bin on fits; that bin's first is the best.
             b = firstInBinsFrom(uint32_t(needed / 8));
         } else if (!m_stress) {

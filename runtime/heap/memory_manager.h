@@ -255,7 +255,8 @@ private:
     uint32_t m_runLast[kExactBins] = {};
     bool m_linearSearch = false;
     bool m_stress = false;
-    bool m_fullPathOnly = false;  // either of the two: the inline paths stand aside
+    // Requests and blocks below it take the inline paths: none with either of the two.
+    uint64_t m_fastLimit = kExactLimit;
     bool m_stressTowardsEnd = true;  // blocks start packed at the base
 };
 
