@@ -67,6 +67,7 @@ void MemoryManager::clearIndex() {
     std::fill(std::begin(m_binRoot), std::end(m_binRoot), 0);
     std::fill(std::begin(m_binFirst), std::end(m_binFirst), 0);
     std::fill(std::begin(m_binBits), std::end(m_binBits), 0);
+    m_binWords = 0;
     std::fill(std::begin(m_slotCount), std::end(m_slotCount), 0);
     std::fill(std::begin(m_runFirst), std::end(m_runFirst), 0);
     std::fill(std::begin(m_runLast), std::end(m_runLast), 0);
@@ -205,14 +206,25 @@ inline uint32_t priority(uint32_t ref) {
 
 }  // namespace
 
-// The first non-empty bin from `bin` on, kBins when there is none.
+// The first non-empty bin from `bin` on, kBins when there is none: in the bin's own word, else in
+// the first non-empty word after it.
 inline uint32_t MemoryManager::nonEmptyBinFrom(uint32_t bin) const {
-    for (uint32_t word = bin / 64; word < kBinWords; ++word) {
-        uint64_t bits = m_binBits[word];
-        if (word == bin / 64) bits &= ~uint64_t{0} << (bin % 64);
-        if (bits) return word * 64 + uint32_t(__builtin_ctzll(bits));
-    }
-    return kBins;
+    const uint32_t word = bin / 64;
+    if (word >= kBinWords) return kBins;
+    if (uint64_t bits = m_binBits[word] & (~uint64_t{0} << (bin % 64))) return word * 64 + uint32_t(__builtin_ctzll(bits));
+    const uint64_t words = m_binWords & (~uint64_t{1} << word);
+    if (!words) return kBins;
+    const uint32_t next = uint32_t(__builtin_ctzll(words));
+    return next * 64 + uint32_t(__builtin_ctzll(m_binBits[next]));
+}
+
+inline void MemoryManager::markBin(uint32_t bin) {
+    m_binBits[bin / 64] |= uint64_t{1} << (bin % 64);
+    m_binWords |= uint64_t{1} << (bin / 64);
+}
+
+inline void MemoryManager::unmarkBin(uint32_t bin) {
+    if (!(m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64)))) m_binWords &= ~(uint64_t{1} << (bin / 64));
 }
 
 MemoryManager::Block* MemoryManager::firstInBinsFrom(uint32_t bin) const {
@@ -403,7 +415,7 @@ void MemoryManager::refill(uint32_t bin) {
     }
     for (uint32_t i = 0; i < n; ++i) m_slots[bin][i] = pulled[n - 1 - i];
     m_slotCount[bin] = uint8_t(n);
-    if (!n) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
+    if (!n) unmarkBin(bin);
 }
 
 // Into the run when it lies above the run's last block, else into the pairing heap.
@@ -433,7 +445,7 @@ void MemoryManager::overflowAdd(uint32_t ref, uint32_t bin) {
     slots[i] = ref;
     m_slotCount[bin] = uint8_t(count + 1);
     b->heap.child = kInSlots;
-    if (!count) m_binBits[bin / 64] |= uint64_t{1} << (bin % 64);
+    if (!count) markBin(bin);
 }
 
 void MemoryManager::sizeBinAdd(Block* b, uint32_t bin) {
@@ -508,7 +520,7 @@ void MemoryManager::indexAdd(Block* b) {
     *link = r;
     b->link.parent = parent;
     if (first) m_binFirst[bin] = r;
-    m_binBits[bin / 64] |= uint64_t{1} << (bin % 64);
+    markBin(bin);
     uint32_t pr = b->link.priority = priority(r);
     while (b->link.parent && pr < blockOf(b->link.parent)->link.priority) rotateUp(b, bin);
 }
@@ -536,7 +548,7 @@ void MemoryManager::indexRemove(Block* b) {
     uint32_t child = b->link.left ? b->link.left : b->link.right;
     if (child) blockOf(child)->link.parent = b->link.parent;
     replaceChild(b->link.parent ? blockOf(b->link.parent) : nullptr, r, child, bin);
-    if (!m_binRoot[bin]) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
+    if (!m_binRoot[bin]) unmarkBin(bin);
 }
 
 // Whether `b` comes last in its bin, one of many sizes.
@@ -989,7 +1001,7 @@ void MemoryManager::takeFirstOfSizeBin(uint32_t bin, uint64_t needed) {
         return nullptr;
     }
     m_slotCount[bin] = uint8_t(count - 1);
-    if (count == 1) m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64));
+    if (count == 1) unmarkBin(bin);
     Block* b = blockOf(ref);
     uint64_t taken = size;
     if (split) {
@@ -1335,6 +1347,9 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
         if (!checkBin(bin, &indexed, whyNot)) return false;
     }
     if (indexed != frees) return fail("size index holds %d blocks, the heap has %d free", indexed, frees);
+    for (uint32_t word = 0; word < kBinWords; ++word) {
+        if (bool(m_binWords >> word & 1) != (m_binBits[word] != 0)) return fail("bin word %u is marked wrongly", word);
+    }
     int64_t ends = 0;
     for (uint64_t word : m_freeEnds) ends += __builtin_popcountll(word);
     if (ends != frees) return fail("free-end map marks %" PRId64 " blocks, the heap has %d", ends, frees);

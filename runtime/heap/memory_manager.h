@@ -157,6 +157,8 @@ private:
     Block* bestFit(uint64_t needed, const Block* skip1, const Block* skip2) const;
     Block* bestFitLinear(uint64_t needed, const Block* skip1, const Block* skip2) const;
     uint32_t nonEmptyBinFrom(uint32_t bin) const;
+    void markBin(uint32_t bin);
+    void unmarkBin(uint32_t bin);
     Block* firstInBinsFrom(uint32_t bin) const;
     Block* lowestExcept(uint32_t ref, const Block* skip1, const Block* skip2) const;
     Block* lowestInBinExcept(uint32_t bin, const Block* skip1, const Block* skip2) const;
@@ -249,6 +251,7 @@ private:
     uint32_t m_binRoot[kBins] = {};  // the treaps' roots; in a bin of one size, its pairing heap's
     uint32_t m_binFirst[kBins] = {};  // bins of many sizes; firstOf() for all
     uint64_t m_binBits[kBinWords] = {};
+    uint64_t m_binWords = 0;  // a bit per non-empty word of m_binBits
     uint32_t m_slots[kExactBins][kSlots] = {};  // descending, the lowest last
     uint8_t m_slotCount[kExactBins] = {};
     uint32_t m_runFirst[kExactBins] = {};
