@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -238,10 +239,14 @@ TEST(MemoryManager, FreeClaimsOnlyItsOwnPointers) {
 TEST(MemoryManager, BadPointersInsideTheHeapAreClaimedAndReportedButChangeNothing) {
     MemoryManager heap(4096, kDataHeap);
     char* a = static_cast<char*>(heap.alloc(64));
-    void* b = heap.alloc(64);
+    char* b = static_cast<char*>(heap.alloc(64));
     ASSERT_EQ(heap.free(a), 1);
+    // Read as the size word of a block whose data starts 16 bytes on: a word without a positive
+    // negation.
+    const int64_t mostNegative = std::numeric_limits<int64_t>::min();
+    std::memcpy(b, &mostNegative, sizeof mostNegative);
     host::LogCapture log;
-    const void* bad[] = {a, static_cast<char*>(b) + 8, static_cast<char*>(b) + 3, heap.base()};
+    const void* bad[] = {a, b + 8, b + 3, b + 16, heap.base()};
     for (const void* p : bad) {
         EXPECT_EQ(heap.free(const_cast<void*>(p)), 1);
         EXPECT_EQ(heap.blockSize(p), 0u);
