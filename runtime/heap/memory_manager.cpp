@@ -938,8 +938,8 @@ void MemoryManager::worldHook(WorldHook hook) {
     return true;
 }
 
-// take() for the first block of bin `bin`, one of one size, the last slot: the remainder's end
-// tag and free-end bit stay where they are.
+// take() for the first block of bin `bin`, one of one size, its last slot: a remainder ends where
+// the block ended, so its free-end bit stays.
 void MemoryManager::takeFirstOfSizeBin(uint32_t bin, uint64_t needed) {
     const uint32_t count = m_slotCount[bin];
     Block* b = blockOf(m_slots[bin][count - 1]);
@@ -967,10 +967,11 @@ void MemoryManager::takeFirstOfSizeBin(uint32_t bin, uint64_t needed) {
     m_used += int32_t(taken);
 }
 
-// The common allocation, with no call: the lowest block of the first non-empty bin of one size
-// from `needed` on, taken whole from the bin's last slot. Null, with nothing changed, when that
-// is not the case (the slow path splits the block, or refills the slots). The heap's fields are
-// read into locals, as in releaseFast().
+// The common allocation, with no call: the first block of the first non-empty bin from `needed`
+// on. In a bin of one size that is its last slot, and a remainder worth keeping goes into a slot
+// of its own bin; a bin of many sizes splits it in place when the remainder stays there. Null,
+// with nothing changed, otherwise: the slow path refills the slots or files the remainder
+// elsewhere. The heap's fields are read into locals, as in releaseFast().
 [[gnu::always_inline]] inline MemoryManager::Block* MemoryManager::takeFast(uint64_t needed) {
     if (needed >= m_fastLimit) return nullptr;
     uint32_t bin = uint32_t(needed / 8);
