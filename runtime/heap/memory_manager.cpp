@@ -866,12 +866,13 @@ int MemoryManager::free(void* p) {
     return freeSlow(p);
 }
 
-// Everything free() leaves to others, out of line so that its own path needs no frame.
+// Everything free() leaves to others, out of line so that its own path needs no frame. On the
+// owner's path the inline free has already turned the block down, and nobody else ran since.
 int MemoryManager::freeSlow(void* p) {
     host::HeldLocks& self = host::heldLocks();
     if (m_gate.enter(self)) {
         Block* b = usedBlockOf(p);
-        if (b) release(b);
+        if (b) releaseBlock(b, freeBlockBelow(b));
         m_gate.leave(self);
         if (b) return 1;
     }
