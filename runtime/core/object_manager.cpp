@@ -420,7 +420,7 @@ void ObjectManager::markFrom(Object* root) {
     Object* ahead[kAhead] = {};
     unsigned slot = 0;
     unsigned waiting = 0;  // the references in `ahead`, the last `waiting` slots before `slot`
-    auto defer = [&](Object* e) {
+    auto defer = [&](Object* e) __attribute__((always_inline)) {
         __builtin_prefetch(e, 1);
         Object* due = ahead[slot];
         ahead[slot] = e;
@@ -428,8 +428,15 @@ void ObjectManager::markFrom(Object* root) {
         if (waiting < kAhead) ++waiting;
         else if (claim(due) && !allNull(due)) m_markStack.push_back(due);
     };
+    // The current class, looked up again only when the class changes: a predicted branch, not a
+    // load, while objects of one class follow each other. A class of at most two references in
+    // the word map is read without a loop (`pair`): at two offsets, the same one twice for a class
+    // of one reference.
     uint16_t lastId = kClassCount;
     uint64_t lastMap = 0;
+    bool pair = false;
+    bool singleRef = false;
+    uint32_t firstOffset = 0, secondOffset = 0;
     m_markStack.clear();
     m_markStack.push_back(root);
     while (!m_markStack.empty()) {
@@ -437,6 +444,61 @@ void ObjectManager::markFrom(Object* root) {
             Object* current = m_markStack.back();
             m_markStack.pop_back();
             for (;;) {
+                const uint16_t id = current->m_classId;
+                if (id != lastId) {
+                    lastId = id;
+                    lastMap = maps[id];
+                    const uint64_t m = lastMap;
+                    pair = m && !(m & 1) && __builtin_popcountll(m) <= 2;
+                    if (pair) {
+                        const uint64_t rest = m & (m - 1);
+                        singleRef = rest == 0;
+                        firstOffset = 8 * __builtin_ctzll(m);
+                        secondOffset = singleRef ? firstOffset : 8 * __builtin_ctzll(rest);
+                    }
+                }
+                if (pair) {
+                    // Few instructions per object matter most here: a chain (a list) waits on each
+                    // header, and the more objects' loads the core holds in flight, the less; and
+                    // only predicted branches, no arithmetic, between one object's reference and
+                    // the next object's load. So this loop stays within the class, whose id then
+                    // checks the next object's, and a class of one reference reads it twice.
+                    const uint32_t one = firstOffset, two = secondOffset;
+                    const bool single = singleRef;
+                    Object* next;
+                    for (;;) {
+                        auto* fields = reinterpret_cast<char*>(current);
+                        Object* a = *reinterpret_cast<Object**>(fields + one);
+                        Object* b = *reinterpret_cast<Object**>(fields + two);
+                        if (a) {
+                            if (b && !single) {
+                                defer(a);
+                                defer(b);
+                                next = nullptr;
+                                break;
+                            }
+                            next = a;
+                        } else if (b) {
+                            next = b;
+                        } else {
+                            next = nullptr;
+                            break;
+                        }
+                        if (next->m_mark) {
+                            next = nullptr;
+                            break;
+                        }
+                        if (next->m_classId != id) break;
+                        next->m_mark = 1;
+                        current = next;
+                    }
+                    // Another class: the next turn looks up its map, and stops there when it has
+                    // no references.
+                    if (!next || next->m_classId >= kClassCount) break;
+                    next->m_mark = 1;
+                    current = next;
+                    continue;
+                }
                 Object* first = nullptr;  // the first non-null reference, held back while it is the only one
                 bool several = false;
                 auto meet = [&](Object* e) {
@@ -449,12 +511,6 @@ void ObjectManager::markFrom(Object* root) {
                         first = e;
                     }
                 };
-                // Objects of one class often follow each other: a predicted branch, not a load, then.
-                const uint16_t id = current->m_classId;
-                if (id != lastId) {
-                    lastId = id;
-                    lastMap = maps[id];
-                }
                 const uint64_t map = lastMap;
                 auto* base = reinterpret_cast<char*>(current);
                 if (!(map & 1)) {
