@@ -191,6 +191,12 @@ inline uint32_t MemoryManager::binOf(uint64_t size) {
     return kExactBins + (log - 10) * 8 + uint32_t(size >> (log - 3) & 7);
 }
 
+// A bin of many sizes: the smallest it holds.
+inline uint64_t MemoryManager::smallestOfBin(uint32_t bin) {
+    const uint32_t k = bin - kExactBins;
+    return uint64_t(8 + k % 8) << (7 + k / 8);
+}
+
 namespace {
 
 // The treap's priorities: a fixed mix of the block's granule, so that the same frees and
@@ -914,7 +920,9 @@ void MemoryManager::worldHook(WorldHook hook) {
 [[gnu::always_inline]] inline bool MemoryManager::splitFirstInPlace(Block* b, uint32_t bin, uint64_t needed) {
     const int64_t size = b->size;
     const int64_t remainder = size - int64_t(needed);
-    if (remainder <= int64_t(m_headerSize) + kSplitSlack || binOf(uint64_t(remainder)) != bin) return false;
+    // The remainder is smaller than the block: it stays in the bin when it reaches the bin's
+    // smallest size, which is far above the split's limit.
+    if (uint64_t(remainder) < smallestOfBin(bin)) return false;
     const uint32_t ref = refOf(b);
     const uint32_t restRef = ref + uint32_t(needed / kAlign);
     Block* rest = blockAt(bytes(b) + needed);

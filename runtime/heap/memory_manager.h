@@ -146,6 +146,7 @@ private:
     }
     Block* blockOf(uint32_t ref) const { return reinterpret_cast<Block*>(m_base + uint64_t(ref - 1) * 8); }
     static uint32_t binOf(uint64_t size);
+    static uint64_t smallestOfBin(uint32_t bin);
     // The index's order: size, then address.
     static bool before(const Block* a, const Block* b) {
         return a->size < b->size || (a->size == b->size && a < b);
