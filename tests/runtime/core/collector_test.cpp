@@ -69,6 +69,16 @@ public:
     Object* far;
 };
 
+// One reference field: a chain of them is the collector's shortest step.
+class Link : public Object {
+public:
+    using Base = Object;
+    static constexpr uint16_t kClassId = mrc::kClass_java_util_Calendar;
+    MRC_REF_FIELDS(&Link::next);
+    int32_t value;
+    Object* next;
+};
+
 // Its constructor sets nothing (and, being user-provided, leaves the members uninitialised): its
 // fields are zero only because object creation clears the storage.
 class Uninitialised : public Object {
@@ -198,8 +208,9 @@ TEST_F(LargeHeapCollector, LongChainIsMarkedWithoutOverflow) {
     EXPECT_EQ(count, kChain);
 }
 
-// Random graphs of nodes (two references, often one), far nodes and object arrays, with chains,
-// shared objects and cycles: exactly what a plain walk from the root reaches survives.
+// Random graphs of nodes (two references, often one), links (one), derived nodes (three), far
+// nodes and object arrays, with chains that run through several classes, shared objects and
+// cycles: exactly what a plain walk from the root reaches survives.
 TEST_F(LargeHeapCollector, SurvivorsAreExactlyWhatTheRootReaches) {
     for (uint32_t seed : {1u, 2u, 3u}) {
         SCOPED_TRACE(seed);
@@ -213,7 +224,9 @@ TEST_F(LargeHeapCollector, SurvivorsAreExactlyWhatTheRootReaches) {
             auto pick = [&](int limit) { return static_cast<int>(random() % static_cast<uint32_t>(limit)); };
             for (auto& o : objects) {
                 int kind = pick(10);
-                if (kind < 6) o = mrc::newObject<Node>();
+                if (kind < 4) o = mrc::newObject<Node>();
+                else if (kind < 5) o = mrc::newObject<Link>();
+                else if (kind < 6) o = mrc::newObject<DerivedNode>();
                 else if (kind < 8) o = mrc::newObject<FarNode>();
                 else o = newObjectArray(pick(6));
                 ASSERT_NE(o, nullptr);
@@ -231,9 +244,12 @@ TEST_F(LargeHeapCollector, SurvivorsAreExactlyWhatTheRootReaches) {
                     edges[static_cast<std::size_t>(i)].push_back(t);
                 };
                 Object* o = objects[static_cast<std::size_t>(i)];
-                if (o->m_classId == Node::kClassId) {
+                if (o->m_classId == Node::kClassId || o->m_classId == DerivedNode::kClassId) {
                     set(&static_cast<Node*>(o)->next);
                     if (pick(2)) set(&static_cast<Node*>(o)->other);
+                    if (o->m_classId == DerivedNode::kClassId) set(&static_cast<DerivedNode*>(o)->extra);
+                } else if (o->m_classId == Link::kClassId) {
+                    set(&static_cast<Link*>(o)->next);
                 } else if (o->m_classId == FarNode::kClassId) {
                     set(&static_cast<FarNode*>(o)->near);
                     set(&static_cast<FarNode*>(o)->far);
