@@ -19,10 +19,10 @@ protected:
         return static_cast<DShowPlayer*>(createPlayer(bytes, type));
     }
 
-    // Waits (bounded) for what another thread does.
+    // Waits (bounded) for what another thread does; the bound only ends a hang.
     template <class Condition>
     static bool eventually(Condition condition) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (!condition()) {
             if (std::chrono::steady_clock::now() > deadline) return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -30,17 +30,19 @@ protected:
         return true;
     }
 
-    // Pumps in 10 ms steps up to `frames`. Whenever the song stands at its end while the loop
-    // thread runs, waits for the thread to rewind it. Returns the rewinds, and keeps the mix.
+    // Pumps in 10 ms steps up to `frames`. Whenever the song does not play while the loop thread
+    // runs (it stands at its end, or the thread has paused and rewound the graph but not run it
+    // yet), waits for the thread to play it again: pumps in between would play silence, and how
+    // many would depend on when the thread gets the processor. Returns the rewinds, and keeps the
+    // mix.
     static int pumpLooping(DShowPlayer* d, uint32_t frames, std::vector<int16_t>* mixed = nullptr) {
         int rewinds = 0;
         for (uint32_t pumped = 0; pumped < frames; pumped += kTenMs) {
             int64_t before = d->getMediaTime();
             std::vector<int16_t> part = pump(kTenMs);
             if (mixed) mixed->insert(mixed->end(), part.begin(), part.end());
-            if (d->loopThreadRunning() && d->getMediaTime() >= d->getDuration()) {
-                if (!eventually([&] { return d->getMediaTime() < d->getDuration() || !d->loopThreadRunning(); }))
-                    return rewinds;
+            if (d->loopThreadRunning() && d->getState() != 400) {
+                if (!eventually([&] { return d->getState() == 400 || !d->loopThreadRunning(); })) return rewinds;
             }
             if (d->getMediaTime() < before) ++rewinds;
         }
