@@ -71,6 +71,7 @@ void MemoryManager::clearIndex() {
     std::fill(std::begin(m_slotCount), std::end(m_slotCount), 0);
     std::fill(std::begin(m_runFirst), std::end(m_runFirst), 0);
     std::fill(std::begin(m_runLast), std::end(m_runLast), 0);
+    std::fill(std::begin(m_runAppends), std::end(m_runAppends), 0);
 }
 
 void MemoryManager::reset() {
@@ -406,9 +407,18 @@ void MemoryManager::refill(uint32_t bin) {
         uint32_t r;
         if (run && (!root || run < root)) {
             r = run;
-            uint32_t next = blockOf(run)->heap.next;
+            const Block* b = blockOf(run);
+            uint32_t next = b->heap.next;
+            // The run is a chain, each block a wait on memory: the blocks of the next refill are
+            // fetched now, side by side, with the end tags that their splits rewrite.
+            if (hasAhead(bin) && b->heap.ahead) {
+                const uint8_t* ahead = bytes(blockOf(b->heap.ahead));
+                __builtin_prefetch(ahead, 1);
+                __builtin_prefetch(ahead + uint64_t(bin) * 8 - 4, 1);
+            }
             m_runFirst[bin] = next;
             if (!next) m_runLast[bin] = 0;
+            m_runAppends[bin] = 0;
         } else if (root) {
             r = root;
             uint32_t child = blockOf(root)->heap.child;
@@ -435,6 +445,13 @@ void MemoryManager::overflowAdd(uint32_t ref, uint32_t bin) {
         if (last) blockOf(last)->heap.next = ref;
         else m_runFirst[bin] = ref;
         m_runLast[bin] = ref;
+        if (hasAhead(bin)) {
+            b->heap.ahead = 0;
+            const uint32_t appends = m_runAppends[bin]++;
+            uint32_t& tail = m_runTail[bin][appends % kSlots];
+            if (appends >= kSlots) blockOf(tail)->heap.ahead = ref;
+            tail = ref;
+        }
         return;
     }
     b->heap.child = b->heap.next = b->heap.prev = 0;
@@ -486,6 +503,7 @@ void MemoryManager::sizeBinRemove(Block* b, uint32_t bin) {
         m_slotCount[bin] = uint8_t(count - 1);
         if (count == 1) refill(bin);
     } else if (where == kInRun) {
+        m_runAppends[bin] = 0;
         uint32_t next = b->heap.next;
         if (m_runFirst[bin] == r) {
             m_runFirst[bin] = next;
@@ -1448,15 +1466,29 @@ bool MemoryManager::checkSizeBin(uint32_t bin, int32_t* count, std::string* whyN
     const uint32_t highestSlot = m_slotCount[bin] ? m_slots[bin][0] : 0;
     if (!highestSlot && overflowing(bin)) return fail("slots are empty while the run or heap is not");
     uint32_t previous = 0;
+    uint32_t newest[kSlots] = {};  // the run's last blocks, as a ring
+    uint32_t length = 0;
     for (uint32_t r = m_runFirst[bin]; r; previous = r, r = blockOf(r)->heap.next) {
         if (!inside(r)) return fail("run leads outside the heap");
         if (r < highestSlot) return fail("run holds a block below a slot");
         const Block* n = blockOf(r);
         if (!ofBin(n) || n->heap.child != kInRun) return fail("run holds a block that is not a free block of its size");
         if (previous && (r <= previous || n->heap.prev != previous)) return fail("run is out of order or links back wrongly");
+        if (hasAhead(bin) && n->heap.ahead && !inside(n->heap.ahead)) return fail("run's hint leads outside the heap");
         if (!note(r)) return fail("holds more blocks than are free");
+        newest[length++ % kSlots] = r;
     }
     if (m_runLast[bin] != previous) return fail("run's last block is not its last");
+    // The blocks whose hints appends still set are the run's newest: a hint is never written
+    // into a block that has left the run.
+    if (hasAhead(bin)) {
+        const uint32_t appends = m_runAppends[bin];
+        if (appends > length) return fail("counts more appends than the run holds");
+        for (uint32_t k = 1; k <= std::min(appends, kSlots); ++k) {
+            if (m_runTail[bin][(appends - k) % kSlots] != newest[(length - k) % kSlots])
+                return fail("lists a block as the run's newest that is not");
+        }
+    }
 
     if (uint32_t root = m_binRoot[bin]) {
         if (!inside(root)) return fail("link leads outside the heap");

@@ -119,6 +119,8 @@ private:
                 uint32_t next;   // sibling; in the run, the next block
                 uint32_t prev;   // sibling, or the parent of a first child; in the run, the
                                  // block before (stale in the run's first block)
+                uint32_t ahead;  // in the run, a hint: the block kSlots further on, or 0; not
+                                 // kept in blocks of kMinBlock bytes, where it is the end tag
             } heap;        // free, in a bin of one size
             void** owner;  // used, data heap only
         };
@@ -137,6 +139,7 @@ private:
     static constexpr uint32_t kSlots = 8;
     static constexpr uint32_t kInSlots = ~uint32_t{0};
     static constexpr uint32_t kInRun = ~uint32_t{0} - 1;
+    static constexpr bool hasAhead(uint32_t bin) { return bin * 8 > kMinBlock; }
 
     static uint8_t* bytes(Block* b) { return reinterpret_cast<uint8_t*>(b); }
     static Block* blockAt(uint8_t* p) { return reinterpret_cast<Block*>(p); }
@@ -257,6 +260,11 @@ private:
     uint8_t m_slotCount[kExactBins] = {};
     uint32_t m_runFirst[kExactBins] = {};
     uint32_t m_runLast[kExactBins] = {};
+    // The run's newest blocks, for their `ahead` hints: the block appended kSlots appends before
+    // the newest learns of it. Appends since the run last lost a block, which forgets them, so that
+    // every block listed is still in the run.
+    uint32_t m_runTail[kExactBins][kSlots] = {};
+    uint32_t m_runAppends[kExactBins] = {};
     bool m_linearSearch = false;
     bool m_stress = false;
     // Requests and blocks below it take the inline paths: none with either of the two.
