@@ -125,9 +125,8 @@ void BM_BuildCollect_Runtime(benchmark::State& state) {
     auto shape = static_cast<Shape>(state.range(0));
     auto bytes = static_cast<std::size_t>(state.range(1));
     auto* om = mrc::ApplicationImpl::getApplication()->objectManager;
-    // One round untimed, on both sides: every run starts a runtime whose heaps the process has
-    // just mapped, where Boehm's heap has been grown and touched by the runs before; the first
-    // round would count the faults that map the pages in.
+    // One round untimed, on both sides, so that no timed round pays for what only a first one
+    // does: mapping in the pages of this run's new runtime, growing Boehm's heap to the shape.
     buildOurs(shape, bytes);
     om->gc(mrc::kGcForced);
     for (auto _ : state) {
