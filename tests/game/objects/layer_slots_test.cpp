@@ -31,11 +31,6 @@ protected:
         if (!values.count(8)) values[8] = -1;
         return CObject::create(0, 50, 0, 0, params(70, values));
     }
-    static ObjectArray* listOf(const std::vector<CObject*>& objects) {
-        ObjectArray* list = om()->newObjectArray(mrc::kClass_CObject, static_cast<int32_t>(objects.size()));
-        for (size_t i = 0; i < objects.size(); ++i) list->elements()[i] = objects[i];
-        return list;
-    }
     static Ints bytes(ByteArray* a) {
         Ints out;
         for (int32_t i = 0; !isNull(a) && i < a->length; ++i) out.push_back(a->elements()[i] & 0xFF);
@@ -47,7 +42,7 @@ protected:
 
 TEST_F(LayerSlotsTest, SharedTemplatesTakeOneSlotAndUnsharedObjectsTheirOwn) {
     CObject::statics.s_heldObject = CObject::create(1, 5, 0, 0, params(20));
-    ObjectArray* layers = listOf({
+    ObjectArray* layers = list({
         layer({{0, 3}, {3, 7}}),                           // slot 0, group 0
         layer({{0, 5}, {3, 7}}),                           // shares slot 0, group 1
         layer({{0, 3}, {3, 7}, {12, 1}}),                  // its own slot 1, kind 255
@@ -85,7 +80,7 @@ TEST_F(LayerSlotsTest, SharedTemplatesTakeOneSlotAndUnsharedObjectsTheirOwn) {
     ByteArray* kinds = CObject::statics.s_layerSlotKinds;
     ObjectArray* members = CObject::statics.s_layerMembers;
     Game::levelSetup.s_levelSetupKind = 4;
-    ObjectArray* again = listOf({layer({{0, 1}, {3, 4}}), layer({{0, 2}, {3, 4}})});
+    ObjectArray* again = list({layer({{0, 1}, {3, 4}}), layer({{0, 2}, {3, 4}})});
     CObject::assignKindSlots(again);
     EXPECT_EQ(slotsOf(at(again, 1)), (Ints{0, 0, 1, 0}));
     EXPECT_EQ(CObject::statics.s_layerSlotKinds, kinds);
@@ -195,12 +190,12 @@ TEST_F(LayerSlotsTest, KindRowsMemberListsAndTheEffectPool) {
 }
 
 TEST_F(LayerSlotsTest, IdsBecomeListIndices) {
-    Game::objects.s_type15Objects = listOf({CObject::create(40, 15, 0, 0, params(5)), CObject::create(41, 15, 0, 0, params(5))});
-    Game::objects.s_templates = listOf({CObject::create(70, 80, 0, 0, params(20)), CObject::create(71, 80, 0, 0, params(20))});
+    Game::objects.s_type15Objects = list({CObject::create(40, 15, 0, 0, params(5)), CObject::create(41, 15, 0, 0, params(5))});
+    Game::objects.s_templates = list({CObject::create(70, 80, 0, 0, params(20)), CObject::create(71, 80, 0, 0, params(20))});
     CObject* t81 = CObject::create(1, 81, 0, 0, params(60, {{9, 41}, {10, 99}}));
     CObject* t83 = CObject::create(2, 83, 0, 0, params(60, {{46, 40}, {47, -1}, {48, 41}, {49, 5}}));
     CObject* t86 = CObject::create(3, 86, 0, 0, params(60, {{8, 71}, {9, -3}, {16, 70}}));
-    Game::resolveLinkIds(listOf({t81, t83, t86}));
+    Game::resolveLinkIds(list({t81, t83, t86}));
     EXPECT_EQ(t81->param(9), 1);
     EXPECT_EQ(t81->param(10), -1);
     EXPECT_EQ((Ints{t83->param(46), t83->param(47), t83->param(48), t83->param(49)}), (Ints{0, -1, 1, -1}));
@@ -268,7 +263,7 @@ TEST_F(LayerSlotsTest, SealedLayersFillTheirGridsAndDropTheirPickUps) {
     CObject* other = CObject::create(31, 20, 90, 80, params(10));
     members->elements()[24] = pickUp;
     members->elements()[23] = other;
-    Game::objects.s_type5Objects = listOf({CObject::create(40, 5, 0, 0, params(20, {{14, 13}}))});
+    Game::objects.s_type5Objects = list({CObject::create(40, 5, 0, 0, params(20, {{14, 13}}))});
 
     machine->sealLinkedLayers();
     for (int32_t g = 0; g < 2; ++g) {
@@ -285,7 +280,7 @@ TEST_F(LayerSlotsTest, SealedLayersFillTheirGridsAndDropTheirPickUps) {
 }
 
 TEST_F(LayerSlotsTest, SlotValuesLinkBothWays) {
-    Game::objects.s_templates = listOf({CObject::create(70, 80, 0, 0, params(20)), CObject::create(71, 84, 0, 0, params(20))});
+    Game::objects.s_templates = list({CObject::create(70, 80, 0, 0, params(20)), CObject::create(71, 84, 0, 0, params(20))});
     CObject* o = CObject::create(1, 80, 0, 0, params(20));
     o->setSlotValue(2, 1);
     EXPECT_EQ(o->param(13), 1);

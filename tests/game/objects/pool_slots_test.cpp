@@ -113,9 +113,12 @@ protected:
                            int32_t y = 0) {
         return CObject::create(id, type, x, y, params(60, values));
     }
-    static ObjectArray* listOf(const std::vector<CObject*>& objects) {
+    // The objects wait in the initializer list's array on the stack, where the collector sees them
+    // (a std::vector's storage is not scanned).
+    static ObjectArray* listOf(std::initializer_list<CObject*> objects) {
         ObjectArray* list = om()->newObjectArray(kClass_CObject, static_cast<int32_t>(objects.size()));
-        for (size_t i = 0; i < objects.size(); ++i) list->elements()[i] = objects[i];
+        int32_t i = 0;
+        for (CObject* o : objects) list->elements()[i++] = o;
         return list;
     }
     static ObjectArray* row(ObjectArray* table, int32_t r) { return static_cast<ObjectArray*>(table->elements()[r]); }
