@@ -52,11 +52,6 @@ std::size_t openFileCount() {
                                                   std::filesystem::directory_iterator()));
 }
 
-__attribute__((noinline)) void scrubStack() {
-    volatile char scrub[16384];
-    for (auto& c : scrub) c = 0;
-}
-
 class FileTest : public FilesTest {
 protected:
     JFile* file(std::string_view name) { return JFile::newInstance(string(device(name))); }

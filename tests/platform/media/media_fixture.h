@@ -53,12 +53,6 @@ inline const std::vector<uint8_t>& amrSound() {
     return bytes;
 }
 
-// Clears the stack below the caller, so that no stale word there keeps a forgotten object.
-__attribute__((noinline)) inline void scrubStack() {
-    volatile char scrub[16384];
-    for (auto& c : scrub) c = 0;
-}
-
 class MediaTest : public RuntimeTest {
 protected:
     uint32_t dataHeapSize() const override { return 8u << 20; }

@@ -14,6 +14,7 @@
 namespace {
 
 using mrc::test::RuntimeTest;
+using mrc::test::scrubStack;
 
 class Arrays : public RuntimeTest {
 protected:
@@ -232,12 +233,6 @@ TEST_F(Arrays, MultiArraysFollowTheDescriptor) {
 // Only the callee's frame, scrubbed afterwards, ever holds the garbage's address.
 __attribute__((noinline)) void setToGarbage(Object** root) {
     *root = mrc::ApplicationImpl::getApplication()->objectManager->newIntArray(100);
-}
-
-// Not instrumented: the address sanitizer's redzones around the array would keep stale words.
-__attribute__((noinline, no_sanitize("address"))) void scrubStack() {
-    volatile char scrub[16384];
-    for (auto& c : scrub) c = 0;
 }
 
 TEST_F(Arrays, BuffersFollowCompaction) {

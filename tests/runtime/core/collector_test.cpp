@@ -16,6 +16,7 @@
 namespace {
 
 using mrc::test::RuntimeTest;
+using mrc::test::scrubStack;
 
 std::vector<uint16_t> g_destroyed;
 
@@ -98,12 +99,6 @@ bool registered(Object* o) {
     for (int32_t i = 0; i < om->objectCount(); ++i)
         if (om->objectAt(i) == o) return true;
     return false;
-}
-
-// Overwrites the dead stack below the caller, so stale copies of references do not keep objects.
-__attribute__((noinline)) void scrubStack() {
-    volatile char scrub[16384];
-    for (auto& c : scrub) c = 0;
 }
 
 // Built on a thread of its own, whose stack is gone before the collection, so no stale copy of

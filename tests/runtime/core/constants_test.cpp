@@ -20,15 +20,16 @@ namespace {
 using mrc::StaticClass;
 using mrc::test::loadConstantsFile;
 using mrc::test::RuntimeTest;
+using mrc::test::scrubStack;
 
-std::string text(String* s) { return s ? s->toUtf8() : "<null>"; }
+std::string utf8(String* s) { return s ? s->toUtf8() : "<null>"; }
 
 class Constants : public RuntimeTest {
 protected:
     // The constants as texts, "<null>" for those missing.
     static std::vector<std::string> table() {
         std::vector<std::string> out;
-        for (int32_t i = 0; i < statics()->constantCount(); ++i) out.push_back(text(statics()->getStringConstant(i)));
+        for (int32_t i = 0; i < statics()->constantCount(); ++i) out.push_back(utf8(statics()->getStringConstant(i)));
         return out;
     }
     static Object* pending() { return app()->getPendingException(); }
@@ -75,7 +76,7 @@ TEST_F(Constants, AHugeCountIsCutAndTheRestStayNull) {
     host::LogCapture log;
     EXPECT_FALSE(loadConstantsFile(formats::writeConstantsFile(std::vector<std::string>{"only"}, 0x7FFFFFFF)));
     EXPECT_EQ(statics()->constantCount(), StaticClass::kMaxConstants);
-    EXPECT_EQ(text(statics()->getStringConstant(0)), "only");
+    EXPECT_EQ(utf8(statics()->getStringConstant(0)), "only");
     EXPECT_EQ(statics()->getStringConstant(1), nullptr);
     EXPECT_EQ(statics()->getStringConstant(StaticClass::kMaxConstants - 1), nullptr);
     EXPECT_TRUE(log.contains("claims 2147483647 constants; reading at most 65536"));
@@ -84,16 +85,11 @@ TEST_F(Constants, AHugeCountIsCutAndTheRestStayNull) {
 TEST_F(Constants, LookupsOutsideTheTableGiveNull) {
     loadConstantsFile(formats::writeConstantsFile(std::vector<std::string>{"zero", "one"}));
     host::LogCapture log;
-    EXPECT_EQ(text(statics()->getStringConstant(1)), "one");
+    EXPECT_EQ(utf8(statics()->getStringConstant(1)), "one");
     EXPECT_EQ(statics()->getStringConstant(2), nullptr);
     EXPECT_EQ(statics()->getStringConstant(-1), nullptr);
     EXPECT_EQ(statics()->stringConstantOrNull(0), statics()->getStringConstant(0));
     EXPECT_TRUE(log.lines().empty());
-}
-
-__attribute__((noinline)) void scrubStack() {
-    volatile char scrub[16384];
-    for (auto& c : scrub) c = 0;
 }
 
 TEST_F(Constants, ConstantsAreNeverCollected) {

@@ -8,19 +8,15 @@
 #include "runtime/lang/string.h"
 #include "runtime/lang/throwable.h"
 #include "runtime/util/util_classes.h"
+#include "tests/runtime/lang/text_support.h"
 #include "tests/runtime/runtime_fixture.h"
 
 namespace {
 
+using mrc::test::narrow;
 using mrc::test::RuntimeTest;
 
 class ObjectModel : public RuntimeTest {};
-
-std::string text(String* s) {
-    std::string out;
-    for (int32_t i = 0; s && i < s->count(); ++i) out.push_back(static_cast<char>(s->chars[i]));
-    return out;
-}
 
 TEST(ClassTable, IdsNamesAndSuperclasses) {
     struct Case {
@@ -117,7 +113,7 @@ TEST_F(ObjectModel, ClassForNameMatchesByPrefix) {
         EXPECT_EQ(r ? r->classId : -1, c.expected) << c.name;
     }
     EXPECT_EQ(Class::forName(mrc::newString("java.util.Random"))->classId, 60);
-    EXPECT_EQ(text(Object::getClass(statics()->findClassById(68))), "java_util_Vector");
+    EXPECT_EQ(narrow(Object::getClass(statics()->findClassById(68))), "java_util_Vector");
     EXPECT_EQ(Object::getClass(nullptr), nullptr);
 }
 
@@ -141,7 +137,7 @@ TEST_F(ObjectModel, ObjectOperations) {
     EXPECT_EQ(a->hashCode(), static_cast<int32_t>(reinterpret_cast<uintptr_t>(a)));
     char expected[48];
     std::snprintf(expected, sizeof expected, "Object_id=0 @0x%x", static_cast<unsigned>(reinterpret_cast<uintptr_t>(a)));
-    EXPECT_EQ(text(a->toString()), expected);
+    EXPECT_EQ(narrow(a->toString()), expected);
     EXPECT_EQ(a->getInterface(mrc::kClass_java_lang_Runnable), nullptr);
 
     host::LogCapture log;

@@ -23,6 +23,7 @@ namespace {
 using mrc::StaticClass;
 using mrc::StaticInit;
 using mrc::test::RuntimeTest;
+using mrc::test::scrubStack;
 
 struct SampleStatics {
     Object* first;
@@ -65,11 +66,6 @@ protected:
         return std::find(roots.begin(), roots.end(), reinterpret_cast<Object* const*>(field)) != roots.end();
     }
 };
-
-__attribute__((noinline)) void scrubStack() {
-    volatile char scrub[16384];
-    for (auto& c : scrub) c = 0;
-}
 
 TEST_F(StaticStore, ListedFieldsAreRootsAndTheCountFollowsFromTheBlocks) {
     EXPECT_TRUE(isRoot(&g_sample.first));

@@ -465,11 +465,11 @@ public:
     int32_t magic;
 };
 
-class Node : public Object {
+class BlobNode : public Object {
 public:
     using Base = Object;
     static constexpr uint16_t kClassId = mrc::kClass_java_util_Hashtable_Entry;
-    MRC_REF_FIELDS(&Node::next, &Node::blob);
+    MRC_REF_FIELDS(&BlobNode::next, &BlobNode::blob);
 
     bool intact() const {
         return m_classId == kClassId && magic == kMagic && !isNull(blob) && static_cast<Blob*>(blob)->intact();
@@ -519,7 +519,7 @@ struct Shared {
 // Garbage of varied sizes, collections and compactions, from every thread now and then.
 void churn(uint32_t& seed, int i) {
     seed = seed * 1103515245u + 12345u;
-    mrc::newObject<Node>();
+    mrc::newObject<BlobNode>();
     Blob::make(static_cast<int32_t>(16 + seed % 700), seed);
     auto* om = mrc::ApplicationImpl::getApplication()->objectManager;
     if (i % 97 == 0) om->gc(mrc::kGcForced);
@@ -533,7 +533,7 @@ void produce(Shared& s, uint32_t seed) {
         churn(seed, i);
         if (s.nextId.load() >= Shared::kMaxNodes) continue;  // enough kept: garbage only
         int32_t id = s.nextId.fetch_add(1);
-        auto* node = mrc::newObject<Node>();
+        auto* node = mrc::newObject<BlobNode>();
         node->id = id;
         node->magic = kMagic;
         node->blob = Blob::make(static_cast<int32_t>(16 + (seed >> 8) % 500), seed ^ static_cast<uint32_t>(id));
@@ -551,7 +551,7 @@ void consume(Shared& s, uint32_t seed) {
         churn(seed, i);
         om->monitorEnter(s.graph);
         while (!s.graph->queue && !s.graph->producersDone) Object::wait(s.graph, 10);
-        auto* node = static_cast<Node*>(s.graph->queue);
+        auto* node = static_cast<BlobNode*>(s.graph->queue);
         if (node) s.graph->queue = node->next;
         om->monitorExit(s.graph);
         if (!node) return;
@@ -604,7 +604,7 @@ TEST_P(Stress, FourThreadsShareStructuresUnderMonitorsWhileCollectingAndCompacti
     EXPECT_EQ(graph->queue, nullptr);
     std::vector<bool> seen(static_cast<std::size_t>(s.nextId.load()), false);
     int32_t count = 0;
-    for (auto* n = static_cast<Node*>(graph->list); n && count <= s.nextId.load(); n = static_cast<Node*>(n->next)) {
+    for (auto* n = static_cast<BlobNode*>(graph->list); n && count <= s.nextId.load(); n = static_cast<BlobNode*>(n->next)) {
         ASSERT_TRUE(registered.count(n)) << "node " << count << " was swept";
         ASSERT_TRUE(registered.count(n->blob)) << "blob of node " << n->id << " was swept";
         ASSERT_TRUE(n->intact()) << "node " << n->id;

@@ -15,14 +15,15 @@
 #include "runtime/lang/throwable.h"
 #include "runtime/util/hashtable.h"
 #include "tests/runtime/lang/constants_support.h"
+#include "tests/runtime/lang/text_support.h"
 #include "tests/runtime/runtime_fixture.h"
 
 namespace {
 
 using CaseConverter = com_sun_cldc_i18n_uclc_DefaultCaseConverter;
+using mrc::test::narrow;
 using mrc::test::RuntimeTest;
 
-std::string text(String* s) { return s ? s->toStdString() : "<null>"; }
 
 class LangClasses : public RuntimeTest {
 protected:
@@ -94,8 +95,8 @@ TEST_F(LangClasses, BooleansCompareByValueAndPrintTheirConstants) {
     EXPECT_FALSE(no->equals(mrc::newCharacter(0)));  // same value, other class
     EXPECT_EQ(yes->hashCode(), 1);
     EXPECT_EQ(no->hashCode(), 0);
-    EXPECT_EQ(text(yes->toString()), "true");
-    EXPECT_EQ(text(no->toString()), "false");
+    EXPECT_EQ(narrow(yes->toString()), "true");
+    EXPECT_EQ(narrow(no->toString()), "false");
 
     java_lang_Boolean::clinit();
     EXPECT_EQ(java_lang_Boolean::statics.TRUE_->hashCode(), 1);
@@ -138,8 +139,8 @@ TEST_F(LangClasses, ExceptionMessages) {
     // With a message: the message alone, without the class name.
     auto* e = mrc::newObject<java_lang_Throwable>(mrc::kClass_java_lang_IllegalStateException);
     e->init(mrc::newString("closed"));
-    EXPECT_EQ(text(e->toString()), "closed");
-    EXPECT_EQ(text(e->getMessage()), "closed");
+    EXPECT_EQ(narrow(e->toString()), "closed");
+    EXPECT_EQ(narrow(e->getMessage()), "closed");
     e->init(nullptr);
     EXPECT_EQ(e->toString(), nullptr);
 
@@ -147,7 +148,7 @@ TEST_F(LangClasses, ExceptionMessages) {
     for (int32_t index : {-1, 0, 7, 2147483647, -2147483647 - 1}) {
         auto* oob = mrc::newObject<java_lang_Throwable>(mrc::kClass_java_lang_ArrayIndexOutOfBoundsException);
         oob->initIndex(index);
-        EXPECT_EQ(text(oob->toString()), "Array index out of range: " + std::to_string(index));
+        EXPECT_EQ(narrow(oob->toString()), "Array index out of range: " + std::to_string(index));
     }
 }
 
@@ -158,7 +159,7 @@ TEST_F(LangClasses, RaisedWithoutMessageCarriesTheDefaultOne) {
     app()->clearPendingException();
     EXPECT_EQ(e->m_classId, mrc::kClass_java_lang_IllegalArgumentException);
     EXPECT_EQ(e->message, statics()->getStringConstant(1));
-    EXPECT_EQ(text(e->stackTrace), "stacktrace:\n");
+    EXPECT_EQ(narrow(e->stackTrace), "stacktrace:\n");
 }
 
 TEST_F(LangClasses, PropertyTableHoldsItsOneEntry) {
@@ -167,7 +168,7 @@ TEST_F(LangClasses, PropertyTableHoldsItsOneEntry) {
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->size(), 1);
     EXPECT_EQ(table->table->length, mrc::kSystemPropertyCapacity);
-    EXPECT_EQ(text(static_cast<String*>(table->get(mrc::newString("microedition.encoding")))), "ISO-8859-1");
+    EXPECT_EQ(narrow(static_cast<String*>(table->get(mrc::newString("microedition.encoding")))), "ISO-8859-1");
     EXPECT_EQ(table->get(mrc::newString("microedition.platform")), nullptr);
 }
 

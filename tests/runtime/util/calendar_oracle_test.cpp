@@ -20,9 +20,6 @@ using namespace mrc::test;
 using Cal = java_util_Calendar;
 using test_support::OracleCase;
 
-constexpr int64_t kDay = 86400000;
-constexpr int64_t kHour = 3600000;
-
 const ZoneRules kZones[] = {
     {"UTC", 0, 0, 0, 0, 0, 0, 0, 0, 0, 3600000},
     kCentralEurope,

@@ -18,9 +18,6 @@ namespace {
 using namespace mrc::test;
 using Cal = java_util_Calendar;
 
-constexpr int64_t kDay = 86400000;
-constexpr int64_t kHour = 3600000;
-
 class Calendars : public DateTest {
 protected:
     static Cal* at(int64_t millis, java_util_TimeZone* zone = nullptr) {

@@ -57,6 +57,9 @@ protected:
     }
 };
 
+inline constexpr int64_t kHour = 3600000;  // in milliseconds
+inline constexpr int64_t kDay = 24 * kHour;
+
 // Central European time: the last Sundays of March and October, 2:00 and 3:00 wall time.
 inline constexpr ZoneRules kCentralEurope{"CET", 3600000, 2, -1, 1, 7200000, 9, -1, 1, 10800000, 3600000};
 
