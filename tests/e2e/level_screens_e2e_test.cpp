@@ -12,7 +12,6 @@ namespace {
 
 using namespace e2e;
 
-constexpr uint32_t kFloor = 0x2E4A2E;      // the stand-in's world painter
 constexpr uint32_t kPadLit = 0xFFD27A;     // sprite 36: a pressed cell's ring
 constexpr uint32_t kPadLines = 0x8090A0;   // sprite 36: the grid over the pad
 constexpr uint32_t kPauseButton = 0x1E3A8A, kPauseLit = 0xE0A526;

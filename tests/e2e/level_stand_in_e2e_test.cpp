@@ -11,7 +11,6 @@ namespace {
 using namespace e2e;
 
 // The floor the stand-in's world painter lays under the objects, the HUD and the touch controls.
-constexpr uint32_t kFloor = 0x2E4A2E;
 
 class VeltranoLevel : public LevelStandInRun {
 protected:

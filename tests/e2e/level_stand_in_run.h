@@ -11,6 +11,9 @@
 
 namespace e2e {
 
+// The colour the stand-in's world painter fills its floor with.
+inline constexpr uint32_t kFloor = 0x2E4A2E;
+
 class LevelStandInRun : public VeltranoRun {
 protected:
     struct Run {

@@ -6,16 +6,12 @@
 #include "tools/sample_data/interface_data.h"
 #include "tools/sample_data/prompt_data.h"
 #include "tools/sample_data/sample_data.h"
+#include "tests/tools/archive_packs.h"
 
 namespace {
 
-using Entries = std::vector<std::vector<uint8_t>>;
-
-Entries packOf(formats::ArchiveWriter& archive, int p) {
-    const std::string name = std::string("pack") + (p < 10 ? "0" : "") + std::to_string(p);
-    formats::ArchiveEntry* e = archive.find(name);
-    return e == nullptr ? Entries{} : sample_data::packEntries(e->data);
-}
+using tools_test::Entries;
+using tools_test::packOf;
 
 // Records of a definition set: kind, p, x, y, value count, values.
 int recordCount(const std::vector<uint8_t>& set) {

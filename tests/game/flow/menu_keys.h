@@ -8,6 +8,9 @@
 
 namespace mrc::test {
 
+// The key bits the menus read; each covers the keys that act alike.
+constexpr int32_t kUp = 0x102, kDown = 0x4004, kLeft = 0x408, kConfirm = 0x820, kRightSoft = 0x80000;
+
 // One frame of the menu state with these keys pressed.
 inline void pressMenuKeys(Game* game, int32_t keys) {
     GameInput::inputStatics.keysPressed = keys;

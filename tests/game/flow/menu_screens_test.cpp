@@ -23,7 +23,7 @@ namespace {
 
 using namespace mrc;
 
-constexpr int32_t kUp = 0x102, kDown = 0x4004, kConfirm = 0x820;
+using test::kConfirm, test::kDown, test::kUp;
 
 class MenuScreensTest : public test::ArchiveGameTest {
 protected:

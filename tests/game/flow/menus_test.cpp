@@ -13,7 +13,7 @@ namespace {
 
 using namespace mrc;
 
-constexpr int32_t kUp = 0x102, kDown = 0x4004, kLeft = 0x408, kConfirm = 0x820, kRightSoft = 0x80000;
+using test::kConfirm, test::kDown, test::kLeft, test::kRightSoft, test::kUp;
 
 class MenusTest : public test::GameTest {
 protected:

@@ -17,23 +17,23 @@ struct Calls {
     std::vector<std::tuple<CObject*, int32_t, bool, int32_t>> actions;    // child, kind, data null, offset
     std::vector<CObject*> segments;
 };
-Calls* g_calls = nullptr;
+Calls* g_seamCalls = nullptr;
 
 class ObjectFactoriesTest : public mrc::test::WorldTest {
 protected:
     void SetUp() override {
         WorldTest::SetUp();
         mrc::registerLevelSetupStatics();
-        g_calls = &m_calls;
+        g_seamCalls = &m_calls;
         auto& seams = mrc::factorySeams();
         seams.setRangeEntry = [](int32_t n, int32_t x, int32_t y, IntArray* v) {
-            g_calls->ranges.emplace_back(n, x, y, isNull(v) ? -1 : v->length);
+            g_seamCalls->ranges.emplace_back(n, x, y, isNull(v) ? -1 : v->length);
         };
         seams.parseActionData = [](CObject* o, int32_t kind, ByteArray* data, int32_t offset) {
-            g_calls->actions.emplace_back(o, kind, isNull(data), offset);
+            g_seamCalls->actions.emplace_back(o, kind, isNull(data), offset);
             return offset;
         };
-        seams.applyPathSegment = [](CObject* o) { g_calls->segments.push_back(o); };
+        seams.applyPathSegment = [](CObject* o) { g_seamCalls->segments.push_back(o); };
         // A parameter block of 40: the template's values, then [20] = 99 as a mark of the block.
         seams.createFromTemplate = [](IntArray* t, bool) {
             IntArray* block = om()->newIntArray(40);
@@ -44,7 +44,7 @@ protected:
     }
     void TearDown() override {
         mrc::factorySeams() = {};
-        g_calls = nullptr;
+        g_seamCalls = nullptr;
         WorldTest::TearDown();
     }
 

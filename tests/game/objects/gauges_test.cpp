@@ -11,7 +11,7 @@ namespace {
 
 using namespace mrc;
 
-std::vector<std::string> g_calls;
+std::vector<std::string> g_hudCalls;
 
 // A player with its three gauges (kind 0 max 100, kind 1 max 50, kind 2 max 30) and the HUD
 // services recorded by name, in order.
@@ -20,8 +20,8 @@ protected:
     void SetUp() override {
         WorldTest::SetUp();
         Game::hudGauges = {};
-        g_calls.clear();
-        game_pending::observer = [](const char* name) { g_calls.emplace_back(name); };
+        g_hudCalls.clear();
+        game_pending::observer = [](const char* name) { g_hudCalls.emplace_back(name); };
         GameTimers::initTimers(0);
         GameTimers::updateGameTime();
         player = object(1, 0, {{13, 40}, {17, 100}, {16, 10}, {19, 50}, {15, 5}, {18, 30}});
@@ -36,7 +36,7 @@ protected:
     }
     static int32_t restarts() {
         int32_t n = 0;
-        for (const std::string& c : g_calls) n += c == "Game::restartTimerOf";
+        for (const std::string& c : g_hudCalls) n += c == "Game::restartTimerOf";
         return n;
     }
     CObject* player = nullptr;
@@ -93,8 +93,8 @@ TEST_F(GaugesTest, KindsZeroAndTwoClampAndReportTheBound) {
 TEST_F(GaugesTest, HealthLossFlashesAndEveryChangeRestartsTheHudTimer) {
     CObject::addToGauge(player, 0, -10);
     EXPECT_EQ(Game::hudGauges.s_healthFlashStep, 1);
-    EXPECT_EQ(g_calls, (std::vector<std::string>{"Game::restartTimerOf", "Game::restartTimerOf"}));
-    g_calls.clear();
+    EXPECT_EQ(g_hudCalls, (std::vector<std::string>{"Game::restartTimerOf", "Game::restartTimerOf"}));
+    g_hudCalls.clear();
     EXPECT_FALSE(CObject::addToGauge(player, 0, 0));
     EXPECT_FALSE(CObject::addToGauge(player, 7, 5));  // no such gauge: only the timer
     EXPECT_EQ(restarts(), 1);
@@ -146,14 +146,14 @@ TEST_F(GaugesTest, RefillStepPaysTheSlotEvery500Ms) {
     CObject::stepRefillSchedule();
     EXPECT_EQ(CObject::statics.s_cyclicPosition, 44);
     EXPECT_EQ(JArray::getByte(schedule(2), 44), 0);
-    EXPECT_TRUE(g_calls.empty());
+    EXPECT_TRUE(g_hudCalls.empty());
     clock.advance(500);
     GameTimers::updateGameTime();
     CObject::stepRefillSchedule();
     EXPECT_EQ(CObject::statics.s_cyclicPosition, 0);
     EXPECT_EQ(JArray::getByte(schedule(0), 44), 0);
     EXPECT_EQ(JArray::getInt(CObject::statics.s_cyclicCounters, 0), 7);
-    EXPECT_EQ(g_calls, std::vector<std::string>{"Game::addToCounter"});
+    EXPECT_EQ(g_hudCalls, std::vector<std::string>{"Game::addToCounter"});
 }
 
 TEST_F(GaugesTest, ReleaseTimersStopsTheOwnedTimersAndFreesTheRoute) {

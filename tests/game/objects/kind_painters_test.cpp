@@ -48,13 +48,13 @@ formats::SpriteData blocks() {
 }
 
 // What the stand-ins were asked, without their class prefix.
-std::vector<std::string> g_calls;
+std::vector<std::string> g_standInCalls;
 Graphics* g_graphics = nullptr;
 std::vector<int32_t> g_clipSeen;
 void record(const char* name) {
     std::string n(name);
     n = n.substr(n.find("::") + 2);
-    g_calls.push_back(n);
+    g_standInCalls.push_back(n);
     if (n == "paintWithShadow" && g_graphics != nullptr)
         g_clipSeen = {g_graphics->getClipX(), g_graphics->getClipY(), g_graphics->getClipWidth(),
                       g_graphics->getClipHeight()};
@@ -88,7 +88,7 @@ protected:
         // The picture and its Graphics live in the fixture: roots of their own.
         app()->staticClass->addRoot(&m_image);
         app()->staticClass->addRoot(&g_graphics);
-        g_calls.clear();
+        g_standInCalls.clear();
         g_clipSeen.clear();
         game_pending::observer = &record;
     }
@@ -116,7 +116,7 @@ protected:
     void clear() {
         g_graphics->setColor(0);
         g_graphics->fillRect(0, 0, 800, 100);
-        g_calls.clear();
+        g_standInCalls.clear();
     }
     using Calls = std::vector<std::string>;
     // The stand-ins a drawing of a player-like object asks: its region frame when framed, then its painter.
@@ -155,7 +155,7 @@ TEST_F(KindPaintersTest, EachTypeReachesItsPainterAndThePlacementIsUndone) {
         Calls expected{"computeLayerOffset"};
         expected.insert(expected.end(), c.between.begin(), c.between.end());
         expected.push_back("computeLayerOffsetAlt");
-        EXPECT_EQ(g_calls, expected) << c.type;
+        EXPECT_EQ(g_standInCalls, expected) << c.type;
         EXPECT_EQ(at(20, 20) == colour(0), c.instanceShown) << c.type;
     }
 }
@@ -164,13 +164,13 @@ TEST_F(KindPaintersTest, ObjectsWithoutWhatTheyNeedAreNotDrawnExceptThePoolsThat
     CObject* bare = object(1, 82, {}, 50, 20, 20);
     bare->m_sprite = nullptr;
     bare->drawByKind(g_graphics, false);
-    EXPECT_EQ(g_calls, Calls{}) << "no instance";
+    EXPECT_EQ(g_standInCalls, Calls{}) << "no instance";
     CObject* five = object(1, 5, {}, 50, 20, 20);  // an instance without a sprite
     five->drawByKind(g_graphics, false);
-    EXPECT_EQ(g_calls, Calls{}) << "type 5 without a sprite";
+    EXPECT_EQ(g_standInCalls, Calls{}) << "type 5 without a sprite";
     CObject* sound = object(1, 301, {{0, 1}}, 50, 20, 20);
     sound->drawByKind(g_graphics, false);
-    EXPECT_EQ(g_calls, (Calls{"computeLayerOffset", "startObjectSound", "computeLayerOffsetAlt"}));
+    EXPECT_EQ(g_standInCalls, (Calls{"computeLayerOffset", "startObjectSound", "computeLayerOffsetAlt"}));
 }
 
 TEST_F(KindPaintersTest, ThePlayersRegionFrameDependsOnItsStateAndThePlayMode) {
@@ -186,7 +186,7 @@ TEST_F(KindPaintersTest, ThePlayersRegionFrameDependsOnItsStateAndThePlayMode) {
         CObject* player = shown(0, {{2, 1}, {3, 1}});
         clear();
         player->drawByKind(g_graphics, false);
-        EXPECT_EQ(g_calls, framedCalls(c.region, "paintWithShadow")) << c.playMode << " " << c.state << " " << c.sequence;
+        EXPECT_EQ(g_standInCalls, framedCalls(c.region, "paintWithShadow")) << c.playMode << " " << c.state << " " << c.sequence;
         EXPECT_EQ(m_sprite->getModuleMapping(), 1) << "the remap from params[2]";
         EXPECT_EQ(m_sprite->getPalette(), 1) << "the palette from the type property";
     }
@@ -194,7 +194,7 @@ TEST_F(KindPaintersTest, ThePlayersRegionFrameDependsOnItsStateAndThePlayMode) {
     for (int32_t flag : {0, 1}) {
         clear();
         shown(1, {{10, flag}})->drawByKind(g_graphics, false);
-        EXPECT_EQ(g_calls.size(), flag == 1 ? 3u : 2u) << flag;
+        EXPECT_EQ(g_standInCalls.size(), flag == 1 ? 3u : 2u) << flag;
     }
 }
 
@@ -210,7 +210,7 @@ TEST_F(KindPaintersTest, AVisibleTypeFiveIsRemappedAndFramedOnlyOutOfStateFiveWi
         CObject* o = shown(5, {{2, 1}, {14, c.state}, {15, c.substate}, {40, c.mode}});
         clear();
         o->drawByKind(g_graphics, false);
-        EXPECT_EQ(g_calls, framedCalls(c.region, "paintByType")) << c.state << " " << c.substate << " " << c.mode;
+        EXPECT_EQ(g_standInCalls, framedCalls(c.region, "paintByType")) << c.state << " " << c.substate << " " << c.mode;
         EXPECT_EQ(m_sprite->getModuleMapping(), c.remapped ? 1 : -1) << c.state << " " << c.substate;
         if (!c.remapped) {
             EXPECT_EQ(m_sprite->getPalette(), 0) << "no palette change when not visible";
@@ -376,10 +376,10 @@ TEST_F(KindPaintersTest, TheShadowIsPlacedForTheCameraOnlyWhileThePlayerCastsOne
     Game::stateStatics.hudInstances->elements()[13] = instance(0);
     CObject::statics.s_shadowIndex = -1;
     Game::paintPlayerShadow(g_graphics);
-    EXPECT_EQ(g_calls, Calls{});
+    EXPECT_EQ(g_standInCalls, Calls{});
     CObject::statics.s_shadowIndex = 0;
     Game::paintPlayerShadow(g_graphics);
-    EXPECT_EQ(g_calls, (Calls{"computeLayerOffset", "computeLayerOffsetAlt"}));
+    EXPECT_EQ(g_standInCalls, (Calls{"computeLayerOffset", "computeLayerOffsetAlt"}));
     EXPECT_EQ(at(0, 0), colour(0));
 }
 
@@ -420,7 +420,7 @@ TEST_F(KindPaintersTest, TheLinkedObjectIsDrawnAtItsPlaceAndPutBack) {
     CObject::paintKind81(g_graphics, shown(81, {{9, 0}, {15, 1}, {10, 1}}, 100, 20));
     EXPECT_EQ(at(100, 20), colour(0)) << "the object's own instance";
     EXPECT_EQ(at(300, 40), colour(1)) << "the linked object at the other's place";
-    EXPECT_EQ(g_calls, (Calls{"computeLayerOffset", "computeLayerOffsetAlt"}));
+    EXPECT_EQ(g_standInCalls, (Calls{"computeLayerOffset", "computeLayerOffsetAlt"}));
 }
 
 TEST_F(KindPaintersTest, TemplateKinds86To88DrawOnlyInTheirStates) {
