@@ -10,8 +10,6 @@ namespace {
 
 using namespace e2e;
 
-// The floor the stand-in's world painter lays under the objects, the HUD and the touch controls.
-
 class VeltranoLevel : public LevelStandInRun {
 protected:
     Screenshot level(const std::string& events, int closeAt, const char* name) {

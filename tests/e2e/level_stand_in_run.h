@@ -11,7 +11,7 @@
 
 namespace e2e {
 
-// The colour the stand-in's world painter fills its floor with.
+// The floor the stand-in's world painter lays under the objects, the HUD and the touch controls.
 inline constexpr uint32_t kFloor = 0x2E4A2E;
 
 class LevelStandInRun : public VeltranoRun {

@@ -9,7 +9,7 @@ namespace {
 
 using namespace e2e;
 
-// The floor the stand-in paints; the prompt art's colours (the sample data's).
+// The prompt art's colours (the sample data's).
 constexpr uint32_t kGold = 0xE0A526, kFrameGold = 0xF7DC46, kChosen = 0x1200FF;
 constexpr uint32_t kPanel = 0x1B2436, kBoxFill = 0x000000, kWhiteInk = 0xF0F0F0, kGoldInk = 0xFFD27A;
 constexpr uint32_t kMiraGround = 0x8A3B5B, kMiraSkin = 0xD9A47C;

@@ -45,6 +45,17 @@ inline const std::map<int, std::string>& saveConstants() {
     return texts;
 }
 
+// A Java array of these objects. They stay in the initializer list's array on the stack (where
+// the collector finds them) until the new array holds them. Never build a list through a
+// std::vector: its heap storage is not scanned.
+inline ObjectArray* objectList(std::initializer_list<CObject*> objects) {
+    ObjectArray* a = ApplicationImpl::getApplication()->objectManager->newObjectArray(
+        kClass_CObject, static_cast<int32_t>(objects.size()));
+    int32_t i = 0;
+    for (CObject* o : objects) a->elements()[i++] = o;
+    return a;
+}
+
 class WorldTest : public FrameworkTest {
 protected:
     void SetUp() override {
@@ -84,15 +95,7 @@ protected:
                            int32_t x = 0, int32_t y = 0) {
         return CObject::create(id, type, x, y, params(length, std::move(values)));
     }
-    // The objects stay in the initializer list's array on the stack (where the collector finds
-    // them) until the new array holds them. Never build a list through a std::vector: its heap
-    // storage is not scanned.
-    static ObjectArray* list(std::initializer_list<CObject*> objects) {
-        ObjectArray* a = om()->newObjectArray(kClass_CObject, static_cast<int32_t>(objects.size()));
-        int32_t i = 0;
-        for (CObject* o : objects) a->elements()[i++] = o;
-        return a;
-    }
+    static ObjectArray* list(std::initializer_list<CObject*> objects) { return objectList(objects); }
 
     host::ManualClock clock{1000};
     test_support::TempFolder m_root{"veltrano-world"};

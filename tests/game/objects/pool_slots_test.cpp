@@ -14,6 +14,7 @@
 #include "runtime/io/print_stream.h"
 #include "runtime/lang/system_class.h"
 #include "tests/game/game_fixture.h"
+#include "tests/game/world_fixture.h"
 #include "tests/support/temp_folder.h"
 #include "tools/formats/archive_file.h"
 #include "tools/formats/constants_file.h"
@@ -112,14 +113,6 @@ protected:
     static CObject* object(int32_t id, int32_t type, std::map<int32_t, int32_t> values = {}, int32_t x = 0,
                            int32_t y = 0) {
         return CObject::create(id, type, x, y, params(60, values));
-    }
-    // The objects wait in the initializer list's array on the stack, where the collector sees them
-    // (a std::vector's storage is not scanned).
-    static ObjectArray* listOf(std::initializer_list<CObject*> objects) {
-        ObjectArray* list = om()->newObjectArray(kClass_CObject, static_cast<int32_t>(objects.size()));
-        int32_t i = 0;
-        for (CObject* o : objects) list->elements()[i++] = o;
-        return list;
     }
     static ObjectArray* row(ObjectArray* table, int32_t r) { return static_cast<ObjectArray*>(table->elements()[r]); }
 
@@ -271,7 +264,7 @@ TEST_F(PoolSlotsTest, LevelPartsAreReadInKeyOrderAndDuplicateKeysShareATemplate)
     for (int32_t i = 0; i < 4; ++i) CObject::statics.s_layerSlotKinds->elements()[i] = keys[i];
     CObject::statics.s_layerMaps = om()->newObjectArray(kClass_Object, 4);
     Game::grids.s_layerGrids = om()->newObjectArray(kClass_Object, 4);
-    ObjectArray* layers = listOf({
+    ObjectArray* layers = test::objectList({
         object(1, 50, {{0, 4}, {3, 7}, {12, 1}, {16, 2}}),   // takes key 7's template
         object(2, 50, {{0, 21}, {3, 50}, {12, 1}, {16, 3}}),  // key 50 is missing; group 21 never picked
         object(3, 50, {{0, 2}, {3, 7}, {16, 0}}),
@@ -350,7 +343,7 @@ TEST_F(PoolSlotsTest, AreasAlignToTheCellsAndReadTheirRecord) {
 }
 
 TEST_F(PoolSlotsTest, ReleasingAListDropsInstancesAndParams) {
-    ObjectArray* list = listOf({object(1, 20), nullptr, object(2, 62, {{20, -1}})});
+    ObjectArray* list = test::objectList({object(1, 20), nullptr, object(2, 62, {{20, -1}})});
     Game::releaseObjectList(list, true);
     for (int32_t i : {0, 2}) {
         auto* o = static_cast<CObject*>(list->elements()[i]);

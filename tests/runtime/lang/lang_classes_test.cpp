@@ -24,7 +24,6 @@ using CaseConverter = com_sun_cldc_i18n_uclc_DefaultCaseConverter;
 using mrc::test::narrow;
 using mrc::test::RuntimeTest;
 
-
 class LangClasses : public RuntimeTest {
 protected:
     void SetUp() override {
