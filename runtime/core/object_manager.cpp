@@ -166,12 +166,13 @@ void ObjectManager::registerMovable(Object*, void** slot) {
         m_dataHeap->registerOwner(*slot, slot);
         return;
     }
+    // Written under the lock: another thread's fallback may grow the list and move the entry.
+    host::CriticalSectionLock lock(m_fallbackLock);
     if (DataBlock* b = fallbackAt(*slot)) b->owner = slot;
 }
 
 DataBlock* ObjectManager::fallbackAt(const void* p) {
     auto start = reinterpret_cast<uintptr_t>(p);
-    host::CriticalSectionLock lock(m_fallbackLock);
     auto at = std::lower_bound(m_fallback.begin(), m_fallback.end(), start,
                                [](const DataBlock& b, uintptr_t a) { return b.start < a; });
     return at != m_fallback.end() && at->start == start ? &*at : nullptr;

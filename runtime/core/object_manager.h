@@ -122,7 +122,7 @@ private:
     class RegistryLock;
     void registerLocked(Object* object);
     void growRegistry();
-    DataBlock* fallbackAt(const void* p);  // the listed buffer starting at p
+    DataBlock* fallbackAt(const void* p);  // the listed buffer starting at p; m_fallbackLock held
     void clearMarks();
     void markRoots(uint32_t flags);
     void sweep();
