@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
@@ -420,6 +421,50 @@ TEST_P(FullDataHeap, CollectionsFreeProcessHeapBuffersWhileAThreadIsInsideMalloc
         listed = om()->fallbackBuffers();
     }
     EXPECT_LE(listed.size(), 2u);  // what a conservative scan may still keep
+}
+
+// One thread records the owner slots of its process-heap buffers again and again while another
+// takes and gives back buffers of its own, moving the list's entries: a record must not meet that
+// move (the thread sanitizer's build checks it), and each lands on its own buffer.
+TEST_P(FullDataHeap, OwnerSlotsAreRecordedWhileAnotherThreadChangesTheList) {
+    Watchdog watchdog(60);
+    host::LogCapture quiet;
+    fillDataHeap();
+    std::atomic<bool> recording{false};
+    std::atomic<bool> done{false};
+    std::atomic<int> misplaced{0};
+    auto ownerOf = [&](void* buffer) -> void** {
+        host::CriticalSectionLock lock(om()->fallbackLock());
+        for (const mrc::DataBlock& b : om()->fallbackBuffers())
+            if (b.start == reinterpret_cast<uintptr_t>(buffer)) return b.owner;
+        return nullptr;
+    };
+    auto recorder = [&] {
+        void* buffers[8];
+        for (void*& b : buffers) b = om()->allocData(512);
+        recording = true;
+        while (!done.load()) {
+            for (void*& b : buffers) om()->registerMovable(nullptr, &b);
+            impl()->safePoint();
+        }
+        for (void*& b : buffers) {
+            if (ownerOf(b) != &b) ++misplaced;
+            om()->releaseBuffer(b);
+        }
+    };
+    auto changer = [&] {
+        while (!recording.load()) impl()->safePoint();  // the recorder's buffers cost collections
+        for (int i = 0; i < 100; ++i) {
+            void* buffer = om()->allocData(512 + static_cast<std::size_t>(i % 7) * 64);
+            om()->registerMovable(nullptr, &buffer);
+            if (ownerOf(buffer) != &buffer) ++misplaced;
+            om()->releaseBuffer(buffer);
+        }
+        done = true;
+    };
+    java_lang_Thread* threads[] = {startJavaThread(recorder), startJavaThread(changer)};
+    for (auto* t : threads) ASSERT_TRUE(joinJavaThread(t, 50000));
+    EXPECT_EQ(misplaced.load(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, FullDataHeap, ::testing::Bool(), modeName);
