@@ -166,7 +166,7 @@ void ObjectManager::registerMovable(Object*, void** slot) {
         m_dataHeap->registerOwner(*slot, slot);
         return;
     }
-    // Written under the lock: another thread's fallback may grow the list and move the entry.
+    // Written under the lock: another thread adding or removing a buffer may move the entry.
     host::CriticalSectionLock lock(m_fallbackLock);
     if (DataBlock* b = fallbackAt(*slot)) b->owner = slot;
 }
