@@ -316,6 +316,8 @@ void ApplicationImpl::shutdown() {
         application = nullptr;
         bindCurrentThread(-1);
     }
+    // A thread halted in a network request may still run its busy indicator on the screen.
+    host::CriticalSectionLock lock(displayLock);
     if (display && !g_exitScreenshot.empty()) {
         g_exitScreenshotWritten = display->writeScreenshot(g_exitScreenshot);
         g_exitScreenshot.clear();
@@ -341,6 +343,7 @@ void ApplicationImpl::flushScreen() {
         bool due = limit == 0 || g_framesPresented.load() < limit;
         if (due) {
             app->paintCurrent();
+            host::CriticalSectionLock lock(displayLock);
             d->present();
             presented = g_framesPresented.fetch_add(1) + 1;
         }

@@ -435,7 +435,9 @@ int WinMain(const ShellOptions& options) {
 // ---- start-up message -------------------------------------------------------------------------
 
 void mrc_drawCenteredMessage() {
-    Display* display = ApplicationImpl::getInstance()->display;
+    ApplicationImpl* impl = ApplicationImpl::getInstance();
+    host::CriticalSectionLock lock(impl->displayLock);
+    Display* display = impl->display;
     uint16_t* pixels = display ? display->getFrameBuffer() : nullptr;
     if (!pixels) return;
     int32_t w = display->getWidth();

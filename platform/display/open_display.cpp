@@ -2,6 +2,7 @@
 #include <string_view>
 
 #include "host/core/log.h"
+#include "host/core/sync.h"
 #include "platform/display/display.h"
 #include "runtime/core/application.h"
 
@@ -20,6 +21,7 @@ bool openAs(Display*& slot, Display* display, host::Window& window, const char* 
 }  // namespace
 
 bool ApplicationImpl::openDisplay(const char16_t* type, host::Window& window) {
+    host::CriticalSectionLock lock(displayLock);
     closeDisplay();
     std::u16string_view name = type ? std::u16string_view(type) : std::u16string_view();
     if (name == u"DDRAW")
@@ -44,6 +46,7 @@ bool ApplicationImpl::openDisplay(const char16_t* type, host::Window& window) {
 }
 
 void ApplicationImpl::closeDisplay() {
+    host::CriticalSectionLock lock(displayLock);
     if (!display) return;
     display->close();
     delete display;

@@ -18,14 +18,22 @@ constexpr const char16_t* kRows[kBusyRowCount] = {
 constexpr int32_t kRowLength = 21;
 
 // The display's frame buffer: native memory that stays where it is while the display is open.
+// From acquire to release the display lock is held, so that the display neither closes nor
+// presents another frame meanwhile (a request may outlive the window: the runtime closes the
+// display while a thread still waits for its answer).
 class ScreenSurface final : public BusySurface {
 public:
     bool acquire(gfx::Canvas& canvas) override {
-        Display* d = ApplicationImpl::getInstance()->display;
+        ApplicationImpl* impl = ApplicationImpl::getInstance();
+        impl->displayLock.enter();
+        Display* d = impl->display;
         uint16_t* pixels = d ? d->getFrameBuffer() : nullptr;
-        if (!pixels) return false;
-        int32_t w = d->getWidth(), h = d->getHeight(), pitch = d->getBufferPitch() / 2;
-        if (w <= 0 || h <= 0 || pitch < w || !d->lock()) return false;
+        int32_t w = 0, h = 0, pitch = 0;
+        if (pixels) w = d->getWidth(), h = d->getHeight(), pitch = d->getBufferPitch() / 2;
+        if (!pixels || w <= 0 || h <= 0 || pitch < w || !d->lock()) {
+            impl->displayLock.leave();
+            return false;
+        }
         canvas = gfx::Canvas{pixels, w, h, pitch, 0, 0, w, h, gfx::kRgb565};
         m_display = d;
         return true;
@@ -33,6 +41,8 @@ public:
     void release() override {
         m_display->unlock();
         m_display->present();
+        m_display = nullptr;
+        ApplicationImpl::getInstance()->displayLock.leave();
     }
 
 private:

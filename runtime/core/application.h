@@ -178,6 +178,9 @@ public:
     std::atomic<uint8_t> orientationChange{0};
     Application* application = nullptr;
     Display* display = nullptr;
+    // Held while the display opens, closes or presents, and by the busy indicator's thread, which
+    // runs beside the painters, while it draws a row on the screen. No Java code runs under it.
+    host::CriticalSection displayLock;
     uint8_t pocketPC = 0;
     std::atomic<uint8_t> windowActive{0};
     std::atomic<uint8_t> running{1};

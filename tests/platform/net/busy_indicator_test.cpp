@@ -6,6 +6,10 @@
 #include <mutex>
 #include <vector>
 
+#include "host/core/clock.h"
+#include "host/headless/frame_store.h"
+#include "host/headless/headless_window.h"
+#include "platform/display/display.h"
 #include "platform/graphics/font_engine.h"
 #include "platform/lcdui/image.h"
 #include "platform/net/busy_indicator.h"
@@ -127,6 +131,38 @@ TEST_F(BusyIndicatorTest, RunsWhileTheRequestRunsAndEndsWithIt) {
     http->setRequestMethod(string("HEAD"));
     EXPECT_EQ(http->getResponseCode(), 200);  // nothing sent, no indicator either
     EXPECT_FALSE(surface.lateRows());
+}
+
+// On the screen: rows are presented while the display is open, none while it is closed (the
+// runtime closes it at its end, perhaps while a request still waits), and they go on on the
+// display opened next.
+TEST_F(BusyIndicatorTest, ScreenRowsFollowTheDisplayThroughItsClosing) {
+    host::WindowConfig config;
+    config.backend = host::Backend::Headless;
+    std::unique_ptr<host::HeadlessWindow> window = host::HeadlessWindow::open(config, nullptr);
+    ASSERT_TRUE(window);
+    ApplicationImpl* impl = ApplicationImpl::getInstance();
+    ASSERT_TRUE(impl->openDisplay(u"GDI", *window));
+    const host::FrameStore& frames = window->frames();
+    auto presentedBeyond = [&](uint64_t count) {
+        for (int i = 0; i < 1000; ++i) {
+            if (frames.count() > count) return true;
+            host::sleepMs(10);
+        }
+        return false;
+    };
+    net::setBusyPause(1);
+    {
+        net::BusyIndicator busy;
+        ASSERT_TRUE(presentedBeyond(2));
+        impl->closeDisplay();
+        const uint64_t atClose = frames.count();
+        host::sleepMs(30);  // some thirty rows' time
+        EXPECT_EQ(frames.count(), atClose);
+        ASSERT_TRUE(impl->openDisplay(u"GDI", *window));
+        EXPECT_TRUE(presentedBeyond(atClose + 2));
+    }
+    impl->closeDisplay();
 }
 
 }  // namespace
