@@ -112,6 +112,7 @@ public:
     uintptr_t callerFrames() const { return m_callerFrames; }
 
     int32_t objectCount() const;
+    // Unlocked: for a caller no other thread can race (the world stopped, or the only thread left).
     Object* objectAt(int32_t index) const { return m_objects[index]; }
     uint64_t collections() const { return m_collections.load(std::memory_order_relaxed); }
 
