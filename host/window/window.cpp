@@ -94,11 +94,7 @@ bool Window::peek(Message& out) {
         if (!m_queue.empty()) {
             out = m_queue.front();
             m_queue.pop_front();
-            if (out.id == MessageId::Quit) {
-                std::lock_guard scriptLock(m_scriptMutex);
-                m_closing = true;
-                m_inputDrainedCv.notify_all();
-            }
+            if (out.id == MessageId::Quit) endInputWaits();
             return true;
         }
     }
@@ -183,14 +179,16 @@ void Window::dispatch(const Message& message) {
 
 void Window::setProcedure(WindowProcedure procedure) { m_procedure = std::move(procedure); }
 
+void Window::endInputWaits() {
+    std::lock_guard lock(m_scriptMutex);
+    m_closing = true;
+    m_inputDrainedCv.notify_all();
+}
+
 void Window::destroy() {
     if (m_destroyed) return;
     m_destroyed = true;
-    {
-        std::lock_guard lock(m_scriptMutex);
-        m_closing = true;
-        m_inputDrainedCv.notify_all();
-    }
+    endInputWaits();
     dispatch({MessageId::Destroy, 0, 0, 0, 0});
 }
 

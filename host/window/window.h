@@ -100,6 +100,10 @@ public:
     // own thread, when nothing is due, and once the window is closing (Quit taken or destroyed).
     // A blocking call for the collector.
     void awaitDueInput();
+    // The window is closing: every wait for due input ends now, and later ones return at once.
+    // The runtime calls it before it stops its threads for good, so that none is left waiting
+    // inside a window that is about to go.
+    void endInputWaits();
 
     // Presenters; null, with a trace, while another presenter of this window exists or when the back
     // end cannot present that way.

@@ -291,6 +291,31 @@ TEST_F(ScriptedInputTest, NothingWaitsForInputWithoutAFrameStepOrOnceClosing) {
     std::thread([&] { w->awaitDueInput(); }).join();
 }
 
+// The runtime's end releases a frame waiting for input nobody will pump, and any later one.
+TEST_F(ScriptedInputTest, EndingInputWaitsReleasesAWaitingFrameAndTheLaterOnes) {
+    host::ManualClock clock(0);
+    clock.setFrameStep(10);
+    host::WindowConfig config;
+    config.backend = host::Backend::Headless;
+    auto w = host::HeadlessWindow::open(config, nullptr);
+    w->setScript(host::ScriptedInput::parse("1 key down RETURN\n"));
+    auto presenter = w->createStretchPresenter();
+    std::vector<uint16_t> picture(800 * 480, 0);
+    presenter->present(picture.data(), 800, 480, 1600);
+    std::atomic<bool> returned{false};
+    std::thread frame([&] {
+        w->awaitDueInput();  // a line is due by the frame presented and no pump comes
+        returned = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(returned.load());
+    w->endInputWaits();
+    frame.join();
+    std::thread([&] { w->awaitDueInput(); }).join();
+    EXPECT_FALSE(w->scriptFinished());
+    presenter.reset();
+}
+
 TEST_F(ScriptedInputTest, LoadReadsAFileAndTracesAMissingOne) {
     std::string path = ::testing::TempDir() + "window_script_test_input.txt";
     {
