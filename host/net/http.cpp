@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <charconv>
 #include <chrono>
@@ -22,6 +23,8 @@ using Clock = std::chrono::steady_clock;
 
 // Longest wait inside one poll, so that the receive timeout is checked often enough.
 constexpr int kPollSliceMs = 100;
+
+std::atomic<bool> g_transfersAborted{false};
 
 void ensureCurl() {
     static std::once_flag once;
@@ -93,7 +96,9 @@ uint32_t errorFor(CURLcode code) {
         case CURLE_OUT_OF_MEMORY:
         case CURLE_BAD_CONTENT_ENCODING:
             return kErrHttpInvalidServerResponse;
-        case CURLE_PARTIAL_FILE: return kErrInternetConnectionAborted;
+        case CURLE_PARTIAL_FILE:
+        case CURLE_ABORTED_BY_CALLBACK:
+            return kErrInternetConnectionAborted;
         case CURLE_RECV_ERROR:
         case CURLE_SEND_ERROR:
             return kErrInternetConnectionReset;
@@ -102,6 +107,8 @@ uint32_t errorFor(CURLcode code) {
 }
 
 }  // namespace
+
+void abortHttpTransfers(bool on) { g_transfersAborted.store(on); }
 
 bool crackUrl(std::string_view url, UrlParts& parts) {
     auto fail = [&] {
@@ -307,6 +314,11 @@ struct HttpRequest::Impl {
     void pump(Done done) {
         BlockingRegion blocking;
         while (!finished && !done()) {
+            if (g_transfersAborted.load(std::memory_order_relaxed)) {
+                std::snprintf(errorText, sizeof errorText, "the transfer was aborted: the runtime is ending");
+                finish(CURLE_ABORTED_BY_CALLBACK);
+                break;
+            }
             int running = 0;
             if (curl_multi_perform(multi, &running) != CURLM_OK) {
                 finish(CURLE_RECV_ERROR);

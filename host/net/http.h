@@ -56,6 +56,11 @@ struct UrlParts {
 // with a port that is not a number up to 65535.
 bool crackUrl(std::string_view url, UrlParts& parts);
 
+// While set, every request's transfer ends at once (within a tenth of a second for one under
+// way) and fails with kErrInternetConnectionAborted: the runtime sets it at its end, so that no
+// thread is left inside a transfer whose request is being destroyed, and clears it as it starts.
+void abortHttpTransfers(bool on);
+
 class InternetConnection;
 class HttpRequest;
 

@@ -301,6 +301,11 @@ int socketClose(SocketHandle socket) {
     return 0;
 }
 
+void shutdownAllSockets() {
+    std::lock_guard lock(g_mutex);
+    for (const auto& [handle, socket] : g_sockets) ::shutdown(socket->fd, SHUT_RDWR);
+}
+
 uint16_t socketLocalPort(SocketHandle socket) {
     auto s = find(socket);
     if (!s) return 0;

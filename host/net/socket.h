@@ -52,6 +52,9 @@ int socketSend(SocketHandle socket, const void* buffer, int length, int flags);
 int socketRecv(SocketHandle socket, void* buffer, int length, int flags);
 int socketShutdown(SocketHandle socket, int how);
 int socketClose(SocketHandle socket);
+// Shuts every open socket down both ways: each call blocked on one returns, and later ones fail.
+// The sockets stay open until their owners close them. For the runtime's end.
+void shutdownAllSockets();
 
 // The local port the socket is bound to (0 when unbound or unknown).
 uint16_t socketLocalPort(SocketHandle socket);

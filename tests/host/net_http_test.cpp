@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <future>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -343,6 +345,35 @@ TEST_F(HttpClient, StalledServerTimesOut) {
             EXPECT_EQ(r.sendError, host::kErrInternetTimeout);
         }
     }
+}
+
+// The runtime's end aborts a transfer that waits on a silent server, and every later one, long
+// before any timeout; cleared, requests work again.
+TEST_F(HttpClient, AbortedTransfersFailAtOnceUntilCleared) {
+    m_timeouts = {20000, 20000};
+    std::atomic<bool> requested{false};
+    LoopbackServer silent([&](LoopbackPeer& peer) {
+        peer.readUntil("\r\n\r\n");
+        requested = true;
+        peer.readSome(10000);  // until the client gives up and closes
+    });
+    auto waiting = std::async(std::launch::async, [&] { return fetch(silent.port()); });
+    for (int i = 0; i < 1000 && !requested.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(requested.load());
+    host::abortHttpTransfers(true);
+    ASSERT_EQ(waiting.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    Response r = waiting.get();
+    EXPECT_FALSE(r.sent);
+    EXPECT_EQ(r.sendError, host::kErrInternetConnectionAborted);
+    LoopbackServer ok(answer({"HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok"}));
+    r = fetch(ok.port());
+    EXPECT_FALSE(r.sent);
+    EXPECT_EQ(r.sendError, host::kErrInternetConnectionAborted);
+    host::abortHttpTransfers(false);
+    LoopbackServer again(answer({"HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok"}));
+    r = fetch(again.port());
+    ASSERT_TRUE(r.sent);
+    EXPECT_EQ(r.body, "ok");
 }
 
 TEST_F(HttpClient, RefusedConnectionFailsTheSend) {

@@ -172,6 +172,29 @@ TEST_F(Sockets, CloseWakesAThreadBlockedInRecvAndCountsAsParked) {
     EXPECT_EQ(entered.load(), left.load());
 }
 
+// The runtime's end wakes a thread blocked in recv on a socket nobody closes; the socket stays
+// open for its owner to close.
+TEST_F(Sockets, ShuttingAllDownWakesABlockedRecvAndLeavesTheSocketOpen) {
+    static host::Event blocked;
+    host::setBlockingHooks({[] { blocked.set(); }, [] {}});
+    LoopbackServer server([](LoopbackPeer& peer) { peer.readSome(5000); });
+    host::SocketHandle s = connectTo(server.port());
+    ASSERT_NE(s, host::kInvalidSocket);
+    blocked.reset();
+    auto reader = std::async(std::launch::async, [s] {
+        char c;
+        return host::socketRecv(s, &c, 1, 0);
+    });
+    ASSERT_TRUE(blocked.wait(5000));
+    host::shutdownAllSockets();
+    ASSERT_EQ(reader.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_LE(reader.get(), 0);
+    host::setBlockingHooks({});
+    char c = 'x';
+    EXPECT_EQ(host::socketSend(s, &c, 1, 0), host::kSocketError);
+    EXPECT_EQ(host::socketClose(s), 0);
+}
+
 TEST_F(Sockets, StaleAndForeignHandlesAreRefused) {
     host::SocketHandle s = host::socketCreate();
     ASSERT_EQ(host::socketClose(s), 0);
