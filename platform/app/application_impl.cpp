@@ -9,6 +9,8 @@
 #include "host/core/sync.h"
 #include "host/core/thread.h"
 #include "host/fs/paths.h"
+#include "host/net/http.h"
+#include "host/net/socket.h"
 #include "host/window/system.h"
 #include "host/window/window.h"
 #include "platform/app/runtime_context.h"
@@ -243,6 +245,7 @@ String* Application::newString(const char* text) { return mrc::newString(text); 
 
 bool ApplicationImpl::init() {
     registerPlatformStatics();
+    host::abortHttpTransfers(false);
     if (!initRuntime(isPocketPC())) return false;
     application->staticClass->initialize();
     g_powerPaused = false;
@@ -305,6 +308,12 @@ void ApplicationImpl::stop() { running.store(0); }
 
 void ApplicationImpl::shutdown() {
     running.store(0);
+    // A thread left waiting in a network call or for the window's input would stay there once
+    // stopped, inside what is about to be destroyed: those waits end first, so that it returns
+    // and stops at its next safe point.
+    host::abortHttpTransfers(true);
+    host::shutdownAllSockets();
+    if (host::Window* window = display ? display->window() : nullptr) window->endInputWaits();
     if (application) {
         // The other Java threads stay stopped for good: the runtime they ran on is going. Their
         // slots and the blocking hooks stay, so that one asleep in a blocking call parks as it
