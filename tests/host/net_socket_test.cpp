@@ -147,52 +147,39 @@ TEST_F(Sockets, ListenAcceptAndTalkBothWays) {
     for (auto s : {client, served, listener}) EXPECT_EQ(host::socketClose(s), 0);
 }
 
-TEST_F(Sockets, CloseWakesAThreadBlockedInRecvAndCountsAsParked) {
+// A thread blocked in recv counts as parked, and wakes when its socket is closed, or when every
+// socket is shut down at the runtime's end; that leaves the socket open for its owner to close.
+TEST_F(Sockets, CloseOrShuttingAllDownWakesAThreadBlockedInRecv) {
     static std::atomic<int> entered{0};
     static std::atomic<int> left{0};
     static host::Event blocked;
-    entered = 0;
-    left = 0;
-    host::setBlockingHooks({[] { ++entered; blocked.set(); }, [] { ++left; }});
-
-    LoopbackServer server([](LoopbackPeer& peer) { peer.readSome(5000); });
-    host::SocketHandle s = connectTo(server.port());
-    ASSERT_NE(s, host::kInvalidSocket);
-    blocked.reset();
-    auto reader = std::async(std::launch::async, [s] {
-        char c;
-        return host::socketRecv(s, &c, 1, 0);
-    });
-    ASSERT_TRUE(blocked.wait(5000));
-    EXPECT_EQ(host::socketClose(s), 0);
-    ASSERT_EQ(reader.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-    EXPECT_LE(reader.get(), 0);
-    host::setBlockingHooks({});
-    EXPECT_GE(entered.load(), 2) << "connect and recv";
-    EXPECT_EQ(entered.load(), left.load());
-}
-
-// The runtime's end wakes a thread blocked in recv on a socket nobody closes; the socket stays
-// open for its owner to close.
-TEST_F(Sockets, ShuttingAllDownWakesABlockedRecvAndLeavesTheSocketOpen) {
-    static host::Event blocked;
-    host::setBlockingHooks({[] { blocked.set(); }, [] {}});
-    LoopbackServer server([](LoopbackPeer& peer) { peer.readSome(5000); });
-    host::SocketHandle s = connectTo(server.port());
-    ASSERT_NE(s, host::kInvalidSocket);
-    blocked.reset();
-    auto reader = std::async(std::launch::async, [s] {
-        char c;
-        return host::socketRecv(s, &c, 1, 0);
-    });
-    ASSERT_TRUE(blocked.wait(5000));
-    host::shutdownAllSockets();
-    ASSERT_EQ(reader.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-    EXPECT_LE(reader.get(), 0);
-    host::setBlockingHooks({});
-    char c = 'x';
-    EXPECT_EQ(host::socketSend(s, &c, 1, 0), host::kSocketError);
-    EXPECT_EQ(host::socketClose(s), 0);
+    for (bool closing : {true, false}) {
+        SCOPED_TRACE(closing ? "closed" : "all shut down");
+        entered = 0;
+        left = 0;
+        host::setBlockingHooks({[] { ++entered; blocked.set(); }, [] { ++left; }});
+        LoopbackServer server([](LoopbackPeer& peer) { peer.readSome(5000); });
+        host::SocketHandle s = connectTo(server.port());
+        ASSERT_NE(s, host::kInvalidSocket);
+        blocked.reset();
+        auto reader = std::async(std::launch::async, [s] {
+            char c;
+            return host::socketRecv(s, &c, 1, 0);
+        });
+        ASSERT_TRUE(blocked.wait(5000));
+        if (closing) EXPECT_EQ(host::socketClose(s), 0);
+        else host::shutdownAllSockets();
+        ASSERT_EQ(reader.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+        EXPECT_LE(reader.get(), 0);
+        host::setBlockingHooks({});
+        EXPECT_GE(entered.load(), 2) << "connect and recv";
+        EXPECT_EQ(entered.load(), left.load());
+        if (!closing) {
+            char c = 'x';
+            EXPECT_EQ(host::socketSend(s, &c, 1, 0), host::kSocketError);
+            EXPECT_EQ(host::socketClose(s), 0);
+        }
+    }
 }
 
 TEST_F(Sockets, StaleAndForeignHandlesAreRefused) {

@@ -23,6 +23,15 @@ class ScriptedInputTest : public ::testing::Test {
 protected:
     void SetUp() override { host::resetSystemState(); }
     void TearDown() override { host::resetSystemState(); }
+
+    // A headless window with no procedure, playing `script`.
+    static std::unique_ptr<host::HeadlessWindow> scripted(const char* script) {
+        host::WindowConfig config;
+        config.backend = host::Backend::Headless;
+        auto w = host::HeadlessWindow::open(config, nullptr);
+        if (w) w->setScript(host::ScriptedInput::parse(script));
+        return w;
+    }
 };
 
 TEST_F(ScriptedInputTest, GoodLinesBecomeEventsInFileOrder) {
@@ -249,11 +258,9 @@ TEST_F(ScriptedInputTest, AFixedStepHandsEachFrameTheInputDueByIt) {
 TEST_F(ScriptedInputTest, AFixedStepClockMovesOnToTheNextLineWhileNoFrameCanCome) {
     host::ManualClock clock(0);
     clock.setFrameStep(10);
-    host::WindowConfig config;
-    config.backend = host::Backend::Headless;
-    auto w = host::HeadlessWindow::open(config, nullptr);
-    w->setScript(host::ScriptedInput::parse("0 focus lost\n500ms focus gained\n0 power unattended\n"
-                                            "900ms power attended\n950ms key down RETURN\n"));
+    auto w = scripted("0 focus lost\n500ms focus gained\n0 power unattended\n"
+                      "900ms power attended\n950ms key down RETURN\n");
+    ASSERT_TRUE(w);
     host::Message m;
     auto pump = [&] {
         while (w->peek(m)) w->dispatch(m);
@@ -280,10 +287,8 @@ TEST_F(ScriptedInputTest, AFixedStepClockMovesOnToTheNextLineWhileNoFrameCanCome
 
 // Without a frame step, and once the window is closing, nothing waits.
 TEST_F(ScriptedInputTest, NothingWaitsForInputWithoutAFrameStepOrOnceClosing) {
-    host::WindowConfig config;
-    config.backend = host::Backend::Headless;
-    auto w = host::HeadlessWindow::open(config, nullptr);
-    w->setScript(host::ScriptedInput::parse("0 key down RETURN\n"));
+    auto w = scripted("0 key down RETURN\n");
+    ASSERT_TRUE(w);
     std::thread([&] { w->awaitDueInput(); }).join();
     host::ManualClock clock(0);
     clock.setFrameStep(10);
@@ -295,10 +300,8 @@ TEST_F(ScriptedInputTest, NothingWaitsForInputWithoutAFrameStepOrOnceClosing) {
 TEST_F(ScriptedInputTest, EndingInputWaitsReleasesAWaitingFrameAndTheLaterOnes) {
     host::ManualClock clock(0);
     clock.setFrameStep(10);
-    host::WindowConfig config;
-    config.backend = host::Backend::Headless;
-    auto w = host::HeadlessWindow::open(config, nullptr);
-    w->setScript(host::ScriptedInput::parse("1 key down RETURN\n"));
+    auto w = scripted("1 key down RETURN\n");
+    ASSERT_TRUE(w);
     auto presenter = w->createStretchPresenter();
     std::vector<uint16_t> picture(800 * 480, 0);
     presenter->present(picture.data(), 800, 480, 1600);
