@@ -28,8 +28,9 @@ public:
         impl->displayLock.enter();
         Display* d = impl->display;
         uint16_t* pixels = d ? d->getFrameBuffer() : nullptr;
-        int32_t w = 0, h = 0, pitch = 0;
-        if (pixels) w = d->getWidth(), h = d->getHeight(), pitch = d->getBufferPitch() / 2;
+        const int32_t w = pixels ? d->getWidth() : 0;
+        const int32_t h = pixels ? d->getHeight() : 0;
+        const int32_t pitch = pixels ? d->getBufferPitch() / 2 : 0;
         if (!pixels || w <= 0 || h <= 0 || pitch < w || !d->lock()) {
             impl->displayLock.leave();
             return false;
