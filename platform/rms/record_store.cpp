@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/core/log.h"
 #include "host/fs/file.h"
 #include "platform/io/device_path.h"
 #include "platform/io/file.h"
@@ -129,9 +130,17 @@ void Store::RecordStore(String* storePath, bool exists) {
     lastId = index.state().lastId;
     for (int32_t id : index.state().ids) {
         auto* boxed = newObject<java_lang_Integer>();
-        if (!boxed || lib::isNullReported(records)) return;
+        if (!boxed || lib::isNullReported(records)) break;
         boxed->init(id);
         records->addElement(boxed);
+    }
+    // A list cut short by a full heap would be written back as the index at the next change,
+    // dropping the records it missed: such a store is refused, and never writes.
+    if (isNull(records) || records->elementCount != static_cast<int32_t>(index.state().ids.size())) {
+        mrc_log("record store: no room for the %zu ids of %s", index.state().ids.size(), 
+                index.indexPath().c_str());
+        records = nullptr;
+        raiseStoreFailure();
     }
 }
 

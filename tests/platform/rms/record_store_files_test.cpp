@@ -132,6 +132,51 @@ TEST_F(RecordStoreFilesTest, AddSetDeleteLeaveExactFiles) {
     EXPECT_EQ(fresh.add(bytesOf("new")), 1);  // ids start again
 }
 
+// A damaged index must not hand out the id of a record still stored: its file would be replaced.
+TEST_F(RecordStoreFilesTest, AddNeverTakesTheIdOfAStoredRecord) {
+    struct Case {
+        const char* what;
+        Bytes index;
+        std::map<int32_t, std::string> files;  // record files on disk
+        std::optional<int32_t> added;
+    };
+    auto cut = [](Bytes bytes, std::size_t size) {
+        bytes.resize(size);
+        return bytes;
+    };
+    const Case cases[] = {
+        {"last id below a listed one", indexBytes(0, {1}), {{1, "kept"}}, 2},
+        {"index cut inside its last id", cut(indexBytes(2, {1, 2}), 3), {{1, "a"}, {2, "b"}}, 3},
+        {"listed ids lost, their files not", cut(indexBytes(1, {1, 2, 3}), 12), {{1, "a"}, {2, "b"}, {3, "c"}}, 4},
+        {"an emptied record's file is taken again", indexBytes(0, {}), {{1, ""}}, 1},
+        {"a negative last id", indexBytes(-7, {}), {}, 1},
+        {"no id left", indexBytes(INT32_MAX, {5}), {{5, "e"}}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(saveDir());
+        std::filesystem::create_directories(saveDir());
+        test_support::writeBytes(saveDir() / "rms_game.dat", c.index);
+        for (const auto& [id, text] : c.files)
+            test_support::writeText(saveDir() / ("rms_game.dat_" + std::to_string(id) + ".dat"), text);
+        RecordStoreFiles s = reopened();
+        host::LogCapture capture;
+        EXPECT_EQ(s.add(bytesOf("new")), c.added);
+        for (const auto& [id, text] : c.files) {
+            if (c.added != id) {
+                EXPECT_EQ(saved("rms_game.dat_" + std::to_string(id) + ".dat"), bytesOf(text)) << id;
+            }
+        }
+        if (c.added) {
+            EXPECT_EQ(saved("rms_game.dat_" + std::to_string(*c.added) + ".dat"), bytesOf("new"));
+            EXPECT_EQ(reopened().state().lastId, *c.added);
+        } else {
+            EXPECT_TRUE(capture.contains("record store: no record id left"));
+            EXPECT_EQ(saved("rms_game.dat"), c.index);
+        }
+    }
+}
+
 TEST_F(RecordStoreFilesTest, NamesDifferingInCaseOrForbiddenCharactersShareAStore) {
     EXPECT_EQ(store(u"Save:Game").add(bytesOf("x")), 1);
     EXPECT_EQ(reopened(u"save?game").state(), (StoreIndex{1, {1}}));

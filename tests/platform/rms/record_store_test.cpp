@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <map>
+#include <numeric>
 
 #include "platform/rms/record_store.h"
 #include "runtime/util/vector.h"
@@ -294,6 +295,25 @@ TEST_F(RecordStoreTest, ShortOrDamagedIndexGivesWhatIsComplete) {
     EXPECT_EQ(s->getRecord(4), nullptr);  // listed, no file
     EXPECT_EQ(add(s, "x"), 10);
     EXPECT_EQ(saved("rms_game.dat"), indexBytes(10, {4, 9, 10}));
+}
+
+class SmallHeapRecordStoreTest : public RecordStoreTest {
+protected:
+    uint32_t objectHeapSize() const override { return 256u << 10; }
+};
+
+// An index that the object heap cannot list whole: a store opened with part of the list would
+// write that part back at its next change, and drop the rest.
+TEST_F(SmallHeapRecordStoreTest, AnIndexTooLongToListIsRefusedAndKept) {
+    std::vector<int32_t> ids(20000);
+    std::iota(ids.begin(), ids.end(), 1);
+    const Bytes index = indexBytes(20000, ids);
+    test_support::writeBytes(saveDir() / "rms_game.dat", index);
+    host::LogCapture log;
+    EXPECT_EQ(open("Game", false), nullptr);
+    EXPECT_EQ(takePending(), kClass_javax_microedition_rms_RecordStoreException);
+    EXPECT_TRUE(log.contains("record store: no room for the 20000 ids of"));
+    EXPECT_EQ(saved("rms_game.dat"), index);
 }
 
 // Every write step of every change fails once, and once more as a crash: the files always hold
