@@ -70,6 +70,8 @@ std::string name(uint32_t key) {
     if (key >= Digit0 && key <= digit(9)) return std::string(1, static_cast<char>(key));
     if (key >= Numpad0 && key <= numpad(9)) return "NUMPAD" + std::to_string(key - Numpad0);
     if (key >= F1 && key <= F12) return "F" + std::to_string(key - F1 + 1);
+    // One decimal digit would read back as the digit key ('4' is 0x34): write those in hex.
+    if (key < 10) return "0x" + std::to_string(key);
     return std::to_string(key);
 }
 

@@ -42,8 +42,8 @@ TEST(VirtualKeyNames, NamesAndNumbersReadBothWays) {
     };
     for (const auto& c : cases) EXPECT_EQ(host::vk::fromName(c.name), c.vk) << '"' << c.name << '"';
 
-    for (uint32_t key : {13u, 27u, 36u, 37u, 65u, 90u, 48u, 57u, 96u, 105u, 112u, 123u, 200u})
-        EXPECT_EQ(host::vk::fromName(host::vk::name(key)), key) << host::vk::name(key);
+    // Every code reads back, those with no name of one digit included.
+    for (uint32_t key = 1; key <= 254; ++key) EXPECT_EQ(host::vk::fromName(host::vk::name(key)), key) << host::vk::name(key);
     EXPECT_EQ(host::vk::name(13), "RETURN");
     EXPECT_EQ(host::vk::name(200), "200");
 }
