@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -75,10 +76,10 @@ std::optional<std::u16string> displayType(std::string_view mode) {
 
 // A positive decimal number up to `max`.
 std::optional<uint64_t> positiveNumber(const std::string& text, uint64_t max) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 18)
-        return std::nullopt;
-    uint64_t n = std::stoull(text);
-    if (n == 0 || n > max) return std::nullopt;
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    uint64_t n = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (ec != std::errc() || end != text.data() + text.size() || n == 0 || n > max) return std::nullopt;
     return n;
 }
 

@@ -42,6 +42,8 @@ TEST(LauncherTest, OptionsFillTheStartUpOptions) {
     EXPECT_TRUE(o->traceStates);
     EXPECT_TRUE(o->quiet);
     EXPECT_EQ(parse({"--data=a=b"})->dataDir, "a=b") << "the first '=' ends the name";
+    for (auto [frames, n] : {std::pair{"0000000000000000005", uint64_t{5}}, {"18446744073709551615", UINT64_MAX}})
+        EXPECT_EQ(parse({"--frames", frames})->shell.frameLimit, n) << frames;
     // A fixed step paces the sound by the frames, recorded or not.
     EXPECT_TRUE(o->shell.audioPacedByFrames);
     EXPECT_EQ(o->shell.audioRecordPath, "");
@@ -72,6 +74,7 @@ TEST(LauncherTest, BadCommandLinesSayWhy) {
         {{"--frames", "0"}, "--frames takes a positive number, not \"0\""},
         {{"--frames", "-3"}, "--frames takes a positive number"},
         {{"--frames", "12x"}, "--frames takes a positive number"},
+        {{"--frames", "18446744073709551616"}, "--frames takes a positive number"},
         {{"--frames="}, "--frames needs a value (N), not an empty one"},
         {{"--display", "opengl"}, "--display takes gdi, ddraw or auto"},
         {{"--fixed-step", "0"}, "--fixed-step takes milliseconds from 1 to 60000, not \"0\""},
