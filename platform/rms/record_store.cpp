@@ -182,6 +182,14 @@ void Store::closeRecordStore() {
 
 int32_t Store::getNumRecords() { return lib::isNullReported(records) ? 0 : records->size(); }
 
+int32_t Store::getNextRecordID() {
+    std::optional<rms::RecordStoreFiles> f;
+    if (!files(f)) return 0;
+    if (std::optional<int32_t> id = f->nextId()) return *id;
+    raiseStoreFailure();
+    return 0;
+}
+
 int32_t Store::getSize() {
     std::optional<rms::RecordStoreFiles> f;
     if (!files(f)) return 0;

@@ -58,7 +58,8 @@ public:
     void closeRecordStore();
     String* getName() { return path; }
     int32_t getNumRecords();
-    int32_t getNextRecordID() { return lastId + 1; }
+    // The id the next addRecord takes; RecordStoreException when none is left.
+    int32_t getNextRecordID();
     // javax_microedition_rms_InvalidRecordIDException (message: the id) for an id not in the
     // store, in each of the operations on one record but deleteRecord.
     int32_t getRecordSize(int32_t id);

@@ -100,26 +100,29 @@ bool RecordStoreFiles::writeRecord(int32_t id, const std::vector<uint8_t>& data)
     return false;
 }
 
-std::optional<int32_t> RecordStoreFiles::add(const std::vector<uint8_t>& data) {
-    StoreIndex next = m_state;
-    // A damaged or cut index may list ids above its last one, or have lost ids whose records are
-    // still on disk: the new id lies above every listed one, and no record is stored under it (the
-    // emptied file of a deleted record may be taken again).
-    int32_t id = std::max(next.lastId, 0);
-    for (int32_t listed : next.ids) id = std::max(id, listed);
+std::optional<int32_t> RecordStoreFiles::nextId() const {
+    int32_t id = std::max(m_state.lastId, 0);
+    for (int32_t listed : m_state.ids) id = std::max(id, listed);
     do {
-        if (id == std::numeric_limits<int32_t>::max()) {
-            mrc_log("record store: no record id left in %s", m_indexPath.c_str());
-            return std::nullopt;
-        }
+        if (id == std::numeric_limits<int32_t>::max()) return std::nullopt;
         ++id;
     } while (host::fs::length(recordPath(id)).value_or(0) > 0);
-    next.lastId = id;
-    next.ids.push_back(id);
-    if (!writeRecord(id, data)) return std::nullopt;
+    return id;
+}
+
+std::optional<int32_t> RecordStoreFiles::add(const std::vector<uint8_t>& data) {
+    std::optional<int32_t> id = nextId();
+    if (!id) {
+        mrc_log("record store: no record id left in %s", m_indexPath.c_str());
+        return std::nullopt;
+    }
+    StoreIndex next = m_state;
+    next.lastId = *id;
+    next.ids.push_back(*id);
+    if (!writeRecord(*id, data)) return std::nullopt;
     if (!writeIndex(next)) {
         // Unlisted, the file would only hold room the next save needs.
-        if (!host::fs::remove(recordPath(id))) mrc_log("record store: cannot remove %s", recordPath(id).c_str());
+        if (!host::fs::remove(recordPath(*id))) mrc_log("record store: cannot remove %s", recordPath(*id).c_str());
         return std::nullopt;
     }
     m_state = std::move(next);

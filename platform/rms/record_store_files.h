@@ -57,6 +57,11 @@ public:
     std::string recordPath(int32_t id) const;
     bool contains(int32_t id) const;
 
+    // The id the next add takes: above every listed id and the last one, with no record stored
+    // under it (a damaged or cut index may list ids above its last one, or have lost ids whose
+    // records are still on disk; the emptied file of a deleted record may be taken again).
+    // Nothing when no id is left.
+    std::optional<int32_t> nextId() const;
     // Writes the record file, then the index listing it. The new id, or nothing when either file
     // could not be written: then the state is as before, the id is not used up and the record
     // file written is removed again (a full disk keeps its room).

@@ -161,6 +161,7 @@ TEST_F(RecordStoreFilesTest, AddNeverTakesTheIdOfAStoredRecord) {
             test_support::writeText(saveDir() / ("rms_game.dat_" + std::to_string(id) + ".dat"), text);
         RecordStoreFiles s = reopened();
         host::LogCapture capture;
+        EXPECT_EQ(s.nextId(), c.added);
         EXPECT_EQ(s.add(bytesOf("new")), c.added);
         for (const auto& [id, text] : c.files) {
             if (c.added != id) {

@@ -293,8 +293,20 @@ TEST_F(RecordStoreTest, ShortOrDamagedIndexGivesWhatIsComplete) {
     EXPECT_EQ(s->getNumRecords(), 2);
     EXPECT_EQ(s->idAt(1), 9);
     EXPECT_EQ(s->getRecord(4), nullptr);  // listed, no file
+    EXPECT_EQ(s->getNextRecordID(), 10);
     EXPECT_EQ(add(s, "x"), 10);
     EXPECT_EQ(saved("rms_game.dat"), indexBytes(10, {4, 9, 10}));
+
+    // An index at the last id there is: nothing more can be added.
+    test_support::writeBytes(saveDir() / "rms_game.dat", indexBytes(INT32_MAX, {}));
+    s = open("Game", false);
+    ASSERT_NE(s, nullptr);
+    host::LogCapture log;
+    EXPECT_EQ(s->getNextRecordID(), 0);
+    EXPECT_EQ(takePending(), kClass_javax_microedition_rms_RecordStoreException);
+    EXPECT_EQ(add(s, "y"), 0);
+    EXPECT_EQ(takePending(), kClass_javax_microedition_rms_RecordStoreException);
+    EXPECT_TRUE(log.contains("record store: no record id left"));
 }
 
 class SmallHeapRecordStoreTest : public RecordStoreTest {
