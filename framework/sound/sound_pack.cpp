@@ -121,7 +121,8 @@ int32_t WM_JSound_IO::seekEntry(int32_t n) {
             reopenPart();
         }
     }
-    int32_t j = n - int32_t(uint16_t(statics.partStarts->elements()[part]));
+    // From the table read before: reopening the first part reads it again, or, failing, drops it.
+    int32_t j = n - int32_t(uint16_t(starts->elements()[part]));
     IntArray* offsets = partOffsets;
     if (isNull(stream) || isNull(offsets) || j + 1 >= offsets->length) {
         mrc_log("WM_JSound_IO::seekEntry: entry %d of %s cannot be reached", n, textOf(name).c_str());

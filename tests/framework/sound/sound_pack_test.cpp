@@ -96,6 +96,18 @@ TEST_F(SoundPackReader, AMissingPartFileIsTracedAndTheOtherPartsStillServe) {
     EXPECT_EQ(bytesOf(other->readEntry(1)), mrc::test::oggSound());
 }
 
+// Going back to the first part opens the pack again; when that fails the entry is traced, not
+// read through the part table the failed open dropped.
+TEST_F(SoundPackReader, AFailedReopeningOfTheFirstPartIsTraced) {
+    savePack(threeParts());
+    WM_JSound_IO* io = openPack();
+    EXPECT_EQ(bytesOf(io->readEntry(2)), expected(2));
+    const std::filesystem::path archive = m_root.path() / "data" / "data.bar";
+    std::filesystem::rename(archive, m_root.path() / "away.bar");
+    EXPECT_EQ(io->readEntry(0), nullptr);
+    EXPECT_TRUE(log.contains("cannot be reached"));
+}
+
 // A stream that answers -1 for ever once it has ended: the read and skip loops stop there.
 TEST_F(SoundPackReader, ReadingAndSkippingStopAtTheEndOfTheStream) {
     std::vector<uint8_t> pack = SoundPackWriter().add(mrc::test::waveSound()).add(mrc::test::oggSound()).build()[0];
