@@ -97,7 +97,8 @@ Store* Store::openRecordStore(String* name, String* vendorName, String* suiteNam
     Store* store = newObject<Store>();
     if (!store) return nullptr;
     store->RecordStore(pathString, exists);
-    return lib::exceptionPending() ? nullptr : store;
+    // A store refused for a full heap may have found no room for the exception either.
+    return lib::exceptionPending() || isNull(store->records) ? nullptr : store;
 }
 
 ObjectArray* Store::listRecordStores() {
