@@ -464,6 +464,8 @@ CharArray* String::toCharArray() {
 
 void String::getChars(int32_t srcBegin, int32_t srcEnd, CharArray* destination, int32_t destBegin) {
     if (!mrc::charCopyOk(count(), srcBegin, srcEnd, destination, destBegin, "getChars OOB")) return;
+    // An empty range may meet an empty array, whose data is null: memcpy must not see it.
+    if (srcEnd == srcBegin) return;
     std::memcpy(destination->elements() + destBegin, chars + srcBegin,
                 static_cast<std::size_t>(srcEnd - srcBegin) * sizeof(char16_t));
 }

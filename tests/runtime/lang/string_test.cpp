@@ -104,6 +104,8 @@ TEST_F(Strings, BadArgumentsAreReportedAndStayInside) {
     abc->getChars(1, 3, into, 0);
     EXPECT_EQ(JArray::getChar(into, 0), 'b');
     EXPECT_EQ(JArray::getChar(into, 1), 'c');
+    abc->getChars(1, 1, om()->newCharArray(0), 0);  // an empty array has no storage at all
+    EXPECT_EQ(app()->getPendingException(), nullptr);
 }
 
 // Encoding names match as prefixes of the known names; UTF-8 names ignore ASCII case.
