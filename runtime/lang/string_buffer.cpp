@@ -117,7 +117,11 @@ char16_t* StringBuffer::makeRoom(int32_t offset, int32_t count) {
 }
 
 StringBuffer* StringBuffer::insertChars(int32_t offset, const char16_t* units, int32_t count) {
-    if (!units || count <= 0) return this;
+    if (!units || count <= 0) {
+        // Nothing to insert; an offset outside the buffer is reported all the same.
+        if (offset < 0 || offset > length) app()->reportError("insert OOB");
+        return this;
+    }
     std::u16string keep;
     if (om()->dataHeap()->contains(units)) {
         keep.assign(units, static_cast<std::size_t>(count));

@@ -96,6 +96,9 @@ TEST_F(StringBuffers, BadPositionsChangeNothing) {
     b->insertString(4, mrc::newString("x"));
     b->insertChar(-1, 'x');
     EXPECT_TRUE(log.contains("insert OOB"));
+    log.clear();
+    b->insertCString(-2, "");  // nothing to insert, at a place that is not there
+    EXPECT_TRUE(log.contains("insert OOB"));
     b->deleteRange(-1, 2);
     b->deleteCharAt(3);
     EXPECT_TRUE(log.contains("delete OOB"));
