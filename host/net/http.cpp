@@ -205,6 +205,9 @@ struct HttpRequest::Impl {
     bool expectStatusLine = true;
     bool headersDone = false;
     bool headerOverflow = false;
+    bool lengthConflict = false;
+    bool lengthSeen = false;
+    std::string lengthValue;  // the response's first Content-Length value
     bool finished = false;
     bool paused = false;
     CURLcode result = CURLE_OK;
@@ -234,6 +237,9 @@ struct HttpRequest::Impl {
         auto space = line.find(' ');
         if (space == std::string_view::npos) return;
         std::string_view rest = line.substr(space + 1);
+        // curl takes "HTTP/1.1  100 ..." too; read the code it read, or an interim response
+        // counts as the final one.
+        while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
         int code = 0;
         auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), code);
         if (ec != std::errc()) return;
@@ -241,6 +247,24 @@ struct HttpRequest::Impl {
         rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
         if (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
         statusText = std::string(rest);
+    }
+
+    // Content-Length fields that disagree leave the body's length unknown: curl would go by the
+    // last, the client's header map keeps the first, and a short body would pass as whole.
+    bool conflictingLength(std::string_view line) {
+        constexpr std::string_view kName = "content-length:";
+        if (line.size() < kName.size()) return false;
+        for (std::size_t i = 0; i < kName.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(line[i])) != kName[i]) return false;
+        std::string_view value = line.substr(kName.size());
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+        while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
+        if (!lengthSeen) {
+            lengthSeen = true;
+            lengthValue = std::string(value);
+            return false;
+        }
+        return value != lengthValue;
     }
 
     // One header line of a response; false aborts the transfer.
@@ -255,6 +279,7 @@ struct HttpRequest::Impl {
         }
         if (expectStatusLine) {
             raw.clear();
+            lengthSeen = false;
             parseStatusLine(line);
             expectStatusLine = false;
         } else if (line.empty()) {
@@ -265,6 +290,9 @@ struct HttpRequest::Impl {
                 headersDone = true;
             }
             return true;
+        } else if (conflictingLength(line)) {
+            lengthConflict = true;
+            return false;
         }
         // Stray controls would cut the text short for callers that treat it as a C string,
         // or split a line where the server meant none.
@@ -339,11 +367,14 @@ struct HttpRequest::Impl {
         }
     }
 
-    uint32_t failure() const { return headerOverflow ? kErrHttpInvalidServerResponse : errorFor(result); }
+    uint32_t failure() const {
+        return headerOverflow || lengthConflict ? kErrHttpInvalidServerResponse : errorFor(result);
+    }
 
     void traceFailure(const char* what) const {
-        const char* detail = headerOverflow ? "response headers too large"
-                             : errorText[0] ? errorText
+        const char* detail = headerOverflow   ? "response headers too large"
+                             : lengthConflict ? "Content-Length fields disagree"
+                             : errorText[0]   ? errorText
                                             : curl_easy_strerror(result);
         mrc_log("http: %s %s %s: %s (error %u)", what, verb.c_str(), url.c_str(), detail, failure());
     }

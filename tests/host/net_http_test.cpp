@@ -170,6 +170,12 @@ TEST_F(HttpClient, ResponsesGiveStatusRawHeadersAndBody) {
         {"an interim response is not reported",
          {"HTTP/1.1 100 Continue\r\nX-Early: 1\r\n\r\nHTTP/1.1 201 Created\r\nContent-Length: 0\r\n\r\n"},
          201, "Created", "HTTP/1.1 201 Created\r\nContent-Length: 0\r\n\r\n", 0, ""},
+        {"an interim response whose code follows two spaces",
+         {"HTTP/1.1  100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"},
+         200, "OK", "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n", 2, "ok"},
+        {"Content-Length twice, the same",
+         {"HTTP/1.0 200 OK\r\nContent-Length: 2\r\ncontent-length:  2\r\n\r\nok"},
+         200, "OK", "HTTP/1.0 200 OK\r\nContent-Length: 2\r\ncontent-length:  2\r\n\r\n", 2, "ok"},
         {"stray control bytes in a value",
          {"HTTP/1.0 200 OK\r\nX-B: a\x07" "b\x1b\tc\r\nContent-Length: 0\r\n\r\n"},
          200, "OK", "HTTP/1.0 200 OK\r\nX-B: a b \tc\r\nContent-Length: 0\r\n\r\n", 0, ""},
@@ -306,6 +312,8 @@ TEST_F(HttpClient, MalformedOrOversizedResponsesFailTheSend) {
         {"a header line without colon", "HTTP/1.0 200 OK\r\nno colon here\r\n\r\n", host::kErrHttpInvalidServerResponse},
         {"a NUL byte in a header", "HTTP/1.0 200 OK\r\nX-A: a\0b\r\n\r\n"s, host::kErrHttpInvalidServerResponse},
         {"headers cut off", "HTTP/1.0 200 OK\r\nContent-Len", host::kErrHttpInvalidServerResponse},
+        {"Content-Length fields that disagree", "HTTP/1.0 200 OK\r\nContent-Length: 10\r\nContent-Length: 2\r\n\r\nok",
+         host::kErrHttpInvalidServerResponse},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -315,6 +323,7 @@ TEST_F(HttpClient, MalformedOrOversizedResponsesFailTheSend) {
         EXPECT_EQ(r.sendError, c.error);
     }
     EXPECT_TRUE(m_log.contains("http: failed GET http://127.0.0.1:80/"));
+    EXPECT_TRUE(m_log.contains("Content-Length fields disagree"));
 }
 
 TEST_F(HttpClient, ABodyThatBreaksOffFailsAfterTheBytesThatCame) {
