@@ -139,6 +139,7 @@ bool WinInetHttpClient::OpenConnMgr() {
 
 bool WinInetHttpClient::Connect(std::u16string_view url) {
     Close();
+    m_lastError = 0;
     host::UrlParts parts;
     if (host::crackUrl(bytesOf(url), parts)) m_hostName = parts.host;
     if (!OpenConnMgr()) return false;
@@ -177,7 +178,9 @@ void WinInetHttpClient::ResetResponse() {
 }
 
 void WinInetHttpClient::Close() {
+    uint32_t error = m_lastError;  // the failure that made SendByGet or Connect close stays readable
     Reset();
+    m_lastError = error;
     m_hostName.clear();
     m_request.reset();
     m_connection.reset();
@@ -189,6 +192,7 @@ void WinInetHttpClient::Close() {
 
 int32_t WinInetHttpClient::SendByGet(std::u16string_view path, std::u16string_view query) {
     ResetResponse();
+    m_lastError = 0;
     std::vector<std::string> accept;
     if (auto it = m_requestHeaders.find(u"Accept"); it != m_requestHeaders.end()) {
         accept.push_back(bytesOf(it->second));

@@ -120,6 +120,8 @@ public:
     bool ReadResponseHeader();
     bool ReadResponseContent();
 
+    // Why the last Connect or SendByGet failed, kept through the closing it caused; 0 after
+    // one that succeeded.
     uint32_t lastError() const { return m_lastError; }
     bool connected() const { return m_connection != nullptr; }
 

@@ -227,6 +227,22 @@ TEST_F(HttpConnectionTest, NoDataConnectionOrNoServerFailsTheRequest) {
     EXPECT_EQ(refused->getLength(), 0);
 }
 
+// The error of a failed request stays readable after the client has closed for it, until the
+// next request.
+TEST_F(HttpConnectionTest, AFailedRequestKeepsItsErrorUntilTheNext) {
+    host::setPortRemap(80, testsupport::unusedLoopbackPort());
+    net::WinInetHttpClient client;
+    ASSERT_TRUE(client.Connect(u"http://127.0.0.1/"));
+    EXPECT_EQ(client.SendByGet(u"/", u""), -1);
+    EXPECT_NE(client.lastError(), 0u);
+    LoopbackServer server(answer("HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok"));
+    routePort80(server);
+    ASSERT_TRUE(client.Connect(u"http://127.0.0.1/"));
+    EXPECT_EQ(client.lastError(), 0u);
+    EXPECT_EQ(client.SendByGet(u"/", u""), 200);
+    EXPECT_EQ(client.lastError(), 0u);
+}
+
 TEST_F(HttpConnectionTest, ConnectionKeepsItsStringsAcrossCollections) {
     LoopbackServer server(answer("HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok"));
     routePort80(server);
