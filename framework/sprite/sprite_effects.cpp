@@ -130,7 +130,8 @@ IntArray* GameBase::scalePixels(IntArray* src, int32_t w, int32_t h) {
         report("NullPointer");
         return nullptr;
     }
-    if (w2 * h2 > out->length) {
+    // Each side first: the product of two sides far beyond the buffer would overflow.
+    if (w2 > out->length || h2 > out->length || w2 * h2 > out->length) {
         mrc_log("Game::scalePixels: %lldx%lld pixels do not fit the effect buffer of %d", static_cast<long long>(w2),
                 static_cast<long long>(h2), out->length);
         return nullptr;

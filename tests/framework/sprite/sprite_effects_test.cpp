@@ -70,6 +70,12 @@ TEST_F(SpriteEffects, ScalingPicksTheNearestSourcePixels) {
     buffer->elements()[0] = 99;
     EXPECT_EQ(GameBase::scalePixels(src, 4, 2), buffer);
     EXPECT_EQ(buffer->elements()[0], 99) << "nothing to draw: the buffer unwritten";
+
+    // Sides whose product overflows: refused, not taken for a size that fits.
+    host::LogCapture log;
+    setEffectParam(0, 0, 1500000000);
+    EXPECT_EQ(GameBase::scalePixels(src, 255, 200), nullptr);
+    EXPECT_TRUE(log.contains("do not fit the effect buffer"));
 }
 
 TEST_F(SpriteEffects, ScalingUpTheEffectBufferItselfKeepsItsInput) {
