@@ -7,6 +7,7 @@
 
 #include "platform/graphics/pixels.h"
 #include "runtime/core/arrays.h"
+#include "runtime/core/jarith.h"
 
 class String;
 class javax_microedition_lcdui_Image;
@@ -34,13 +35,15 @@ public:
     // ---- clip and translation ----
     void setClip(int32_t x, int32_t y, int32_t w, int32_t h);
     void clipRect(int32_t x, int32_t y, int32_t w, int32_t h);
-    int32_t getClipX() const { return clipLeft - translateX; }
-    int32_t getClipY() const { return clipTop - translateY; }
-    int32_t getClipWidth() const { return clipRight - clipLeft; }
-    int32_t getClipHeight() const { return clipBottom - clipTop; }
+    // In Java's int arithmetic, which wraps: an emptied clip's edges or a far translation may lie
+    // more than 2^31 apart.
+    int32_t getClipX() const { return mrc::jsub(clipLeft, translateX); }
+    int32_t getClipY() const { return mrc::jsub(clipTop, translateY); }
+    int32_t getClipWidth() const { return mrc::jsub(clipRight, clipLeft); }
+    int32_t getClipHeight() const { return mrc::jsub(clipBottom, clipTop); }
     void translate(int32_t dx, int32_t dy) {
-        translateX += dx;
-        translateY += dy;
+        translateX = mrc::jadd(translateX, dx);
+        translateY = mrc::jadd(translateY, dy);
     }
     int32_t getTranslateX() const { return translateX; }
     int32_t getTranslateY() const { return translateY; }

@@ -44,6 +44,16 @@ TEST_F(GraphicsTest, ColourClipAndTranslation) {
     EXPECT_EQ(g->clipBottom, 480);
     EXPECT_EQ(g->getTranslateX(), 5);
 
+    // Edges and translations far apart read as Java's int arithmetic gives them: wrapped.
+    Graphics* far = Graphics::newGraphics(screen);
+    far->setClip(10, 0, 50, 50);
+    far->clipRect(INT32_MIN, 0, 0, 100);
+    EXPECT_EQ(far->getClipWidth(), INT32_MAX - 9);
+    far->translate(INT32_MAX, 0);
+    far->translate(1, 0);
+    EXPECT_EQ(far->getTranslateX(), INT32_MIN);
+    EXPECT_EQ(far->getClipX(), INT32_MIN + 10);
+
     // Drawing honours both.
     g->setColor(0xFFFFFF);
     g->fillRect(0, 0, 800, 800);
