@@ -138,8 +138,7 @@ void Store::RecordStore(String* storePath, bool exists) {
     // A list cut short by a full heap would be written back as the index at the next change,
     // dropping the records it missed: such a store is refused, and never writes.
     if (isNull(records) || records->elementCount != static_cast<int32_t>(index.state().ids.size())) {
-        mrc_log("record store: no room for the %zu ids of %s", index.state().ids.size(), 
-                index.indexPath().c_str());
+        mrc_log("record store: no room for the %zu ids of %s", index.state().ids.size(), index.indexPath().c_str());
         records = nullptr;
         raiseStoreFailure();
     }
