@@ -234,6 +234,14 @@ inline void MemoryManager::unmarkBin(uint32_t bin) {
     if (!(m_binBits[bin / 64] &= ~(uint64_t{1} << (bin % 64)))) m_binWords &= ~(uint64_t{1} << (bin / 64));
 }
 
+// unmarkBin() when `empty`, without a branch: whether a take empties its bin goes either way, and
+// a mispredicted branch costs more than the stores.
+inline void MemoryManager::unmarkBinWhen(uint32_t bin, bool empty) {
+    const uint64_t bits = m_binBits[bin / 64] & ~(uint64_t(empty) << (bin % 64));
+    m_binBits[bin / 64] = bits;
+    m_binWords &= ~(uint64_t(bits == 0) << (bin / 64));
+}
+
 MemoryManager::Block* MemoryManager::firstInBinsFrom(uint32_t bin) const {
     bin = nonEmptyBinFrom(bin);
     return bin < kBins ? blockOf(firstOf(bin)) : nullptr;
@@ -462,13 +470,22 @@ void MemoryManager::overflowAdd(uint32_t ref, uint32_t bin) {
 // Into a slot of bin `bin`, one of one size, which has `count` (fewer than kSlots) taken; the
 // caller has made sure that the block lies below the run and the pairing heap.
 [[gnu::always_inline]] inline void MemoryManager::slotAdd(Block* b, uint32_t ref, uint32_t bin, uint32_t count) {
+    // Every slot below `ref` moves up one, in fixed steps: a loop whose exit depends on the
+    // addresses mispredicts about once a call, which costs more than the steps.
     uint32_t* slots = m_slots[bin];
-    uint32_t i = count;
-    for (; i && slots[i - 1] < ref; --i) slots[i] = slots[i - 1];
-    slots[i] = ref;
+    uint32_t pos = count;
+#pragma GCC unroll 8
+    for (uint32_t j = kSlots - 1; j >= 1; --j) {
+        const uint32_t prev = slots[j - 1];
+        const uint32_t cur = slots[j];
+        const bool shift = (j <= count) & (prev < ref);
+        slots[j] = shift ? prev : cur;
+        pos -= shift;
+    }
+    slots[pos] = ref;
     m_slotCount[bin] = uint8_t(count + 1);
     b->heap.child = kInSlots;
-    if (!count) markBin(bin);
+    markBin(bin);  // set already unless the bin was empty
 }
 
 void MemoryManager::sizeBinAdd(Block* b, uint32_t bin) {
@@ -859,11 +876,11 @@ void MemoryManager::release(Block* b) {
     const bool belowFree = ends[granule / 64] >> (granule % 64) & 1;
     uint8_t* after = bytes(b) + size;
     // Past the last block lies a size word that says "used".
-    if (belowFree || size >= m_fastLimit || blockAt(after)->size > 0) return false;
+    if (belowFree | (size >= m_fastLimit) | (blockAt(after)->size > 0)) return false;
     const uint32_t bin = uint32_t(size / 8);
     const uint32_t count = m_slotCount[bin];
     const uint32_t ref = uint32_t(granule + 1);
-    if (count == kSlots || (count && ref > m_slots[bin][0] && overflowing(bin))) return false;
+    if ((count == kSlots) | ((count != 0) & (ref > m_slots[bin][0]) & overflowing(bin))) return false;
     m_used -= int32_t(size);
     ++m_freeCount;
     b->size = int64_t(size);
@@ -1001,22 +1018,21 @@ void MemoryManager::takeFirstOfSizeBin(uint32_t bin, uint64_t needed) {
 // elsewhere. The heap's fields are read into locals, as in releaseFast().
 [[gnu::always_inline]] inline MemoryManager::Block* MemoryManager::takeFast(uint64_t needed) {
     if (needed >= m_fastLimit) return nullptr;
-    uint32_t bin = uint32_t(needed / 8);
-    uint32_t count = m_slotCount[bin];
-    if (!count) {
-        bin = nonEmptyBinFrom(bin);
-        if (bin >= kExactBins) {
-            // A bin of many sizes: its first block, split in place when the rest stays there.
-            if (bin == kBins) return nullptr;
-            Block* b = blockOf(m_binFirst[bin]);
-            if (!splitFirstInPlace(b, bin, needed)) return nullptr;
-            const int32_t used = m_used;
-            if (used > m_peak) m_peak = used;
-            return b;
-        }
-        count = m_slotCount[bin];
+    // The bin bits find the request's own bin as readily as a larger one: no branch on whether a
+    // block of the very size is free. Conditions that go either way are combined without
+    // short cuts, into one branch that is rarely taken.
+    const uint32_t bin = nonEmptyBinFrom(uint32_t(needed / 8));
+    if (bin >= kExactBins) {
+        // A bin of many sizes: its first block, split in place when the rest stays there.
+        if (bin == kBins) return nullptr;
+        Block* b = blockOf(m_binFirst[bin]);
+        if (!splitFirstInPlace(b, bin, needed)) return nullptr;
+        const int32_t used = m_used;
+        if (used > m_peak) m_peak = used;
+        return b;
     }
-    if (count == 1 && overflowing(bin)) return nullptr;
+    const uint32_t count = m_slotCount[bin];
+    if ((count == 1) & overflowing(bin)) return nullptr;
     const uint32_t ref = m_slots[bin][count - 1];
     const uint64_t size = uint64_t(bin) * 8;  // every block of the bin has its size
     const uint64_t remainder = size - needed;
@@ -1025,11 +1041,11 @@ void MemoryManager::takeFirstOfSizeBin(uint32_t bin, uint64_t needed) {
     const uint32_t restBin = uint32_t(remainder / 8);
     const uint32_t restRef = ref + uint32_t(needed / kAlign);
     const uint32_t restCount = split ? m_slotCount[restBin] : 0;
-    if (split && (restCount == kSlots || (restCount && restRef > m_slots[restBin][0] && overflowing(restBin)))) {
+    if (split & ((restCount == kSlots) | ((restCount != 0) & (restRef > m_slots[restBin][0]) & overflowing(restBin)))) {
         return nullptr;
     }
     m_slotCount[bin] = uint8_t(count - 1);
-    if (count == 1) unmarkBin(bin);
+    unmarkBinWhen(bin, count == 1);
     Block* b = blockOf(ref);
     uint64_t taken = size;
     if (split) {

@@ -163,6 +163,7 @@ private:
     uint32_t nonEmptyBinFrom(uint32_t bin) const;
     void markBin(uint32_t bin);
     void unmarkBin(uint32_t bin);
+    void unmarkBinWhen(uint32_t bin, bool empty);
     Block* firstInBinsFrom(uint32_t bin) const;
     Block* lowestExcept(uint32_t ref, const Block* skip1, const Block* skip2) const;
     Block* lowestInBinExcept(uint32_t bin, const Block* skip1, const Block* skip2) const;
