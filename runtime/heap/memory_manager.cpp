@@ -470,19 +470,34 @@ void MemoryManager::overflowAdd(uint32_t ref, uint32_t bin) {
 // Into a slot of bin `bin`, one of one size, which has `count` (fewer than kSlots) taken; the
 // caller has made sure that the block lies below the run and the pairing heap.
 [[gnu::always_inline]] inline void MemoryManager::slotAdd(Block* b, uint32_t ref, uint32_t bin, uint32_t count) {
-    // Every slot below `ref` moves up one, in fixed steps: a loop whose exit depends on the
-    // addresses mispredicts about once a call, which costs more than the steps.
-    uint32_t* slots = m_slots[bin];
-    uint32_t pos = count;
-#pragma GCC unroll 8
-    for (uint32_t j = kSlots - 1; j >= 1; --j) {
-        const uint32_t prev = slots[j - 1];
-        const uint32_t cur = slots[j];
-        const bool shift = (j <= count) & (prev < ref);
-        slots[j] = shift ? prev : cur;
-        pos -= shift;
-    }
-    slots[pos] = ref;
+    // Every slot below `ref` moves up one lane and `ref` takes the lane of the highest of them, in
+    // vector lanes: a loop whose exit depends on the addresses mispredicts about once a call, and
+    // a loop of fixed steps is a long chain. The slots are stored whole, so that the next load of
+    // them is served from the store (one written lane by lane would stall it).
+    using Lanes = int32_t __attribute__((vector_size(16)));  // granules fit in 31 bits
+    static_assert(kSlots == 8);
+    Lanes lo, hi;  // slots 0-3, 4-7
+    std::memcpy(&lo, m_slots[bin], sizeof lo);
+    std::memcpy(&hi, m_slots[bin] + 4, sizeof hi);
+    const Lanes first = {-1, 0, 0, 0};
+    // Each lane from the one before it; the first of the upper half from the last of the lower.
+    const auto up = [first](Lanes l, Lanes h) {
+        return (__builtin_shufflevector(h, h, 0, 0, 1, 2) & ~first) | (__builtin_shufflevector(l, l, 3, 3, 3, 3) & first);
+    };
+    const Lanes refs = Lanes{} + int32_t(ref);
+    const Lanes counted = Lanes{} + int32_t(count);
+    const Lanes laneLo = {0, 1, 2, 3};
+    const Lanes laneHi = {4, 5, 6, 7};
+    const Lanes belowLo = (lo < refs) & (laneLo < counted);
+    const Lanes belowHi = (hi < refs) & (laneHi < counted);
+    const Lanes movedLo = up(Lanes{}, belowLo);
+    const Lanes movedHi = up(belowLo, belowHi);
+    const Lanes intoLo = (belowLo | (laneLo == counted)) & ~movedLo;
+    const Lanes intoHi = (belowHi | (laneHi == counted)) & ~movedHi;
+    const Lanes newLo = (lo & ~(movedLo | intoLo)) | (up(Lanes{}, lo) & movedLo) | (refs & intoLo);
+    const Lanes newHi = (hi & ~(movedHi | intoHi)) | (up(lo, hi) & movedHi) | (refs & intoHi);
+    std::memcpy(m_slots[bin], &newLo, sizeof newLo);
+    std::memcpy(m_slots[bin] + 4, &newHi, sizeof newHi);
     m_slotCount[bin] = uint8_t(count + 1);
     b->heap.child = kInSlots;
     markBin(bin);  // set already unless the bin was empty

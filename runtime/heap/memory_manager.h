@@ -257,7 +257,7 @@ private:
     uint32_t m_binFirst[kBins] = {};  // bins of many sizes; firstOf() for all
     uint64_t m_binBits[kBinWords] = {};
     uint64_t m_binWords = 0;  // a bit per non-empty word of m_binBits
-    uint32_t m_slots[kExactBins][kSlots] = {};  // descending, the lowest last
+    alignas(32) uint32_t m_slots[kExactBins][kSlots] = {};  // descending, the lowest last; one line a bin
     uint8_t m_slotCount[kExactBins] = {};
     uint32_t m_runFirst[kExactBins] = {};
     uint32_t m_runLast[kExactBins] = {};
