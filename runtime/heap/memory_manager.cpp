@@ -1,7 +1,6 @@
 #include "runtime/heap/memory_manager.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -40,6 +39,46 @@ public:
 
 private:
     host::CriticalSection& m_cs;
+};
+
+// A bin's eight slots as two vectors of four lanes. The slots change in lanes, without loops
+// whose exits depend on the addresses (they mispredict about once a call), and are stored whole:
+// a vector load of slots just stored lane by lane waits until the stores are done, one of slots
+// stored whole is served from the store.
+struct SlotLanes {
+    using Lanes = int32_t __attribute__((vector_size(16)));  // granules fit in 31 bits
+    static constexpr Lanes kFirst = {-1, 0, 0, 0};
+    static constexpr Lanes kLast = {0, 0, 0, -1};
+    static constexpr Lanes kIndexLo = {0, 1, 2, 3};
+    static constexpr Lanes kIndexHi = {4, 5, 6, 7};
+    Lanes lo, hi;  // slots 0-3, 4-7
+
+    explicit SlotLanes(const uint32_t* slots) {
+        std::memcpy(&lo, slots, sizeof lo);
+        std::memcpy(&hi, slots + 4, sizeof hi);
+    }
+    SlotLanes(Lanes l, Lanes h) : lo(l), hi(h) {}
+    void store(uint32_t* slots) const {
+        std::memcpy(slots, &lo, sizeof lo);
+        std::memcpy(slots + 4, &hi, sizeof hi);
+    }
+    static Lanes all(uint32_t v) { return Lanes{} + int32_t(v); }
+    // Each lane from the one before it (the first: zero), or from the one after it (the last: zero).
+    SlotLanes up() const {
+        return {__builtin_shufflevector(lo, lo, 0, 0, 1, 2) & ~kFirst,
+                (__builtin_shufflevector(hi, hi, 0, 0, 1, 2) & ~kFirst) | (__builtin_shufflevector(lo, lo, 3, 3, 3, 3) & kFirst)};
+    }
+    SlotLanes down() const {
+        return {(__builtin_shufflevector(lo, lo, 1, 2, 3, 3) & ~kLast) | (__builtin_shufflevector(hi, hi, 0, 0, 0, 0) & kLast),
+                __builtin_shufflevector(hi, hi, 1, 2, 3, 3) & ~kLast};
+    }
+    // The lanes whose index is below `n`, or is `n`.
+    static SlotLanes below(uint32_t n) { return {kIndexLo < all(n), kIndexHi < all(n)}; }
+    static SlotLanes at(uint32_t n) { return {kIndexLo == all(n), kIndexHi == all(n)}; }
+    // Where `mask` is set, `a`'s lanes, elsewhere this one's.
+    SlotLanes select(const SlotLanes& mask, const SlotLanes& a) const {
+        return {(lo & ~mask.lo) | (a.lo & mask.lo), (hi & ~mask.hi) | (a.hi & mask.hi)};
+    }
 };
 
 }  // namespace
@@ -470,34 +509,17 @@ void MemoryManager::overflowAdd(uint32_t ref, uint32_t bin) {
 // Into a slot of bin `bin`, one of one size, which has `count` (fewer than kSlots) taken; the
 // caller has made sure that the block lies below the run and the pairing heap.
 [[gnu::always_inline]] inline void MemoryManager::slotAdd(Block* b, uint32_t ref, uint32_t bin, uint32_t count) {
-    // Every slot below `ref` moves up one lane and `ref` takes the lane of the highest of them, in
-    // vector lanes: a loop whose exit depends on the addresses mispredicts about once a call, and
-    // a loop of fixed steps is a long chain. The slots are stored whole, so that the next load of
-    // them is served from the store (one written lane by lane would stall it).
-    using Lanes = int32_t __attribute__((vector_size(16)));  // granules fit in 31 bits
-    static_assert(kSlots == 8);
-    Lanes lo, hi;  // slots 0-3, 4-7
-    std::memcpy(&lo, m_slots[bin], sizeof lo);
-    std::memcpy(&hi, m_slots[bin] + 4, sizeof hi);
-    const Lanes first = {-1, 0, 0, 0};
-    // Each lane from the one before it; the first of the upper half from the last of the lower.
-    const auto up = [first](Lanes l, Lanes h) {
-        return (__builtin_shufflevector(h, h, 0, 0, 1, 2) & ~first) | (__builtin_shufflevector(l, l, 3, 3, 3, 3) & first);
-    };
-    const Lanes refs = Lanes{} + int32_t(ref);
-    const Lanes counted = Lanes{} + int32_t(count);
-    const Lanes laneLo = {0, 1, 2, 3};
-    const Lanes laneHi = {4, 5, 6, 7};
-    const Lanes belowLo = (lo < refs) & (laneLo < counted);
-    const Lanes belowHi = (hi < refs) & (laneHi < counted);
-    const Lanes movedLo = up(Lanes{}, belowLo);
-    const Lanes movedHi = up(belowLo, belowHi);
-    const Lanes intoLo = (belowLo | (laneLo == counted)) & ~movedLo;
-    const Lanes intoHi = (belowHi | (laneHi == counted)) & ~movedHi;
-    const Lanes newLo = (lo & ~(movedLo | intoLo)) | (up(Lanes{}, lo) & movedLo) | (refs & intoLo);
-    const Lanes newHi = (hi & ~(movedHi | intoHi)) | (up(lo, hi) & movedHi) | (refs & intoHi);
-    std::memcpy(m_slots[bin], &newLo, sizeof newLo);
-    std::memcpy(m_slots[bin] + 4, &newHi, sizeof newHi);
+    // Every slot below `ref` moves up one lane, and `ref` takes the lane of the highest of them
+    // (the first free lane when there is none).
+    static_assert(kSlots == 8, "SlotLanes holds eight slots");
+    const SlotLanes slots(m_slots[bin]);
+    const SlotLanes::Lanes refs = SlotLanes::all(ref);
+    const SlotLanes taken = SlotLanes::below(count);
+    const SlotLanes lower{(slots.lo < refs) & taken.lo, (slots.hi < refs) & taken.hi};
+    const SlotLanes moved = lower.up();
+    const SlotLanes vacant = SlotLanes::at(count);
+    const SlotLanes into{(lower.lo | vacant.lo) & ~moved.lo, (lower.hi | vacant.hi) & ~moved.hi};
+    slots.select(moved, slots.up()).select(into, SlotLanes{refs, refs}).store(m_slots[bin]);
     m_slotCount[bin] = uint8_t(count + 1);
     b->heap.child = kInSlots;
     markBin(bin);  // set already unless the bin was empty
@@ -515,7 +537,7 @@ void MemoryManager::sizeBinAdd(Block* b, uint32_t bin) {
     if (count == kSlots) {
         // The highest slot makes room; it still lies below every block beyond the slots.
         uint32_t highest = slots[0];
-        std::memmove(slots, slots + 1, (kSlots - 1) * sizeof *slots);
+        SlotLanes(slots).down().store(slots);
         count = kSlots - 1;
         overflowAdd(highest, bin);
     }
@@ -528,10 +550,11 @@ void MemoryManager::sizeBinRemove(Block* b, uint32_t bin) {
     if (where == kInSlots) {
         uint32_t* slots = m_slots[bin];
         uint32_t count = m_slotCount[bin];
-        uint32_t i = 0;
-        while (i < count && slots[i] != r) ++i;
-        assert(i < count);
-        std::memmove(slots + i, slots + i + 1, (count - i - 1) * sizeof *slots);
+        // The slots descend: the block's lane and those after it hold it or lower blocks, and
+        // take the lane after them.
+        const SlotLanes lanes(slots);
+        const SlotLanes::Lanes refs = SlotLanes::all(r);
+        lanes.select(SlotLanes{lanes.lo <= refs, lanes.hi <= refs}, lanes.down()).store(slots);
         m_slotCount[bin] = uint8_t(count - 1);
         if (count == 1) refill(bin);
     } else if (where == kInRun) {
