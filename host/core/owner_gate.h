@@ -3,6 +3,11 @@
 // with enter()/leave(); every other thread passes noteLockedAccess() before it takes the lock,
 // which ends the owner's lock-free use for good: it marks the gate shared, makes every running
 // thread pass a memory barrier, and waits for the owner to leave. From then on everyone locks.
+//
+// A thread inside a bracket counts as holding a lock (holdsLocks()), so that it is not stopped
+// there: the gates are listed, and the stopper asks them. The bracket itself writes only the
+// gate's own busy flag; a count in the thread's record would cost every allocation and free two
+// more read-modify-writes.
 #pragma once
 
 #include <atomic>
@@ -16,6 +21,7 @@ public:
     // Without the process-wide barrier the owner could not be stopped safely: the gate starts
     // shared.
     OwnerGate();
+    ~OwnerGate();
     OwnerGate(const OwnerGate&) = delete;
     OwnerGate& operator=(const OwnerGate&) = delete;
 
@@ -28,30 +34,27 @@ public:
             if (owner || m_shared.load(std::memory_order_relaxed)) return false;
             if (!m_owner.compare_exchange_strong(owner, &self)) return false;
         }
-        addHeld(self, 1);
         m_busy.store(true, std::memory_order_relaxed);
-        // share()'s barrier orders this store before the load below.
+        // share()'s barrier orders this store before the load below; the structure's accesses
+        // stay after it, so that a thread stopped in the bracket is seen busy.
         std::atomic_signal_fence(std::memory_order_seq_cst);
         if (!m_shared.load(std::memory_order_relaxed)) return true;
         leave(self);
         return false;
     }
 
-    void leave(HeldLocks& self) const {
-        m_busy.store(false, std::memory_order_release);
-        addHeld(self, -1);
-    }
+    // A release store: the structure's accesses stay before it.
+    void leave(HeldLocks&) const { m_busy.store(false, std::memory_order_release); }
+
+    // Whether the thread of `locks` is inside a bracket of a gate; true also when the list of
+    // gates cannot be read now (a gate is being made or unmade), so that the caller tries again.
+    static bool busyFor(const HeldLocks& locks);
 
     // Before the calling thread takes the structure's lock: claims the structure when nobody has,
     // else ends the owner path unless the caller is the owner.
     void noteLockedAccess() const;
 
 private:
-    static void addHeld(HeldLocks& self, int32_t delta) {
-        std::atomic_signal_fence(std::memory_order_seq_cst);
-        self.count.store(self.count.load(std::memory_order_relaxed) + delta, std::memory_order_relaxed);
-        std::atomic_signal_fence(std::memory_order_seq_cst);
-    }
     void share() const;
 
     mutable std::atomic<const HeldLocks*> m_owner{nullptr};

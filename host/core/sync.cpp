@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "host/core/log.h"
+#include "host/core/owner_gate.h"
 
 namespace host {
 
@@ -76,7 +77,8 @@ BlockingRegion::~BlockingRegion() { callLeave(); }
 bool holdsLocks(const HeldLocks& locks) {
     if (locks.count.load(std::memory_order_acquire) > 0) return true;
     const CriticalSection* entering = locks.entering.load(std::memory_order_acquire);
-    return entering != nullptr && entering->m_owner.load(std::memory_order_acquire) == &locks;
+    if (entering != nullptr && entering->m_owner.load(std::memory_order_acquire) == &locks) return true;
+    return OwnerGate::busyFor(locks);
 }
 
 HeldLockScope::HeldLockScope() { addHeld(t_heldLocks, 1); }

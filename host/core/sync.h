@@ -53,8 +53,9 @@ struct HeldLocks {
 extern constinit thread_local HeldLocks t_heldLocks;
 inline HeldLocks& heldLocks() { return t_heldLocks; }
 
-// Whether the thread of `locks` holds a lock. Exact for the calling thread's own record and for
-// a thread that is stopped; a thread stopped inside an entry counts as holding once it has the lock.
+// Whether the thread of `locks` holds a lock, or is inside an owner gate's bracket (which counts
+// as one). Exact for the calling thread's own record and for a thread that is stopped; a thread
+// stopped inside an entry counts as holding once it has the lock.
 bool holdsLocks(const HeldLocks& locks);
 
 // Counts as one held lock while it lives: for locks that are not critical sections (the log's),
