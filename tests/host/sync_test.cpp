@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "host/core/clock.h"
 #include "host/core/log.h"
+#include "host/core/owner_gate.h"
 
 namespace {
 
@@ -82,6 +84,42 @@ TEST(HeldLocksTest, CountCriticalSectionsAndScopesButNotAnEntryStillWaiting) {
     a.leave();
     waiter.join();
     EXPECT_TRUE(entered.load());
+}
+
+// An owner gate's lock-free bracket counts as a held lock, for its owner only and only inside;
+// a gate that is gone is no longer asked.
+TEST(HeldLocksTest, AnOwnerGateBracketCountsAsHeldByItsOwner) {
+    const host::HeldLocks& mine = host::heldLocks();
+    auto gate = std::make_unique<host::OwnerGate>();
+    host::OwnerGate other;  // owned by the second thread
+    std::atomic<const host::HeldLocks*> theirs{nullptr};
+    std::atomic<int> step{0};
+    std::thread t([&] {
+        theirs = &host::heldLocks();
+        if (!other.enter(host::heldLocks())) return;
+        step = 1;
+        while (step.load() != 2) std::this_thread::yield();
+        other.leave(host::heldLocks());
+        step = 3;
+        while (step.load() != 4) std::this_thread::yield();
+    });
+    ASSERT_TRUE(eventually([&] { return step.load() == 1; }));
+    EXPECT_TRUE(host::holdsLocks(*theirs.load()));
+    EXPECT_FALSE(host::holdsLocks(mine));
+    ASSERT_TRUE(gate->enter(host::heldLocks()));
+    EXPECT_TRUE(host::holdsLocks(mine));
+    gate->leave(host::heldLocks());
+    EXPECT_FALSE(host::holdsLocks(mine));
+    step = 2;
+    ASSERT_TRUE(eventually([&] { return step.load() == 3; }));
+    EXPECT_FALSE(host::holdsLocks(*theirs.load()));
+    step = 4;
+    t.join();
+
+    ASSERT_TRUE(gate->enter(host::heldLocks()));
+    gate->leave(host::heldLocks());
+    gate.reset();
+    EXPECT_FALSE(host::holdsLocks(mine));
 }
 
 std::atomic<int> g_enterTaking{0};

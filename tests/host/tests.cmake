@@ -30,3 +30,8 @@ set_tests_properties(AudioThreads.CallbacksAndGraphs PROPERTIES
 # Thread creation, suspension, self-suspension and joining under the thread sanitizer too.
 add_test(NAME HostThreads.SuspendAndResume COMMAND $<TARGET_FILE:${name}> --gtest_filter=Thread*)
 set_tests_properties(HostThreads.SuspendAndResume PROPERTIES LABELS "${name};tsan" TIMEOUT 120)
+
+# What counts as a held lock for the stopper of the world (critical sections, scopes, owner
+# gates' brackets) under the thread sanitizer too.
+add_test(NAME HostLocks.HeldLocks COMMAND $<TARGET_FILE:${name}> --gtest_filter=HeldLocksTest.*)
+set_tests_properties(HostLocks.HeldLocks PROPERTIES LABELS "${name};tsan" TIMEOUT 60)
