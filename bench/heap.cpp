@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <queue>
 #include <random>
@@ -106,6 +107,49 @@ void BM_GameMix_Malloc(benchmark::State& state) {
 }
 BENCHMARK(BM_GameMix_Malloc)->MinTime(0.3)->Unit(benchmark::kMillisecond);
 
+// The floor of the heap's side: the addresses it chooses, recorded once, handed out again with
+// no bookkeeping at all. What remains is the replay loop and the memory traffic of those very
+// blocks (their headers read and written as a heap would): the rest of the heap's time is its
+// own work, not the coldness of the blocks its choices give.
+void BM_GameMix_Floor(benchmark::State& state) {
+    const Trace& trace = gameTrace();
+    std::vector<void*> chosen;
+    {
+        mrc::MemoryManager heap(kObjectHeapSize, false);
+        std::vector<void*> slots(trace.slots);
+        for (const Op& op : trace.ops) {
+            if (op.size) chosen.push_back(slots[op.slot] = heap.alloc(op.size));
+            else heap.free(slots[op.slot]);
+        }
+        // The floor is replayed in a block of the process heap: the heap's own is gone by then.
+    }
+    auto* base = static_cast<uint8_t*>(std::malloc(kObjectHeapSize + 8));
+    const uint8_t* recorded = nullptr;
+    for (void* p : chosen) {
+        if (p && (!recorded || p < recorded)) recorded = static_cast<uint8_t*>(p);
+    }
+    std::size_t next = 0;
+    replay(
+        state,
+        [&](uint32_t n) -> void* {
+            void* p = chosen[next];
+            next = next + 1 == chosen.size() ? 0 : next + 1;
+            if (!p) return nullptr;
+            auto* block = base + (static_cast<uint8_t*>(p) - recorded) + 8;
+            std::memcpy(block - 8, &n, sizeof n);
+            return block;
+        },
+        [](void* p) {
+            uint32_t n;
+            std::memcpy(&n, static_cast<uint8_t*>(p) - 8, sizeof n);
+            uint32_t after;  // the next block's header, as a free that coalesces reads it
+            std::memcpy(&after, static_cast<uint8_t*>(p) + ((n + 7) & ~7u), sizeof after);
+            benchmark::DoNotOptimize(after);
+        });
+    std::free(base);
+}
+BENCHMARK(BM_GameMix_Floor)->MinTime(0.3)->Unit(benchmark::kMillisecond);
+
 // A 14 MB data heap filled with buffers of the game mix, every owner registered, then every other
 // buffer on average freed: tens of thousands of small holes and no large free block.
 struct FragmentedHeap {
@@ -200,7 +244,7 @@ int main(int argc, char** argv) {
         if (name.starts_with("BM_GameMix_Malloc")) malloc = reporter.time(name, bench::Clock::Real);
     }
     for (const std::string& name : reporter.names()) {
-        if (malloc > 0 && name.starts_with("BM_GameMix_MemoryManager")) {
+        if (malloc > 0 && (name.starts_with("BM_GameMix_MemoryManager") || name.starts_with("BM_GameMix_Floor"))) {
             double time = reporter.time(name, bench::Clock::Real);
             std::printf("time of %s / time of malloc: %.2f\n", name.c_str(), time / malloc);
         }
