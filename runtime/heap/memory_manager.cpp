@@ -111,6 +111,7 @@ void MemoryManager::clearIndex() {
     std::fill(std::begin(m_runFirst), std::end(m_runFirst), 0);
     std::fill(std::begin(m_runLast), std::end(m_runLast), 0);
     std::fill(std::begin(m_runAppends), std::end(m_runAppends), 0);
+    m_spare = 0;
 }
 
 void MemoryManager::reset() {
@@ -177,12 +178,14 @@ void MemoryManager::setCompactionHooks(WorldHook before, WorldHook after, void* 
 
 void MemoryManager::setLinearSearch(bool on) {
     Locked lock(*this);
+    settleSpare();
     m_linearSearch = on;
     m_fastLimit = m_linearSearch || m_stress ? 0 : kExactLimit;
 }
 
 void MemoryManager::setStressMode(bool on) {
     Locked lock(*this);
+    settleSpare();
     m_stress = on;
     m_fastLimit = m_linearSearch || m_stress ? 0 : kExactLimit;
 }
@@ -786,6 +789,7 @@ void MemoryManager::insertFree(Block* b) {
 // Frees used block `b`, whose nearest free block below is `below`, and merges it with the free
 // blocks it touches. Returns the resulting free block.
 MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
+    settleSpare();
     int64_t size = -b->size;
     m_used -= int32_t(size);
     if (m_stress && size > int64_t(sizeof(Block))) {
@@ -834,6 +838,7 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
 // Each run of blocks to free, with the free blocks before, between and after them, becomes one
 // free block; the index sees only the result.
 void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
+    settleSpare();
     std::size_t i = 0;
     while (i < count) {
         Block* b = usedBlockOf(data[i]);
@@ -1049,57 +1054,70 @@ void MemoryManager::takeFirstOfSizeBin(uint32_t bin, uint64_t needed) {
     m_used += int32_t(taken);
 }
 
-// The common allocation, with no call: the first block of the first non-empty bin from `needed`
-// on. In a bin of one size that is its last slot, and a remainder worth keeping goes into a slot
-// of its own bin; a bin of many sizes splits it in place when the remainder stays there. Null,
-// with nothing changed, otherwise: the slow path refills the slots or files the remainder
-// elsewhere. The heap's fields are read into locals, as in releaseFast().
+// The spare joins the index: it is always of a bin of one size.
+void MemoryManager::indexSpare() {
+    Block* s = blockOf(m_spare);
+    m_spare = 0;
+    sizeBinAdd(s, uint32_t(uint64_t(s->size) / 8));
+}
+
+// The common allocation, with no call: the spare when no indexed block is smaller (those of its
+// own size may lie lower), else the first block of the first non-empty bin from `needed` on. In
+// a bin of one size that is its last slot, and a remainder worth keeping becomes the spare; a bin
+// of many sizes splits it in place when the remainder stays there. Null, with nothing changed
+// but the spare indexed, otherwise: the slow path refills the slots. The heap's fields are read
+// into locals, as in releaseFast().
 [[gnu::always_inline]] inline MemoryManager::Block* MemoryManager::takeFast(uint64_t needed) {
     if (needed >= m_fastLimit) return nullptr;
     // The bin bits find the request's own bin as readily as a larger one: no branch on whether a
     // block of the very size is free. Conditions that go either way are combined without
     // short cuts, into one branch that is rarely taken.
-    const uint32_t bin = nonEmptyBinFrom(uint32_t(needed / 8));
-    if (bin >= kExactBins) {
-        // A bin of many sizes: its first block, split in place when the rest stays there.
-        if (bin == kBins) return nullptr;
-        Block* b = blockOf(m_binFirst[bin]);
-        if (!splitFirstInPlace(b, bin, needed)) return nullptr;
-        const int32_t used = m_used;
-        if (used > m_peak) m_peak = used;
-        return b;
+    uint32_t bin = nonEmptyBinFrom(uint32_t(needed / 8));
+    uint32_t ref = m_spare;
+    uint64_t size = 0;
+    if (ref) {
+        size = uint64_t(blockOf(ref)->size);
+        if ((needed > size) | (size / 8 >= bin)) {
+            indexSpare();
+            bin = nonEmptyBinFrom(uint32_t(needed / 8));
+            ref = 0;
+        }
     }
-    const uint32_t count = m_slotCount[bin];
-    if ((count == 1) & overflowing(bin)) return nullptr;
-    const uint32_t ref = m_slots[bin][count - 1];
-    const uint64_t size = uint64_t(bin) * 8;  // every block of the bin has its size
-    const uint64_t remainder = size - needed;
-    const bool split = remainder > m_headerSize + uint64_t(kSplitSlack);
-    // A remainder worth keeping goes into a slot of its own bin, when it can.
-    const uint32_t restBin = uint32_t(remainder / 8);
-    const uint32_t restRef = ref + uint32_t(needed / kAlign);
-    const uint32_t restCount = split ? m_slotCount[restBin] : 0;
-    if (split & ((restCount == kSlots) | ((restCount != 0) & (restRef > m_slots[restBin][0]) & overflowing(restBin)))) {
-        return nullptr;
+    if (!ref) {
+        if (bin >= kExactBins) {
+            // A bin of many sizes: its first block, split in place when the rest stays there.
+            if (bin == kBins) return nullptr;
+            Block* b = blockOf(m_binFirst[bin]);
+            if (!splitFirstInPlace(b, bin, needed)) return nullptr;
+            const int32_t used = m_used;
+            if (used > m_peak) m_peak = used;
+            return b;
+        }
+        const uint32_t count = m_slotCount[bin];
+        if ((count == 1) & overflowing(bin)) return nullptr;
+        ref = m_slots[bin][count - 1];
+        size = uint64_t(bin) * 8;  // every block of the bin has its size
+        m_slotCount[bin] = uint8_t(count - 1);
+        unmarkBinWhen(bin, count == 1);
     }
-    m_slotCount[bin] = uint8_t(count - 1);
-    unmarkBinWhen(bin, count == 1);
     Block* b = blockOf(ref);
+    const uint64_t remainder = size - needed;
     uint64_t taken = size;
-    if (split) {
+    if (remainder > m_headerSize + uint64_t(kSplitSlack)) {
         // The remainder ends where the block ended: its end tag changes only in value, its
         // free-end bit not at all.
         taken = needed;
-        Block* rest = blockOf(restRef);
+        Block* rest = blockAt(bytes(b) + needed);
         rest->size = int64_t(remainder);
         uint32_t tag = uint32_t(remainder);
         std::memcpy(bytes(b) + size - sizeof tag, &tag, sizeof tag);
-        slotAdd(rest, restRef, restBin, restCount);
+        m_spare = ref + uint32_t(needed / kAlign);
         ++m_blockCount;
     } else {
         const std::size_t endBit = ref - 1 + std::size_t(size) / kAlign;
         m_freeEnds.data()[endBit / 64] &= ~(uint64_t{1} << (endBit % 64));
         --m_freeCount;
+        m_spare = 0;
     }
     b->size = -int64_t(taken);
     if (m_movable) b->owner = nullptr;
@@ -1126,6 +1144,7 @@ void* MemoryManager::alloc(uint32_t size) {
 void* MemoryManager::allocSlow(uint64_t needed) {
     host::HeldLocks& self = host::heldLocks();
     if (m_gate.enter(self)) {
+        settleSpare();
         Block* b = nullptr;
         if (needed < m_fastLimit) {
             // Every block from the first non-empty bin on fits; that bin's first is the best.
@@ -1156,6 +1175,7 @@ void* MemoryManager::allocLocked(uint64_t needed) {
         mrc_log("MemoryManager::alloc: the heap is destroyed");
         return nullptr;
     }
+    settleSpare();
     auto worthCompacting = [&] { return uint64_t(m_used) + needed < m_size; };
 
     if (m_movable && m_stress) {
@@ -1381,6 +1401,7 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
     int32_t frees = 0;
     int64_t usedBytes = 0;
     bool previousFree = false;
+    bool spareSeen = false;
     for (uint8_t* p = m_base; p != end();) {
         uint64_t offset = p - m_base;
         Block* b = blockAt(p);
@@ -1414,12 +1435,18 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
                 inBin = n == b;
                 r = before(b, n) ? n->link.left : n->link.right;
             }
-            if (!inBin) return fail("free block at +%" PRIu64 " is missing from the size index", offset);
+            if (refOf(b) == m_spare) {
+                if (bin >= kExactBins) return fail("the spare at +%" PRIu64 " is not of a bin of one size", offset);
+                spareSeen = true;
+            } else if (!inBin) {
+                return fail("free block at +%" PRIu64 " is missing from the size index", offset);
+            }
             ++frees;
             previousFree = true;
         }
         p += size;
     }
+    if (m_spare && !spareSeen) return fail("the spare %u is not a free block", m_spare);
     if (blocks != m_blockCount) return fail("block count %d, counted %d", m_blockCount, blocks);
     if (frees != m_freeCount) return fail("free count %d, counted %d", m_freeCount, frees);
     if (usedBytes != m_used) return fail("used %d, counted %" PRId64, m_used, usedBytes);
@@ -1428,7 +1455,9 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
     for (uint32_t bin = 0; bin < kBins; ++bin) {
         if (!checkBin(bin, &indexed, whyNot)) return false;
     }
-    if (indexed != frees) return fail("size index holds %d blocks, the heap has %d free", indexed, frees);
+    if (indexed + int32_t(spareSeen) != frees) {
+        return fail("size index holds %d blocks and %d spare, the heap has %d free", indexed, int(spareSeen), frees);
+    }
     for (uint32_t word = 0; word < kBinWords; ++word) {
         if (bool(m_binWords >> word & 1) != (m_binBits[word] != 0)) return fail("bin word %u is marked wrongly", word);
     }

@@ -87,7 +87,7 @@ public:
 
     // Blocks tile the heap, free blocks are coalesced, end in their tags and are marked in the
     // free-end map, counts and used bytes agree, every owner slot points at its block's data, and
-    // the size index holds exactly the free blocks, each in its bin and in order.
+    // the size index holds every free block but the spare (below), each in its bin and in order.
     bool checkInvariants(std::string* whyNot = nullptr) const;
 
     // Finds blocks by walking the free blocks in address order, as the index must choose: the
@@ -195,6 +195,10 @@ private:
     uint64_t take(Block* b, uint64_t needed);
     void takeFirstOfSizeBin(uint32_t bin, uint64_t needed);
     Block* takeFast(uint64_t needed);
+    void settleSpare() {
+        if (m_spare) indexSpare();
+    }
+    [[gnu::noinline]] void indexSpare();
     bool splitFirstInPlace(Block* b, uint32_t bin, uint64_t needed);
     void insertFree(Block* b);
     Block* releaseBlock(Block* b, Block* below);
@@ -266,6 +270,12 @@ private:
     // every block listed is still in the run.
     uint32_t m_runTail[kExactBins][kSlots] = {};
     uint32_t m_runAppends[kExactBins] = {};
+    // The remainder of the inline path's last split of a bin of one size, a free block kept out of
+    // the index: a run of allocations after a collection cuts hole after hole into pieces, and
+    // each next piece comes from the remainder, which is the best fit as long as no indexed block
+    // is smaller. Only the inline allocation splits it further; every other path that reads or
+    // changes the index first puts it there (settleSpare). 0 when there is none.
+    uint32_t m_spare = 0;
     bool m_linearSearch = false;
     bool m_stress = false;
     // Requests and blocks below it take the inline paths: none with either of the two.

@@ -114,5 +114,69 @@ TEST(HeapIndex, FreeingInAddressOrderAtOnceEqualsFreeingEach) {
     }
 }
 
+// After a sweep the heap is holes between survivors, and a run of allocations cuts each hole
+// into pieces: the index keeps the piece left over aside and hands it out next while nothing
+// indexed is smaller. Frees now and then land next to that piece, and requests of other sizes
+// pass it over; every address must still be the linear search's.
+TEST(HeapIndex, AllocationRunsAfterASweepChooseAsTheLinearSearch) {
+    for (bool movable : {false, true}) {
+        for (uint32_t seed : {5u, 77u}) {
+            SCOPED_TRACE(testing::Message() << (movable ? "data heap" : "object heap") << ", seed " << seed);
+            Side linear(movable, true);
+            Side indexed(movable, false);
+            std::mt19937 rng(seed);
+            auto alloc = [&](int i, uint32_t size) {
+                for (Side* side : {&linear, &indexed}) {
+                    side->slots[i] = side->heap.alloc(size);
+                    if (movable && side->slots[i]) side->heap.registerOwner(side->slots[i], &side->slots[i]);
+                }
+                ASSERT_EQ(indexed.offset(i), linear.offset(i)) << size << " bytes";
+            };
+            auto free = [&](int i) {
+                linear.heap.free(linear.slots[i]);
+                indexed.heap.free(indexed.slots[i]);
+                linear.slots[i] = indexed.slots[i] = nullptr;
+            };
+            for (int round = 0; round < 12; ++round) {
+                SCOPED_TRACE(testing::Message() << "round " << round);
+                // Allocate every empty slot: one common size, now and then another.
+                std::vector<int> fresh;
+                for (int i = 0; i < kSlots; ++i) {
+                    if (linear.slots[i]) continue;
+                    uint32_t size = rng() % 8 ? 40 : 1 + rng() % 300;
+                    ASSERT_NO_FATAL_FAILURE(alloc(i, size));
+                    if (!linear.slots[i]) continue;
+                    fresh.push_back(i);
+                    // The block just made is the spare's neighbour: freeing it merges the two.
+                    if (rng() % 16 == 0) free(i);
+                }
+                std::string why;
+                ASSERT_TRUE(indexed.heap.checkInvariants(&why)) << why;
+                // The sweep: most of the blocks die, freed in address order at once.
+                std::vector<int> dead;
+                for (int i = 0; i < kSlots; ++i)
+                    if (linear.slots[i] && rng() % 10 < 7) dead.push_back(i);
+                std::sort(dead.begin(), dead.end(), [&](int a, int b) { return linear.slots[a] < linear.slots[b]; });
+                std::vector<void*> data;
+                for (int i : dead) {
+                    linear.heap.free(linear.slots[i]);
+                    data.push_back(indexed.slots[i]);
+                    linear.slots[i] = indexed.slots[i] = nullptr;
+                }
+                indexed.heap.freeAscending(data.data(), data.size());
+                ASSERT_TRUE(indexed.heap.checkInvariants(&why)) << why;
+                if (movable && round % 4 == 3) {
+                    linear.heap.compactAll();
+                    indexed.heap.compactAll();
+                }
+                for (int k = 0; k < kSlots; ++k) ASSERT_EQ(indexed.offset(k), linear.offset(k));
+            }
+            EXPECT_EQ(indexed.heap.freeCount(), linear.heap.freeCount());
+            EXPECT_EQ(indexed.heap.blockCount(), linear.heap.blockCount());
+            EXPECT_EQ(indexed.heap.used(), linear.heap.used());
+        }
+    }
+}
+
 }  // namespace
 }  // namespace mrc
