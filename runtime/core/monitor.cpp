@@ -140,8 +140,7 @@ int32_t MonitorTable::getMonitor(Object* object, bool create) {
     return i;
 }
 
-void MonitorTable::release(Object* object) {
-    if (m_live.load(std::memory_order_relaxed) == 0) return;
+void MonitorTable::releaseSlow(Object* object) {
     host::CriticalSectionLock lock(m_lock);
     int32_t i = findLocked(object);
     if (i < 0) return;

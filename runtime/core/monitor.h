@@ -41,8 +41,11 @@ public:
     void wait(Object* object, int64_t timeoutMs);
     // Up to `count` waiters; -1 wakes them all.
     void notify(Object* object, int32_t count);
-    // The object is being destroyed: its monitor is freed.
-    void release(Object* object);
+    // The object is being destroyed: its monitor is freed. Inline, as every destructor asks and
+    // almost never finds one.
+    void release(Object* object) {
+        if (m_live.load(std::memory_order_relaxed) != 0) releaseSlow(object);
+    }
     // Forgets every monitor (runtime start).
     void clear();
 
@@ -63,6 +66,7 @@ private:
         MonitorWaiter* waitingTail = nullptr;
     };
 
+    void releaseSlow(Object* object);
     int32_t findLocked(Object* object) const;
     int32_t claimLocked(Object* object);
     void rehashLocked(std::size_t capacity);
