@@ -618,20 +618,8 @@ void ObjectManager::destroySwept() {
     }
     // The storage goes back at once and in address order: the heap merges each run of dead
     // neighbours before it indexes the result, and ends as if each had been freed alone.
-    if (lowWord > highWord) return;
-    if (m_sweptAddresses.size() < dead) m_sweptAddresses.resize(dead + dead / 4);
-    void** addresses = m_sweptAddresses.data();
-    std::size_t count = 0;
-    for (std::size_t w = lowWord; w <= highWord; ++w) {
-        uint64_t bits = sweptBits[w];
-        if (!bits) continue;
-        sweptBits[w] = 0;
-        for (; bits; bits &= bits - 1) {
-            const uintptr_t bit = w * 64 + static_cast<uintptr_t>(__builtin_ctzll(bits));
-            addresses[count++] = reinterpret_cast<void*>(base + bit * kStartGranule);
-        }
-    }
-    m_objectHeap->freeAscending(addresses, count);
+    static_assert(kStartGranule == MemoryManager::kMapGranule, "the map of the dead is the heap's");
+    if (lowWord <= highWord) m_objectHeap->freeMapped(sweptBits, lowWord, highWord);
 }
 
 // ---- diagnostics --------------------------------------------------------------------------

@@ -149,7 +149,7 @@ private:
     // conservative scan can map an interior pointer to its object.
     std::vector<uint64_t> m_startBits;
     // The sweep's dead objects, one bit per 8 bytes like m_startBits: their storage is returned
-    // in address order once every destructor has run.
+    // in address order once every destructor has run, the heap reading (and clearing) the map.
     std::vector<uint64_t> m_sweptBits;
     // The sweep's dead objects in the order their destructors run. A stopped thread may hold the
     // process heap's lock, so nothing that may reach it (a destructor, a free, a growing vector)
@@ -157,8 +157,6 @@ private:
     // the destructors run once the world goes on. Only the collector (under its lock) touches it.
     std::vector<Object*> m_swept;  // its size is its room; m_sweptCount entries are used
     std::size_t m_sweptCount = 0;
-    // The swept objects' storage in address order, handed back to the heap at once.
-    std::vector<void*> m_sweptAddresses;
     std::vector<DataBlock> m_fallback;
     mutable host::CriticalSection m_fallbackLock;
     mutable host::CriticalSection m_registryLock;

@@ -835,16 +835,66 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
     return b;
 }
 
+namespace {
+
+// The data of the blocks releaseAscending() frees, in ascending order: from a list,
+struct ListedData {
+    void* const* data;
+    std::size_t count;
+    std::size_t i = 0;
+    bool done() const { return i == count; }
+    uintptr_t next() const { return reinterpret_cast<uintptr_t>(data[i]); }
+    void pop() { ++i; }
+};
+
+// or from a map of where the data starts, whose words are cleared as they are read.
+class MappedData {
+public:
+    MappedData(uint64_t* map, std::size_t firstWord, std::size_t lastWord, uintptr_t base)
+        : m_map(map), m_word(firstWord), m_last(lastWord), m_base(base) {
+        load();
+    }
+    bool done() const { return m_bits == 0; }
+    uintptr_t next() const {
+        return m_base + (m_word * 64 + std::size_t(__builtin_ctzll(m_bits))) * MemoryManager::kMapGranule;
+    }
+    void pop() {
+        m_bits &= m_bits - 1;
+        if (!m_bits) {
+            ++m_word;
+            load();
+        }
+    }
+
+private:
+    void load() {
+        for (; m_word <= m_last; ++m_word) {
+            if ((m_bits = m_map[m_word])) {
+                m_map[m_word] = 0;
+                return;
+            }
+        }
+    }
+
+    uint64_t* m_map;
+    std::size_t m_word;
+    std::size_t m_last;
+    uintptr_t m_base;
+    uint64_t m_bits = 0;
+};
+
+}  // namespace
+
 // Each run of blocks to free, with the free blocks before, between and after them, becomes one
 // free block; the index sees only the result.
-void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
+template <class Data>
+void MemoryManager::releaseAscending(Data& data) {
     settleSpare();
-    std::size_t i = 0;
-    while (i < count) {
-        Block* b = usedBlockOf(data[i]);
+    while (!data.done()) {
+        Block* b = usedBlockOf(reinterpret_cast<void*>(data.next()));
         if (!b) {
-            mrc_log("MemoryManager::free: %p is not the data of a used block", data[i]);
-            ++i;
+            mrc_log("MemoryManager::free: %p is not the data of a used block", reinterpret_cast<void*>(data.next()));
+            data.pop();
             continue;
         }
         Block* start = b;
@@ -867,7 +917,7 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
                 std::memset(runEnd + sizeof(Block), kPoison, size - sizeof(Block));
             }
             runEnd += size;
-            ++i;
+            data.pop();
             if (runEnd != end() && blockAt(runEnd)->size > 0) {
                 Block* next = blockAt(runEnd);
                 setFreeStart(next, false);
@@ -878,7 +928,7 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
                 ++mergedFrees;
             }
             // runEnd is a block's start, so a used block there is the one the data belongs to.
-            if (i == count || runEnd == end() || static_cast<uint8_t*>(data[i]) != runEnd + m_headerSize ||
+            if (data.done() || runEnd == end() || data.next() != reinterpret_cast<uintptr_t>(runEnd + m_headerSize) ||
                 blockAt(runEnd)->size >= 0) {
                 break;
             }
@@ -893,14 +943,28 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
 }
 
 void MemoryManager::freeAscending(void* const* data, std::size_t count) {
+    ListedData listed{data, count};
     host::HeldLocks& self = host::heldLocks();
     if (m_gate.enter(self)) {
-        releaseAscending(data, count);
+        releaseAscending(listed);
         m_gate.leave(self);
         return;
     }
     Locked lock(*this);
-    releaseAscending(data, count);
+    releaseAscending(listed);
+}
+
+void MemoryManager::freeMapped(uint64_t* map, std::size_t firstWord, std::size_t lastWord) {
+    host::HeldLocks& self = host::heldLocks();
+    if (m_gate.enter(self)) {
+        MappedData mapped(map, firstWord, lastWord, reinterpret_cast<uintptr_t>(m_base));
+        releaseAscending(mapped);
+        m_gate.leave(self);
+        return;
+    }
+    Locked lock(*this);
+    MappedData mapped(map, firstWord, lastWord, reinterpret_cast<uintptr_t>(m_base));
+    releaseAscending(mapped);
 }
 
 // Frees used block `b` and merges it with the free blocks it touches.

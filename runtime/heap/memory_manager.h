@@ -52,6 +52,11 @@ public:
     // inside this heap: the same as freeing each, but every run of neighbours enters the size
     // index once, merged.
     void freeAscending(void* const* data, std::size_t count);
+    // The same for the blocks whose data starts where `map` has a bit, in its words [firstWord,
+    // lastWord]: bit k of word w stands for the data at base() + (64 * w + k) * 8. The words are
+    // cleared as they are read. A collector's map of the dead, without a list of their addresses.
+    static constexpr uint32_t kMapGranule = 8;
+    void freeMapped(uint64_t* map, std::size_t firstWord, std::size_t lastWord);
     // Data heap: `slot` is the one pointer to the block whose data is `data`; compaction rewrites it.
     void registerOwner(void* data, void** slot);
     uint32_t blockSize(const void* data) const;  // usable size, 0 outside the heap
@@ -204,7 +209,8 @@ private:
     Block* releaseBlock(Block* b, Block* below);
     bool releaseFast(Block* b);
     void release(Block* b);
-    void releaseAscending(void* const* data, std::size_t count);
+    template <class Data>
+    void releaseAscending(Data& data);
     Block* freeBlockBelow(const Block* b) const;
     void setFreeSize(Block* b, int64_t size);
     void setFreeEnd(const uint8_t* blockEnd, bool on);

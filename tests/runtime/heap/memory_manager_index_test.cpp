@@ -75,21 +75,26 @@ TEST(HeapIndex, ChoosesEveryBlockTheLinearSearchChooses) {
     }
 }
 
-// Freeing many blocks at once, in address order (the collector's sweep), leaves the same heap as
-// freeing them one by one: the same blocks, and the same choices afterwards.
+// Freeing many blocks at once, in address order (the collector's sweep), from a list or from a
+// map of where their data starts, leaves the same heap as freeing them one by one: the same
+// blocks, and the same choices afterwards.
 TEST(HeapIndex, FreeingInAddressOrderAtOnceEqualsFreeingEach) {
     for (bool movable : {false, true}) {
         for (uint32_t seed : {3u, 99u}) {
             SCOPED_TRACE(testing::Message() << (movable ? "data heap" : "object heap") << ", seed " << seed);
             Side each(movable, false);
-            Side batch(movable, false);
+            Side listed(movable, false);
+            Side mapped(movable, false);
+            const std::size_t words = mapped.heap.size() / MemoryManager::kMapGranule / 64 + 1;
+            std::vector<uint64_t> map(words, 0);
             std::mt19937 rng(seed);
             for (int round = 0; round < 20; ++round) {
                 for (int i = 0; i < kSlots; ++i) {
                     if (each.slots[i] || rng() % 3 == 0) continue;
                     uint32_t size = 1 + rng() % 200;
-                    for (Side* side : {&each, &batch}) side->slots[i] = side->heap.alloc(size);
-                    ASSERT_EQ(batch.offset(i), each.offset(i));
+                    for (Side* side : {&each, &listed, &mapped}) side->slots[i] = side->heap.alloc(size);
+                    ASSERT_EQ(listed.offset(i), each.offset(i));
+                    ASSERT_EQ(mapped.offset(i), each.offset(i));
                 }
                 // Runs of neighbours (dense) and scattered blocks (sparse), in address order.
                 std::vector<int> order;
@@ -97,19 +102,32 @@ TEST(HeapIndex, FreeingInAddressOrderAtOnceEqualsFreeingEach) {
                     if (each.slots[i] && rng() % 100 < (round % 2 ? 85u : 20u)) order.push_back(i);
                 std::sort(order.begin(), order.end(), [&](int a, int b) { return each.slots[a] < each.slots[b]; });
                 std::vector<void*> data;
+                std::size_t first = words;
+                std::size_t last = 0;
                 for (int i : order) {
                     each.heap.free(each.slots[i]);
-                    data.push_back(batch.slots[i]);
-                    each.slots[i] = batch.slots[i] = nullptr;
+                    data.push_back(listed.slots[i]);
+                    const std::size_t bit = std::size_t(mapped.offset(i)) / MemoryManager::kMapGranule;
+                    map[bit / 64] |= uint64_t{1} << (bit % 64);
+                    first = std::min(first, bit / 64);
+                    last = std::max(last, bit / 64);
+                    each.slots[i] = listed.slots[i] = mapped.slots[i] = nullptr;
                 }
-                batch.heap.freeAscending(data.data(), data.size());
-                std::string why;
-                ASSERT_TRUE(batch.heap.checkInvariants(&why)) << why;
-                ASSERT_EQ(batch.heap.freeCount(), each.heap.freeCount());
-                ASSERT_EQ(batch.heap.blockCount(), each.heap.blockCount());
-                ASSERT_EQ(batch.heap.used(), each.heap.used());
+                listed.heap.freeAscending(data.data(), data.size());
+                if (first <= last) mapped.heap.freeMapped(map.data(), first, last);
+                EXPECT_TRUE(std::all_of(map.begin(), map.end(), [](uint64_t w) { return w == 0; }));
+                for (Side* side : {&listed, &mapped}) {
+                    std::string why;
+                    ASSERT_TRUE(side->heap.checkInvariants(&why)) << why;
+                    ASSERT_EQ(side->heap.freeCount(), each.heap.freeCount());
+                    ASSERT_EQ(side->heap.blockCount(), each.heap.blockCount());
+                    ASSERT_EQ(side->heap.used(), each.heap.used());
+                }
             }
-            for (int i = 0; i < kSlots; ++i) ASSERT_EQ(batch.offset(i), each.offset(i));
+            for (int i = 0; i < kSlots; ++i) {
+                ASSERT_EQ(listed.offset(i), each.offset(i));
+                ASSERT_EQ(mapped.offset(i), each.offset(i));
+            }
         }
     }
 }
