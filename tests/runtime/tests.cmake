@@ -43,6 +43,11 @@ set_tests_properties(runtime_date_timer_gc_stress PROPERTIES ENVIRONMENT MRC_GC_
 add_test(NAME runtime_timer_threads COMMAND ${name} --gtest_filter=Timers.*:TaskQueues.*:Modes/TimerCollection.*)
 set_tests_properties(runtime_timer_threads PROPERTIES LABELS "${name};tsan" TIMEOUT 120)
 
+# The heap from several threads, and its first user's path handing over to the lock, under the
+# thread sanitizer too.
+add_test(NAME runtime_heap_threads COMMAND ${name} --gtest_filter=MemoryManager.Concurrent*:MemoryManager.*Thread)
+set_tests_properties(runtime_heap_threads PROPERTIES LABELS "${name};tsan" TIMEOUT 120)
+
 # Objects made by several threads while the registry's first user hands over to its lock, under
 # the thread sanitizer too.
 add_test(NAME runtime_registry_threads COMMAND ${name} --gtest_filter=Collector.ObjectsOfSeveralThreads*)

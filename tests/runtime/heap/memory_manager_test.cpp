@@ -571,6 +571,33 @@ TEST(MemoryManager, InvariantCheckerNamesEachKindOfDamage) {
     }
 }
 
+// The remainder of a split is kept out of the index for the owner's next request; a request of
+// another thread, which takes the lock and ends the owner's path, must find it all the same.
+TEST(MemoryManager, ARemainderKeptAsideIsHandedToAnotherThread) {
+    for (bool movable : {kObjectHeap, kDataHeap}) {
+        SCOPED_TRACE(movable ? "data heap" : "object heap");
+        MemoryManager heap(4096, movable);
+        void* hole = heap.alloc(200);
+        void* fence = heap.alloc(200);  // keeps the hole from merging with the rest
+        ASSERT_TRUE(hole && fence);
+        heap.free(hole);
+        void* first = heap.alloc(40);  // the hole, the best fit; the rest of it is kept aside
+        EXPECT_EQ(first, hole);
+        const uint32_t step = 40 + heap.headerSize();
+        void* second = nullptr;
+        std::thread([&] { second = heap.alloc(40); }).join();
+        EXPECT_EQ(second, static_cast<uint8_t*>(first) + step);
+        // Back on the first thread, now through the lock: the next piece of the same hole.
+        void* third = heap.alloc(40);
+        EXPECT_EQ(third, static_cast<uint8_t*>(second) + step);
+        std::thread([&] {
+            for (void* p : {first, second, third, fence}) EXPECT_EQ(heap.free(p), 1);
+        }).join();
+        expectSound(heap);
+        EXPECT_EQ(heap.blockCount(), 1);
+    }
+}
+
 TEST(MemoryManager, ConcurrentAllocationAndFreeKeepTheHeapSound) {
     MemoryManager heap(1 << 20, kDataHeap);
     std::vector<std::thread> threads;
