@@ -83,7 +83,7 @@ ObjectManager::ObjectManager(Application* application, MemoryManager* objectHeap
     m_heapHi = m_heapLo + objectHeap->size();
     m_stress = stressMode();
     m_startBits.assign((objectHeap->size() / kStartGranule + 63) / 64, 0);
-    m_sweptBits.assign(m_startBits.size(), 0);
+    m_dead = objectHeap->blockMap();
     m_markStack.reserve(512);
     objectHeap->setCollectorHook(&ObjectManager::collectorHook, this);
     dataHeap->setCollectorHook(&ObjectManager::collectorHook, this);
@@ -591,9 +591,6 @@ void ObjectManager::sweep() {
 void ObjectManager::destroySwept() {
     const uintptr_t base = m_heapLo;
     const uintptr_t end = m_heapHi;
-    uint64_t* const sweptBits = m_sweptBits.data();
-    std::size_t lowWord = m_sweptBits.size();
-    std::size_t highWord = 0;
     Object* const* swept = m_swept.data();
     const std::size_t dead = m_sweptCount;
     m_sweptCount = 0;
@@ -610,16 +607,12 @@ void ObjectManager::destroySwept() {
             releaseBuffer(object);
             continue;
         }
-        const uintptr_t bit = (address - base) / kStartGranule;
-        const std::size_t word = bit / 64;
-        sweptBits[word] |= uint64_t{1} << (bit % 64);
-        lowWord = std::min(lowWord, word);
-        highWord = std::max(highWord, word);
+        // Noted while the block's header is likely still cached with the object.
+        m_objectHeap->note(m_dead, object);
     }
     // The storage goes back at once and in address order: the heap merges each run of dead
     // neighbours before it indexes the result, and ends as if each had been freed alone.
-    static_assert(kStartGranule == MemoryManager::kMapGranule, "the map of the dead is the heap's");
-    if (lowWord <= highWord) m_objectHeap->freeMapped(sweptBits, lowWord, highWord);
+    m_objectHeap->freeMapped(m_dead);
 }
 
 // ---- diagnostics --------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 
 #include "host/core/owner_gate.h"
 #include "host/core/sync.h"
+#include "runtime/heap/memory_manager.h"
 
 class Object;
 class ObjectArray;
@@ -25,7 +26,6 @@ namespace mrc {
 
 class Application;
 struct SpilledRegisters;
-class MemoryManager;
 
 // Collection flags.
 enum GcFlags : uint32_t {
@@ -148,9 +148,9 @@ private:
     // One bit per 8 bytes of the object heap: set at each registered object's start, so that the
     // conservative scan can map an interior pointer to its object.
     std::vector<uint64_t> m_startBits;
-    // The sweep's dead objects, one bit per 8 bytes like m_startBits: their storage is returned
-    // in address order once every destructor has run, the heap reading (and clearing) the map.
-    std::vector<uint64_t> m_sweptBits;
+    // The sweep's dead objects in the object heap: their storage is returned in address order
+    // once every destructor has run, the heap reading (and clearing) the map.
+    MemoryManager::BlockMap m_dead;
     // The sweep's dead objects in the order their destructors run. A stopped thread may hold the
     // process heap's lock, so nothing that may reach it (a destructor, a free, a growing vector)
     // runs while the world is stopped: this is sized before the stop like the mark stack, and

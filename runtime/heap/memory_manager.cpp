@@ -1,6 +1,7 @@
 #include "runtime/heap/memory_manager.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -188,26 +189,6 @@ void MemoryManager::setStressMode(bool on) {
     settleSpare();
     m_stress = on;
     m_fastLimit = m_linearSearch || m_stress ? 0 : kExactLimit;
-}
-
-// The used block whose data starts at `data`, or null when the bytes there are not one: a pointer
-// into a header or into the middle of a block, or one freed already.
-inline MemoryManager::Block* MemoryManager::usedBlockOf(const void* data) const {
-    uint64_t offset = reinterpret_cast<uintptr_t>(data) - reinterpret_cast<uintptr_t>(m_base);
-    return offset < m_size ? usedBlockAt(m_base, m_size, offset) : nullptr;
-}
-
-// usedBlockOf for data at `offset` (below `heapSize`) from `base`, the heap's own, read once by the
-// caller. The size word of a free block, read as a used one's, gives 0 or more than any heap.
-inline MemoryManager::Block* MemoryManager::usedBlockAt(uint8_t* base, uint64_t heapSize, uint64_t offset) const {
-    const uint64_t start = offset - m_headerSize;  // wraps round when the offset lies in the first header
-    if (start >= heapSize) return nullptr;
-    // Read before the alignment is known (the size word past the end is still ours): as bytes.
-    int64_t word;
-    std::memcpy(&word, base + start, sizeof word);
-    const uint64_t size = 0 - uint64_t(word);
-    if (((offset | size) % kAlign) != 0 || size < kMinBlock || size > heapSize - start) return nullptr;
-    return blockAt(base + start);
 }
 
 uint32_t MemoryManager::blockSize(const void* data) const {
@@ -835,136 +816,197 @@ MemoryManager::Block* MemoryManager::releaseBlock(Block* b, Block* below) {
     return b;
 }
 
-namespace {
+// The run's helpers. The free block just below `b`, out of the index and its end no longer
+// marked, or null when none touches it.
+MemoryManager::Block* MemoryManager::takeBelow(Block* b) {
+    Block* below = freeBlockBelow(b);
+    if (!below || bytes(below) + below->size != bytes(b)) return nullptr;
+    setFreeEnd(bytes(b), false);
+    indexRemove(below);
+    return below;
+}
 
-// The data of the blocks releaseAscending() frees, in ascending order: from a list,
-struct ListedData {
-    void* const* data;
-    std::size_t count;
-    std::size_t i = 0;
-    bool done() const { return i == count; }
-    uintptr_t next() const { return reinterpret_cast<uintptr_t>(data[i]); }
-    void pop() { ++i; }
-};
+// Moves `*runEnd` past the free block that starts there, out of the index; false when none does.
+bool MemoryManager::takeAbove(uint8_t** runEnd) {
+    if (*runEnd == end() || blockAt(*runEnd)->size <= 0) return false;
+    Block* next = blockAt(*runEnd);
+    setFreeStart(next, false);
+    indexRemove(next);
+    *runEnd += next->size;
+    setFreeEnd(*runEnd, false);  // set again by endRun() if the run ends here
+    return true;
+}
 
-// or from a map of where the data starts, whose words are cleared as they are read.
-class MappedData {
-public:
-    MappedData(uint64_t* map, std::size_t firstWord, std::size_t lastWord, uintptr_t base)
-        : m_map(map), m_word(firstWord), m_last(lastWord), m_base(base) {
-        load();
-    }
-    bool done() const { return m_bits == 0; }
-    uintptr_t next() const {
-        return m_base + (m_word * 64 + std::size_t(__builtin_ctzll(m_bits))) * MemoryManager::kMapGranule;
-    }
-    void pop() {
-        m_bits &= m_bits - 1;
-        if (!m_bits) {
-            ++m_word;
-            load();
-        }
-    }
+// Freed space in stress mode, past the size and links of the block at `from`.
+void MemoryManager::poison(uint8_t* from, uint8_t* to) {
+    const int64_t size = to - from;
+    if (size > int64_t(sizeof(Block))) std::memset(from + sizeof(Block), kPoison, std::size_t(size) - sizeof(Block));
+}
 
-private:
-    void load() {
-        for (; m_word <= m_last; ++m_word) {
-            if ((m_bits = m_map[m_word])) {
-                m_map[m_word] = 0;
-                return;
-            }
-        }
-    }
-
-    uint64_t* m_map;
-    std::size_t m_word;
-    std::size_t m_last;
-    uintptr_t m_base;
-    uint64_t m_bits = 0;
-};
-
-}  // namespace
+// The run from `start` (`first`, its first freed block, or the free block below that) to `runEnd`
+// becomes one indexed free block.
+void MemoryManager::endRun(Block* start, Block* first, uint8_t* runEnd, int32_t mergedBlocks, int32_t mergedFrees) {
+    m_blockCount -= mergedBlocks;
+    m_freeCount += 1 - mergedFrees;
+    setFreeSize(start, runEnd - bytes(start));
+    if (start == first) setFreeStart(first, true);
+    indexAdd(start);
+}
 
 // Each run of blocks to free, with the free blocks before, between and after them, becomes one
 // free block; the index sees only the result.
-template <class Data>
-void MemoryManager::releaseAscending(Data& data) {
+void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
     settleSpare();
-    while (!data.done()) {
-        Block* b = usedBlockOf(reinterpret_cast<void*>(data.next()));
+    std::size_t i = 0;
+    while (i < count) {
+        Block* b = usedBlockOf(data[i]);
         if (!b) {
-            mrc_log("MemoryManager::free: %p is not the data of a used block", reinterpret_cast<void*>(data.next()));
-            data.pop();
+            mrc_log("MemoryManager::free: %p is not the data of a used block", data[i]);
+            ++i;
             continue;
         }
         Block* start = b;
         int32_t mergedBlocks = 0;  // blocks that end up inside the run's free block, less one
         int32_t mergedFrees = 0;   // free blocks among them
-        Block* below = freeBlockBelow(b);
-        if (below && bytes(below) + below->size == bytes(b)) {
+        if (Block* below = takeBelow(b)) {
             start = below;
-            setFreeEnd(bytes(b), false);
-            indexRemove(below);
             ++mergedBlocks;
             ++mergedFrees;
         }
         uint8_t* runEnd = bytes(b);
         for (;;) {
-            Block* u = blockAt(runEnd);
-            int64_t size = -u->size;
+            const int64_t size = -blockAt(runEnd)->size;
             m_used -= int32_t(size);
-            if (m_stress && size > int64_t(sizeof(Block))) {
-                std::memset(runEnd + sizeof(Block), kPoison, size - sizeof(Block));
-            }
+            if (m_stress) poison(runEnd, runEnd + size);
             runEnd += size;
-            data.pop();
-            if (runEnd != end() && blockAt(runEnd)->size > 0) {
-                Block* next = blockAt(runEnd);
-                setFreeStart(next, false);
-                indexRemove(next);
-                runEnd += next->size;
-                setFreeEnd(runEnd, false);  // set again below if the run ends here
+            ++i;
+            if (takeAbove(&runEnd)) {
                 ++mergedBlocks;
                 ++mergedFrees;
             }
             // runEnd is a block's start, so a used block there is the one the data belongs to.
-            if (data.done() || runEnd == end() || data.next() != reinterpret_cast<uintptr_t>(runEnd + m_headerSize) ||
-                blockAt(runEnd)->size >= 0) {
-                break;
-            }
+            if (i == count || runEnd == end() || data[i] != runEnd + m_headerSize || blockAt(runEnd)->size >= 0) break;
             ++mergedBlocks;
         }
-        m_blockCount -= mergedBlocks;
-        m_freeCount += 1 - mergedFrees;
-        setFreeSize(start, runEnd - bytes(start));
-        if (start == b) setFreeStart(b, true);
-        indexAdd(start);
+        endRun(start, b, runEnd, mergedBlocks, mergedFrees);
     }
+}
+
+// The same from a map: a run of noted neighbours ends at the first noted end that no noted
+// block starts at, so the blocks inside it are counted from the bits, not read.
+void MemoryManager::releaseMapped(BlockMap& map) {
+    settleSpare();
+    uint64_t* const starts = map.starts.data();
+    uint64_t* const ends = map.ends.data();
+    const std::size_t lastWord = map.last;
+    const auto granuleOf = [&](const uint8_t* p) { return std::size_t(p - m_base) / kMapGranule; };
+    const auto noted = [&](std::size_t g) { return g / 64 <= lastWord && (starts[g / 64] >> (g % 64) & 1); };
+    // The first noted start from granule `g` on, or SIZE_MAX.
+    const auto nextStart = [&](std::size_t g) {
+        for (std::size_t w = g / 64; w <= lastWord; ++w) {
+            uint64_t bits = starts[w] & (w == g / 64 ? ~uint64_t{0} << (g % 64) : ~uint64_t{0});
+            if (bits) return w * 64 + std::size_t(__builtin_ctzll(bits));
+        }
+        return SIZE_MAX;
+    };
+    // From the noted start `g`: the granule where its run of noted neighbours ends, and how many
+    // blocks it holds; {SIZE_MAX, 0} when the map has no end for it.
+    const auto runFrom = [&](std::size_t g) -> std::pair<std::size_t, int32_t> {
+        int32_t blocks = 0;
+        uint64_t above = ~uint64_t{0} << (g % 64);
+        for (std::size_t w = g / 64; w <= lastWord; ++w, above = ~uint64_t{0}) {
+            const uint64_t stop = ends[w] & ~starts[w] & above;
+            if (stop) {
+                const uint64_t before = (stop & -stop) - 1;
+                blocks += __builtin_popcountll(starts[w] & above & before);
+                return {w * 64 + std::size_t(__builtin_ctzll(stop)), blocks};
+            }
+            blocks += __builtin_popcountll(starts[w] & above);
+        }
+        return {SIZE_MAX, 0};
+    };
+
+    for (std::size_t g = nextStart(map.first * 64); g != SIZE_MAX; g = nextStart(g)) {
+        Block* b = usedBlockOf(m_base + g * kMapGranule);
+        if (!b) {
+            mrc_log("MemoryManager::free: %p is not the data of a used block", m_base + g * kMapGranule);
+            ++g;
+            continue;
+        }
+        Block* start = b;
+        int32_t mergedBlocks = -1;  // as in releaseAscending(), the first block not counted
+        int32_t mergedFrees = 0;
+        if (Block* below = takeBelow(b)) {
+            start = below;
+            ++mergedBlocks;
+            ++mergedFrees;
+        }
+        uint8_t* runEnd;
+        for (;;) {
+            const auto [endGranule, blocks] = runFrom(g);
+            if (endGranule == SIZE_MAX) {
+                // Not from note(): nothing is freed rather than something wrongly.
+                mrc_log("MemoryManager::freeMapped: the block at %p has no end in the map", m_base + g * kMapGranule);
+                clearMap(map);
+                return;
+            }
+            uint8_t* const from = m_base + g * kMapGranule - m_headerSize;
+            runEnd = m_base + endGranule * kMapGranule - m_headerSize;
+#ifndef NDEBUG
+            for (uint8_t* p = from; p != runEnd; p -= blockAt(p)->size) assert(blockAt(p)->size < 0 && p < runEnd);
+#endif
+            m_used -= int32_t(runEnd - from);
+            mergedBlocks += blocks;
+            if (m_stress) poison(from, runEnd);
+            if (takeAbove(&runEnd)) {
+                ++mergedBlocks;
+                ++mergedFrees;
+            }
+            g = granuleOf(runEnd) + m_headerSize / kMapGranule;
+            // Past a free block the next noted block may follow.
+            if (runEnd == end() || !noted(g) || blockAt(runEnd)->size >= 0) break;
+        }
+        endRun(start, b, runEnd, mergedBlocks, mergedFrees);
+    }
+    clearMap(map);
 }
 
 void MemoryManager::freeAscending(void* const* data, std::size_t count) {
-    ListedData listed{data, count};
     host::HeldLocks& self = host::heldLocks();
     if (m_gate.enter(self)) {
-        releaseAscending(listed);
+        releaseAscending(data, count);
         m_gate.leave(self);
         return;
     }
     Locked lock(*this);
-    releaseAscending(listed);
+    releaseAscending(data, count);
 }
 
-void MemoryManager::freeMapped(uint64_t* map, std::size_t firstWord, std::size_t lastWord) {
+MemoryManager::BlockMap MemoryManager::blockMap() const {
+    BlockMap map;
+    // An end may lie one header past the heap's last byte.
+    const std::size_t words = (std::size_t(m_size) + m_headerSize) / kMapGranule / 64 + 1;
+    map.starts.assign(words, 0);
+    map.ends.assign(words, 0);
+    return map;
+}
+
+void MemoryManager::clearMap(BlockMap& map) {
+    for (std::size_t w = map.first; w <= map.last; ++w) map.starts[w] = map.ends[w] = 0;
+    map.first = SIZE_MAX;
+    map.last = 0;
+}
+
+void MemoryManager::freeMapped(BlockMap& map) {
+    if (map.first > map.last) return;
     host::HeldLocks& self = host::heldLocks();
     if (m_gate.enter(self)) {
-        MappedData mapped(map, firstWord, lastWord, reinterpret_cast<uintptr_t>(m_base));
-        releaseAscending(mapped);
+        releaseMapped(map);
         m_gate.leave(self);
         return;
     }
     Locked lock(*this);
-    MappedData mapped(map, firstWord, lastWord, reinterpret_cast<uintptr_t>(m_base));
-    releaseAscending(mapped);
+    releaseMapped(map);
 }
 
 // Frees used block `b` and merges it with the free blocks it touches.

@@ -21,9 +21,12 @@
 // blocks' headers.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,11 +55,35 @@ public:
     // inside this heap: the same as freeing each, but every run of neighbours enters the size
     // index once, merged.
     void freeAscending(void* const* data, std::size_t count);
-    // The same for the blocks whose data starts where `map` has a bit, in its words [firstWord,
-    // lastWord]: bit k of word w stands for the data at base() + (64 * w + k) * 8. The words are
-    // cleared as they are read. A collector's map of the dead, without a list of their addresses.
+    // A collector's dead, freed the same way without a list of their addresses and without a read
+    // of the blocks inside a run: a map with a bit per 8 bytes (bit k of word w stands for
+    // base() + (64 * w + k) * 8) where each noted block's data starts, and another where the data
+    // after it would start, so that neighbours show where one's end meets the next one's start.
     static constexpr uint32_t kMapGranule = 8;
-    void freeMapped(uint64_t* map, std::size_t firstWord, std::size_t lastWord);
+    struct BlockMap {
+        std::vector<uint64_t> starts;
+        std::vector<uint64_t> ends;
+        std::size_t first = SIZE_MAX;  // the words with bits: [first, last], none when first > last
+        std::size_t last = 0;
+    };
+    BlockMap blockMap() const;  // empty, sized for this heap
+    // Notes the used block whose data is `data`, which must be one (checked only by assertions:
+    // the caller, a collector, knows its objects' blocks). Unlocked: the caller owns the block,
+    // which stays used until freeMapped().
+    void note(BlockMap& map, const void* data) const {
+        assert(usedBlockOf(data));
+        const std::size_t start = std::size_t(static_cast<const uint8_t*>(data) - m_base) / kMapGranule;
+        int64_t size;
+        std::memcpy(&size, static_cast<const uint8_t*>(data) - m_headerSize, sizeof size);
+        // A size word that is not a used block's stays inside the map (freeMapped() refuses it).
+        const std::size_t end = std::min(start + std::size_t(-size) / kMapGranule, map.ends.size() * 64 - 1);
+        map.starts[start / 64] |= uint64_t{1} << (start % 64);
+        map.ends[end / 64] |= uint64_t{1} << (end % 64);
+        if (start / 64 < map.first) map.first = start / 64;
+        if (end / 64 > map.last) map.last = end / 64;
+    }
+    // Frees every noted block, as freeAscending() would, and empties the map.
+    void freeMapped(BlockMap& map);
     // Data heap: `slot` is the one pointer to the block whose data is `data`; compaction rewrites it.
     void registerOwner(void* data, void** slot);
     uint32_t blockSize(const void* data) const;  // usable size, 0 outside the heap
@@ -209,8 +236,13 @@ private:
     Block* releaseBlock(Block* b, Block* below);
     bool releaseFast(Block* b);
     void release(Block* b);
-    template <class Data>
-    void releaseAscending(Data& data);
+    void releaseAscending(void* const* data, std::size_t count);
+    void releaseMapped(BlockMap& map);
+    static void clearMap(BlockMap& map);
+    Block* takeBelow(Block* b);
+    bool takeAbove(uint8_t** runEnd);
+    void poison(uint8_t* from, uint8_t* to);
+    void endRun(Block* start, Block* first, uint8_t* runEnd, int32_t mergedBlocks, int32_t mergedFrees);
     Block* freeBlockBelow(const Block* b) const;
     void setFreeSize(Block* b, int64_t size);
     void setFreeEnd(const uint8_t* blockEnd, bool on);
@@ -288,6 +320,26 @@ private:
     uint64_t m_fastLimit = kExactLimit;
     bool m_stressTowardsEnd = true;  // blocks start packed at the base
 };
+
+// The used block whose data starts at `data`, or null when the bytes there are not one: a pointer
+// into a header or into the middle of a block, or one freed already.
+inline MemoryManager::Block* MemoryManager::usedBlockOf(const void* data) const {
+    uint64_t offset = reinterpret_cast<uintptr_t>(data) - reinterpret_cast<uintptr_t>(m_base);
+    return offset < m_size ? usedBlockAt(m_base, m_size, offset) : nullptr;
+}
+
+// usedBlockOf() for data at `offset` (below `heapSize`) from `base`, the heap's own, read once by the
+// caller. The size word of a free block, read as a used one's, gives 0 or more than any heap.
+inline MemoryManager::Block* MemoryManager::usedBlockAt(uint8_t* base, uint64_t heapSize, uint64_t offset) const {
+    const uint64_t start = offset - m_headerSize;  // wraps round when the offset lies in the first header
+    if (start >= heapSize) return nullptr;
+    // Read before the alignment is known (the size word past the end is still ours): as bytes.
+    int64_t word;
+    std::memcpy(&word, base + start, sizeof word);
+    const uint64_t size = 0 - uint64_t(word);
+    if (((offset | size) % kMapGranule) != 0 || size < kMinBlock || size > heapSize - start) return nullptr;
+    return blockAt(base + start);
+}
 
 template <class F>
 void MemoryManager::forEachFreeBlock(F f) const {
