@@ -608,7 +608,8 @@ void ObjectManager::destroySwept() {
             continue;
         }
         // Noted while the block's header is likely still cached with the object.
-        m_objectHeap->note(m_dead, object);
+        if (!m_objectHeap->note(m_dead, object))
+            mrc_log("ObjectManager: %p is not the data of a used block", static_cast<void*>(object));
     }
     // The storage goes back at once and in address order: the heap merges each run of dead
     // neighbours before it indexes the result, and ends as if each had been freed alone.

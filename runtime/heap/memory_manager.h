@@ -67,20 +67,23 @@ public:
         std::size_t last = 0;
     };
     BlockMap blockMap() const;  // empty, sized for this heap
-    // Notes the used block whose data is `data`, which must be one (checked only by assertions:
-    // the caller, a collector, knows its objects' blocks). Unlocked: the caller owns the block,
-    // which stays used until freeMapped().
-    void note(BlockMap& map, const void* data) const {
+    // Notes the used block whose data is `data`. Unlocked: the caller owns the block, which stays
+    // used until freeMapped(). Only the size word's sign and alignment are checked (false, nothing
+    // noted, when they are not a used block's): the caller, a collector, knows its objects' blocks,
+    // and assertions check the rest.
+    bool note(BlockMap& map, const void* data) const {
         assert(usedBlockOf(data));
-        const std::size_t start = std::size_t(static_cast<const uint8_t*>(data) - m_base) / kMapGranule;
         int64_t size;
         std::memcpy(&size, static_cast<const uint8_t*>(data) - m_headerSize, sizeof size);
-        // A size word that is not a used block's stays inside the map (freeMapped() refuses it).
+        if (size >= 0 || size % int64_t(kMapGranule) != 0) return false;
+        const std::size_t start = std::size_t(static_cast<const uint8_t*>(data) - m_base) / kMapGranule;
+        // Inside the map whatever the size word says (a wrong end is refused by freeMapped()).
         const std::size_t end = std::min(start + std::size_t(-size) / kMapGranule, map.ends.size() * 64 - 1);
         map.starts[start / 64] |= uint64_t{1} << (start % 64);
         map.ends[end / 64] |= uint64_t{1} << (end % 64);
         if (start / 64 < map.first) map.first = start / 64;
         if (end / 64 > map.last) map.last = end / 64;
+        return true;
     }
     // Frees every noted block, as freeAscending() would, and empties the map.
     void freeMapped(BlockMap& map);

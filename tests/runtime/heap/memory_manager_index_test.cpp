@@ -105,7 +105,7 @@ TEST(HeapIndex, FreeingInAddressOrderAtOnceEqualsFreeingEach) {
                 for (int i : order) {
                     each.heap.free(each.slots[i]);
                     data.push_back(listed.slots[i]);
-                    mapped.heap.note(map, mapped.slots[i]);
+                    ASSERT_TRUE(mapped.heap.note(map, mapped.slots[i]));
                     each.slots[i] = listed.slots[i] = mapped.slots[i] = nullptr;
                 }
                 listed.heap.freeAscending(data.data(), data.size());
@@ -142,7 +142,7 @@ TEST(HeapIndex, AMapOfAFullHeapFreesItWhole) {
         ASSERT_EQ(heap.freeCount(), 0);
         ASSERT_GT(blocks.size(), 2u);
         MemoryManager::BlockMap map = heap.blockMap();
-        for (void* p : blocks) heap.note(map, p);
+        for (void* p : blocks) ASSERT_TRUE(heap.note(map, p));
         heap.setStressMode(true);
         heap.freeMapped(map);
         EXPECT_EQ(static_cast<uint8_t*>(blocks[1])[0], 0xDB);
