@@ -216,10 +216,17 @@ inline uint32_t MemoryManager::binOf(uint64_t size) {
 }
 
 // A bin of many sizes: the smallest it holds.
-inline uint64_t MemoryManager::smallestOfBin(uint32_t bin) {
+constexpr uint64_t MemoryManager::smallestOfBin(uint32_t bin) {
     const uint32_t k = bin - kExactBins;
     return uint64_t(8 + k % 8) << (7 + k / 8);
 }
+
+constinit const std::array<uint64_t, MemoryManager::kBins + 1> MemoryManager::kLeastOfBin = [] {
+    std::array<uint64_t, kBins + 1> least{};
+    for (uint32_t bin = 0; bin < kBins; ++bin) least[bin] = bin < kExactBins ? uint64_t(bin) * 8 : smallestOfBin(bin);
+    least[kBins] = UINT64_MAX;
+    return least;
+}();
 
 namespace {
 
@@ -1160,18 +1167,20 @@ void MemoryManager::takeFirstOfSizeBin(uint32_t bin, uint64_t needed) {
     m_used += int32_t(taken);
 }
 
-// The spare joins the index: it is always of a bin of one size.
+// The spare joins the index.
 void MemoryManager::indexSpare() {
     Block* s = blockOf(m_spare);
     m_spare = 0;
-    sizeBinAdd(s, uint32_t(uint64_t(s->size) / 8));
+    indexAdd(s);
 }
 
-// The common allocation, with no call: the spare when no indexed block is smaller (those of its
-// own size may lie lower), else the first block of the first non-empty bin from `needed` on. In
-// a bin of one size that is its last slot, and a remainder worth keeping becomes the spare; a bin
-// of many sizes splits it in place when the remainder stays there. Null, with nothing changed
-// but the spare indexed, otherwise: the slow path refills the slots. The heap's fields are read
+// The common allocation, with no call: the spare when no indexed block is smaller (none of its
+// bin: those of its own size may lie lower), else the first block of the first non-empty bin from
+// `needed` on. In a bin of one size that is its last slot; in a bin of many sizes the block alone
+// there (the heap's one large free block after a collection of nearly everything), and in both
+// a remainder worth keeping becomes the spare. A bin of many sizes with other blocks splits its
+// first in place when the remainder stays there. Null, with nothing changed but the spare
+// indexed, otherwise: the slow path refills the slots. The heap's fields are read
 // into locals, as in releaseFast().
 [[gnu::always_inline]] inline MemoryManager::Block* MemoryManager::takeFast(uint64_t needed) {
     if (needed >= m_fastLimit) return nullptr;
@@ -1183,7 +1192,9 @@ void MemoryManager::indexSpare() {
     uint64_t size = 0;
     if (ref) {
         size = uint64_t(blockOf(ref)->size);
-        if ((needed > size) | (size / 8 >= bin)) {
+        // The spare is the best fit while its bin lies below the first non-empty one: while it is
+        // smaller than the least that bin holds.
+        if ((needed > size) | (size >= kLeastOfBin[bin])) {
             indexSpare();
             bin = nonEmptyBinFrom(uint32_t(needed / 8));
             ref = 0;
@@ -1191,20 +1202,27 @@ void MemoryManager::indexSpare() {
     }
     if (!ref) {
         if (bin >= kExactBins) {
-            // A bin of many sizes: its first block, split in place when the rest stays there.
             if (bin == kBins) return nullptr;
-            Block* b = blockOf(m_binFirst[bin]);
-            if (!splitFirstInPlace(b, bin, needed)) return nullptr;
-            const int32_t used = m_used;
-            if (used > m_peak) m_peak = used;
-            return b;
+            ref = m_binFirst[bin];
+            Block* b = blockOf(ref);
+            // The first has no left child: alone when it is the root and has no right one.
+            if ((m_binRoot[bin] != ref) | (b->link.right != 0)) {
+                if (!splitFirstInPlace(b, bin, needed)) return nullptr;
+                const int32_t used = m_used;
+                if (used > m_peak) m_peak = used;
+                return b;
+            }
+            m_binRoot[bin] = m_binFirst[bin] = 0;
+            unmarkBin(bin);
+            size = uint64_t(b->size);
+        } else {
+            const uint32_t count = m_slotCount[bin];
+            if ((count == 1) & overflowing(bin)) return nullptr;
+            ref = m_slots[bin][count - 1];
+            size = uint64_t(bin) * 8;  // every block of the bin has its size
+            m_slotCount[bin] = uint8_t(count - 1);
+            unmarkBinWhen(bin, count == 1);
         }
-        const uint32_t count = m_slotCount[bin];
-        if ((count == 1) & overflowing(bin)) return nullptr;
-        ref = m_slots[bin][count - 1];
-        size = uint64_t(bin) * 8;  // every block of the bin has its size
-        m_slotCount[bin] = uint8_t(count - 1);
-        unmarkBinWhen(bin, count == 1);
     }
     Block* b = blockOf(ref);
     const uint64_t remainder = size - needed;
@@ -1542,7 +1560,7 @@ bool MemoryManager::checkInvariants(std::string* whyNot) const {
                 r = before(b, n) ? n->link.left : n->link.right;
             }
             if (refOf(b) == m_spare) {
-                if (bin >= kExactBins) return fail("the spare at +%" PRIu64 " is not of a bin of one size", offset);
+                if (inBin && bin >= kExactBins) return fail("the spare at +%" PRIu64 " is in the size index", offset);
                 spareSeen = true;
             } else if (!inBin) {
                 return fail("free block at +%" PRIu64 " is missing from the size index", offset);

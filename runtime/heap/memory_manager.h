@@ -22,6 +22,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cassert>
 #include <cstddef>
@@ -184,7 +185,9 @@ private:
     }
     Block* blockOf(uint32_t ref) const { return reinterpret_cast<Block*>(m_base + uint64_t(ref - 1) * 8); }
     static uint32_t binOf(uint64_t size);
-    static uint64_t smallestOfBin(uint32_t bin);
+    static constexpr uint64_t smallestOfBin(uint32_t bin);
+    // The least size each bin holds, and past the last bin one that no block reaches.
+    static const std::array<uint64_t, kBins + 1> kLeastOfBin;
     // The index's order: size, then address.
     static bool before(const Block* a, const Block* b) {
         return a->size < b->size || (a->size == b->size && a < b);
@@ -311,10 +314,10 @@ private:
     // every block listed is still in the run.
     uint32_t m_runTail[kExactBins][kSlots] = {};
     uint32_t m_runAppends[kExactBins] = {};
-    // The remainder of the inline path's last split of a bin of one size, a free block kept out of
-    // the index: a run of allocations after a collection cuts hole after hole into pieces, and
-    // each next piece comes from the remainder, which is the best fit as long as no indexed block
-    // is smaller. Only the inline allocation splits it further; every other path that reads or
+    // The remainder of the inline path's last split, a free block kept out of the index: a run of
+    // allocations after a collection cuts hole after hole (or the one large free block) into
+    // pieces, and each next piece comes from the remainder, which is the best fit as long as no
+    // indexed block is smaller. Only the inline allocation splits it further; every other path that reads or
     // changes the index first puts it there (settleSpare). 0 when there is none.
     uint32_t m_spare = 0;
     bool m_linearSearch = false;
