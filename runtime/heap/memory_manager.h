@@ -21,10 +21,8 @@
 // blocks' headers.
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <atomic>
-#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -68,18 +66,13 @@ public:
         std::size_t last = 0;
     };
     BlockMap blockMap() const;  // empty, sized for this heap
-    // Notes the used block whose data is `data`. Unlocked: the caller owns the block, which stays
-    // used until freeMapped(). Only the size word's sign and alignment are checked (false, nothing
-    // noted, when they are not a used block's): the caller, a collector, knows its objects' blocks,
-    // and assertions check the rest.
+    // Notes the used block whose data is `data`; false, with nothing noted, when there is none.
+    // Unlocked: the caller owns the block, which stays used until freeMapped().
     bool note(BlockMap& map, const void* data) const {
-        assert(usedBlockOf(data));
-        int64_t size;
-        std::memcpy(&size, static_cast<const uint8_t*>(data) - m_headerSize, sizeof size);
-        if (size >= 0 || size % int64_t(kMapGranule) != 0) return false;
+        const Block* b = usedBlockOf(data);
+        if (!b) return false;
         const std::size_t start = std::size_t(static_cast<const uint8_t*>(data) - m_base) / kMapGranule;
-        // Inside the map whatever the size word says (a wrong end is refused by freeMapped()).
-        const std::size_t end = std::min(start + std::size_t(-size) / kMapGranule, map.ends.size() * 64 - 1);
+        const std::size_t end = start + std::size_t(-b->size) / kMapGranule;
         map.starts[start / 64] |= uint64_t{1} << (start % 64);
         map.ends[end / 64] |= uint64_t{1} << (end % 64);
         if (start / 64 < map.first) map.first = start / 64;
@@ -317,8 +310,8 @@ private:
     // The remainder of the inline path's last split, a free block kept out of the index: a run of
     // allocations after a collection cuts hole after hole (or the one large free block) into
     // pieces, and each next piece comes from the remainder, which is the best fit as long as no
-    // indexed block is smaller. Only the inline allocation splits it further; every other path that reads or
-    // changes the index first puts it there (settleSpare). 0 when there is none.
+    // indexed block is smaller. Only the inline allocation splits it further; every other path
+    // that reads or changes the index first puts it there (settleSpare). 0 when there is none.
     uint32_t m_spare = 0;
     bool m_linearSearch = false;
     bool m_stress = false;
