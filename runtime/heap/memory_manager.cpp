@@ -1180,8 +1180,8 @@ void MemoryManager::indexSpare() {
 // there (the heap's one large free block after a collection of nearly everything), and in both
 // a remainder worth keeping becomes the spare. A bin of many sizes with other blocks splits its
 // first in place when the remainder stays there. Null, with nothing changed but the spare
-// indexed, otherwise: the slow path refills the slots. The heap's fields are read
-// into locals, as in releaseFast().
+// indexed, otherwise: the slow path refills the slots. The heap's fields are read into locals,
+// as in releaseFast().
 [[gnu::always_inline]] inline MemoryManager::Block* MemoryManager::takeFast(uint64_t needed) {
     if (needed >= m_fastLimit) return nullptr;
     // The bin bits find the request's own bin as readily as a larger one: no branch on whether a

@@ -77,7 +77,7 @@ TEST(HeapIndex, ChoosesEveryBlockTheLinearSearchChooses) {
 }
 
 // Freeing many blocks at once, in address order (the collector's sweep), from a list or from a
-// map of where their data starts, leaves the same heap as freeing them one by one: the same
+// map of where they start and end, leaves the same heap as freeing them one by one: the same
 // blocks, and the same choices afterwards.
 TEST(HeapIndex, FreeingInAddressOrderAtOnceEqualsFreeingEach) {
     for (bool movable : {false, true}) {
