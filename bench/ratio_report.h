@@ -15,6 +15,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -43,6 +44,7 @@ public:
             std::string name = run.run_name.function_name;
             if (!run.run_name.args.empty()) name += "/" + run.run_name.args;
             m_byName[name].add(median, cpu, real);
+            for (const auto& [key, counter] : run.counters) m_counters[name][key].add(median, counter.value);
             // Pairs are named by the registered name alone, whatever arguments follow it.
             m_byFunction[run.run_name.function_name].add(median, cpu, real);
         }
@@ -81,6 +83,15 @@ public:
         if (it == m_byName.end()) return 0;
         double ns = it->second.value(clock);
         return ns > 0 ? ns : 0;
+    }
+
+    // The counter `key` of the benchmark named `name` (as in time()), by the same rule as its
+    // time (the median when the run repeats); 0 when it did not run or has no such counter.
+    double counter(const std::string& name, const std::string& key) const {
+        auto it = m_counters.find(name);
+        if (it == m_counters.end()) return 0;
+        auto c = it->second.find(key);
+        return c == it->second.end() ? 0 : std::max(c->second.value(), 0.0);
     }
 
     // The names that time() knows, in order.
@@ -129,6 +140,7 @@ private:
     Clock m_pairClock;
     std::map<std::string, Times> m_byName;
     std::map<std::string, Times> m_byFunction;
+    std::map<std::string, std::map<std::string, Timing>> m_counters;
 };
 
 // Initialises the library, runs the benchmarks the command line picks with `reporter` and shuts
