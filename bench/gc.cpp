@@ -320,11 +320,10 @@ int main(int argc, char** argv) {
                 std::printf("build+collect %s %lld KB: runtime / Boehm = %.2f", names[shape],
                             static_cast<long long>(bytes >> 10), ours / boehm);
                 // The two steps apart; Boehm sweeps inside its allocations, so its build holds its sweep.
-                std::string key[2] = {"build", "collect"};
-                for (const std::string& step : key) {
+                for (const char* step : {"build", "collect"}) {
                     double a = reporter.counter("BM_BuildCollect_Runtime" + args, step);
                     double b = reporter.counter("BM_BuildCollect_Boehm" + args, step);
-                    if (a > 0 && b > 0) std::printf(", %s %.2f", step.c_str(), a / b);
+                    if (a > 0 && b > 0) std::printf(", %s %.2f", step, a / b);
                 }
                 std::printf("\n");
             }
