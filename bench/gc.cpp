@@ -1,8 +1,8 @@
 // The runtime's collector next to the Boehm collector on the same heap shapes: a linked list, a
 // binary tree, wide object arrays, and a mix where 70 % of the objects are garbage; heaps of about
 // 1 MB and 3 MB of objects. Each iteration builds the shape and collects once, on both sides:
-// Boehm sweeps lazily inside its allocations, so a collection alone would flatter it. Apart, the mark
-// against a plain walk of the same graph. The ratios are printed after the table.
+// Boehm sweeps lazily inside its allocations, so a collection alone would flatter it. Apart, the
+// mark against a plain walk of the same graph. The ratios are printed after the table.
 #include <benchmark/benchmark.h>
 #include <gc.h>
 
