@@ -153,8 +153,8 @@ void BM_BuildCollect_Runtime(benchmark::State& state) {
     // does: mapping in the pages of this run's new runtime, growing Boehm's heap to the shape.
     buildOurs(shape, bytes);
     om->gc(mrc::kGcForced);
-    // What the last round built is garbage now.
     const uint64_t before = om->collections();
+    // What the last round built is garbage now.
     rounds(state, [&] { buildOurs(shape, bytes); }, [&] { om->gc(mrc::kGcForced); });
     state.counters["objects"] = static_cast<double>(om->objectCount());
     state.counters["gcs"] = static_cast<double>(om->collections() - before) / static_cast<double>(state.iterations());
