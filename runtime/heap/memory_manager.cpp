@@ -901,7 +901,8 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
 
 // The same from a map: a run of noted neighbours ends at the first noted end that no noted
 // block starts at, so the blocks inside it are counted from the bits, not read.
-void MemoryManager::releaseMapped(BlockMap& map) {
+// Cloned for processors with a popcount instruction: the run lengths count bits in every word.
+__attribute__((target_clones("popcnt", "default"))) void MemoryManager::releaseMapped(BlockMap& map) {
     settleSpare();
     uint64_t* const starts = map.starts.data();
     uint64_t* const ends = map.ends.data();
