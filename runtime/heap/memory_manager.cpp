@@ -902,7 +902,13 @@ void MemoryManager::releaseAscending(void* const* data, std::size_t count) {
 // The same from a map: a run of noted neighbours ends at the first noted end that no noted
 // block starts at, so the blocks inside it are counted from the bits, not read.
 // Cloned for processors with a popcount instruction: the run lengths count bits in every word.
-__attribute__((target_clones("popcnt", "default"))) void MemoryManager::releaseMapped(BlockMap& map) {
+// Not under ThreadSanitizer: the loader runs the clones' resolver before its runtime is set up.
+#if defined(__SANITIZE_THREAD__)
+#define MRC_POPCOUNT_CLONES
+#else
+#define MRC_POPCOUNT_CLONES __attribute__((target_clones("popcnt", "default")))
+#endif
+MRC_POPCOUNT_CLONES void MemoryManager::releaseMapped(BlockMap& map) {
     settleSpare();
     uint64_t* const starts = map.starts.data();
     uint64_t* const ends = map.ends.data();
