@@ -1,14 +1,16 @@
-// The runtime's collector next to the Boehm collector on the same heap shapes: a linked list, a
-// binary tree, wide object arrays, and a mix where 70 % of the objects are garbage; heaps of about
-// 1 MB and 3 MB of objects. Each iteration builds the shape and collects once, on both sides:
-// Boehm sweeps lazily inside its allocations, so a collection alone would flatter it. Apart, the
-// mark against a plain walk of the same graph. The ratios are printed after the table.
+// The runtime's collector next to the Boehm collector on the same heap shapes of the same objects:
+// a linked list, a binary tree, wide object arrays, and a mix where 70 % of the objects are
+// garbage; heaps of about 1 MB and 3 MB of objects. Each iteration builds the shape and collects
+// once, on both sides: Boehm sweeps lazily inside its allocations, so a collection alone would
+// flatter it. Apart, the mark against a plain walk of the same graph. The ratios are printed after
+// the table.
 #include <benchmark/benchmark.h>
 #include <gc.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,94 @@ public:
 enum Shape { kList, kTree, kWide, kMix };
 constexpr std::size_t kNodeBytes = sizeof(Node) + 8;  // with the heap's block header
 
+// ---- the shapes, on either side -----------------------------------------------------------
+
+// The two sides' objects, in the same layout (class pointer, header, references, payload), so
+// that both collectors are asked for the same bytes: ours from the runtime, registered; Boehm's on
+// its storage, which neither registers them nor runs their destructors.
+struct Ours {
+    static Node* node() { return mrc::newObject<Node>(); }
+    static Refs* refs(int32_t n) {
+        auto* a = mrc::newObject<Refs>();
+        auto* om = mrc::ApplicationImpl::getApplication()->objectManager;
+        a->length = n;
+        a->data = om->allocArrayData(n, sizeof(Object*));
+        om->registerMovable(a, &a->data);
+        return a;
+    }
+};
+
+struct OnBoehm {
+    static Node* node() {
+        auto* n = new (GC_MALLOC(sizeof(Node))) Node();
+        n->stampHeader(Node::kClassId);
+        return n;
+    }
+    // The array object and its element buffer apart, as on our side.
+    static Refs* refs(int32_t n) {
+        auto* a = new (GC_MALLOC(sizeof(Refs))) Refs();
+        a->stampHeader(Refs::kClassId);
+        a->length = n;
+        a->data = GC_MALLOC(static_cast<std::size_t>(n) * sizeof(Object*));
+        return a;
+    }
+};
+
+template <class Side>
+Object* tree(int depth) {
+    if (depth == 0) return nullptr;
+    Node* n = Side::node();
+    n->left = tree<Side>(depth - 1);
+    n->right = tree<Side>(depth - 1);
+    return n;
+}
+
+int treeDepthFor(std::size_t objects) {
+    int depth = 1;
+    while ((std::size_t{1} << (depth + 1)) - 1 <= objects) ++depth;
+    return depth;
+}
+
+// Builds the shape from `root`, a root of the side's collector (one the collector scans).
+template <class Side>
+void buildShape(Shape shape, std::size_t bytes, Object*& root) {
+    std::size_t objects = bytes / kNodeBytes;
+    root = nullptr;
+    switch (shape) {
+    case kList:
+        for (std::size_t i = 0; i < objects; ++i) {
+            Node* n = Side::node();
+            n->left = root;
+            root = n;
+        }
+        break;
+    case kTree:
+        root = tree<Side>(treeDepthFor(objects));
+        break;
+    case kWide: {
+        constexpr int32_t kWidth = 1000;
+        std::size_t arrays = objects / kWidth + 1;
+        Refs* outer = Side::refs(static_cast<int32_t>(arrays));
+        root = outer;
+        for (std::size_t a = 0; a < arrays; ++a) {
+            Refs* inner = Side::refs(kWidth);
+            static_cast<Object**>(outer->data)[a] = inner;
+            for (int32_t i = 0; i < kWidth; ++i) static_cast<Object**>(inner->data)[i] = Side::node();
+        }
+        break;
+    }
+    case kMix:
+        for (std::size_t i = 0; i < objects; ++i) {
+            Node* n = Side::node();
+            if (i % 10 < 3) {
+                n->left = root;
+                root = n;
+            }
+        }
+        break;
+    }
+}
+
 // ---- the runtime's collector --------------------------------------------------------------
 
 Object* g_root = nullptr;
@@ -60,68 +150,7 @@ struct Runtime {
     }
 };
 
-Node* node() { return mrc::newObject<Node>(); }
-
-Refs* refs(int32_t n) {
-    auto* a = mrc::newObject<Refs>();
-    auto* om = mrc::ApplicationImpl::getApplication()->objectManager;
-    a->length = n;
-    a->data = om->allocArrayData(n, sizeof(Object*));
-    om->registerMovable(a, &a->data);
-    return a;
-}
-
-Object* tree(int depth) {
-    if (depth == 0) return nullptr;
-    Node* n = node();
-    n->left = tree(depth - 1);
-    n->right = tree(depth - 1);
-    return n;
-}
-
-int treeDepthFor(std::size_t objects) {
-    int depth = 1;
-    while ((std::size_t{1} << (depth + 1)) - 1 <= objects) ++depth;
-    return depth;
-}
-
-void buildOurs(Shape shape, std::size_t bytes) {
-    std::size_t objects = bytes / kNodeBytes;
-    g_root = nullptr;
-    switch (shape) {
-    case kList:
-        for (std::size_t i = 0; i < objects; ++i) {
-            Node* n = node();
-            n->left = g_root;
-            g_root = n;
-        }
-        break;
-    case kTree:
-        g_root = tree(treeDepthFor(objects));
-        break;
-    case kWide: {
-        constexpr int32_t kWidth = 1000;
-        std::size_t arrays = objects / kWidth + 1;
-        Refs* outer = refs(static_cast<int32_t>(arrays));
-        g_root = outer;
-        for (std::size_t a = 0; a < arrays; ++a) {
-            Refs* inner = refs(kWidth);
-            static_cast<Object**>(outer->data)[a] = inner;
-            for (int32_t i = 0; i < kWidth; ++i) static_cast<Object**>(inner->data)[i] = node();
-        }
-        break;
-    }
-    case kMix:
-        for (std::size_t i = 0; i < objects; ++i) {
-            Node* n = node();
-            if (i % 10 < 3) {
-                n->left = g_root;
-                g_root = n;
-            }
-        }
-        break;
-    }
-}
+void buildOurs(Shape shape, std::size_t bytes) { buildShape<Ours>(shape, bytes, g_root); }
 
 // The timed rounds of build + collect, the two steps also timed apart (microseconds per round in
 // the counters `build` and `collect`): where one side wins is then plain in every run.
@@ -224,67 +253,7 @@ void BM_Mark_Walk(benchmark::State& state) {
 
 // ---- Boehm on the same shapes ---------------------------------------------------------------
 
-struct GcNode {
-    GcNode* left;
-    GcNode* right;
-    int32_t payload[2];
-};
-
-void* volatile g_gcRoot = nullptr;
-
-GcNode* gcNode() { return static_cast<GcNode*>(GC_MALLOC(sizeof(GcNode))); }
-
-GcNode* gcTree(int depth) {
-    if (depth == 0) return nullptr;
-    GcNode* n = gcNode();
-    n->left = gcTree(depth - 1);
-    n->right = gcTree(depth - 1);
-    return n;
-}
-
-void buildBoehm(Shape shape, std::size_t bytes) {
-    std::size_t objects = bytes / kNodeBytes;
-    g_gcRoot = nullptr;
-    switch (shape) {
-    case kList: {
-        GcNode* head = nullptr;
-        for (std::size_t i = 0; i < objects; ++i) {
-            GcNode* n = gcNode();
-            n->left = head;
-            head = n;
-        }
-        g_gcRoot = head;
-        break;
-    }
-    case kTree:
-        g_gcRoot = gcTree(treeDepthFor(objects));
-        break;
-    case kWide: {
-        constexpr std::size_t kWidth = 1000;
-        std::size_t arrays = objects / kWidth + 1;
-        auto** outer = static_cast<void**>(GC_MALLOC(arrays * sizeof(void*)));
-        g_gcRoot = outer;
-        for (std::size_t a = 0; a < arrays; ++a) {
-            auto** inner = static_cast<void**>(GC_MALLOC(kWidth * sizeof(void*)));
-            outer[a] = inner;
-            for (std::size_t i = 0; i < kWidth; ++i) inner[i] = gcNode();
-        }
-        break;
-    }
-    case kMix: {
-        GcNode* head = nullptr;
-        for (std::size_t i = 0; i < objects; ++i) {
-            GcNode* n = gcNode();
-            if (i % 10 < 3) {
-                n->left = head;
-                head = n;
-            }
-        }
-        g_gcRoot = head;
-        break;
-    }
-    }
-}
+Object* g_gcRoot = nullptr;  // in the data segment, which Boehm scans
 
 void BM_BuildCollect_Boehm(benchmark::State& state) {
     auto shape = static_cast<Shape>(state.range(0));
@@ -295,7 +264,7 @@ void BM_BuildCollect_Boehm(benchmark::State& state) {
     // fastest, and each run measures the same work.
     auto build = [&] {
         GC_disable();
-        buildBoehm(shape, bytes);
+        buildShape<OnBoehm>(shape, bytes, g_gcRoot);
         GC_enable();
     };
     GC_gcollect();
