@@ -153,9 +153,19 @@ struct Runtime {
 void buildOurs(Shape shape, std::size_t bytes) { buildShape<Ours>(shape, bytes, g_root); }
 
 // The timed rounds of build + collect, the two steps also timed apart (microseconds per round in
-// the counters `build` and `collect`): where one side wins is then plain in every run.
-template <class Build, class Collect>
-void rounds(benchmark::State& state, Build build, Collect collect) {
+// the counters `build` and `collect`): where one side wins is then plain in every run. The
+// counter `gcs` is the side's collections a round (`collections` reads its total), which must be 1
+// for both sides to do the same work.
+// Two rounds run untimed first, so that no timed round pays for what only the first ones do:
+// mapping in the pages of a new runtime's heap (a round builds while the last round's shape still
+// holds its storage: the second maps what the first did not), growing the registry or Boehm's heap.
+template <class Build, class Collect, class Collections>
+void rounds(benchmark::State& state, Build build, Collect collect, Collections collections) {
+    for (int warm = 0; warm < 2; ++warm) {
+        build();
+        collect();
+    }
+    const auto before = collections();
     using Clock = std::chrono::steady_clock;
     Clock::duration building{}, collecting{};
     for (auto _ : state) {
@@ -171,6 +181,7 @@ void rounds(benchmark::State& state, Build build, Collect collect) {
     };
     state.counters["build"] = perRound(building);
     state.counters["collect"] = perRound(collecting);
+    state.counters["gcs"] = static_cast<double>(collections() - before) / static_cast<double>(state.iterations());
 }
 
 void BM_BuildCollect_Runtime(benchmark::State& state) {
@@ -178,19 +189,10 @@ void BM_BuildCollect_Runtime(benchmark::State& state) {
     auto shape = static_cast<Shape>(state.range(0));
     auto bytes = static_cast<std::size_t>(state.range(1));
     auto* om = mrc::ApplicationImpl::getApplication()->objectManager;
-    // Two rounds untimed, on both sides, so that no timed round pays for what only the first ones
-    // do: mapping in the pages of this run's new runtime (a round builds while the last round's
-    // shape still holds its storage: the second maps what the first did not), growing the
-    // registry and Boehm's heap.
-    for (int warm = 0; warm < 2; ++warm) {
-        buildOurs(shape, bytes);
-        om->gc(mrc::kGcForced);
-    }
-    const uint64_t before = om->collections();
     // What the last round built is garbage now.
-    rounds(state, [&] { buildOurs(shape, bytes); }, [&] { om->gc(mrc::kGcForced); });
+    rounds(state, [&] { buildOurs(shape, bytes); }, [&] { om->gc(mrc::kGcForced); },
+           [&] { return om->collections(); });
     state.counters["objects"] = static_cast<double>(om->objectCount());
-    state.counters["gcs"] = static_cast<double>(om->collections() - before) / static_cast<double>(state.iterations());
 }
 
 // The mark of the collector from the shape's root, against a plain walk of the same graph that
@@ -268,13 +270,7 @@ void BM_BuildCollect_Boehm(benchmark::State& state) {
         GC_enable();
     };
     GC_gcollect();
-    for (int warm = 0; warm < 2; ++warm) {
-        build();
-        GC_gcollect();
-    }
-    const GC_word before = GC_get_gc_no();
-    rounds(state, build, [] { GC_gcollect(); });
-    state.counters["gcs"] = static_cast<double>(GC_get_gc_no() - before) / static_cast<double>(state.iterations());
+    rounds(state, build, [] { GC_gcollect(); }, [] { return static_cast<uint64_t>(GC_get_gc_no()); });
     g_gcRoot = nullptr;
     GC_gcollect();
 }
